@@ -1,0 +1,101 @@
+#include "support/test_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/log_summary.h"
+#include "log/flight_log.h"
+#include "log/log_scanner.h"
+
+std::string scanText(const std::string& text)
+{
+    resetFlightLog();
+    yylex_destroy();
+    char* echoed = nullptr;
+    size_t echoedSize = 0;
+    FILE* echo = open_memstream(&echoed, &echoedSize);
+    FILE* input = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
+    if (text.empty()) {
+        std::fclose(input);
+        input = std::fopen("/dev/null", "r");
+    }
+    yyout = echo;
+    readLog(input);
+    std::fclose(input);
+    std::fclose(echo);
+    std::string result(echoed, echoedSize);
+    std::free(echoed);
+    yylex_destroy();
+    return result;
+}
+
+std::string captureStdout(const std::function<void()>& body)
+{
+    std::fflush(stdout);
+    std::cout.flush();
+    FILE* sink = std::tmpfile();
+    const int saved = dup(STDOUT_FILENO);
+    dup2(fileno(sink), STDOUT_FILENO);
+    body();
+    std::fflush(stdout);
+    std::cout.flush();
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    std::rewind(sink);
+    std::string out;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, sink)) > 0)
+        out.append(buffer, n);
+    std::fclose(sink);
+    return out;
+}
+
+ProgramRun runCommand(const std::string& command, const std::string& dir)
+{
+    const std::string outPath = makeTempDir() + "/out";
+    const std::string errPath = outPath + ".err";
+    const std::string line = "cd '" + dir + "' && env -u DISPLAY " + command + " >'" + outPath + "' 2>'" + errPath + "'";
+    const int raw = std::system(line.c_str());
+    ProgramRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    run.out = readFile(outPath);
+    run.err = readFile(errPath);
+    std::remove(outPath.c_str());
+    std::remove(errPath.c_str());
+    rmdir(outPath.substr(0, outPath.size() - 4).c_str());
+    return run;
+}
+
+std::string programPath()
+{
+    return FLIGHTREPLAY_BINARY;
+}
+
+std::string makeTempDir()
+{
+    char pattern[] = "/tmp/flightreplay-test-XXXXXX";
+    if (!mkdtemp(pattern))
+        throw std::runtime_error("mkdtemp failed");
+    return pattern;
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream file(path, std::ios::binary);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
