@@ -12,37 +12,41 @@ void readLog(FILE* log)
     yylex();
 }
 
-void summarizeLog()
+LogExtents computeLogExtents()
 {
     FlightLog& log = flightLog;
-    for (int i = 0; i <= log.maxColumn; ++i)
-        std::printf("cols[%d]=%d\n", i, log.cols[i]);
-
-    double latMin = 100000.0;
-    double latMax = -100000.0;
-    double lonMin = 100000.0;
-    double lonMax = -100000.0;
+    LogExtents e;
     log.timeMin = 1e20;
     log.timeMax = -1e20;
     for (int i = 0; i < rowCount(); ++i) {
         const LogRow& row = log.rows[i];
-        if (latMin > row.gps_curlat)
-            latMin = row.gps_curlat;
-        if (row.gps_curlat > latMax)
-            latMax = row.gps_curlat;
-        if (lonMin > row.gps_curlon)
-            lonMin = row.gps_curlon;
-        if (row.gps_curlon > lonMax)
-            lonMax = row.gps_curlon;
+        if (e.latMin > row.gps_curlat)
+            e.latMin = row.gps_curlat;
+        if (row.gps_curlat > e.latMax)
+            e.latMax = row.gps_curlat;
+        if (e.lonMin > row.gps_curlon)
+            e.lonMin = row.gps_curlon;
+        if (row.gps_curlon > e.lonMax)
+            e.lonMax = row.gps_curlon;
         if (log.timeMin > row.gps_time)
             log.timeMin = row.gps_time;
         if (row.gps_time > log.timeMax)
             log.timeMax = row.gps_time;
     }
-    std::printf("lat(mn,mx)=(%f %f)\n", latMin / 60, latMax / 60);
-    std::printf("lon(mn,mx)=(%f %f)\n", lonMin / 60, lonMax / 60);
+    return e;
+}
+
+void summarizeLog()
+{
+    const FlightLog& log = flightLog;
+    for (int i = 0; i <= log.maxColumn; ++i)
+        std::printf("cols[%d]=%d\n", i, log.cols[i]);
+
+    const LogExtents e = computeLogExtents();
+    std::printf("lat(mn,mx)=(%f %f)\n", e.latMin / 60, e.latMax / 60);
+    std::printf("lon(mn,mx)=(%f %f)\n", e.lonMin / 60, e.lonMax / 60);
     std::printf("time(mn,mx)=(%f %f)\n", log.timeMin, log.timeMax);
-    setupMapFrame(latMin, latMax, lonMin, lonMax);
+    setupMapFrame(e.latMin, e.latMax, e.lonMin, e.lonMax);
 
     if (log.ignoredLines > 0)
         std::fprintf(stderr, "Ignored %lld data lines beyond the first %d\n",

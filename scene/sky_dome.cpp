@@ -1,0 +1,29 @@
+#include "scene/sky_dome.h"
+
+#include <osg/Geode>
+#include <osg/ShapeDrawable>
+#include <osg/Texture2D>
+#include <osgDB/ReadFile>
+
+osg::Group* buildSkyDome()
+{
+    osg::ref_ptr<osg::Group> group = new osg::Group;
+    osg::ref_ptr<osg::Geode> geode = new osg::Geode;
+    osg::ref_ptr<osg::StateSet> stateSet = new osg::StateSet;
+
+    osg::ref_ptr<osg::Image> image =
+        osgDB::readImageFile("sky12q-1024x512.jpeg", osgDB::Registry::instance()->getOptions());
+    if (image) {
+        osg::ref_ptr<osg::Texture2D> texture = new osg::Texture2D;
+        texture->setImage(image.get());
+        stateSet->setTextureAttributeAndModes(0, texture.get(), osg::StateAttribute::ON);
+    }
+    geode->setStateSet(stateSet.get());
+
+    osg::ref_ptr<osg::TessellationHints> hints = new osg::TessellationHints;
+    hints->setDetailRatio(1.0f);
+    osg::ref_ptr<osg::Sphere> sphere = new osg::Sphere(osg::Vec3(0, 0, 0), 200.0f);
+    geode->addDrawable(new osg::ShapeDrawable(sphere.get(), hints.get()));
+    group->addChild(geode.get());
+    return group.release();
+}

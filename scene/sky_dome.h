@@ -1,0 +1,9 @@
+#pragma once
+// The sky: a sphere of radius 200 scene units around the scene origin,
+// textured with "sky12q-1024x512.jpeg" when that picture can be read.
+
+#include <osg/Group>
+
+// Group > geode (carrying the sky's state set) > sphere drawable; the caller
+// takes ownership.
+osg::Group* buildSkyDome();
