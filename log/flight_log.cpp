@@ -59,10 +59,6 @@ const LogField logFields[LOG_FIELD_COUNT + 1] = {
 #undef LOG_FIELD
 #undef LOG_ARRAY_FIELD
 
-// lineIndex stops one past the last row the table holds, so rowCount() can
-// never point a reader past the table and the counter cannot overflow.
-static constexpr int32_t LINE_INDEX_LIMIT = MAX_LOG_ROWS + 1;
-
 void assignColumn(int code)
 {
     FlightLog& log = flightLog;
@@ -73,11 +69,9 @@ void assignColumn(int code)
         log.maxColumn = log.columnIndex;
 }
 
-void storeValue(const char* text)
+void storeValueInRow(const char* text)
 {
     FlightLog& log = flightLog;
-    if (log.lineIndex < 1 || log.lineIndex > MAX_LOG_ROWS || log.columnIndex >= MAX_LOG_COLUMNS)
-        return;
     const LogField& field = logFields[log.cols[log.columnIndex]];
     char* target = reinterpret_cast<char*>(&log.rows[log.lineIndex - 1]) + field.offset;
     if (field.kind == FieldKind::integer) {
@@ -94,26 +88,6 @@ void storeValue(const char* text)
         const double value = std::strtod(text, nullptr);
         std::memcpy(target, &value, sizeof value);
     }
-}
-
-void nextColumn()
-{
-    if (flightLog.columnIndex < MAX_LOG_COLUMNS)
-        ++flightLog.columnIndex;
-}
-
-void endLine()
-{
-    flightLog.columnIndex = 0;
-    if (flightLog.lineIndex < LINE_INDEX_LIMIT)
-        ++flightLog.lineIndex;
-    else
-        ++flightLog.ignoredLines;
-}
-
-int rowCount()
-{
-    return flightLog.lineIndex - 1;
 }
 
 void resetFlightLog()

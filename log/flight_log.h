@@ -75,17 +75,51 @@ struct FlightLog {
 
 extern FlightLog flightLog;
 
+// The four filling operations run once per token of the log, so the hot
+// ones are inline.
+
 // Gives the current column the field code (1 to 41). Columns at or beyond
 // MAX_LOG_COLUMNS have no room and are left alone.
 void assignColumn(int code);
-// Converts the number text by its column's field kind into the current
-// line's row; dropped on line 0, beyond MAX_LOG_ROWS data lines and beyond
-// MAX_LOG_COLUMNS columns.
-void storeValue(const char* text);
-void nextColumn();
-void endLine();
+
+// Converts the number text by the current column's field kind into the
+// current line's row (the line's row and column must exist).
+void storeValueInRow(const char* text);
+
+// Stores a number of the current line and column. Dropped on line 0, beyond
+// MAX_LOG_ROWS data lines and beyond MAX_LOG_COLUMNS columns.
+inline void storeValue(const char* text)
+{
+    if (flightLog.lineIndex >= 1 && flightLog.lineIndex <= MAX_LOG_ROWS
+        && flightLog.columnIndex < MAX_LOG_COLUMNS && flightLog.cols[flightLog.columnIndex] != 0)
+        storeValueInRow(text);
+}
+
+// The column counter stops at MAX_LOG_COLUMNS, however long the line.
+inline void nextColumn()
+{
+    if (flightLog.columnIndex < MAX_LOG_COLUMNS)
+        ++flightLog.columnIndex;
+}
+
+// The line counter stops one past the last row the table holds, so that
+// rowCount() never sends a reader past the table; the lines closed after
+// that are counted in ignoredLines.
+inline void endLine()
+{
+    flightLog.columnIndex = 0;
+    if (flightLog.lineIndex <= MAX_LOG_ROWS)
+        ++flightLog.lineIndex;
+    else
+        ++flightLog.ignoredLines;
+}
+
 // Number of data rows that readers may visit: lineIndex - 1, never above
 // MAX_LOG_ROWS (-1 or 0 when there is none).
-int rowCount();
+inline int rowCount()
+{
+    return flightLog.lineIndex - 1;
+}
+
 // Zeroes the whole table, as at program start.
 void resetFlightLog();
