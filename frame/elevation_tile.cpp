@@ -39,8 +39,12 @@ unsigned char* loadGrid(int32_t fileRow, int32_t fileCol)
     }
     std::memset(grid, 0, EGM_FILE_BYTES);
     // A short file leaves the missing samples at 0; excess bytes are ignored.
-    const size_t samplesRead = std::fread(grid, 2, static_cast<size_t>(EGM_SAMPLE_COUNT), file);
-    static_cast<void>(samplesRead);
+    // Read as bytes: a partial element of a two-byte fread would be
+    // indeterminate, and the half sample at the end of an odd-sized file
+    // should read as missing.
+    const size_t bytesRead = std::fread(grid, 1, EGM_FILE_BYTES, file);
+    if (bytesRead % 2)
+        grid[bytesRead - 1] = 0;
     std::fclose(file);
     return grid;
 }
