@@ -4,6 +4,7 @@ FLIGHTREPLAY_PACKAGES=(
   cmake g++ make flex
   libopenscenegraph-dev libopenscenegraph161
   libgtest-dev libbenchmark-dev
+  libgdal-dev libsqlite3-dev libwebp-dev pkg-config
   xvfb xauth xdotool imagemagick
 )
 

@@ -1,0 +1,84 @@
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/prep/prep_area.h"
+#include "tools/prep/prep_commands.h"
+#include "tools/prep/prep_error.h"
+
+namespace {
+
+const char* const USAGE =
+    "usage: flightreplay-prep [--dir DIR] [--force] [--bbox S,W,N,E] check LOG\n"
+    "       flightreplay-prep [options] terrain LOG DEM...\n"
+    "       flightreplay-prep [options] imagery LOG SOURCE\n"
+    "  with --bbox the LOG is left out; SOURCE is an MBTiles file, a folder of\n"
+    "  {z}/{x}/{y} tiles or a template such as tiles/{z}/{x}/{y}.png\n";
+
+int run(int argc, char** argv)
+{
+    PrepOptions options;
+    std::string box;
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if ((arg == "--dir" || arg == "--bbox") && i + 1 < argc) {
+            (arg == "--dir" ? options.dir : box) = argv[++i];
+        } else if (arg == "--force") {
+            options.force = true;
+        } else if (arg == "--help" || arg == "-h") {
+            std::fputs(USAGE, stdout);
+            return 0;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw PrepError(arg + ": unknown option or missing value");
+        } else {
+            words.push_back(arg);
+        }
+    }
+    if (words.empty())
+        throw PrepError("no command: expected check, terrain or imagery (see --help)");
+
+    const std::string command = words[0];
+    size_t next = 1;
+    if (!box.empty()) {
+        setupFrameFromBox(parseGeoBox(box));
+    } else {
+        if (words.size() < 2)
+            throw PrepError(command + ": no LOG given (or --bbox S,W,N,E)");
+        setupFrameFromLog(words[next++]);
+    }
+    const std::vector<std::string> inputs(words.begin() + static_cast<std::ptrdiff_t>(next), words.end());
+
+    if (command == "check") {
+        if (!inputs.empty())
+            throw PrepError(inputs[0] + ": check takes no further argument");
+        return runCheck(options);
+    }
+    if (command == "terrain") {
+        if (inputs.empty())
+            throw PrepError("terrain: no DEM given");
+        runTerrain(options, inputs);
+        return 0;
+    }
+    if (command == "imagery") {
+        if (inputs.size() != 1)
+            throw PrepError("imagery: expected exactly one tile SOURCE");
+        runImagery(options, inputs[0]);
+        return 0;
+    }
+    throw PrepError(command + ": unknown command (expected check, terrain or imagery)");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const PrepError& error) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "flightreplay-prep: %s\n", error.what());
+        return 2;
+    }
+}

@@ -1,0 +1,44 @@
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "frame/elevation_tile.h"
+#include "frame/grid_geography.h"
+#include "frame/map_frame.h"
+#include "frame/terrain_tiles.h"
+#include "tools/prep/prep_commands.h"
+
+int runCheck(const PrepOptions& options)
+{
+    constexpr uintmax_t EGM_FILE_BYTES = static_cast<uintmax_t>(EGM_SAMPLE_COUNT) * 2;
+    int elevationMissing = 0;
+    const auto files = terrainElevationFiles(mapFrame.CI, mapFrame.CJ);
+    for (const ElevationFileIndex& file : files) {
+        const std::string name = elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN);
+        std::error_code error;
+        const uintmax_t size = std::filesystem::file_size(options.dir + "/" + name, error);
+        if (error) {
+            std::printf("missing %s\n", name.c_str());
+            ++elevationMissing;
+        } else if (size != EGM_FILE_BYTES) {
+            std::printf("incomplete %s (%ju bytes)\n", name.c_str(), size);
+            ++elevationMissing;
+        } else {
+            std::printf("found %s\n", name.c_str());
+        }
+    }
+
+    int imagesMissing = 0;
+    forEachTerrainTile(mapFrame.CI, mapFrame.CJ, [&](const TerrainTile& tile) {
+        const std::string name = terrainImageName(tile);
+        std::error_code error;
+        const bool found = std::filesystem::is_regular_file(options.dir + "/" + name, error);
+        std::printf("%s %s\n", found ? "found" : "missing", name.c_str());
+        if (!found)
+            ++imagesMissing;
+    });
+
+    std::printf("elevation files: %zu, missing %d\n", files.size(), elevationMissing);
+    std::printf("image tiles: %d, missing %d\n", TERRAIN_TILE_COUNT, imagesMissing);
+    return elevationMissing + imagesMissing == 0 ? 0 : 1;
+}

@@ -1,0 +1,43 @@
+#include <cinttypes>
+#include <cstdio>
+
+#include "frame/elevation_tile.h"
+#include "frame/grid_geography.h"
+#include "frame/map_frame.h"
+#include "tools/prep/dem_set.h"
+#include "tools/prep/elevation_file.h"
+#include "tools/prep/output_file.h"
+#include "tools/prep/prep_commands.h"
+#include "tools/prep/progress.h"
+
+void runTerrain(const PrepOptions& options, const std::vector<std::string>& dems)
+{
+    DemSet demSet(dems);
+    makeFolder(options.dir);
+    int written = 0;
+    int kept = 0;
+    SampleCounts total;
+    for (const ElevationFileIndex& file : terrainElevationFiles(mapFrame.CI, mapFrame.CJ)) {
+        const std::string name = elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN);
+        const std::string path = options.dir + "/" + name;
+        if (!options.force && fileExists(path)) {
+            std::printf("kept %s\n", name.c_str());
+            ++kept;
+            continue;
+        }
+        SampleCounts counts;
+        std::string bytes;
+        {
+            Progress progress(name, EGM_SIDE);
+            bytes = computeElevationFile(demSet, file, counts, &progress);
+        }
+        writeFileAtomically(path, bytes);
+        std::printf("wrote %s: %" PRId64 " samples from DEMs, %" PRId64 " no-data, %" PRId64 " uncovered\n",
+                    name.c_str(), counts.fromDem, counts.noData, counts.uncovered);
+        total += counts;
+        ++written;
+    }
+    std::printf("terrain: %d elevation files written, %d kept; samples: %" PRId64 " from DEMs, %" PRId64
+                " no-data and %" PRId64 " uncovered (written as 0)\n",
+                written, kept, total.fromDem, total.noData, total.uncovered);
+}

@@ -1,0 +1,144 @@
+#include "tools/prep/tile_source.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <vector>
+
+#include <sqlite3.h>
+
+#include "tools/prep/prep_error.h"
+
+namespace {
+
+class MbtilesSource : public TileSource {
+public:
+    explicit MbtilesSource(const std::string& path) : path_(path)
+    {
+        if (!std::filesystem::is_regular_file(path))
+            throw PrepError(path + ": no such MBTiles file");
+        if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+            fail("cannot open as MBTiles");
+        if (sqlite3_prepare_v2(db_,
+                               "SELECT tile_data FROM tiles WHERE zoom_level = ?1 AND tile_column = ?2 AND tile_row = ?3",
+                               -1, &query_, nullptr)
+            != SQLITE_OK)
+            fail("not an MBTiles file");
+    }
+
+    ~MbtilesSource() override
+    {
+        sqlite3_finalize(query_);
+        sqlite3_close(db_);
+    }
+
+    bool fetch(int zoom, int32_t row, int32_t col, std::string& bytes) override
+    {
+        const int64_t tmsRow = (int64_t{1} << zoom) - 1 - row;
+        sqlite3_reset(query_);
+        sqlite3_bind_int(query_, 1, zoom);
+        sqlite3_bind_int64(query_, 2, col);
+        sqlite3_bind_int64(query_, 3, tmsRow);
+        const int step = sqlite3_step(query_);
+        if (step == SQLITE_DONE)
+            return false;
+        if (step != SQLITE_ROW)
+            fail("cannot read " + describe(zoom, row, col));
+        const void* data = sqlite3_column_blob(query_, 0);
+        const int size = sqlite3_column_bytes(query_, 0);
+        bytes.assign(static_cast<const char*>(data), data ? static_cast<size_t>(size) : 0);
+        return true;
+    }
+
+    std::string describe(int zoom, int32_t row, int32_t col) const override
+    {
+        return path_ + " zoom_level " + std::to_string(zoom) + " tile_column " + std::to_string(col) + " tile_row "
+               + std::to_string((int64_t{1} << zoom) - 1 - row);
+    }
+
+private:
+    [[noreturn]] void fail(const std::string& what) const
+    {
+        throw PrepError(path_ + ": " + what + ": " + (db_ ? sqlite3_errmsg(db_) : "out of memory"));
+    }
+
+    std::string path_;
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* query_ = nullptr;
+};
+
+std::string replaceAll(std::string text, const std::string& key, const std::string& value)
+{
+    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
+        text.replace(at, key.size(), value);
+    return text;
+}
+
+class XyzSource : public TileSource {
+public:
+    // Each template is tried in turn; the first existing file is the tile.
+    explicit XyzSource(std::vector<std::string> templates) : templates_(std::move(templates)) {}
+
+    bool fetch(int zoom, int32_t row, int32_t col, std::string& bytes) override
+    {
+        for (const std::string& pattern : templates_) {
+            const std::string path = pathOf(pattern, zoom, row, col);
+            std::error_code error;
+            if (!std::filesystem::is_regular_file(path, error))
+                continue;
+            std::ifstream file(path, std::ios::binary);
+            if (!file.is_open())
+                throw PrepError(path + ": cannot read: " + std::strerror(errno));
+            bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+            if (file.bad())
+                throw PrepError(path + ": cannot read: " + std::strerror(errno));
+            return true;
+        }
+        return false;
+    }
+
+    std::string describe(int zoom, int32_t row, int32_t col) const override
+    {
+        std::string text = pathOf(templates_.front(), zoom, row, col);
+        for (size_t i = 1; i < templates_.size(); ++i)
+            text += " | ." + std::filesystem::path(templates_[i]).extension().string().substr(1);
+        return text;
+    }
+
+private:
+    static std::string pathOf(const std::string& pattern, int zoom, int32_t row, int32_t col)
+    {
+        return replaceAll(replaceAll(replaceAll(pattern, "{z}", std::to_string(zoom)), "{x}", std::to_string(col)),
+                          "{y}", std::to_string(row));
+    }
+
+    std::vector<std::string> templates_;
+};
+
+} // namespace
+
+std::unique_ptr<TileSource> openTileSource(const std::string& source)
+{
+    std::error_code error;
+    if (source.find("{z}") != std::string::npos) {
+        if (source.find("{x}") == std::string::npos || source.find("{y}") == std::string::npos)
+            throw PrepError(source + ": a tile template needs {z}, {x} and {y}");
+        const std::string fixed = source.substr(0, source.find('{'));
+        const std::filesystem::path folder = fixed.empty() || fixed.back() == '/'
+                                                 ? std::filesystem::path(fixed.empty() ? "." : fixed)
+                                                 : std::filesystem::path(fixed).parent_path();
+        if (!folder.empty() && !std::filesystem::is_directory(folder, error))
+            throw PrepError(source + ": no such folder " + folder.string());
+        return std::make_unique<XyzSource>(std::vector<std::string>{source});
+    }
+    if (std::filesystem::is_directory(source, error)) {
+        std::vector<std::string> templates;
+        for (const char* extension : {"png", "jpg", "jpeg", "webp"})
+            templates.push_back(source + "/{z}/{x}/{y}." + extension);
+        return std::make_unique<XyzSource>(templates);
+    }
+    return std::make_unique<MbtilesSource>(source);
+}
