@@ -15,6 +15,11 @@ cat > "$work/inside.sh" <<'INSIDE'
 #!/usr/bin/env bash
 set -u
 cd "$1"
+# Pixels of shot.png within 20 % of a colour.
+colour_count() {
+    convert shot.png -alpha off -fuzz 20% -fill black +opaque "$1" -fill white -opaque "$1" \
+        -format '%[fx:round(mean*w*h)]' info:
+}
 "$2" flight.log > out.txt 2> err.txt &
 pid=$!
 if ! timeout 60 xdotool search --sync --onlyvisible --class osgViewer > window.txt; then
@@ -38,8 +43,13 @@ for _ in $(seq 1 25); do
     xdotool click --window "$window" 5
     sleep 0.05
 done
-sleep 1
-import -window root shot.png
+# A slow renderer may still be catching up with the wheel: look again for a
+# while before giving up.
+for _ in $(seq 1 10); do
+    sleep 1
+    import -window root shot.png
+    [ "$(colour_count '#ff00ff')" -ge 65536 ] && [ "$(colour_count '#00ffff')" -ge 65536 ] && break
+done
 xdotool key --window "$window" Escape
 for _ in $(seq 1 300); do
     kill -0 "$pid" 2>/dev/null || break
@@ -76,6 +86,7 @@ count() {
     convert "$work/shot.png" -alpha off -fuzz 20% -fill black +opaque "$1" -fill white -opaque "$1" \
         -format '%[fx:round(mean*w*h)]' info:
 }
+[ -f "$work/shot.png" ] || fail "no screenshot"
 magenta=$(count '#ff00ff')
 cyan=$(count '#00ffff')
 echo "magenta pixels: $magenta, cyan pixels: $cyan"
