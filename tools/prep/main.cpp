@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include <osg/Notify>
+
 #include "tools/prep/prep_area.h"
 #include "tools/prep/prep_commands.h"
 #include "tools/prep/prep_error.h"
@@ -74,6 +76,9 @@ int run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    // The image plug-ins' own notices would break the one-line error; a tile
+    // they cannot decode is reported by the tool.
+    osg::setNotifyLevel(osg::FATAL);
     try {
         return run(argc, argv);
     } catch (const PrepError& error) {

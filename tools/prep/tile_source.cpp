@@ -126,12 +126,14 @@ std::unique_ptr<TileSource> openTileSource(const std::string& source)
     if (source.find("{z}") != std::string::npos) {
         if (source.find("{x}") == std::string::npos || source.find("{y}") == std::string::npos)
             throw PrepError(source + ": a tile template needs {z}, {x} and {y}");
+        // The folder before the first placeholder must exist.
         const std::string fixed = source.substr(0, source.find('{'));
-        const std::filesystem::path folder = fixed.empty() || fixed.back() == '/'
-                                                 ? std::filesystem::path(fixed.empty() ? "." : fixed)
-                                                 : std::filesystem::path(fixed).parent_path();
-        if (!folder.empty() && !std::filesystem::is_directory(folder, error))
-            throw PrepError(source + ": no such folder " + folder.string());
+        const size_t slash = fixed.find_last_of('/');
+        std::string folder = slash == std::string::npos ? "." : fixed.substr(0, slash);
+        if (folder.empty())
+            folder = "/";
+        if (!std::filesystem::is_directory(folder, error))
+            throw PrepError(source + ": no such folder " + folder);
         return std::make_unique<XyzSource>(std::vector<std::string>{source});
     }
     if (std::filesystem::is_directory(source, error)) {

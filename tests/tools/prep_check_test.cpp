@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include <sqlite3.h>
+
+#include "frame/terrain_tiles.h"
+#include "prep_fixtures.h"
+#include "support/test_support.h"
+
+namespace {
+
+void writeGreyMbtiles(const std::string& path, int32_t ci, int32_t cj)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db,
+                 "CREATE TABLE tiles (zoom_level integer, tile_column integer, tile_row integer, tile_data blob);"
+                 "BEGIN",
+                 nullptr, nullptr, nullptr);
+    const std::string grey = tileBytes(osg::Vec3(0.5f, 0.5f, 0.5f), "png");
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO tiles VALUES (?1, ?2, ?3, ?4)", -1, &insert, nullptr);
+    forEachTerrainTile(ci, cj, [&](const TerrainTile& t) {
+        sqlite3_reset(insert);
+        sqlite3_bind_int(insert, 1, t.zoom);
+        sqlite3_bind_int64(insert, 2, t.col);
+        sqlite3_bind_int64(insert, 3, (int64_t{1} << t.zoom) - 1 - t.row);
+        sqlite3_bind_blob(insert, 4, grey.data(), static_cast<int>(grey.size()), SQLITE_STATIC);
+        sqlite3_step(insert);
+    });
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+TEST(PrepCheck, BeforeAndAfterPreparingThenTheReplayFindsEveryFile)
+{
+    // 48 N 122 W: centre tile (91125, 42234).
+    const std::string base = makeTempDir();
+    const std::string work = base + "/work";
+    writeFile(base + "/flight.log", logAt(48.0, -122.0));
+    writeGeoTiff(base + "/dem.tif", 4326, 120, 80, {-124.0, 0.05, 0, 50.0, 0, -0.05},
+                 [](double lon, double lat) { return 300.0 + 10.0 * lon + 20.0 * lat; });
+    writeGreyMbtiles(base + "/cache.mbtiles", 91125, 42234);
+
+    ProgramRun run = runCommand(prepPath() + " --dir work check flight.log", base);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("CI,CJ=91125 42234\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("missing zsi-88-41.egm\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("missing ./img/s-91122-42231.jpg\n"), std::string::npos) << run.out;
+    EXPECT_EQ(countLines(run.out, "found "), 0);
+    const int missing = countLines(run.out, "missing ");
+    EXPECT_NE(run.out.find("image tiles: 249, missing 249\n"), std::string::npos) << run.out;
+
+    run = runCommand(prepPath() + " terrain flight.log dem.tif --dir work", base);
+    ASSERT_EQ(run.status, 0) << run.err;
+    run = runCommand(prepPath() + " --dir work imagery flight.log cache.mbtiles", base);
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    run = runCommand(prepPath() + " --dir work check flight.log", base);
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(countLines(run.out, "missing "), 0) << run.out;
+    EXPECT_EQ(countLines(run.out, "found "), missing);
+    EXPECT_NE(run.out.find("image tiles: 249, missing 0\n"), std::string::npos) << run.out;
+
+    // Existing files are kept unless forced.
+    run = runCommand(prepPath() + " --dir work imagery flight.log cache.mbtiles", base);
+    EXPECT_NE(run.out.find("imagery: 0 image tiles written, 249 kept, 0 missing"), std::string::npos) << run.out;
+    std::filesystem::resize_file(work + "/zsi-88-41.egm", 2050);
+    run = runCommand(prepPath() + " --dir work check flight.log", base);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("incomplete zsi-88-41.egm (2050 bytes)\n"), std::string::npos) << run.out;
+    run = runCommand(prepPath() + " --dir work terrain flight.log dem.tif", base);
+    EXPECT_NE(run.out.find("elevation files written, "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("terrain: 0 elevation files written"), std::string::npos) << run.out;
+    run = runCommand(prepPath() + " --dir work --force terrain flight.log dem.tif", base);
+    EXPECT_NE(run.out.find("terrain: 2 elevation files written, 0 kept"), std::string::npos) << run.out;
+    EXPECT_EQ(std::filesystem::file_size(work + "/zsi-88-41.egm"), 1025u * 1025u * 2u);
+
+    writeFile(work + "/flight.log", logAt(48.0, -122.0));
+    run = runCommand(programPath() + " flight.log", work);
+    EXPECT_EQ(run.out.find("Not open egm"), std::string::npos) << run.out;
+    EXPECT_EQ(countLines(run.out, "img:./img/"), 249) << run.out;
+    EXPECT_NE(run.out.find("CI,CJ=91125 42234\n"), std::string::npos) << run.out;
+}
+
+} // namespace
