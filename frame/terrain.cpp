@@ -8,6 +8,7 @@
 #include <osgDB/ReadFile>
 
 #include "frame/elevation_tile.h"
+#include "frame/jpeg_header_check.h"
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
 
@@ -68,7 +69,9 @@ osg::Group* buildTerrain()
 
         osg::ref_ptr<osg::Texture2D> texture = new osg::Texture2D;
         texture->setDataVariance(osg::Object::DYNAMIC);
-        texture->setImage(osgDB::readImageFile(imageName, osgDB::Registry::instance()->getOptions()));
+        texture->setImage(jpegSizeFits(imageName)
+                              ? osgDB::readImageFile(imageName, osgDB::Registry::instance()->getOptions())
+                              : nullptr);
         geometry->getOrCreateStateSet()->setTextureAttributeAndModes(0, texture.get(), osg::StateAttribute::ON);
     });
     return group.release();

@@ -7,6 +7,7 @@
 #include <osgUtil/Optimizer>
 
 #include "frame/map_frame.h"
+#include "scene/model_file_check.h"
 
 static const char* const AIRCRAFT_MODEL_PATH = "./EasyStar/data/body.ac";
 
@@ -21,7 +22,9 @@ double aircraftScale(double k, float boundRadius)
 
 osg::MatrixTransform* buildAircraftModel()
 {
-    osg::ref_ptr<osg::Node> model = osgDB::readNodeFile(AIRCRAFT_MODEL_PATH, osgDB::Registry::instance()->getOptions());
+    osg::ref_ptr<osg::Node> model = acModelCountsFit(AIRCRAFT_MODEL_PATH)
+        ? osgDB::readNodeFile(AIRCRAFT_MODEL_PATH, osgDB::Registry::instance()->getOptions())
+        : nullptr;
     if (!model) {
         std::printf("Not found model '%s'\n", AIRCRAFT_MODEL_PATH);
         return nullptr;

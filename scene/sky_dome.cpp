@@ -5,14 +5,17 @@
 #include <osg/Texture2D>
 #include <osgDB/ReadFile>
 
+#include "frame/jpeg_header_check.h"
+
 osg::Group* buildSkyDome()
 {
     osg::ref_ptr<osg::Group> group = new osg::Group;
     osg::ref_ptr<osg::Geode> geode = new osg::Geode;
     osg::ref_ptr<osg::StateSet> stateSet = new osg::StateSet;
 
+    const char* const skyPath = "sky12q-1024x512.jpeg";
     osg::ref_ptr<osg::Image> image =
-        osgDB::readImageFile("sky12q-1024x512.jpeg", osgDB::Registry::instance()->getOptions());
+        jpegSizeFits(skyPath) ? osgDB::readImageFile(skyPath, osgDB::Registry::instance()->getOptions()) : nullptr;
     if (image) {
         osg::ref_ptr<osg::Texture2D> texture = new osg::Texture2D;
         texture->setImage(image.get());
