@@ -1,0 +1,41 @@
+#include "demo_site.h"
+
+#include <cmath>
+
+#include "frame/map_frame.h"
+
+double siteMercatorScale()
+{
+    return 2.0 * MAP_PI * EARTH_RADIUS * std::cos(SITE_LAT * MAP_PI / 180.0);
+}
+
+LocalPoint mercatorToLocal(double mercatorX, double mercatorY)
+{
+    const double scale = siteMercatorScale();
+    // Mercator y grows southward.
+    return {(mercatorX - lonToMercatorX(SITE_LON)) * scale, (latToMercatorY(SITE_LAT) - mercatorY) * scale};
+}
+
+GeoPoint localToGeo(LocalPoint p)
+{
+    const double scale = siteMercatorScale();
+    const double x = lonToMercatorX(SITE_LON) + p.east / scale;
+    const double y = latToMercatorY(SITE_LAT) - p.north / scale;
+    // Inverse of latToMercatorY: y = 0.5 - atanh(sin(lat)) / (2 pi).
+    const double lat = std::asin(std::tanh(2.0 * MAP_PI * (0.5 - y))) * 180.0 / MAP_PI;
+    return {lat, x * 360.0 - 180.0};
+}
+
+RunwayPoint localToRunway(LocalPoint p)
+{
+    const double c = std::cos(RUNWAY_ANGLE);
+    const double s = std::sin(RUNWAY_ANGLE);
+    return {p.east * c + p.north * s, -p.east * s + p.north * c};
+}
+
+LocalPoint runwayToLocal(RunwayPoint p)
+{
+    const double c = std::cos(RUNWAY_ANGLE);
+    const double s = std::sin(RUNWAY_ANGLE);
+    return {p.u * c - p.w * s, p.u * s + p.w * c};
+}

@@ -1,0 +1,156 @@
+#include "terrain_files.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include <osg/Image>
+#include <osgDB/WriteFile>
+
+#include "app/log_summary.h"
+#include "frame/elevation_tile.h"
+#include "frame/map_frame.h"
+#include "frame/terrain_tiles.h"
+#include "landscape.h"
+#include "noise.h"
+
+namespace {
+
+constexpr int TILE_PIXELS = 256;
+constexpr int SHADE_STEP = 8; // pixels between the shading samples
+
+// Runs body(i) for i = 0 ... count - 1 on two threads.
+template <typename Body>
+void parallelFor(int count, Body body)
+{
+    std::thread second([&] {
+        for (int i = 1; i < count; i += 2)
+            body(i);
+    });
+    for (int i = 0; i < count; i += 2)
+        body(i);
+    second.join();
+}
+
+LocalPoint cornerToLocal(double row, double col)
+{
+    return mercatorToLocal(col / FRAME_SIZE, row / FRAME_SIZE);
+}
+
+osg::ref_ptr<osg::Image> drawTile(const TerrainTile& tile)
+{
+    const double tilesAtZoom = std::ldexp(1.0, tile.zoom);
+    const double pixelMetres = siteMercatorScale() / (tilesAtZoom * TILE_PIXELS);
+    auto localOf = [&](double px, double py) {
+        return mercatorToLocal((tile.col + px / TILE_PIXELS) / tilesAtZoom, (tile.row + py / TILE_PIXELS) / tilesAtZoom);
+    };
+
+    // Sun shading from the height field on a coarse grid, interpolated below.
+    constexpr int nodes = TILE_PIXELS / SHADE_STEP + 1;
+    std::vector<double> shade(nodes * nodes);
+    const double spacing = pixelMetres * SHADE_STEP;
+    for (int gy = 0; gy < nodes; ++gy) {
+        for (int gx = 0; gx < nodes; ++gx) {
+            const LocalPoint p = localOf(gx * SHADE_STEP, gy * SHADE_STEP);
+            const double dhEast = (groundHeight({p.east + spacing, p.north}) - groundHeight({p.east - spacing, p.north})) / (2 * spacing);
+            const double dhNorth = (groundHeight({p.east, p.north + spacing}) - groundHeight({p.east, p.north - spacing})) / (2 * spacing);
+            shade[static_cast<size_t>(gy * nodes + gx)] = slopeShade(dhEast, dhNorth) / slopeShade(0.0, 0.0);
+        }
+    }
+
+    osg::ref_ptr<osg::Image> image = new osg::Image;
+    image->allocateImage(TILE_PIXELS, TILE_PIXELS, 1, GL_RGB, GL_UNSIGNED_BYTE);
+    for (int py = 0; py < TILE_PIXELS; ++py) {
+        // The image's first row is the bottom of the picture: the tile's south edge.
+        unsigned char* out = image->data(0, TILE_PIXELS - 1 - py);
+        for (int px = 0; px < TILE_PIXELS; ++px) {
+            const Rgb c = groundColour(localOf(px + 0.5, py + 0.5), pixelMetres);
+            const double fx = (px + 0.5) / SHADE_STEP;
+            const double fy = (py + 0.5) / SHADE_STEP;
+            const int ix = static_cast<int>(fx);
+            const int iy = static_cast<int>(fy);
+            const double tx = fx - ix;
+            const double ty = fy - iy;
+            auto at = [&](int x, int y) { return shade[static_cast<size_t>(y * nodes + x)]; };
+            const double s = (at(ix, iy) * (1 - tx) + at(ix + 1, iy) * tx) * (1 - ty)
+                             + (at(ix, iy + 1) * (1 - tx) + at(ix + 1, iy + 1) * tx) * ty;
+            out[3 * px + 0] = static_cast<unsigned char>(std::lround(255.0 * clamp01(c.r * s)));
+            out[3 * px + 1] = static_cast<unsigned char>(std::lround(255.0 * clamp01(c.g * s)));
+            out[3 * px + 2] = static_cast<unsigned char>(std::lround(255.0 * clamp01(c.b * s)));
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+bool setupFrameFromLog(const std::string& folder)
+{
+    const std::string path = folder + "/demo.log";
+    FILE* log = std::fopen(path.c_str(), "r");
+    if (!log)
+        return false;
+    readLog(log);
+    std::fclose(log);
+    const LogExtents e = computeLogExtents();
+    setupMapFrame(e.latMin, e.latMax, e.lonMin, e.lonMax);
+    return true;
+}
+
+int writeElevationTiles(const std::string& folder)
+{
+    // File name -> (file row, file column), for every corner the terrain reads.
+    std::map<std::string, std::pair<int32_t, int32_t>> files;
+    forEachTerrainTile(mapFrame.CI, mapFrame.CJ, [&](const TerrainTile& tile) {
+        for (int32_t dr = 0; dr <= 1; ++dr) {
+            for (int32_t dc = 0; dc <= 1; ++dc) {
+                const int32_t row = tile.northRow + dr * tile.span;
+                const int32_t col = tile.westCol + dc * tile.span;
+                files.emplace(elevationFileName(row, col), std::make_pair(row / EGM_SPAN, col / EGM_SPAN));
+            }
+        }
+    });
+    for (const auto& [name, index] : files) {
+        std::vector<unsigned char> bytes(static_cast<size_t>(EGM_SAMPLE_COUNT) * 2);
+        parallelFor(EGM_SIDE, [&, fileIndex = index](int r) {
+            for (int c = 0; c < EGM_SIDE; ++c) {
+                const double row = static_cast<double>(fileIndex.first) * EGM_SPAN + r;
+                const double col = static_cast<double>(fileIndex.second) * EGM_SPAN + c;
+                const auto h = static_cast<int16_t>(std::lround(groundHeight(cornerToLocal(row, col))));
+                const auto raw = static_cast<uint16_t>(h);
+                const size_t at = 2 * (static_cast<size_t>(r) * EGM_SIDE + static_cast<size_t>(c));
+                bytes[at] = static_cast<unsigned char>(raw & 0xFF);
+                bytes[at + 1] = static_cast<unsigned char>(raw >> 8);
+            }
+        });
+        FILE* file = std::fopen((folder + "/" + name).c_str(), "wb");
+        if (!file)
+            return -1;
+        const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
+        if (std::fclose(file) != 0 || written != bytes.size())
+            return -1;
+    }
+    return static_cast<int>(files.size());
+}
+
+int writeImageTiles(const std::string& folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder + "/img", error);
+    if (error)
+        return -1;
+    std::vector<TerrainTile> tiles;
+    forEachTerrainTile(mapFrame.CI, mapFrame.CJ, [&](const TerrainTile& tile) { tiles.push_back(tile); });
+    std::vector<osg::ref_ptr<osg::Image>> images(tiles.size());
+    parallelFor(static_cast<int>(tiles.size()), [&](int i) { images[static_cast<size_t>(i)] = drawTile(tiles[static_cast<size_t>(i)]); });
+    for (size_t i = 0; i < tiles.size(); ++i) {
+        if (!osgDB::writeImageFile(*images[i], folder + "/" + terrainImageName(tiles[i])))
+            return -1;
+    }
+    return static_cast<int>(tiles.size());
+}
