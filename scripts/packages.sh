@@ -6,6 +6,7 @@ FLIGHTREPLAY_PACKAGES=(
   libgtest-dev libbenchmark-dev
   libgdal-dev libsqlite3-dev libwebp-dev pkg-config
   xvfb xauth xdotool imagemagick
+  clang libclang-rt-14-dev
 )
 
 ensure_packages() {

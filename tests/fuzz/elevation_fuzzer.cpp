@@ -2,7 +2,8 @@
 // and gridToScene. Input: corner row, corner column, map-frame centre row and
 // column, file length (5 little-endian 32-bit words), then bytes written at
 // the start of the file and at the corner's sample, zeros elsewhere, into a
-// file of that length under the name the corner maps to.
+// file of that length under the name the corner maps to. Corpus and
+// artifact paths must be absolute: the fuzzer works in a directory of its own.
 
 #include <cmath>
 #include <cstddef>
@@ -47,6 +48,15 @@ int32_t signedWord(const uint8_t* data, size_t at)
     return value;
 }
 
+char workDir[] = "/tmp/flightreplay-elevation-fuzz-XXXXXX";
+
+void removeWorkDir()
+{
+    std::fclose(stdout);
+    std::remove((std::string(workDir) + "/stdout.txt").c_str());
+    rmdir(workDir);
+}
+
 long stdoutBytes()
 {
     std::fflush(stdout);
@@ -57,11 +67,11 @@ long stdoutBytes()
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char dir[] = "/tmp/flightreplay-elevation-fuzz-XXXXXX";
     // The loader opens bare names in the working directory; its messages go
     // to a file so that the fuzzer can see whether anything was printed.
-    if (!mkdtemp(dir) || chdir(dir) != 0 || !std::freopen("stdout.txt", "w", stdout))
+    if (!mkdtemp(workDir) || chdir(workDir) != 0 || !std::freopen("stdout.txt", "w", stdout))
         std::abort();
+    std::atexit(removeWorkDir);
     return 0;
 }
 
