@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <iterator>
 
 #include <osg/AnimationPath>
@@ -144,7 +145,7 @@ TEST_F(Scene, WithoutTheModelTheTransformStaysEmptyAndTheLineIsPrintedOnceLast)
 
 TEST_F(Scene, EveryLogLengthGivesTheSameFourChildren)
 {
-    for (int rows : {-1, 0, 1, 3001, 10000}) {
+    for (int rows : {-1, 0, 1, 100, 3000, 3001, 3002, 5000, 8001, 10000}) {
         SCOPED_TRACE(rows);
         fillSyntheticFlight(rows);
         frameAt55North();
@@ -152,9 +153,19 @@ TEST_F(Scene, EveryLogLengthGivesTheSameFourChildren)
         osg::ref_ptr<osg::Group> root = buildCapturing(printed);
         ASSERT_EQ(root->getNumChildren(), 4u);
         EXPECT_NE(dynamic_cast<osg::MatrixTransform*>(root->getChild(3)), nullptr);
-        // Even a path without points is safe to run.
-        updateAt(*root, 0.0, 1);
-        updateAt(*root, 2.0, 2);
+        // Every path, even one without points, puts the aircraft somewhere finite at any time.
+        auto* aircraft = dynamic_cast<osg::MatrixTransform*>(root->getChild(3));
+        ASSERT_NE(aircraft, nullptr);
+        unsigned frame = 1;
+        for (double t : {0.0, 2.0, 250.0, 499.9, 1e6}) {
+            updateAt(*root, t, frame++);
+            const osg::Matrixd& m = aircraft->getMatrix();
+            for (int i = 0; i < 16; ++i)
+                ASSERT_TRUE(std::isfinite(m.ptr()[i])) << "at " << t;
+            if (rows <= 0) {
+                EXPECT_TRUE(m.isIdentity());
+            }
+        }
     }
 }
 
