@@ -46,7 +46,7 @@ struct Part {
 // Rings of equal size joined side by side, closed at both ends.
 Part loft(const char* name, Paint paint, const std::vector<std::vector<V3>>& rings)
 {
-    Part part{name, paint, {}, {}};
+    Part part{name, paint, {}, {}, {}};
     const int n = static_cast<int>(rings.front().size());
     for (const auto& ring : rings)
         part.vertices.insert(part.vertices.end(), ring.begin(), ring.end());
@@ -169,7 +169,7 @@ std::vector<Part> buildParts()
     rings.push_back(bodyRing(0.15, 0.002, 0.120, 0.116));
     parts.push_back(loft("spinner", BLACK, rings));
 
-    Part propeller{"propeller", BLACK, {}, {}};
+    Part propeller{"propeller", BLACK, {}, {}, {}};
     for (int blade = 0; blade < 2; ++blade) {
         const double a = 0.5 + blade * PI;
         const V3 along = {0.0, std::cos(a), std::sin(a)};

@@ -219,15 +219,26 @@ double slopeShade(double dhEast, double dhNorth)
     return 0.55 + 0.7 * lambert;
 }
 
-Rgb groundColour(LocalPoint p, double pixelMetres)
+SmoothFields smoothFieldsAt(LocalPoint p)
 {
     const double country = countryWeight(p);
+    return {fractalNoise(p.east / 1100.0, p.north / 1100.0, 4, 43) + 0.08 * country, riverOffset(p), country};
+}
+
+Rgb groundColour(LocalPoint p, double pixelMetres)
+{
+    return groundColour(p, pixelMetres, smoothFieldsAt(p));
+}
+
+Rgb groundColour(LocalPoint p, double pixelMetres, const SmoothFields& fields)
+{
+    const double country = fields.country;
     Rgb colour = farmland(p, pixelMetres);
 
-    const double woods = fractalNoise(p.east / 1100.0, p.north / 1100.0, 4, 43) + 0.08 * country;
+    const double woods = fields.woods;
     const double edge = 0.004 + pixelMetres / 1100.0;
     const double inWoods = smoothStep(0.66 - edge, 0.66 + edge, woods) * smoothStep(0.2, 0.6, country);
-    const double river = riverOffset(p);
+    const double river = fields.river;
     double banks = 0.0;
     if (std::fabs(river) < 40.0 + pixelMetres)
         banks = 0.9 * coverage(river, 26.0 + 8.0 * valueNoise(p.east / 50.0, p.north / 50.0, 47), pixelMetres);

@@ -13,9 +13,19 @@ struct Rgb {
 // further out, a valley along the river.
 double groundHeight(LocalPoint p);
 
+// The slowly varying parts of the landscape, which image tiles sample on a
+// coarse grid and interpolate.
+struct SmoothFields {
+    double woods;   // forest above 0.66
+    double river;   // signed distance to the river's middle line, metres
+    double country; // 0 on the airfield, 1 in the open country
+};
+SmoothFields smoothFieldsAt(LocalPoint p);
+
 // Colour of the ground seen with pixels of the given size in metres (small
 // features fade out instead of flickering at coarse zooms), without shading.
 Rgb groundColour(LocalPoint p, double pixelMetres);
+Rgb groundColour(LocalPoint p, double pixelMetres, const SmoothFields& fields);
 
 // Sun shading factor (about 0.7 ... 1.15) for a slope given as height
 // differences per metre toward east and north.

@@ -63,13 +63,33 @@ osg::ref_ptr<osg::Image> drawTile(const TerrainTile& tile)
         }
     }
 
+    constexpr int fieldStep = 4;
+    constexpr int fieldNodes = TILE_PIXELS / fieldStep + 1;
+    std::vector<SmoothFields> fields(fieldNodes * fieldNodes);
+    for (int gy = 0; gy < fieldNodes; ++gy)
+        for (int gx = 0; gx < fieldNodes; ++gx)
+            fields[static_cast<size_t>(gy * fieldNodes + gx)] = smoothFieldsAt(localOf(gx * fieldStep, gy * fieldStep));
+
     osg::ref_ptr<osg::Image> image = new osg::Image;
     image->allocateImage(TILE_PIXELS, TILE_PIXELS, 1, GL_RGB, GL_UNSIGNED_BYTE);
     for (int py = 0; py < TILE_PIXELS; ++py) {
         // The image's first row is the bottom of the picture: the tile's south edge.
         unsigned char* out = image->data(0, TILE_PIXELS - 1 - py);
         for (int px = 0; px < TILE_PIXELS; ++px) {
-            const Rgb c = groundColour(localOf(px + 0.5, py + 0.5), pixelMetres);
+            const double gx = (px + 0.5) / fieldStep;
+            const double gy = (py + 0.5) / fieldStep;
+            const int jx = static_cast<int>(gx);
+            const int jy = static_cast<int>(gy);
+            const double ux = gx - jx;
+            const double uy = gy - jy;
+            auto field = [&](int x, int y) { return fields[static_cast<size_t>(y * fieldNodes + x)]; };
+            const SmoothFields a = field(jx, jy), b = field(jx + 1, jy), c0 = field(jx, jy + 1), d = field(jx + 1, jy + 1);
+            auto lerp2 = [&](double va, double vb, double vc, double vd) {
+                return (va * (1 - ux) + vb * ux) * (1 - uy) + (vc * (1 - ux) + vd * ux) * uy;
+            };
+            const SmoothFields here = {lerp2(a.woods, b.woods, c0.woods, d.woods), lerp2(a.river, b.river, c0.river, d.river),
+                                       lerp2(a.country, b.country, c0.country, d.country)};
+            const Rgb c = groundColour(localOf(px + 0.5, py + 0.5), pixelMetres, here);
             const double fx = (px + 0.5) / SHADE_STEP;
             const double fy = (py + 0.5) / SHADE_STEP;
             const int ix = static_cast<int>(fx);
