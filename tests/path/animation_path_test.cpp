@@ -269,24 +269,4 @@ TEST(AnimationPath, InterpolatesBetweenPointsAndLoops)
     expectNear(point.getPosition(), (scenePositionOfRow(6999) + scenePositionOfRow(8000)) * 0.5, 1e-9);
 }
 
-TEST(AnimationPath, TimeIndexAndTimeOfSingleRows)
-{
-    struct Case {
-        int row, index;
-    };
-    const Case cases[] = {{0, 0},       {2500, 2500}, {2501, -1},   {4499, -1},   {4500, 2500},
-                          {6999, 4999}, {7000, 5000}, {7001, -1},   {7999, -1},   {8000, 5000},
-                          {9999, 6999}};
-    for (const Case& c : cases)
-        EXPECT_EQ(pathTimeIndex(c.row), c.index) << c.row;
-
-    EXPECT_EQ(pathTime(5000, 8001), 500.0);
-    EXPECT_EQ(pathTime(0, 3001), 0.0);
-    EXPECT_EQ(pathTime(2500, 3001), 500.0);
-    EXPECT_EQ(pathTime(1, 2), 500.0);
-    EXPECT_EQ(pathTime(0, 1), 0.0);
-    EXPECT_EQ(pathTime(0, 0), 0.0);
-    EXPECT_EQ(pathTime(0, -1), 0.0);
-}
-
 } // namespace

@@ -100,16 +100,4 @@ TEST(SkyDome, ThePictureIsReadAndSwitchedOnForUnitZero)
     }
 }
 
-TEST(SkyDome, EveryCallBuildsItsOwnSky)
-{
-    TempWorkingDir dir;
-    ASSERT_TRUE(writeBandedSky("sky12q-1024x512.jpeg", 64, 32, 8));
-    osg::ref_ptr<osg::Group> first = buildSkyDome();
-    osg::ref_ptr<osg::Group> second = buildSkyDome();
-    ASSERT_NE(first, second);
-    EXPECT_NE(first->getChild(0), second->getChild(0));
-    EXPECT_EQ(first->referenceCount(), 1);
-    EXPECT_EQ(first->getChild(0)->getNumParents(), 1u);
-}
-
 } // namespace
