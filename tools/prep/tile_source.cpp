@@ -20,35 +20,34 @@ public:
     {
         if (!std::filesystem::is_regular_file(path))
             throw PrepError(path + ": no such MBTiles file");
-        if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        sqlite3* db = nullptr;
+        const int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        db_.reset(db);
+        if (opened != SQLITE_OK)
             fail("cannot open as MBTiles");
-        if (sqlite3_prepare_v2(db_,
-                               "SELECT tile_data FROM tiles WHERE zoom_level = ?1 AND tile_column = ?2 AND tile_row = ?3",
-                               -1, &query_, nullptr)
-            != SQLITE_OK)
+        sqlite3_stmt* query = nullptr;
+        const int prepared = sqlite3_prepare_v2(
+            db, "SELECT tile_data FROM tiles WHERE zoom_level = ?1 AND tile_column = ?2 AND tile_row = ?3", -1,
+            &query, nullptr);
+        query_.reset(query);
+        if (prepared != SQLITE_OK)
             fail("not an MBTiles file");
-    }
-
-    ~MbtilesSource() override
-    {
-        sqlite3_finalize(query_);
-        sqlite3_close(db_);
     }
 
     bool fetch(int zoom, int32_t row, int32_t col, std::string& bytes) override
     {
         const int64_t tmsRow = (int64_t{1} << zoom) - 1 - row;
-        sqlite3_reset(query_);
-        sqlite3_bind_int(query_, 1, zoom);
-        sqlite3_bind_int64(query_, 2, col);
-        sqlite3_bind_int64(query_, 3, tmsRow);
-        const int step = sqlite3_step(query_);
+        sqlite3_reset(query_.get());
+        sqlite3_bind_int(query_.get(), 1, zoom);
+        sqlite3_bind_int64(query_.get(), 2, col);
+        sqlite3_bind_int64(query_.get(), 3, tmsRow);
+        const int step = sqlite3_step(query_.get());
         if (step == SQLITE_DONE)
             return false;
         if (step != SQLITE_ROW)
             fail("cannot read " + describe(zoom, row, col));
-        const void* data = sqlite3_column_blob(query_, 0);
-        const int size = sqlite3_column_bytes(query_, 0);
+        const void* data = sqlite3_column_blob(query_.get(), 0);
+        const int size = sqlite3_column_bytes(query_.get(), 0);
         bytes.assign(static_cast<const char*>(data), data ? static_cast<size_t>(size) : 0);
         return true;
     }
@@ -62,12 +61,19 @@ public:
 private:
     [[noreturn]] void fail(const std::string& what) const
     {
-        throw PrepError(path_ + ": " + what + ": " + (db_ ? sqlite3_errmsg(db_) : "out of memory"));
+        throw PrepError(path_ + ": " + what + ": " + (db_ ? sqlite3_errmsg(db_.get()) : "out of memory"));
     }
 
+    struct CloseDb {
+        void operator()(sqlite3* db) const { sqlite3_close(db); }
+    };
+    struct FinalizeQuery {
+        void operator()(sqlite3_stmt* query) const { sqlite3_finalize(query); }
+    };
+
     std::string path_;
-    sqlite3* db_ = nullptr;
-    sqlite3_stmt* query_ = nullptr;
+    std::unique_ptr<sqlite3, CloseDb> db_; // declared first: closed after the query is finalised
+    std::unique_ptr<sqlite3_stmt, FinalizeQuery> query_;
 };
 
 std::string replaceAll(std::string text, const std::string& key, const std::string& value)
