@@ -43,8 +43,8 @@ TEST(GridGeography, ElevationFilesOfThePatch)
     EXPECT_EQ(files[1].row, 81);
     EXPECT_EQ(files[1].col, 154);
 
-    // Zoom 13 reaches 4 x 32 tiles east of the centre's zoom-13 tile and
-    // 3 x 32 west: centred on a file corner it reads four files, in order.
+    // Centred on a file corner, the patch (224 zoom-18 tiles across at zoom
+    // 13) reads the four files around it, row by row.
     files = terrainElevationFiles(1024 * 5, 1024 * 7);
     ASSERT_EQ(files.size(), 4u);
     EXPECT_EQ(files[0].row, 4);
