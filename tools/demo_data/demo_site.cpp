@@ -26,16 +26,23 @@ GeoPoint localToGeo(LocalPoint p)
     return {lat, x * 360.0 - 180.0};
 }
 
+namespace {
+
+const double RUNWAY_COS = std::cos(RUNWAY_ANGLE);
+const double RUNWAY_SIN = std::sin(RUNWAY_ANGLE);
+
+} // namespace
+
 RunwayPoint localToRunway(LocalPoint p)
 {
-    const double c = std::cos(RUNWAY_ANGLE);
-    const double s = std::sin(RUNWAY_ANGLE);
+    const double c = RUNWAY_COS;
+    const double s = RUNWAY_SIN;
     return {p.east * c + p.north * s, -p.east * s + p.north * c};
 }
 
 LocalPoint runwayToLocal(RunwayPoint p)
 {
-    const double c = std::cos(RUNWAY_ANGLE);
-    const double s = std::sin(RUNWAY_ANGLE);
+    const double c = RUNWAY_COS;
+    const double s = RUNWAY_SIN;
     return {p.u * c - p.w * s, p.u * s + p.w * c};
 }

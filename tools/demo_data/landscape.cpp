@@ -50,24 +50,28 @@ double distanceToSegment(LocalPoint p, LocalPoint a, LocalPoint b)
     return std::hypot(p.east - a.east - t * dx, p.north - a.north - t * dy);
 }
 
-// Distance to the nearest road centre line and to the airfield's gravel track.
-double mainRoadDistance(LocalPoint p)
+// Signed distance to the winding road that meets the straight one at the village.
+double windingRoadOffset(LocalPoint p)
 {
-    // A straight country road and a winding one that meet at the village.
-    const double a = std::fabs((p.east + 1900.0) * 0.94 - (p.north - 300.0) * 0.342);
-    const double bCentre = 1350.0 + 260.0 * std::sin(p.east / 1300.0) + 60.0 * std::sin(p.east / 410.0);
-    const double bSlope = 260.0 / 1300.0 * std::cos(p.east / 1300.0) + 60.0 / 410.0 * std::cos(p.east / 410.0);
-    const double b = std::fabs(p.north - bCentre) / std::sqrt(1.0 + bSlope * bSlope);
-    return std::fmin(a, b);
+    const double centre = 1350.0 + 260.0 * std::sin(p.east / 1300.0) + 60.0 * std::sin(p.east / 410.0);
+    const double slope = 260.0 / 1300.0 * std::cos(p.east / 1300.0) + 60.0 / 410.0 * std::cos(p.east / 410.0);
+    return (p.north - centre) / std::sqrt(1.0 + slope * slope);
+}
+
+double mainRoadDistance(LocalPoint p, double windingOffset)
+{
+    const double straight = std::fabs((p.east + 1900.0) * 0.94 - (p.north - 300.0) * 0.342);
+    return std::fmin(straight, std::fabs(windingOffset));
 }
 
 const LocalPoint VILLAGE = {-1480.0, 1420.0};
+const LocalPoint PITS = runwayToLocal({10.0, 72.0});
+const LocalPoint TRACK_BEND = runwayToLocal({-60.0, 560.0});
 
+// Distance to the gravel track from the pilots' patch to the village.
 double trackDistance(LocalPoint p)
 {
-    const LocalPoint pits = runwayToLocal({10.0, 72.0});
-    const LocalPoint bend = runwayToLocal({-60.0, 560.0});
-    return std::fmin(distanceToSegment(p, pits, bend), distanceToSegment(p, bend, VILLAGE));
+    return std::fmin(distanceToSegment(p, PITS, TRACK_BEND), distanceToSegment(p, TRACK_BEND, VILLAGE));
 }
 
 Rgb cropColour(uint32_t kind, double variation)
@@ -222,7 +226,8 @@ double slopeShade(double dhEast, double dhNorth)
 SmoothFields smoothFieldsAt(LocalPoint p)
 {
     const double country = countryWeight(p);
-    return {fractalNoise(p.east / 1100.0, p.north / 1100.0, 4, 43) + 0.08 * country, riverOffset(p), country};
+    return {fractalNoise(p.east / 1100.0, p.north / 1100.0, 4, 43) + 0.08 * country, riverOffset(p), country,
+            windingRoadOffset(p)};
 }
 
 Rgb groundColour(LocalPoint p, double pixelMetres)
@@ -255,7 +260,7 @@ Rgb groundColour(LocalPoint p, double pixelMetres, const SmoothFields& fields)
     if (water > 0.0)
         colour = mix(colour, scaled({0.22, 0.36, 0.42}, 0.95 + 0.1 * valueNoise(p.east / 15.0, p.north / 15.0, 53)), water);
 
-    const double road = mainRoadDistance(p);
+    const double road = mainRoadDistance(p, fields.road);
     const double roadWidth = std::fmax(3.2, pixelMetres * 0.7);
     colour = mix(colour, {0.40, 0.40, 0.41}, coverage(road, roadWidth, pixelMetres));
     colour = mix(colour, {0.70, 0.70, 0.66}, 0.5 * coverage(road, 0.12, pixelMetres) * clamp01(1.0 - pixelMetres / 0.5));

@@ -19,6 +19,7 @@ struct SmoothFields {
     double woods;   // forest above 0.66
     double river;   // signed distance to the river's middle line, metres
     double country; // 0 on the airfield, 1 in the open country
+    double road;    // signed distance to the winding road's middle line, metres
 };
 SmoothFields smoothFieldsAt(LocalPoint p);
 

@@ -88,7 +88,7 @@ osg::ref_ptr<osg::Image> drawTile(const TerrainTile& tile)
                 return (va * (1 - ux) + vb * ux) * (1 - uy) + (vc * (1 - ux) + vd * ux) * uy;
             };
             const SmoothFields here = {lerp2(a.woods, b.woods, c0.woods, d.woods), lerp2(a.river, b.river, c0.river, d.river),
-                                       lerp2(a.country, b.country, c0.country, d.country)};
+                                       lerp2(a.country, b.country, c0.country, d.country), lerp2(a.road, b.road, c0.road, d.road)};
             const Rgb c = groundColour(localOf(px + 0.5, py + 0.5), pixelMetres, here);
             const double fx = (px + 0.5) / SHADE_STEP;
             const double fy = (py + 0.5) / SHADE_STEP;
