@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #include <osg/Image>
@@ -133,6 +135,52 @@ TEST(DemoData, AircraftTakesOffFromTheGroundAndNeverGoesUnderIt)
     for (int i = 0; i < rowCount(); ++i)
         highest = std::fmax(highest, flightLog.rows[i].gps_curalt - flightLog.rows[0].gps_curalt);
     EXPECT_GT(highest, 100.0);
+    clearElevationCache();
+    ASSERT_EQ(chdir(previous), 0);
+    std::free(previous);
+}
+
+TEST(DemoData, HillsAroundAFlatAirfield)
+{
+    loadDemoLog();
+    char* previous = getcwd(nullptr, 0);
+    ASSERT_EQ(chdir(demoDir.c_str()), 0);
+    clearElevationCache();
+    const osg::Vec3f start = scenePosition(0);
+    struct Corner {
+        int height;
+        int across; // height of the tile's opposite corner
+        double metres; // from the take-off point
+        int32_t span;
+    };
+    std::vector<Corner> corners;
+    const std::string messages = captureStdout([&] {
+        forEachTerrainTile(mapFrame.CI, mapFrame.CJ, [&](const TerrainTile& tile) {
+            const osg::Vec3f corner = gridToScene(tile.northRow, tile.westCol, 0);
+            corners.push_back({elevationAt(tile.northRow, tile.westCol),
+                               elevationAt(tile.northRow + tile.span, tile.westCol + tile.span),
+                               std::hypot(corner.x() - start.x(), corner.y() - start.y()) / mapFrame.k, tile.span});
+        });
+    });
+    int lowest = 100000;
+    int highest = -100000;
+    int flatCorners = 0;
+    for (const Corner& c : corners) {
+        lowest = std::min(lowest, c.height);
+        highest = std::max(highest, c.height);
+        if (c.metres < 250.0) {
+            // The runway's height, under the aircraft standing at its end.
+            EXPECT_NEAR(c.height + TERRAIN_FINEST_ZOOM * LEVEL_LIFT, flightLog.rows[0].gps_curalt, 3.0);
+            if (c.span == 1) {
+                EXPECT_EQ(c.height, c.across);
+            }
+            ++flatCorners;
+        }
+    }
+    EXPECT_EQ(messages, "");
+    EXPECT_GE(flatCorners, 12); // zoom-18 corners, 100 m apart
+    EXPECT_GT(highest - lowest, 40); // rolling hills further out
+    EXPECT_LT(highest - lowest, 400);
     clearElevationCache();
     ASSERT_EQ(chdir(previous), 0);
     std::free(previous);
