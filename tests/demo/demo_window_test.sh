@@ -6,6 +6,7 @@ set -euo pipefail
 program=$1
 demo=$2
 camera=$3
+session=$(cd "$(dirname "$0")/../../scripts" && pwd)/viewer_session.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -14,24 +15,18 @@ cat > "$work/inside.sh" <<'INSIDE'
 set -u
 . "$4"
 cd "$2"
-"$1" demo.log > "$3/out.txt" 2> "$3/err.txt" &
-pid=$!
-if ! timeout 60 xdotool search --sync --onlyvisible --class osgViewer > "$3/window.txt"; then
-    echo "no viewer window appeared" >&2
-    kill "$pid" 2>/dev/null
-    exit 3
-fi
+. "$5"
+viewer_start "$1" demo.log "$3/out.txt" "$3/err.txt" || exit
 sleep 2
 demo_camera_moves
 sleep 3
 import -window root "$3/shot.png"
-xdotool key --window "$(head -n 1 "$3/window.txt")" Escape
-wait "$pid"
+viewer_end
 INSIDE
 chmod +x "$work/inside.sh"
 
 status=0
-xvfb-run -a -s "-screen 0 1280x1024x24" "$work/inside.sh" "$program" "$demo" "$work" "$camera" || status=$?
+xvfb-run -a -s "-screen 0 1280x1024x24" "$work/inside.sh" "$program" "$demo" "$work" "$camera" "$session" || status=$?
 if [ "$status" -ne 0 ]; then
     echo "exit status $status" >&2
     cat "$work/out.txt" "$work/err.txt" >&2 || true

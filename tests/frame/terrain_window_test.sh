@@ -6,6 +6,7 @@
 set -euo pipefail
 program=$1
 make_tiles=$2
+session=$(cd "$(dirname "$0")/../../scripts" && pwd)/viewer_session.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 printf 'gps_time,gps_curlat,gps_curlon,gps_curalt\n1,3300.0,2250.0,100\n2,3300.1,2250.1,120\n' > "$work/flight.log"
@@ -20,14 +21,9 @@ colour_count() {
     convert shot.png -alpha off -fuzz 20% -fill black +opaque "$1" -fill white -opaque "$1" \
         -format '%[fx:round(mean*w*h)]' info:
 }
-"$2" flight.log > out.txt 2> err.txt &
-pid=$!
-if ! timeout 60 xdotool search --sync --onlyvisible --class osgViewer > window.txt; then
-    echo "no viewer window appeared" >&2
-    kill "$pid" 2>/dev/null
-    exit 3
-fi
-window=$(head -n 1 window.txt)
+. "$3"
+viewer_start "$2" flight.log out.txt err.txt || exit
+window=$viewer_window
 sleep 1
 # Tilt the trackball toward the ground; stop before releasing so that the
 # drag is not thrown into a spin.
@@ -50,17 +46,7 @@ for _ in $(seq 1 10); do
     import -window root shot.png
     [ "$(colour_count '#ff00ff')" -ge 65536 ] && [ "$(colour_count '#00ffff')" -ge 65536 ] && break
 done
-xdotool key --window "$window" Escape
-for _ in $(seq 1 300); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-    echo "viewer did not end on Escape" >&2
-    kill -9 "$pid"
-    exit 4
-fi
-wait "$pid"
+viewer_end
 INSIDE
 chmod +x "$work/inside.sh"
 
@@ -71,7 +57,7 @@ fail() {
 }
 
 status=0
-xvfb-run -a -s "-screen 0 1280x1024x24" "$work/inside.sh" "$work" "$program" || status=$?
+xvfb-run -a -s "-screen 0 1280x1024x24" "$work/inside.sh" "$work" "$program" "$session" || status=$?
 if [ "$status" -ne 0 ]; then
     cat "$work/out.txt" "$work/err.txt" >&2 || true
     fail "exit status $status"

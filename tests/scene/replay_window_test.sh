@@ -6,6 +6,7 @@
 set -euo pipefail
 program=$(realpath "$1")
 generator=$(realpath "$2")
+session=$(cd "$(dirname "$0")/../../scripts" && pwd)/viewer_session.sh
 work=$(mktemp -d)
 keep=${KEEP_REPLAY_SHOT:-}
 trap '[ -n "$keep" ] && cp "$work/shot.png" "$keep" 2>/dev/null; rm -rf "$work"' EXIT
@@ -18,42 +19,16 @@ awk 'BEGIN {
 "$generator" "$work" "$work/flight.log" > "$work/generated.txt"
 grep -qx '249 tiles' "$work/generated.txt" || { echo "generator: $(cat "$work/generated.txt")" >&2; exit 1; }
 
-cat > "$work/inside.sh" <<'INSIDE'
-#!/usr/bin/env bash
-set -u
-cd "$1"
-"$2" flight.log > out.txt 2> err.txt &
-pid=$!
-# Wait for the window, but not for a viewer that has already died.
-timeout 60 xdotool search --sync --onlyvisible --class osgViewer > window.txt &
-search=$!
-while kill -0 "$search" 2>/dev/null && kill -0 "$pid" 2>/dev/null; do
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null || kill "$search" 2>/dev/null
-if ! wait "$search"; then
-    echo "no viewer window appeared" >&2
-    kill "$pid" 2>/dev/null
-    exit 3
-fi
-sleep 3
-import -window root shot.png
-xdotool key --window "$(head -n 1 window.txt)" Escape
-for _ in $(seq 1 300); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-    echo "viewer did not end on Escape" >&2
-    kill -9 "$pid"
-    exit 4
-fi
-wait "$pid"
-INSIDE
-chmod +x "$work/inside.sh"
-
 status=0
-xvfb-run -a -s "-screen 0 1280x1024x24" "$work/inside.sh" "$work" "$program" || status=$?
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    set -u
+    . "$1"
+    cd "$2"
+    viewer_start "$3" flight.log out.txt err.txt || exit
+    sleep 3
+    import -window root shot.png
+    viewer_end
+' _ "$session" "$work" "$program" || status=$?
 if [ "$status" -ne 0 ]; then
     echo "exit status $status" >&2
     cat "$work/out.txt" "$work/err.txt" >&2 || true
