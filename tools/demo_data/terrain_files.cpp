@@ -4,9 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include <osg/Image>
@@ -14,6 +12,7 @@
 
 #include "app/log_summary.h"
 #include "frame/elevation_tile.h"
+#include "frame/grid_geography.h"
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
 #include "landscape.h"
@@ -124,23 +123,13 @@ bool setupFrameFromLog(const std::string& folder)
 
 int writeElevationTiles(const std::string& folder)
 {
-    // File name -> (file row, file column), for every corner the terrain reads.
-    std::map<std::string, std::pair<int32_t, int32_t>> files;
-    forEachTerrainTile(mapFrame.CI, mapFrame.CJ, [&](const TerrainTile& tile) {
-        for (int32_t dr = 0; dr <= 1; ++dr) {
-            for (int32_t dc = 0; dc <= 1; ++dc) {
-                const int32_t row = tile.northRow + dr * tile.span;
-                const int32_t col = tile.westCol + dc * tile.span;
-                files.emplace(elevationFileName(row, col), std::make_pair(row / EGM_SPAN, col / EGM_SPAN));
-            }
-        }
-    });
-    for (const auto& [name, index] : files) {
+    const std::vector<ElevationFileIndex> files = terrainElevationFiles(mapFrame.CI, mapFrame.CJ);
+    for (const ElevationFileIndex& file : files) {
         std::vector<unsigned char> bytes(static_cast<size_t>(EGM_SAMPLE_COUNT) * 2);
-        parallelFor(EGM_SIDE, [&, fileIndex = index](int r) {
+        parallelFor(EGM_SIDE, [&](int r) {
             for (int c = 0; c < EGM_SIDE; ++c) {
-                const double row = static_cast<double>(fileIndex.first) * EGM_SPAN + r;
-                const double col = static_cast<double>(fileIndex.second) * EGM_SPAN + c;
+                const double row = static_cast<double>(file.row) * EGM_SPAN + r;
+                const double col = static_cast<double>(file.col) * EGM_SPAN + c;
                 const auto h = static_cast<int16_t>(std::lround(groundHeight(cornerToLocal(row, col))));
                 const auto raw = static_cast<uint16_t>(h);
                 const size_t at = 2 * (static_cast<size_t>(r) * EGM_SIDE + static_cast<size_t>(c));
@@ -148,11 +137,12 @@ int writeElevationTiles(const std::string& folder)
                 bytes[at + 1] = static_cast<unsigned char>(raw >> 8);
             }
         });
-        FILE* file = std::fopen((folder + "/" + name).c_str(), "wb");
-        if (!file)
+        const std::string name = elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN);
+        FILE* out = std::fopen((folder + "/" + name).c_str(), "wb");
+        if (!out)
             return -1;
-        const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
-        if (std::fclose(file) != 0 || written != bytes.size())
+        const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), out);
+        if (std::fclose(out) != 0 || written != bytes.size())
             return -1;
     }
     return static_cast<int>(files.size());
