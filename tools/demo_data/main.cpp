@@ -8,7 +8,7 @@
 #include <string>
 
 #include "aircraft_file.h"
-#include "demo_log.h"
+#include "log/log_writer.h"
 #include "flight_plan.h"
 #include "sky_image.h"
 #include "terrain_files.h"
@@ -36,7 +36,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot write %s\n", what.c_str());
         return 1;
     };
-    if (!writeDemoLog(folder + "/demo.log", planDemoFlight()))
+    if (!writeLogFile(folder + "/demo.log", planDemoFlight(), allLogFieldCodes()))
         return fail("demo.log");
     lap("log");
     if (!setupFrameFromLog(folder))
