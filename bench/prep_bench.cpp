@@ -22,6 +22,8 @@
 #include "tools/prep/dem_set.h"
 #include "tools/prep/elevation_file.h"
 
+using namespace flightreplay::prep;
+
 namespace {
 
 constexpr int RUNS = 5;

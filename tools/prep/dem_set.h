@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace flightreplay::prep {
+
 enum class SampleKind : uint8_t {
     height,    // metres from a DEM
     noData,    // inside some DEM, but only on its no-data pixels
@@ -21,7 +23,7 @@ struct HeightSample {
 
 class DemSet {
 public:
-    // Opens the DEMs (band 1 of each); throws PrepError naming the file and
+    // Opens the DEMs (band 1 of each); throws tools::ToolError naming the file and
     // the reason when one cannot be read or has no georeferencing.
     explicit DemSet(const std::vector<std::string>& paths);
     ~DemSet();
@@ -32,7 +34,7 @@ public:
     // bilinear between the pixel centres of the first DEM, in the order
     // given, whose four surrounding pixels (those of nonzero weight) hold
     // data; within half a pixel of a DEM's edge the edge pixels are used.
-    // Throws PrepError when a DEM cannot be read.
+    // Throws tools::ToolError when a DEM cannot be read.
     void sample(const double* lon, const double* lat, size_t n, HeightSample* out);
 
     struct Dem; // one opened raster
@@ -46,3 +48,5 @@ private:
     std::vector<int> transformed_;
     std::vector<float> window_;
 };
+
+} // namespace flightreplay::prep

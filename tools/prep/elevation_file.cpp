@@ -6,7 +6,9 @@
 
 #include "frame/elevation_tile.h"
 #include "tools/prep/dem_set.h"
-#include "tools/prep/progress.h"
+#include "tools/common/progress.h"
+
+namespace flightreplay::prep {
 
 namespace {
 // Sample blocks small enough that one DEM window stays small for fine DEMs.
@@ -30,7 +32,7 @@ int16_t storedHeight(double metres)
     return static_cast<int16_t>(std::lround(metres));
 }
 
-std::string computeElevationFile(DemSet& dems, ElevationFileIndex file, SampleCounts& counts, Progress* progress)
+std::string computeElevationFile(DemSet& dems, ElevationFileIndex file, SampleCounts& counts, tools::Progress* progress)
 {
     std::vector<double> rowLat(EGM_SIDE);
     std::vector<double> colLon(EGM_SIDE);
@@ -85,3 +87,5 @@ std::string computeElevationFile(DemSet& dems, ElevationFileIndex file, SampleCo
     }
     return bytes;
 }
+
+} // namespace flightreplay::prep

@@ -7,8 +7,11 @@
 
 #include "frame/grid_geography.h"
 
+#include "tools/common/progress.h"
+
+namespace flightreplay::prep {
+
 class DemSet;
-class Progress;
 
 struct SampleCounts {
     int64_t fromDem = 0;
@@ -20,8 +23,10 @@ struct SampleCounts {
 
 // The file's bytes, little-endian int16 in row-major order; adds what it
 // found to counts and advances progress (may be null) by one step per sample row.
-std::string computeElevationFile(DemSet& dems, ElevationFileIndex file, SampleCounts& counts, Progress* progress);
+std::string computeElevationFile(DemSet& dems, ElevationFileIndex file, SampleCounts& counts, tools::Progress* progress);
 
 // A height in metres as the file stores it: rounded half away from zero,
 // clamped to -32768 ... 32767.
 int16_t storedHeight(double metres);
+
+} // namespace flightreplay::prep

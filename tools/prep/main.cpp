@@ -5,9 +5,12 @@
 
 #include <osg/Notify>
 
+#include "tools/common/tool_error.h"
 #include "tools/prep/prep_area.h"
 #include "tools/prep/prep_commands.h"
-#include "tools/prep/prep_error.h"
+
+using flightreplay::tools::ToolError;
+using namespace flightreplay::prep;
 
 namespace {
 
@@ -33,13 +36,13 @@ int run(int argc, char** argv)
             std::fputs(USAGE, stdout);
             return 0;
         } else if (arg.size() > 1 && arg[0] == '-') {
-            throw PrepError(arg + ": unknown option or missing value");
+            throw ToolError(arg + ": unknown option or missing value");
         } else {
             words.push_back(arg);
         }
     }
     if (words.empty())
-        throw PrepError("no command: expected check, terrain or imagery (see --help)");
+        throw ToolError("no command: expected check, terrain or imagery (see --help)");
 
     const std::string command = words[0];
     size_t next = 1;
@@ -47,29 +50,29 @@ int run(int argc, char** argv)
         setupFrameFromBox(parseGeoBox(box));
     } else {
         if (words.size() < 2)
-            throw PrepError(command + ": no LOG given (or --bbox S,W,N,E)");
+            throw ToolError(command + ": no LOG given (or --bbox S,W,N,E)");
         setupFrameFromLog(words[next++]);
     }
     const std::vector<std::string> inputs(words.begin() + static_cast<std::ptrdiff_t>(next), words.end());
 
     if (command == "check") {
         if (!inputs.empty())
-            throw PrepError(inputs[0] + ": check takes no further argument");
+            throw ToolError(inputs[0] + ": check takes no further argument");
         return runCheck(options);
     }
     if (command == "terrain") {
         if (inputs.empty())
-            throw PrepError("terrain: no DEM given");
+            throw ToolError("terrain: no DEM given");
         runTerrain(options, inputs);
         return 0;
     }
     if (command == "imagery") {
         if (inputs.size() != 1)
-            throw PrepError("imagery: expected exactly one tile SOURCE");
+            throw ToolError("imagery: expected exactly one tile SOURCE");
         runImagery(options, inputs[0]);
         return 0;
     }
-    throw PrepError(command + ": unknown command (expected check, terrain or imagery)");
+    throw ToolError(command + ": unknown command (expected check, terrain or imagery)");
 }
 
 } // namespace
@@ -81,7 +84,7 @@ int main(int argc, char** argv)
     osg::setNotifyLevel(osg::FATAL);
     try {
         return run(argc, argv);
-    } catch (const PrepError& error) {
+    } catch (const ToolError& error) {
         std::fflush(stdout);
         std::fprintf(stderr, "flightreplay-prep: %s\n", error.what());
         return 2;

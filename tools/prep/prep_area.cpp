@@ -11,7 +11,9 @@
 #include "frame/terrain_tiles.h"
 #include "log/flight_log.h"
 #include "log/log_scanner.h"
-#include "tools/prep/prep_error.h"
+#include "tools/common/tool_error.h"
+
+namespace flightreplay::prep {
 
 namespace {
 
@@ -35,7 +37,7 @@ void setupCheckedFrame(const std::string& what, double latMin, double latMax, do
     if (!(std::fabs(latc) < MERCATOR_LAT_LIMIT) || !(lonc >= -180.0 && lonc < 180.0)) {
         char centre[96];
         std::snprintf(centre, sizeof centre, "centre %.6f, %.6f", latc, lonc);
-        throw PrepError(what + ": " + centre + " lies outside the Web-Mercator range");
+        throw tools::ToolError(what + ": " + centre + " lies outside the Web-Mercator range");
     }
     setupMapFrame(latMin, latMax, lonMin, lonMax);
     bool inside = true;
@@ -45,7 +47,7 @@ void setupCheckedFrame(const std::string& what, double latMin, double latMax, do
             inside = false;
     });
     if (!inside)
-        throw PrepError(what + ": the terrain patch reaches beyond the edge of the Web-Mercator grid");
+        throw tools::ToolError(what + ": the terrain patch reaches beyond the edge of the Web-Mercator grid");
 }
 
 } // namespace
@@ -54,7 +56,7 @@ void setupFrameFromLog(const std::string& logPath)
 {
     FILE* log = std::fopen(logPath.c_str(), "r");
     if (!log)
-        throw PrepError(logPath + ": cannot open: " + std::strerror(errno));
+        throw tools::ToolError(logPath + ": cannot open: " + std::strerror(errno));
     // The scanner echoes what it does not recognise; the tool's output is its report.
     FILE* echo = std::tmpfile();
     if (echo)
@@ -66,9 +68,9 @@ void setupFrameFromLog(const std::string& logPath)
         std::fclose(echo);
     }
     if (!logHasColumn("gps_curlat") || !logHasColumn("gps_curlon"))
-        throw PrepError(logPath + ": no positions (the header names no gps_curlat and gps_curlon columns)");
+        throw tools::ToolError(logPath + ": no positions (the header names no gps_curlat and gps_curlon columns)");
     if (rowCount() <= 0)
-        throw PrepError(logPath + ": no positions (no data rows)");
+        throw tools::ToolError(logPath + ": no positions (no data rows)");
     const LogExtents e = computeLogExtents();
     setupCheckedFrame(logPath, e.latMin, e.latMax, e.lonMin, e.lonMax);
 }
@@ -77,7 +79,7 @@ void setupFrameFromBox(const GeoBox& box)
 {
     if (!(std::fabs(box.south) < MERCATOR_LAT_LIMIT && std::fabs(box.north) < MERCATOR_LAT_LIMIT
           && box.west >= -180.0 && box.east <= 180.0))
-        throw PrepError("--bbox: the area lies outside the Web-Mercator range (latitudes within 85.0511, longitudes -180 to 180)");
+        throw tools::ToolError("--bbox: the area lies outside the Web-Mercator range (latitudes within 85.0511, longitudes -180 to 180)");
     setupCheckedFrame("--bbox", box.south * 60.0, box.north * 60.0, box.west * 60.0, box.east * 60.0);
 }
 
@@ -90,11 +92,13 @@ GeoBox parseGeoBox(const std::string& text)
         values[i] = std::strtod(p, &end);
         const char expected = i < 3 ? ',' : '\0';
         if (end == p || *end != expected || !std::isfinite(values[i]))
-            throw PrepError("--bbox " + text + ": expected S,W,N,E in degrees");
+            throw tools::ToolError("--bbox " + text + ": expected S,W,N,E in degrees");
         p = end + 1;
     }
     const GeoBox box{values[0], values[1], values[2], values[3]};
     if (box.south > box.north || box.west > box.east)
-        throw PrepError("--bbox " + text + ": south must not exceed north, nor west east");
+        throw tools::ToolError("--bbox " + text + ": south must not exceed north, nor west east");
     return box;
 }
+
+} // namespace flightreplay::prep

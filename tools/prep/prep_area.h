@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace flightreplay::prep {
+
 struct GeoBox {
     double south; // degrees
     double west;
@@ -13,12 +15,14 @@ struct GeoBox {
 };
 
 // Reads the log and sets up the frame from its extents as the replay does.
-// Throws PrepError for an unreadable log or one without positions.
+// Throws tools::ToolError for an unreadable log or one without positions.
 void setupFrameFromLog(const std::string& logPath);
 
 // Sets up the frame from the box, its extents taken in minutes of arc.
 void setupFrameFromBox(const GeoBox& box);
 
-// Parses "S,W,N,E" in degrees; throws PrepError unless south <= north,
+// Parses "S,W,N,E" in degrees; throws tools::ToolError unless south <= north,
 // west <= east and every value is a finite number.
 GeoBox parseGeoBox(const std::string& text);
+
+} // namespace flightreplay::prep

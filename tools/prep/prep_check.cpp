@@ -8,6 +8,8 @@
 #include "frame/terrain_tiles.h"
 #include "tools/prep/prep_commands.h"
 
+namespace flightreplay::prep {
+
 int runCheck(const PrepOptions& options)
 {
     constexpr uintmax_t EGM_FILE_BYTES = static_cast<uintmax_t>(EGM_SAMPLE_COUNT) * 2;
@@ -42,3 +44,5 @@ int runCheck(const PrepOptions& options)
     std::printf("image tiles: %d, missing %d\n", TERRAIN_TILE_COUNT, imagesMissing);
     return elevationMissing + imagesMissing == 0 ? 0 : 1;
 }
+
+} // namespace flightreplay::prep

@@ -1,9 +1,11 @@
 #pragma once
 // The tool's three commands. Each expects the map frame to be set up and
-// reports on standard output; bad input throws PrepError.
+// reports on standard output; bad input throws tools::ToolError.
 
 #include <string>
 #include <vector>
+
+namespace flightreplay::prep {
 
 struct PrepOptions {
     std::string dir = ".";  // where files are looked for and written
@@ -19,3 +21,5 @@ void runTerrain(const PrepOptions& options, const std::vector<std::string>& dems
 
 // Writes the patch's image tiles from the tile source.
 void runImagery(const PrepOptions& options, const std::string& source);
+
+} // namespace flightreplay::prep

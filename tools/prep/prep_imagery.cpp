@@ -4,12 +4,14 @@
 
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
-#include "tools/prep/output_file.h"
+#include "tools/common/output_file.h"
 #include "tools/prep/prep_commands.h"
-#include "tools/prep/prep_error.h"
-#include "tools/prep/progress.h"
+#include "tools/common/tool_error.h"
+#include "tools/common/progress.h"
 #include "tools/prep/tile_image.h"
 #include "tools/prep/tile_source.h"
+
+namespace flightreplay::prep {
 
 namespace {
 
@@ -34,11 +36,11 @@ void runImagery(const PrepOptions& options, const std::string& source)
     int needed[ZOOM_COUNT] = {};
     int found[ZOOM_COUNT] = {};
     {
-        Progress progress("tiles", TERRAIN_TILE_COUNT);
+        tools::Progress progress("tiles", TERRAIN_TILE_COUNT);
         forEachTerrainTile(mapFrame.CI, mapFrame.CJ, [&](const TerrainTile& tile) {
             progress.advance();
             const std::string name = terrainImageName(tile);
-            if (!options.force && fileExists(options.dir + "/" + name)) {
+            if (!options.force && tools::fileExists(options.dir + "/" + name)) {
                 ++kept;
                 return;
             }
@@ -60,14 +62,16 @@ void runImagery(const PrepOptions& options, const std::string& source)
             emptyZooms += (emptyZooms.empty() ? "" : ", ") + std::to_string(level + TERRAIN_COARSEST_ZOOM);
     }
     if (!emptyZooms.empty())
-        throw PrepError(source + ": no tiles of this area at zoom " + emptyZooms);
+        throw tools::ToolError(source + ": no tiles of this area at zoom " + emptyZooms);
 
-    makeFolder(options.dir + "/img");
+    tools::makeFolder(options.dir + "/img");
     for (const PendingTile& tile : pending)
-        writeFileAtomically(options.dir + "/" + tile.name, tile.jpeg);
+        tools::writeFileAtomically(options.dir + "/" + tile.name, tile.jpeg);
 
     std::printf("imagery: %zu image tiles written, %d kept, %zu missing from the source\n", pending.size(), kept,
                 missing.size());
     for (const std::string& name : missing)
         std::printf("missing %s\n", name.c_str());
 }
+
+} // namespace flightreplay::prep

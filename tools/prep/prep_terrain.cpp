@@ -6,21 +6,23 @@
 #include "frame/map_frame.h"
 #include "tools/prep/dem_set.h"
 #include "tools/prep/elevation_file.h"
-#include "tools/prep/output_file.h"
+#include "tools/common/output_file.h"
 #include "tools/prep/prep_commands.h"
-#include "tools/prep/progress.h"
+#include "tools/common/progress.h"
+
+namespace flightreplay::prep {
 
 void runTerrain(const PrepOptions& options, const std::vector<std::string>& dems)
 {
     DemSet demSet(dems);
-    makeFolder(options.dir);
+    tools::makeFolder(options.dir);
     int written = 0;
     int kept = 0;
     SampleCounts total;
     for (const ElevationFileIndex& file : terrainElevationFiles(mapFrame.CI, mapFrame.CJ)) {
         const std::string name = elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN);
         const std::string path = options.dir + "/" + name;
-        if (!options.force && fileExists(path)) {
+        if (!options.force && tools::fileExists(path)) {
             std::printf("kept %s\n", name.c_str());
             ++kept;
             continue;
@@ -28,10 +30,10 @@ void runTerrain(const PrepOptions& options, const std::vector<std::string>& dems
         SampleCounts counts;
         std::string bytes;
         {
-            Progress progress(name, EGM_SIDE);
+            tools::Progress progress(name, EGM_SIDE);
             bytes = computeElevationFile(demSet, file, counts, &progress);
         }
-        writeFileAtomically(path, bytes);
+        tools::writeFileAtomically(path, bytes);
         std::printf("wrote %s: %" PRId64 " samples from DEMs, %" PRId64 " no-data, %" PRId64 " uncovered\n",
                     name.c_str(), counts.fromDem, counts.noData, counts.uncovered);
         total += counts;
@@ -41,3 +43,5 @@ void runTerrain(const PrepOptions& options, const std::vector<std::string>& dems
                 " no-data and %" PRId64 " uncovered (written as 0)\n",
                 written, kept, total.fromDem, total.noData, total.uncovered);
 }
+
+} // namespace flightreplay::prep

@@ -9,7 +9,9 @@
 #include <osgDB/Registry>
 #include <webp/decode.h>
 
-#include "tools/prep/prep_error.h"
+#include "tools/common/tool_error.h"
+
+namespace flightreplay::prep {
 
 namespace {
 
@@ -25,7 +27,7 @@ osgDB::ReaderWriter* plugin(const char* extension)
 {
     osgDB::ReaderWriter* rw = osgDB::Registry::instance()->getReaderWriterForExtension(extension);
     if (!rw)
-        throw PrepError(std::string("no OpenSceneGraph plug-in for .") + extension + " images");
+        throw tools::ToolError(std::string("no OpenSceneGraph plug-in for .") + extension + " images");
     return rw;
 }
 
@@ -35,7 +37,7 @@ osg::ref_ptr<osg::Image> readWithPlugin(const char* extension, const std::string
     osgDB::ReaderWriter::ReadResult result = plugin(extension)->readImage(stream);
     osg::ref_ptr<osg::Image> image = result.getImage();
     if (!image || image->s() <= 0 || image->t() <= 0)
-        throw PrepError(what + ": cannot decode the " + extension + " image");
+        throw tools::ToolError(what + ": cannot decode the " + extension + " image");
     return image;
 }
 
@@ -47,7 +49,7 @@ osg::ref_ptr<osg::Image> readWebp(const std::string& bytes, const std::string& w
     int height = 0;
     uint8_t* pixels = WebPDecodeRGB(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &width, &height);
     if (!pixels)
-        throw PrepError(what + ": cannot decode the webp image");
+        throw tools::ToolError(what + ": cannot decode the webp image");
     osg::ref_ptr<osg::Image> image = new osg::Image;
     image->allocateImage(width, height, 1, GL_RGB, GL_UNSIGNED_BYTE);
     std::memcpy(image->data(), pixels, static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
@@ -90,7 +92,7 @@ std::string tileAsJpeg(const std::string& bytes, const std::string& what)
     else if (startsWith(bytes, "RIFF") && startsWith(bytes, "WEBP", 8))
         image = readWebp(bytes, what);
     else
-        throw PrepError(what + ": neither PNG, JPEG nor WebP");
+        throw tools::ToolError(what + ": neither PNG, JPEG nor WebP");
 
     osg::ref_ptr<osg::Image> rgb = asRgb(*image);
     std::ostringstream stream;
@@ -98,6 +100,8 @@ std::string tileAsJpeg(const std::string& bytes, const std::string& what)
         new osgDB::ReaderWriter::Options("JPEG_QUALITY " + std::to_string(JPEG_QUALITY));
     const osgDB::ReaderWriter::WriteResult result = plugin("jpg")->writeImage(*rgb, stream, options.get());
     if (!result.success())
-        throw PrepError(what + ": cannot encode as JPEG: " + result.message());
+        throw tools::ToolError(what + ": cannot encode as JPEG: " + result.message());
     return stream.str();
 }
+
+} // namespace flightreplay::prep

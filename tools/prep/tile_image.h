@@ -4,6 +4,10 @@
 
 #include <string>
 
-// The JPEG bytes for a tile; what names the tile in the PrepError thrown
+namespace flightreplay::prep {
+
+// The JPEG bytes for a tile; what names the tile in the tools::ToolError thrown
 // when the bytes are no image the tool can decode.
 std::string tileAsJpeg(const std::string& bytes, const std::string& what);
+
+} // namespace flightreplay::prep

@@ -10,7 +10,9 @@
 
 #include <sqlite3.h>
 
-#include "tools/prep/prep_error.h"
+#include "tools/common/tool_error.h"
+
+namespace flightreplay::prep {
 
 namespace {
 
@@ -19,7 +21,7 @@ public:
     explicit MbtilesSource(const std::string& path) : path_(path)
     {
         if (!std::filesystem::is_regular_file(path))
-            throw PrepError(path + ": no such MBTiles file");
+            throw tools::ToolError(path + ": no such MBTiles file");
         sqlite3* db = nullptr;
         const int opened = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
         db_.reset(db);
@@ -61,7 +63,7 @@ public:
 private:
     [[noreturn]] void fail(const std::string& what) const
     {
-        throw PrepError(path_ + ": " + what + ": " + (db_ ? sqlite3_errmsg(db_.get()) : "out of memory"));
+        throw tools::ToolError(path_ + ": " + what + ": " + (db_ ? sqlite3_errmsg(db_.get()) : "out of memory"));
     }
 
     struct CloseDb {
@@ -97,10 +99,10 @@ public:
                 continue;
             std::ifstream file(path, std::ios::binary);
             if (!file.is_open())
-                throw PrepError(path + ": cannot read: " + std::strerror(errno));
+                throw tools::ToolError(path + ": cannot read: " + std::strerror(errno));
             bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
             if (file.bad())
-                throw PrepError(path + ": cannot read: " + std::strerror(errno));
+                throw tools::ToolError(path + ": cannot read: " + std::strerror(errno));
             return true;
         }
         return false;
@@ -131,7 +133,7 @@ std::unique_ptr<TileSource> openTileSource(const std::string& source)
     std::error_code error;
     if (source.find("{z}") != std::string::npos) {
         if (source.find("{x}") == std::string::npos || source.find("{y}") == std::string::npos)
-            throw PrepError(source + ": a tile template needs {z}, {x} and {y}");
+            throw tools::ToolError(source + ": a tile template needs {z}, {x} and {y}");
         // The folder before the first placeholder must exist.
         const std::string fixed = source.substr(0, source.find('{'));
         const size_t slash = fixed.find_last_of('/');
@@ -139,7 +141,7 @@ std::unique_ptr<TileSource> openTileSource(const std::string& source)
         if (folder.empty())
             folder = "/";
         if (!std::filesystem::is_directory(folder, error))
-            throw PrepError(source + ": no such folder " + folder);
+            throw tools::ToolError(source + ": no such folder " + folder);
         return std::make_unique<XyzSource>(std::vector<std::string>{source});
     }
     if (std::filesystem::is_directory(source, error)) {
@@ -150,3 +152,5 @@ std::unique_ptr<TileSource> openTileSource(const std::string& source)
     }
     return std::make_unique<MbtilesSource>(source);
 }
+
+} // namespace flightreplay::prep

@@ -6,12 +6,14 @@
 #include <memory>
 #include <string>
 
+namespace flightreplay::prep {
+
 class TileSource {
 public:
     virtual ~TileSource() = default;
 
     // The stored bytes of the tile (PNG, JPEG or WebP) into bytes; false when
-    // the source has no such tile. Throws PrepError when it cannot be read.
+    // the source has no such tile. Throws tools::ToolError when it cannot be read.
     virtual bool fetch(int zoom, int32_t row, int32_t col, std::string& bytes) = 0;
 
     // Where a tile lives in the source, for messages.
@@ -21,6 +23,8 @@ public:
 // A template with {z}, {x} (the column) and {y} (the row), such as
 // "tiles/{z}/{x}/{y}.png"; a folder, read as FOLDER/{z}/{x}/{y} with the
 // extension png, jpg, jpeg or webp; anything else is opened as an MBTiles
-// file, whose rows count northward (TMS). Throws PrepError when the source
+// file, whose rows count northward (TMS). Throws tools::ToolError when the source
 // cannot be opened.
 std::unique_ptr<TileSource> openTileSource(const std::string& source);
+
+} // namespace flightreplay::prep

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace flightreplay::tools {
+
 class Progress {
 public:
     Progress(const std::string& label, int64_t total);
@@ -23,3 +25,5 @@ private:
     int shownPercent_ = -1;
     bool visible_;
 };
+
+} // namespace flightreplay::tools

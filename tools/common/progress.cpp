@@ -1,7 +1,15 @@
-#include "tools/prep/progress.h"
+#include "tools/common/progress.h"
 
 #include <cstdio>
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define STDERR_FILENO 2
+#else
 #include <unistd.h>
+#endif
+
+namespace flightreplay::tools {
 
 namespace {
 constexpr int BAR_WIDTH = 30;
@@ -41,3 +49,5 @@ void Progress::draw()
     std::fprintf(stderr, "\r%s [%s] %3d%%", label_.c_str(), bar, percent);
     std::fflush(stderr);
 }
+
+} // namespace flightreplay::tools

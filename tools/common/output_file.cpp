@@ -1,4 +1,4 @@
-#include "tools/prep/output_file.h"
+#include "tools/common/output_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -6,25 +6,27 @@
 #include <filesystem>
 #include <system_error>
 
-#include "tools/prep/prep_error.h"
+#include "tools/common/tool_error.h"
+
+namespace flightreplay::tools {
 
 void writeFileAtomically(const std::string& path, const std::string& bytes)
 {
     const std::string temporary = path + ".part";
     FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file)
-        throw PrepError(temporary + ": cannot create: " + std::strerror(errno));
+        throw ToolError(temporary + ": cannot create: " + std::strerror(errno));
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const int writeErrno = errno;
     if (std::fclose(file) != 0 || !written) {
         std::remove(temporary.c_str());
-        throw PrepError(temporary + ": cannot write: " + std::strerror(written ? errno : writeErrno));
+        throw ToolError(temporary + ": cannot write: " + std::strerror(written ? errno : writeErrno));
     }
     std::error_code error;
     std::filesystem::rename(temporary, path, error);
     if (error) {
         std::remove(temporary.c_str());
-        throw PrepError(path + ": cannot rename the finished file into place: " + error.message());
+        throw ToolError(path + ": cannot rename the finished file into place: " + error.message());
     }
 }
 
@@ -39,5 +41,7 @@ void makeFolder(const std::string& path)
     std::error_code error;
     std::filesystem::create_directories(path, error);
     if (error)
-        throw PrepError(path + ": cannot create the folder: " + error.message());
+        throw ToolError(path + ": cannot create the folder: " + error.message());
 }
+
+} // namespace flightreplay::tools

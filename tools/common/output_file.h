@@ -4,11 +4,15 @@
 
 #include <string>
 
-// Writes bytes to path through path + ".part"; throws PrepError naming the
+namespace flightreplay::tools {
+
+// Writes bytes to path through path + ".part"; throws ToolError naming the
 // file and the reason, leaving neither a temporary nor a truncated target.
 void writeFileAtomically(const std::string& path, const std::string& bytes);
 
 bool fileExists(const std::string& path);
 
-// Creates the folder and its parents when missing; throws PrepError.
+// Creates the folder and its parents when missing; throws ToolError.
 void makeFolder(const std::string& path);
+
+} // namespace flightreplay::tools
