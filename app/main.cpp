@@ -1,7 +1,8 @@
 #include <cstdio>
 
 #include "app/log_summary.h"
-#include "scene/scene.h"
+#include "app/viewer.h"
+#include "log/log_reader.h"
 
 int main(int argc, char** argv)
 {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/log_summary.h"
+#include "log/log_reader.h"
 #include "log/flight_log.h"
 #include "log/log_scanner.h"
 

@@ -19,6 +19,7 @@
 #include <osgViewer/Viewer>
 
 #include "app/log_summary.h"
+#include "log/log_reader.h"
 #include "frame/elevation_tile.h"
 #include "frame/map_frame.h"
 #include "frame/terrain.h"

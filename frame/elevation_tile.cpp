@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "frame/map_frame.h"
+#include "log/console_report.h"
 
 namespace {
 
@@ -28,12 +29,12 @@ unsigned char* loadGrid(int32_t fileRow, int32_t fileCol)
     const std::string name = fileName(fileRow, fileCol);
     FILE* file = std::fopen(name.c_str(), "rb");
     if (!file) {
-        std::printf("Not open egm '%s'\n", name.c_str());
+        report("Not open egm '%s'\n", name.c_str());
         return nullptr;
     }
     auto* grid = static_cast<unsigned char*>(std::malloc(EGM_FILE_BYTES));
     if (!grid) {
-        std::printf("Not alloc egm '%s'\n", name.c_str());
+        report("Not alloc egm '%s'\n", name.c_str());
         std::fclose(file);
         return nullptr;
     }

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "log/console_report.h"
+
 MapFrame mapFrame;
 
 double lonToMercatorX(double lon)
@@ -37,11 +39,11 @@ void setupMapFrame(double latMin, double latMax, double lonMin, double lonMax)
     const double latc = (latMin + latMax) * 0.5 / 60.0;
     const double lonc = (lonMin + lonMax) * 0.5 / 60.0;
     const double tileWidth = std::cos(latc * MAP_PI / 180.0) * (EARTH_RADIUS * 6.283185307179586) / 262144.0;
-    std::printf("1/k=%f (latc=%f)\n", tileWidth, latc);
+    report("1/k=%f (latc=%f)\n", tileWidth, latc);
     mapFrame.k = 1.0 / tileWidth;
     mapFrame.CI = mercatorToTileIndex(latToMercatorY(latc));
     mapFrame.CJ = mercatorToTileIndex(lonToMercatorX(lonc));
-    std::printf("CI,CJ=%ld %ld\n", static_cast<long>(mapFrame.CI), static_cast<long>(mapFrame.CJ));
+    report("CI,CJ=%ld %ld\n", static_cast<long>(mapFrame.CI), static_cast<long>(mapFrame.CJ));
 }
 
 osg::Vec3f geoToScene(double lat, double lon, double alt)

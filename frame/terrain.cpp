@@ -11,6 +11,7 @@
 #include "frame/jpeg_header_check.h"
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
+#include "log/console_report.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ osg::Group* buildTerrain()
     osg::ref_ptr<osg::Group> group = new osg::Group;
     forEachTerrainTile(mapFrame.CI, mapFrame.CJ, [&](const TerrainTile& tile) {
         const std::string imageName = terrainImageName(tile);
-        std::printf("img:%s\n", imageName.c_str());
+        report("img:%s\n", imageName.c_str());
 
         osg::Geometry* geometry = buildTileGeometry(tile);
         osg::ref_ptr<osg::Geode> geode = new osg::Geode;

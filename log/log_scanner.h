@@ -1,7 +1,7 @@
 #pragma once
 // The flex-generated log scanner. It reads yyin to its end in one call,
-// filling the flight log table; it echoes unrecognised characters to
-// standard output. On an input or memory fault it prints the flex message on
+// filling the flight log table; it echoes unrecognised characters to the
+// console report. On an input or memory fault it prints the flex message on
 // standard error and ends the process with status 2.
 
 #include <cstdio>
@@ -9,6 +9,8 @@
 extern FILE* yyin;
 extern FILE* yyout;
 int yylex();
+// Points the scanner at a new stream with an empty buffer.
+void yyrestart(FILE* input);
 // Frees the scanner's buffer and state so that the next yylex starts afresh
 // (tests and the fuzzer scan many inputs in one process; the program never does).
 int yylex_destroy();

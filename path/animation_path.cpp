@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr double HALF_PI = 1.5707963267948966;
+constexpr double HALF_PI = MAP_PI / 2.0;
 constexpr int DIVISOR_OFFSET = 3001;
 
 } // namespace

@@ -7,9 +7,8 @@
 #include <osgUtil/Optimizer>
 
 #include "frame/map_frame.h"
+#include "log/console_report.h"
 #include "scene/model_file_check.h"
-
-static const char* const AIRCRAFT_MODEL_PATH = "./EasyStar/data/body.ac";
 
 double aircraftScale(double k, float boundRadius)
 {
@@ -26,7 +25,7 @@ osg::MatrixTransform* buildAircraftModel()
         ? osgDB::readNodeFile(AIRCRAFT_MODEL_PATH, osgDB::Registry::instance()->getOptions())
         : nullptr;
     if (!model) {
-        std::printf("Not found model '%s'\n", AIRCRAFT_MODEL_PATH);
+        report("Not found model '%s'\n", AIRCRAFT_MODEL_PATH);
         return nullptr;
     }
     const osg::BoundingSphere& bound = model->getBound();

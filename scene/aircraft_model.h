@@ -4,6 +4,8 @@
 
 #include <osg/MatrixTransform>
 
+// The model file, relative to the working directory.
+constexpr const char* AIRCRAFT_MODEL_PATH = "./EasyStar/data/body.ac";
 constexpr double AIRCRAFT_RADIUS_METRES = 12.0;
 
 // Scale factor (12 * k) / r for a model of bounding radius r. A model whose

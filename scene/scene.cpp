@@ -2,8 +2,6 @@
 
 #include <osg/AnimationPath>
 #include <osg/MatrixTransform>
-#include <osgViewer/ViewerEventHandlers>
-#include <osgViewer/Viewer>
 
 #include "frame/terrain.h"
 #include "path/animation_path.h"
@@ -26,12 +24,4 @@ osg::Group* buildScene()
         aircraftTransform->addChild(modelTransform.get());
     root->addChild(aircraftTransform.get());
     return root.release();
-}
-
-int runViewer()
-{
-    osgViewer::Viewer viewer;
-    viewer.addEventHandler(new osgViewer::WindowSizeHandler);
-    viewer.setSceneData(buildScene());
-    return viewer.run();
 }

@@ -13,7 +13,7 @@ osg::Group* buildSkyDome()
     osg::ref_ptr<osg::Geode> geode = new osg::Geode;
     osg::ref_ptr<osg::StateSet> stateSet = new osg::StateSet;
 
-    const char* const skyPath = "sky12q-1024x512.jpeg";
+    const char* const skyPath = SKY_IMAGE_PATH;
     osg::ref_ptr<osg::Image> image =
         jpegSizeFits(skyPath) ? osgDB::readImageFile(skyPath, osgDB::Registry::instance()->getOptions()) : nullptr;
     if (image) {

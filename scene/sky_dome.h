@@ -4,6 +4,9 @@
 
 #include <osg/Group>
 
+// The sky picture, relative to the working directory.
+constexpr const char* SKY_IMAGE_PATH = "sky12q-1024x512.jpeg";
+
 // Group > geode (carrying the sky's state set) > sphere drawable; the caller
 // takes ownership.
 osg::Group* buildSkyDome();

@@ -36,7 +36,7 @@ TEST(AircraftModel, ScaledToTwelveMetresInTheMapFrame)
     makeDirectories("EasyStar/data");
     // Its bounding box is 0.6 x 0.8 x 0, so the bounding sphere has radius 0.5,
     // and it lies off the origin so that a translation would show.
-    writeTriangleModel(MODEL_PATH, osg::Vec3(1.7, 2.6, 3), osg::Vec3(2.3, 2.6, 3), osg::Vec3(2.3, 3.4, 3));
+    writeTriangleModel(MODEL_PATH, osg::Vec3(1.7f, 2.6f, 3), osg::Vec3(2.3f, 2.6f, 3), osg::Vec3(2.3f, 3.4f, 3));
     osg::ref_ptr<osg::Node> asRead = osgDB::readNodeFile(MODEL_PATH);
     ASSERT_NE(asRead, nullptr);
     ASSERT_NEAR(asRead->getBound().radius(), 0.5, 1e-6);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/log_summary.h"
+#include "log/log_reader.h"
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
 #include "scene_files.h"
@@ -33,7 +34,7 @@ int main(int argc, char** argv)
         return 1;
     }
     makeDirectories(dir + "/EasyStar/data");
-    writeAircraftModel(dir + "/EasyStar/data/body.ac");
+    writeSketchAircraft(dir + "/EasyStar/data/body.ac");
     makeDirectories(dir + "/img");
     const unsigned char green[3] = {40, 160, 60};
     int tiles = 0;

@@ -58,7 +58,7 @@ void writeTriangleModel(const std::string& path, const osg::Vec3& a, const osg::
     file << "numsurf 1\nSURF 0x10\nmat 0\nrefs 3\n0 0 0\n1 1 0\n2 1 1\nkids 0\n";
 }
 
-void writeAircraftModel(const std::string& path)
+void writeSketchAircraft(const std::string& path)
 {
     std::ofstream file(path);
     file << "AC3Db\n" << AC3D_MATERIAL
@@ -78,16 +78,4 @@ void writeAircraftModel(const std::string& path)
 void makeDirectories(const std::string& path)
 {
     std::filesystem::create_directories(path);
-}
-
-TempWorkingDir::TempWorkingDir() : previous_(std::filesystem::current_path().string()), path_(makeTempDir())
-{
-    std::filesystem::current_path(path_);
-}
-
-TempWorkingDir::~TempWorkingDir()
-{
-    std::filesystem::current_path(previous_);
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }

@@ -6,6 +6,8 @@
 
 #include <osg/Vec3>
 
+#include "support/test_support.h"
+
 // Orange and purple bands, so that a picture of the sky is easy to tell from
 // anything else on screen.
 constexpr unsigned char SKY_ORANGE[3] = {255, 128, 0};
@@ -22,21 +24,7 @@ bool writeSolidJpeg(const std::string& path, int width, int height, const unsign
 void writeTriangleModel(const std::string& path, const osg::Vec3& a, const osg::Vec3& b, const osg::Vec3& c);
 
 // Writes a small AC3D aircraft: a fuselage and a wing, about two units long.
-void writeAircraftModel(const std::string& path);
+void writeSketchAircraft(const std::string& path);
 
 // Creates the directory and its missing parents.
 void makeDirectories(const std::string& path);
-
-// Makes a fresh empty directory the working directory for the object's
-// lifetime, since the scene reads its files by relative names.
-class TempWorkingDir {
-public:
-    TempWorkingDir();
-    ~TempWorkingDir();
-    TempWorkingDir(const TempWorkingDir&) = delete;
-    TempWorkingDir& operator=(const TempWorkingDir&) = delete;
-
-private:
-    std::string previous_;
-    std::string path_;
-};

@@ -38,7 +38,7 @@ osg::ref_ptr<osg::Group> buildCapturing(std::string& printed)
 void writeModel()
 {
     makeDirectories("EasyStar/data");
-    writeAircraftModel("./EasyStar/data/body.ac");
+    writeSketchAircraft("./EasyStar/data/body.ac");
 }
 
 // One update traversal at the given simulation time, as the viewer runs it.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -9,30 +10,33 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/log_summary.h"
+#include "log/console_report.h"
 #include "log/flight_log.h"
+#include "log/log_reader.h"
 #include "log/log_scanner.h"
+
+namespace {
+
+void appendTo(const char* text, size_t length, void* context)
+{
+    static_cast<std::string*>(context)->append(text, length);
+}
+
+} // namespace
 
 std::string scanText(const std::string& text)
 {
-    resetFlightLog();
-    yylex_destroy();
-    char* echoed = nullptr;
-    size_t echoedSize = 0;
-    FILE* echo = open_memstream(&echoed, &echoedSize);
     FILE* input = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
     if (text.empty()) {
         std::fclose(input);
         input = std::fopen("/dev/null", "r");
     }
-    yyout = echo;
+    std::string echoed;
+    setConsoleSink(appendTo, &echoed);
     readLog(input);
+    setConsoleSink(nullptr, nullptr);
     std::fclose(input);
-    std::fclose(echo);
-    std::string result(echoed, echoedSize);
-    std::free(echoed);
-    yylex_destroy();
-    return result;
+    return echoed;
 }
 
 std::string captureStdout(const std::function<void()>& body)
@@ -98,4 +102,16 @@ std::string readFile(const std::string& path)
     std::ostringstream content;
     content << file.rdbuf();
     return content.str();
+}
+
+TempWorkingDir::TempWorkingDir() : previous_(std::filesystem::current_path().string()), path_(makeTempDir())
+{
+    std::filesystem::current_path(path_);
+}
+
+TempWorkingDir::~TempWorkingDir()
+{
+    std::filesystem::current_path(previous_);
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
 }

@@ -30,3 +30,17 @@ std::string makeTempDir();
 
 void writeFile(const std::string& path, const std::string& bytes);
 std::string readFile(const std::string& path);
+
+// Makes a fresh empty directory the working directory for the object's
+// lifetime, since the scene reads its files by relative names.
+class TempWorkingDir {
+public:
+    TempWorkingDir();
+    ~TempWorkingDir();
+    TempWorkingDir(const TempWorkingDir&) = delete;
+    TempWorkingDir& operator=(const TempWorkingDir&) = delete;
+
+private:
+    std::string previous_;
+    std::string path_;
+};

@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+#include "frame/map_frame.h"
+
+namespace flightreplay::demo {
 
 namespace {
 
-constexpr double PI = 3.141592653589793;
 constexpr int SHADES = 8;
 
 struct V3 {
@@ -79,7 +81,7 @@ std::vector<V3> bodyRing(double x, double halfWidth, double top, double bottom, 
     std::vector<V3> ring;
     const double middle = (top + bottom) / 2;
     for (int k = 0; k < 14; ++k) {
-        const double a = 2 * PI * k / 14;
+        const double a = 2 * MAP_PI * k / 14;
         const double s = std::sin(a);
         const double c = std::cos(a);
         // Squarer than an ellipse, like a foam fuselage.
@@ -141,7 +143,7 @@ std::vector<Part> buildParts()
     parts.push_back(loft("canopy", CANOPY, rings));
 
     // Wing on top of the fuselage, 6 degrees of dihedral, red tips.
-    const double dihedral = std::tan(6.0 * PI / 180.0);
+    const double dihedral = std::tan(6.0 * MAP_PI / 180.0);
     auto wingAt = [&](double z) {
         const double f = std::fabs(z) / 0.685;
         return wingRing(z, -0.15 + 0.035 * f, 0.19 - 0.055 * f, 0.078 + std::fabs(z) * dihedral, 0.022 - 0.008 * f);
@@ -171,7 +173,7 @@ std::vector<Part> buildParts()
 
     Part propeller{"propeller", BLACK, {}, {}, {}};
     for (int blade = 0; blade < 2; ++blade) {
-        const double a = 0.5 + blade * PI;
+        const double a = 0.5 + blade * MAP_PI;
         const V3 along = {0.0, std::cos(a), std::sin(a)};
         const V3 across = {0.0, -std::sin(a), std::cos(a)};
         const V3 hub = {0.132, 0.118, 0.0};
@@ -247,3 +249,5 @@ bool writeAircraftModel(const std::string& path)
     }
     return std::fclose(file) == 0;
 }
+
+} // namespace flightreplay::demo

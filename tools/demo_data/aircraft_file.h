@@ -10,4 +10,8 @@
 
 #include <string>
 
+namespace flightreplay::demo {
+
 bool writeAircraftModel(const std::string& path);
+
+} // namespace flightreplay::demo

@@ -4,6 +4,8 @@
 
 #include "frame/map_frame.h"
 
+namespace flightreplay::demo {
+
 double siteMercatorScale()
 {
     return 2.0 * MAP_PI * EARTH_RADIUS * std::cos(SITE_LAT * MAP_PI / 180.0);
@@ -46,3 +48,5 @@ LocalPoint runwayToLocal(RunwayPoint p)
     const double s = RUNWAY_SIN;
     return {p.u * c - p.w * s, p.u * s + p.w * c};
 }
+
+} // namespace flightreplay::demo

@@ -4,6 +4,8 @@
 // landscape and the flight are drawn in. The frame is Web-Mercator scaled to
 // metres at the field, so pictures drawn in it line up with the map tiles.
 
+namespace flightreplay::demo {
+
 constexpr double SITE_LAT = 48.1037; // degrees, middle of the runway
 constexpr double SITE_LON = 11.4862;
 constexpr double FIELD_ELEVATION = 521.0; // metres above the terrain datum
@@ -33,3 +35,5 @@ struct RunwayPoint {
 };
 RunwayPoint localToRunway(LocalPoint p);
 LocalPoint runwayToLocal(RunwayPoint p);
+
+} // namespace flightreplay::demo

@@ -7,9 +7,11 @@
 #include "frame/map_frame.h"
 #include "noise.h"
 
+namespace flightreplay::demo {
+
 namespace {
 
-constexpr double TAU = 6.283185307179586;
+constexpr double TAU = 2.0 * MAP_PI;
 constexpr double GRAVITY = 9.81;
 constexpr double CRUISE_SPEED = 15.0; // m/s, 3 m per row
 constexpr double LOOP_LENGTH = 1500.0;
@@ -269,3 +271,5 @@ std::vector<LogRow> planDemoFlight()
     }
     return rows;
 }
+
+} // namespace flightreplay::demo

@@ -16,6 +16,8 @@
 
 #include "log/flight_log.h"
 
+namespace flightreplay::demo {
+
 constexpr int DEMO_ROW_COUNT = 9700;
 constexpr double DEMO_LOG_INTERVAL = 0.2; // seconds per row
 // Height of the model's reference point over the airfield's ground quads
@@ -24,3 +26,5 @@ constexpr double GROUND_CLEARANCE = 2.9;
 
 // All rows of the demo log, every field filled.
 std::vector<LogRow> planDemoFlight();
+
+} // namespace flightreplay::demo

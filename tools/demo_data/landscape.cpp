@@ -3,10 +3,13 @@
 #include <cmath>
 
 #include "noise.h"
+#include "frame/map_frame.h"
+
+namespace flightreplay::demo {
 
 namespace {
 
-constexpr double TAU = 6.283185307179586;
+constexpr double TAU = 2.0 * MAP_PI;
 
 Rgb mix(const Rgb& a, const Rgb& b, double t)
 {
@@ -271,3 +274,5 @@ Rgb groundColour(LocalPoint p, double pixelMetres, const SmoothFields& fields)
         colour = airfield(r, pixelMetres, colour);
     return colour;
 }
+
+} // namespace flightreplay::demo

@@ -5,6 +5,8 @@
 
 #include "demo_site.h"
 
+namespace flightreplay::demo {
+
 struct Rgb {
     double r, g, b; // 0 ... 1
 };
@@ -31,3 +33,5 @@ Rgb groundColour(LocalPoint p, double pixelMetres, const SmoothFields& fields);
 // Sun shading factor (about 0.7 ... 1.15) for a slope given as height
 // differences per metre toward east and north.
 double slopeShade(double dhEast, double dhNorth);
+
+} // namespace flightreplay::demo

@@ -8,10 +8,17 @@
 #include <string>
 
 #include "aircraft_file.h"
-#include "log/log_writer.h"
+#include "demo_terrain.h"
 #include "flight_plan.h"
+#include "frame/map_frame.h"
+#include "log/log_writer.h"
+#include "scene/aircraft_model.h"
+#include "scene/sky_dome.h"
 #include "sky_image.h"
-#include "terrain_files.h"
+#include "tools/common/position_log.h"
+#include "tools/common/tool_error.h"
+
+using namespace flightreplay::demo;
 
 int main(int argc, char** argv)
 {
@@ -39,8 +46,13 @@ int main(int argc, char** argv)
     if (!writeLogFile(folder + "/demo.log", planDemoFlight(), allLogFieldCodes()))
         return fail("demo.log");
     lap("log");
-    if (!setupFrameFromLog(folder))
-        return fail("demo.log");
+    try {
+        const LogExtents e = flightreplay::tools::readPositionLog(folder + "/demo.log");
+        setupMapFrame(e.latMin, e.latMax, e.lonMin, e.lonMax);
+    } catch (const flightreplay::tools::ToolError& failure) {
+        std::fprintf(stderr, "%s\n", failure.what());
+        return 1;
+    }
     const int elevationFiles = writeElevationTiles(folder);
     if (elevationFiles < 0)
         return fail("the elevation tiles");
@@ -49,10 +61,10 @@ int main(int argc, char** argv)
     if (imageTiles < 0)
         return fail("the image tiles");
     lap("image tiles");
-    if (!writeSkyImage(folder + "/sky12q-1024x512.jpeg"))
+    if (!writeSkyImage(folder + "/" + SKY_IMAGE_PATH))
         return fail("the sky");
     lap("sky");
-    if (!writeAircraftModel(folder + "/EasyStar/data/body.ac"))
+    if (!writeAircraftModel(folder + "/" + AIRCRAFT_MODEL_PATH))
         return fail("the aircraft model");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("demo data in %s: %d log rows, %d elevation files, %d image tiles, sky, aircraft (%.1f s)\n",

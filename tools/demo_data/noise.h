@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+namespace flightreplay::demo {
+
 inline uint32_t hashCell(int64_t x, int64_t y, uint32_t seed)
 {
     uint64_t h = static_cast<uint64_t>(x) * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(y) * 0xC2B2AE3D27D4EB4Full
@@ -73,3 +75,5 @@ inline double fractalNoise(double x, double y, int octaves, uint32_t seed)
     }
     return sum / total;
 }
+
+} // namespace flightreplay::demo

@@ -6,10 +6,12 @@
 #include <osgDB/WriteFile>
 
 #include "noise.h"
+#include "frame/map_frame.h"
+
+namespace flightreplay::demo {
 
 namespace {
 
-constexpr double PI = 3.141592653589793;
 constexpr int WIDTH = 1024;
 constexpr int HEIGHT = 512;
 
@@ -60,10 +62,10 @@ bool writeSkyImage(const std::string& path)
     image->allocateImage(WIDTH, HEIGHT, 1, GL_RGB, GL_UNSIGNED_BYTE);
     for (int row = 0; row < HEIGHT; ++row) {
         // Image row 0 is the bottom of the picture, the nadir.
-        const double elevation = ((row + 0.5) / HEIGHT - 0.5) * PI;
+        const double elevation = ((row + 0.5) / HEIGHT - 0.5) * MAP_PI;
         unsigned char* out = image->data(0, row);
         for (int col = 0; col < WIDTH; ++col) {
-            const double azimuth = (col + 0.5) / WIDTH * 2.0 * PI;
+            const double azimuth = (col + 0.5) / WIDTH * 2.0 * MAP_PI;
             const Colour c = skyColour(azimuth, elevation);
             out[3 * col + 0] = static_cast<unsigned char>(std::lround(255.0 * clamp01(c.r)));
             out[3 * col + 1] = static_cast<unsigned char>(std::lround(255.0 * clamp01(c.g)));
@@ -72,3 +74,5 @@ bool writeSkyImage(const std::string& path)
     }
     return osgDB::writeImageFile(*image, path);
 }
+
+} // namespace flightreplay::demo

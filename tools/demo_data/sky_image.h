@@ -5,4 +5,8 @@
 
 #include <string>
 
+namespace flightreplay::demo {
+
 bool writeSkyImage(const std::string& path);
+
+} // namespace flightreplay::demo

@@ -18,6 +18,7 @@ const char* const USAGE =
     "usage: flightreplay-prep [--dir DIR] [--force] [--bbox S,W,N,E] check LOG\n"
     "       flightreplay-prep [options] terrain LOG DEM...\n"
     "       flightreplay-prep [options] imagery LOG SOURCE\n"
+    "       flightreplay-prep [--dir DIR] [--force] assets\n"
     "  with --bbox the LOG is left out; SOURCE is an MBTiles file, a folder of\n"
     "  {z}/{x}/{y} tiles or a template such as tiles/{z}/{x}/{y}.png\n";
 
@@ -42,9 +43,15 @@ int run(int argc, char** argv)
         }
     }
     if (words.empty())
-        throw ToolError("no command: expected check, terrain or imagery (see --help)");
+        throw ToolError("no command: expected check, terrain, imagery or assets (see --help)");
 
     const std::string command = words[0];
+    if (command == "assets") {
+        if (words.size() > 1)
+            throw ToolError(words[1] + ": assets takes no further argument");
+        runAssets(options);
+        return 0;
+    }
     size_t next = 1;
     if (!box.empty()) {
         setupFrameFromBox(parseGeoBox(box));
@@ -72,7 +79,7 @@ int run(int argc, char** argv)
         runImagery(options, inputs[0]);
         return 0;
     }
-    throw ToolError(command + ": unknown command (expected check, terrain or imagery)");
+    throw ToolError(command + ": unknown command (expected check, terrain, imagery or assets)");
 }
 
 } // namespace

@@ -6,11 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/log_summary.h"
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
-#include "log/flight_log.h"
-#include "log/log_scanner.h"
+#include "tools/common/position_log.h"
 #include "tools/common/tool_error.h"
 
 namespace flightreplay::prep {
@@ -19,16 +17,6 @@ namespace {
 
 // Beyond this latitude the Mercator y leaves the grid.
 constexpr double MERCATOR_LAT_LIMIT = 85.0511287798;
-
-bool logHasColumn(const char* keyword)
-{
-    for (int i = 0; i <= flightLog.maxColumn && i < MAX_LOG_COLUMNS; ++i) {
-        const int code = flightLog.cols[i];
-        if (code > 0 && code <= LOG_FIELD_COUNT && std::strcmp(logFields[code].keyword, keyword) == 0)
-            return true;
-    }
-    return false;
-}
 
 void setupCheckedFrame(const std::string& what, double latMin, double latMax, double lonMin, double lonMax)
 {
@@ -54,24 +42,7 @@ void setupCheckedFrame(const std::string& what, double latMin, double latMax, do
 
 void setupFrameFromLog(const std::string& logPath)
 {
-    FILE* log = std::fopen(logPath.c_str(), "r");
-    if (!log)
-        throw tools::ToolError(logPath + ": cannot open: " + std::strerror(errno));
-    // The scanner echoes what it does not recognise; the tool's output is its report.
-    FILE* echo = std::tmpfile();
-    if (echo)
-        yyout = echo;
-    readLog(log);
-    std::fclose(log);
-    if (echo) {
-        yyout = stdout;
-        std::fclose(echo);
-    }
-    if (!logHasColumn("gps_curlat") || !logHasColumn("gps_curlon"))
-        throw tools::ToolError(logPath + ": no positions (the header names no gps_curlat and gps_curlon columns)");
-    if (rowCount() <= 0)
-        throw tools::ToolError(logPath + ": no positions (no data rows)");
-    const LogExtents e = computeLogExtents();
+    const LogExtents e = tools::readPositionLog(logPath);
     setupCheckedFrame(logPath, e.latMin, e.latMax, e.lonMin, e.lonMax);
 }
 

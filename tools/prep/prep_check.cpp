@@ -40,9 +40,12 @@ int runCheck(const PrepOptions& options)
             ++imagesMissing;
     });
 
+    const int assetsMissing = checkAssets(options);
+
     std::printf("elevation files: %zu, missing %d\n", files.size(), elevationMissing);
     std::printf("image tiles: %d, missing %d\n", TERRAIN_TILE_COUNT, imagesMissing);
-    return elevationMissing + imagesMissing == 0 ? 0 : 1;
+    std::printf("sky and aircraft: 2, missing %d\n", assetsMissing);
+    return elevationMissing + imagesMissing + assetsMissing == 0 ? 0 : 1;
 }
 
 } // namespace flightreplay::prep

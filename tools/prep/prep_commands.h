@@ -1,6 +1,6 @@
 #pragma once
-// The tool's three commands. Each expects the map frame to be set up and
-// reports on standard output; bad input throws tools::ToolError.
+// The tool's commands. Each but assets expects the map frame to be set up;
+// all report on standard output; bad input throws tools::ToolError.
 
 #include <string>
 #include <vector>
@@ -21,5 +21,13 @@ void runTerrain(const PrepOptions& options, const std::vector<std::string>& dems
 
 // Writes the patch's image tiles from the tile source.
 void runImagery(const PrepOptions& options, const std::string& source);
+
+// Writes the sky picture and the aircraft model where they are missing (all
+// of them with force): those of the demo data set.
+void runAssets(const PrepOptions& options);
+
+// Lists the sky picture and the aircraft model as found or missing; returns
+// how many are missing.
+int checkAssets(const PrepOptions& options);
 
 } // namespace flightreplay::prep

@@ -53,11 +53,15 @@ TEST(PrepCheck, BeforeAndAfterPreparingThenTheReplayFindsEveryFile)
     EXPECT_EQ(countLines(run.out, "found "), 0);
     const int missing = countLines(run.out, "missing ");
     EXPECT_NE(run.out.find("image tiles: 249, missing 249\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("missing sky12q-1024x512.jpeg\nmissing ./EasyStar/data/body.ac\n"), std::string::npos);
 
     run = runCommand(prepPath() + " terrain flight.log dem.tif --dir work", base);
     ASSERT_EQ(run.status, 0) << run.err;
     run = runCommand(prepPath() + " --dir work imagery flight.log cache.mbtiles", base);
     ASSERT_EQ(run.status, 0) << run.err;
+    run = runCommand(prepPath() + " --dir work assets", base);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "wrote sky12q-1024x512.jpeg\nwrote ./EasyStar/data/body.ac\n");
 
     run = runCommand(prepPath() + " --dir work check flight.log", base);
     EXPECT_EQ(run.status, 0) << run.out;
@@ -68,6 +72,8 @@ TEST(PrepCheck, BeforeAndAfterPreparingThenTheReplayFindsEveryFile)
     // Existing files are kept unless forced.
     run = runCommand(prepPath() + " --dir work imagery flight.log cache.mbtiles", base);
     EXPECT_NE(run.out.find("imagery: 0 image tiles written, 249 kept, 0 missing"), std::string::npos) << run.out;
+    run = runCommand(prepPath() + " --dir work assets", base);
+    EXPECT_EQ(run.out, "kept sky12q-1024x512.jpeg\nkept ./EasyStar/data/body.ac\n");
     std::filesystem::resize_file(work + "/zsi-88-41.egm", 2050);
     run = runCommand(prepPath() + " --dir work check flight.log", base);
     EXPECT_EQ(run.status, 1);
@@ -82,6 +88,7 @@ TEST(PrepCheck, BeforeAndAfterPreparingThenTheReplayFindsEveryFile)
     writeFile(work + "/flight.log", logAt(48.0, -122.0));
     run = runCommand(programPath() + " flight.log", work);
     EXPECT_EQ(run.out.find("Not open egm"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Not found model"), std::string::npos) << run.out;
     EXPECT_EQ(countLines(run.out, "img:./img/"), 249) << run.out;
     EXPECT_NE(run.out.find("CI,CJ=91125 42234\n"), std::string::npos) << run.out;
 }

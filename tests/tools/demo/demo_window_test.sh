@@ -6,7 +6,7 @@ set -euo pipefail
 program=$1
 demo=$2
 camera=$3
-session=$(cd "$(dirname "$0")/../../scripts" && pwd)/viewer_session.sh
+session=$(cd "$(dirname "$0")/../../../scripts" && pwd)/viewer_session.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -10,7 +10,7 @@
 #include <osg/Image>
 #include <osgDB/ReadFile>
 
-#include "app/log_summary.h"
+#include "log/log_reader.h"
 #include "frame/elevation_tile.h"
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"

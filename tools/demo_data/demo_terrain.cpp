@@ -1,4 +1,4 @@
-#include "terrain_files.h"
+#include "demo_terrain.h"
 
 #include <cmath>
 #include <cstdint>
@@ -10,13 +10,14 @@
 #include <osg/Image>
 #include <osgDB/WriteFile>
 
-#include "app/log_summary.h"
 #include "frame/elevation_tile.h"
 #include "frame/grid_geography.h"
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
 #include "landscape.h"
 #include "noise.h"
+
+namespace flightreplay::demo {
 
 namespace {
 
@@ -108,19 +109,6 @@ osg::ref_ptr<osg::Image> drawTile(const TerrainTile& tile)
 
 } // namespace
 
-bool setupFrameFromLog(const std::string& folder)
-{
-    const std::string path = folder + "/demo.log";
-    FILE* log = std::fopen(path.c_str(), "r");
-    if (!log)
-        return false;
-    readLog(log);
-    std::fclose(log);
-    const LogExtents e = computeLogExtents();
-    setupMapFrame(e.latMin, e.latMax, e.lonMin, e.lonMax);
-    return true;
-}
-
 int writeElevationTiles(const std::string& folder)
 {
     const std::vector<ElevationFileIndex> files = terrainElevationFiles(mapFrame.CI, mapFrame.CJ);
@@ -164,3 +152,5 @@ int writeImageTiles(const std::string& folder)
     }
     return static_cast<int>(tiles.size());
 }
+
+} // namespace flightreplay::demo
