@@ -1,12 +1,23 @@
-# Debian packages the project needs, and a function that installs the missing
-# ones with apt-get (as root, as on a fresh machine). Sourced by the scripts.
+# Debian packages the project needs, by what needs them, and a function that
+# installs the missing ones with apt-get (as root, as on a fresh machine).
+# Sourced by the scripts.
+
+# The replay and the demo data generator.
+FLIGHTREPLAY_BUILD_PACKAGES=(cmake g++ make flex libopenscenegraph-dev libopenscenegraph161)
+# A real window without a display, driven and photographed.
+FLIGHTREPLAY_WINDOW_PACKAGES=(xvfb xauth xdotool imagemagick)
+# The companion programs, each built only when its packages are there.
+FLIGHTREPLAY_PREP_PACKAGES=(libgdal-dev libsqlite3-dev libwebp-dev pkg-config)
+FLIGHTREPLAY_CONVERT_PACKAGES=(libtinyxml2-dev pkg-config)
+FLIGHTREPLAY_STUDIO_PACKAGES=(libimgui-dev ffmpeg)
+# Tests, benchmarks, fuzzers and the Debian package.
+FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev dpkg-dev)
+
+# Everything: what scripts/test and CI build.
 FLIGHTREPLAY_PACKAGES=(
-  cmake g++ make flex
-  libopenscenegraph-dev libopenscenegraph161
-  libgtest-dev libbenchmark-dev
-  libgdal-dev libsqlite3-dev libwebp-dev pkg-config
-  xvfb xauth xdotool imagemagick
-  clang libclang-rt-14-dev
+  "${FLIGHTREPLAY_BUILD_PACKAGES[@]}" "${FLIGHTREPLAY_WINDOW_PACKAGES[@]}"
+  "${FLIGHTREPLAY_PREP_PACKAGES[@]}" "${FLIGHTREPLAY_CONVERT_PACKAGES[@]}"
+  "${FLIGHTREPLAY_STUDIO_PACKAGES[@]}" "${FLIGHTREPLAY_TEST_PACKAGES[@]}"
 )
 
 ensure_packages() {
