@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "log/flight_log.h"
 #include "support/test_support.h"
@@ -194,6 +195,70 @@ TEST(LogScanner, LongTokensGrowTheBuffer)
     EXPECT_EQ(row(0).gps_time, std::strtod(digits.c_str(), nullptr));
     const std::string junk(50000, 'Q');
     EXPECT_EQ(scanText(junk + "\n"), junk);
+}
+
+// Tokens of megabytes span many buffer refills; each must still act as one
+// token, or a value, column or line would come out of the table changed.
+TEST(LogScanner, TokensLongerThanManyRefills)
+{
+    const size_t big = 3u << 20;
+    auto run = [](const std::string& unit, size_t bytes) {
+        std::string text;
+        while (text.size() < bytes)
+            text += unit;
+        return text;
+    };
+    // Bytes that are no token of their own nor start a number, a separator
+    // or a line end; keyword prefixes make the scanner back up.
+    std::string junk;
+    const char* const pieces[] = {"Q", "gps_tim", "voltage", "-", ".", "in_ppm_curwidth[", "\xff", "x"};
+    for (unsigned state = 7; junk.size() < big;) {
+        state = state * 1103515245u + 12345u;
+        junk += pieces[(state >> 16) % 8];
+        if ((state >> 8) % 5 == 0)
+            junk += '\0';
+    }
+
+    struct Value {
+        int row;
+        double LogRow::*field;
+        double value;
+    };
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string echo;
+        int lineIndex;
+        int maxColumn;
+        std::vector<Value> values;
+        int32_t samplenumber; // of row 0
+    };
+    const Case cases[] = {
+        {"digits",
+         "samplenumber,gps_time,gps_curlat\n-" + run("0", big) + "42,-" + run("0", big + 1) + "7.25,1.5" +
+             run("0", big) + "\n8,9,10\n",
+         "", 3, 2,
+         {{0, &LogRow::gps_time, -7.25}, {0, &LogRow::gps_curlat, 1.5}, {1, &LogRow::gps_curlat, 10}},
+         -42},
+        {"blanks", "gps_time gps_curlat\n1" + run(" \t  ", big) + "2\n3 4\n", "", 3, 1,
+         {{0, &LogRow::gps_time, 1}, {0, &LogRow::gps_curlat, 2}, {1, &LogRow::gps_curlat, 4}}, 0},
+        {"line ends", "gps_time" + run("\r\n", big) + "1" + run("\n\r\r\n", big + 3) + "2\r", "", 3, 0,
+         {{0, &LogRow::gps_time, 1}, {1, &LogRow::gps_time, 2}}, 0},
+        {"junk", "gps_time\n" + junk + "\n5\n", junk, 3, 0,
+         {{0, &LogRow::gps_time, 0}, {1, &LogRow::gps_time, 5}}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string echoed = scanText(c.text);
+        EXPECT_EQ(echoed.size(), c.echo.size());
+        EXPECT_TRUE(echoed == c.echo);
+        EXPECT_EQ(flightLog.lineIndex, c.lineIndex);
+        EXPECT_EQ(flightLog.maxColumn, c.maxColumn);
+        EXPECT_EQ(flightLog.columnIndex, 0);
+        EXPECT_EQ(row(0).samplenumber, c.samplenumber);
+        for (const Value& v : c.values)
+            EXPECT_EQ(row(v.row).*v.field, v.value) << "row " << v.row;
+    }
 }
 
 } // namespace
