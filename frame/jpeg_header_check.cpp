@@ -1,6 +1,10 @@
 #include "frame/jpeg_header_check.h"
 
+#include <cstdint>
 #include <fstream>
+#include <set>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -16,22 +20,99 @@ bool isFrameMarker(int marker)
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
+// The next marker code as the JPEG library finds it: stray bytes and
+// stuffed zeros before it skipped, fill bytes 0xFF passed over; -1 at the end.
+int nextMarker(std::istream& in)
+{
+    for (;;) {
+        int c = byteAt(in);
+        while (c >= 0 && c != 0xFF)
+            c = byteAt(in);
+        while (c == 0xFF)
+            c = byteAt(in);
+        if (c != 0)
+            return c;
+    }
+}
+
+// A TIFF structure held in an EXIF segment, bounds known.
+class Tiff {
+public:
+    explicit Tiff(std::string bytes) : data(std::move(bytes)), bigEndian(data.compare(0, 4, "MM\0*", 4) == 0) {}
+
+    bool fits(uint64_t at, uint64_t count) const { return at <= data.size() && count <= data.size() - at; }
+
+    uint32_t get(uint64_t at, int size) const
+    {
+        uint32_t value = 0;
+        for (int i = 0; i < size; ++i) {
+            const auto place = static_cast<size_t>(at) + static_cast<size_t>(bigEndian ? i : size - 1 - i);
+            value = value << 8 | static_cast<unsigned char>(data[place]);
+        }
+        return value;
+    }
+
+    bool sound() const
+    {
+        if (data.size() < 8 || (data.compare(0, 4, "II*\0", 4) != 0 && !bigEndian))
+            return false;
+        std::set<uint32_t> seen;
+        for (uint32_t ifd = get(4, 4); ifd != 0;) {
+            if (ifd < 8 || !seen.insert(ifd).second || !fits(ifd, 2))
+                return false;
+            const uint32_t entries = get(ifd, 2);
+            const uint64_t first = uint64_t{ifd} + 2;
+            if (!fits(first, uint64_t{entries} * 12 + 4))
+                return false;
+            for (uint32_t e = 0; e < entries; ++e) {
+                const uint64_t entry = first + uint64_t{e} * 12;
+                const uint64_t bytes = uint64_t{typeSize(get(entry + 2, 2))} * get(entry + 4, 4);
+                if (bytes > 4 && !fits(get(entry + 8, 4), bytes))
+                    return false;
+            }
+            ifd = get(first + uint64_t{entries} * 12, 4);
+        }
+        return true;
+    }
+
+private:
+    // Bytes per value of a TIFF field type; 0 for a type a reader skips.
+    static uint32_t typeSize(uint32_t type)
+    {
+        static const uint32_t sizes[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+        return type < sizeof sizes / sizeof sizes[0] ? sizes[type] : 0;
+    }
+
+    std::string data;
+    bool bigEndian;
+};
+
+// The segment after its length word, `length` bytes, read in whole.
+bool readSegment(std::istream& in, long length, std::string& bytes)
+{
+    bytes.resize(static_cast<size_t>(length));
+    in.read(&bytes[0], length);
+    const bool whole = in.gcount() == length;
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return whole;
+}
+
 } // namespace
 
 // Debian's OSG 3.6.5 JPEG reader aborts the process (an uncaught
 // std::bad_alloc) on a file that merely declares a picture too large to
-// allocate, such as 65000 x 65000; such a file is turned away here instead.
-bool jpegSizeFits(const std::string& path)
+// allocate, such as 65000 x 65000. Looking for the orientation tag, it adds
+// the IFD0 offset to the TIFF header's place in 32 bits and reads beyond the
+// segment, a segfault, when that sum wraps to just below 2^32. Such files are
+// turned away here instead; the walk over the segments before the first scan
+// follows the JPEG library's, which also sees markers behind stray bytes.
+bool jpegHeaderFits(std::istream& in)
 {
-    std::ifstream in(path, std::ios::binary);
     if (byteAt(in) != 0xFF || byteAt(in) != 0xD8)
         return true;
+    std::string segment;
     for (;;) {
-        int marker = byteAt(in);
-        if (marker != 0xFF)
-            return true;
-        while (marker == 0xFF)
-            marker = byteAt(in);
+        const int marker = nextMarker(in);
         if (marker < 0 || marker == 0xD9 || marker == 0xDA)
             return true;
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
@@ -40,7 +121,10 @@ bool jpegSizeFits(const std::string& path)
         const int low = byteAt(in);
         if (low < 0)
             return true;
-        const long length = high << 8 | low;
+        // The library reads on right after a length word below 2.
+        const long length = (high << 8 | low) - 2;
+        if (length <= 0)
+            continue;
         if (isFrameMarker(marker)) {
             byteAt(in); // sample precision
             const int h1 = byteAt(in);
@@ -51,10 +135,24 @@ bool jpegSizeFits(const std::string& path)
                 return true;
             const long height = h1 << 8 | h0;
             const long width = w1 << 8 | w0;
-            return width <= JPEG_MAX_SIDE && height <= JPEG_MAX_SIDE && width * height <= JPEG_MAX_PIXELS;
+            if (width > JPEG_MAX_SIDE || height > JPEG_MAX_SIDE || width * height > JPEG_MAX_PIXELS)
+                return false;
+            if (length < 5)
+                return true; // the library refuses a frame header this short
+            in.seekg(length - 5, std::ios::cur);
+        } else if (marker == 0xE1) {
+            if (!readSegment(in, length, segment))
+                return segment.compare(0, 6, "Exif\0\0", 6) != 0;
+            if (segment.compare(0, 6, "Exif\0\0", 6) == 0 && !Tiff(segment.substr(6)).sound())
+                return false;
+        } else {
+            in.seekg(length, std::ios::cur);
         }
-        if (length < 2)
-            return true;
-        in.seekg(length - 2, std::ios::cur);
     }
+}
+
+bool jpegHeaderFits(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return jpegHeaderFits(in);
 }

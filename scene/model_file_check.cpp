@@ -12,14 +12,13 @@
 // std::bad_alloc) on a negative or huge one, or on a missing one, which it
 // leaves uninitialised; it loops without end on a huge child or reference
 // count. Such a file is turned away here instead.
-bool acModelCountsFit(const std::string& path)
+bool acModelCountsFit(std::istream& in)
 {
     struct Count {
         long long value;
         long long wordIndex;
     };
     std::vector<Count> counts;
-    std::ifstream in(path, std::ios::binary);
     std::string line;
     long long words = 0;
     while (std::getline(in, line)) {
@@ -46,4 +45,10 @@ bool acModelCountsFit(const std::string& path)
         if (count.value > words - count.wordIndex - 1)
             return false;
     return true;
+}
+
+bool acModelCountsFit(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return acModelCountsFit(in);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A look at an AC3D model file's counts before the model reader parses it.
 
+#include <istream>
 #include <string>
 
 // False when a word "numvert", "numsurf", "refs" or "kids" is not followed on
@@ -9,3 +10,6 @@
 // takes at least one); true otherwise, also for a file that is missing or
 // unreadable (the reader reports that itself).
 bool acModelCountsFit(const std::string& path);
+
+// The same for the model text `in` reads from its current position on.
+bool acModelCountsFit(std::istream& in);

@@ -202,6 +202,29 @@ TEST_F(HostileReplay, DamagedElevationFiles)
     }
 }
 
+// Files that crashed, hung or exhausted a reader (the reported EXIF crash and
+// what the fuzzers found): pictures as every tile and the sky, models as
+// the aircraft, each turned away by a check.
+TEST_F(HostileReplay, RegressionFiles)
+{
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(HOSTILE_REGRESSION_DIR)) {
+        writeGoodFiles();
+        const std::string bytes = readFile(entry.path().string());
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() == ".jpg") {
+            writeAllTiles(bytes);
+            writeFile(dir + "/" + SKY_FILE, bytes);
+            expectNormalReplay(Model::found, name);
+        } else if (entry.path().extension() == ".ac") {
+            writeFile(dir + "/" + MODEL_FILE, bytes);
+            expectNormalReplay(Model::notFound, name);
+        }
+        ++files;
+    }
+    EXPECT_GT(files, 0u);
+}
+
 osg::Texture2D* tileTexture(osg::Group* terrain, unsigned index)
 {
     osg::Geode* geode = terrain->getChild(index)->asGeode();
