@@ -154,6 +154,11 @@ TEST_F(FileCheckTest, ModelCountsMustFitTheFile)
         // Counts as large as the words after them could still be right.
         {"kids as many as the words after", "AC3Db\nOBJECT world\nkids 2\nOBJECT poly", true},
         {"kids one more than the words after", "AC3Db\nOBJECT world\nkids 3\nOBJECT poly", false},
+        // A data block's count is in bytes: "abc\nkids 0\n" holds 11.
+        {"data as long as the bytes after", "AC3Db\nOBJECT world\ndata 11\nabc\nkids 0\n", true},
+        {"data one byte longer", "AC3Db\nOBJECT world\ndata 12\nabc\nkids 0\n", false},
+        {"data -5", "AC3Db\nOBJECT world\ndata -5\nab\nkids 0\n", false},
+        {"data without a count", "AC3Db\nOBJECT world\ndata\nab\nkids 0\n", false},
         {"vertex index out of range", acModel("3", "1", "3").replace(acModel().find("2 0 1"), 1, "99"), true},
         {"not AC3D", "solid cube\nfacet normal 0 0 1\n", true},
         {"empty", "", true},
