@@ -70,6 +70,23 @@ TEST_F(FileCheckTest, JpegFrameHeaderFoundBehindOtherSegments)
     EXPECT_FALSE(jpegHeaderFits(fileWith(jpeg)));
 }
 
+TEST_F(FileCheckTest, JpegScansAreCounted)
+{
+    // The picture's one scan, header and coded data, repeated before the end marker.
+    const std::string jpeg = jpegBytes(64, 48);
+    const size_t scan = jpeg.find("\xFF\xDA");
+    const std::string scanBytes = jpeg.substr(scan, jpeg.size() - 2 - scan);
+    std::string scans = jpeg;
+    for (int count = 1; count < JPEG_MAX_SCANS; ++count)
+        scans.insert(scans.size() - 2, scanBytes);
+    EXPECT_TRUE(jpegHeaderFits(fileWith(scans))) << "the most scans";
+    scans.insert(scans.size() - 2, scanBytes);
+    EXPECT_FALSE(jpegHeaderFits(fileWith(scans))) << "one scan more";
+    const size_t header = static_cast<unsigned char>(jpeg[scan + 2]) << 8 | static_cast<unsigned char>(jpeg[scan + 3]);
+    scans.insert(scan + 2 + header, std::string("\xFF\x00\xFF\xD3", 4));
+    EXPECT_FALSE(jpegHeaderFits(fileWith(scans))) << "stuffed zero and restart marker inside a scan";
+}
+
 TEST_F(FileCheckTest, JpegExifStructureMustStayInsideItsSegment)
 {
     const std::string jpeg = jpegBytes(64, 48);
