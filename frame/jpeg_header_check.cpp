@@ -1,19 +1,83 @@
 #include "frame/jpeg_header_check.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
-#include <limits>
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
-int byteAt(std::istream& in)
-{
-    const int c = in.get();
-    return in ? c : -1;
-}
+// The file's bytes a block at a time, so that passing over coded scan data
+// to the next 0xFF is a memchr.
+class ByteSource {
+public:
+    explicit ByteSource(std::istream& in) : stream(in), block(1 << 16) {}
+
+    // The next byte, -1 at the end.
+    int get()
+    {
+        if (at == end && !fill())
+            return -1;
+        return static_cast<unsigned char>(block[at++]);
+    }
+
+    // Passes over count bytes or to the end.
+    void skip(size_t count)
+    {
+        while (count > end - at) {
+            count -= end - at;
+            if (!fill())
+                return;
+        }
+        at += count;
+    }
+
+    // Passes over the bytes up to and including the next 0xFF; false at the end.
+    bool skipPastFF()
+    {
+        for (;;) {
+            const void* found = std::memchr(block.data() + at, 0xFF, end - at);
+            if (found) {
+                at = static_cast<size_t>(static_cast<const char*>(found) - block.data()) + 1;
+                return true;
+            }
+            if (!fill())
+                return false;
+        }
+    }
+
+    // The next count bytes into bytes; false when the data ends before.
+    bool read(size_t count, std::string& bytes)
+    {
+        bytes.clear();
+        while (bytes.size() < count) {
+            if (at == end && !fill())
+                return false;
+            const size_t part = std::min(count - bytes.size(), end - at);
+            bytes.append(block.data() + at, part);
+            at += part;
+        }
+        return true;
+    }
+
+private:
+    bool fill()
+    {
+        stream.read(block.data(), static_cast<std::streamsize>(block.size()));
+        at = 0;
+        end = static_cast<size_t>(stream.gcount());
+        return end > 0;
+    }
+
+    std::istream& stream;
+    std::vector<char> block;
+    size_t at = 0;
+    size_t end = 0;
+};
 
 bool isFrameMarker(int marker)
 {
@@ -24,13 +88,14 @@ bool isFrameMarker(int marker)
 // The next marker code as the JPEG library finds it: stray bytes, coded
 // scan data and stuffed zeros before it skipped, fill bytes 0xFF passed
 // over; -1 at the end.
-int nextMarker(std::istream& in)
+int nextMarker(ByteSource& in)
 {
     for (;;) {
-        in.ignore(std::numeric_limits<std::streamsize>::max(), 0xFF);
-        int c = byteAt(in);
+        if (!in.skipPastFF())
+            return -1;
+        int c = in.get();
         while (c == 0xFF)
-            c = byteAt(in);
+            c = in.get();
         if (c != 0)
             return c;
     }
@@ -88,16 +153,6 @@ private:
     bool bigEndian;
 };
 
-// The segment after its length word, `length` bytes, read in whole.
-bool readSegment(std::istream& in, long length, std::string& bytes)
-{
-    bytes.resize(static_cast<size_t>(length));
-    in.read(&bytes[0], length);
-    const bool whole = in.gcount() == length;
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    return whole;
-}
-
 } // namespace
 
 // Debian's OSG 3.6.5 JPEG reader aborts the process (an uncaught
@@ -110,9 +165,10 @@ bool readSegment(std::istream& in, long length, std::string& bytes)
 // 4096 x 4096 picture. Such files are turned away here instead; the walk over
 // the segments follows the JPEG library's, which also sees markers behind
 // stray bytes.
-bool jpegHeaderFits(std::istream& in)
+bool jpegHeaderFits(std::istream& file)
 {
-    if (byteAt(in) != 0xFF || byteAt(in) != 0xD8)
+    ByteSource in(file);
+    if (in.get() != 0xFF || in.get() != 0xD8)
         return true;
     std::string segment;
     int scans = 0;
@@ -124,8 +180,8 @@ bool jpegHeaderFits(std::istream& in)
             return false;
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
             continue;
-        const int high = byteAt(in);
-        const int low = byteAt(in);
+        const int high = in.get();
+        const int low = in.get();
         if (low < 0)
             return true;
         // The library reads on right after a length word below 2.
@@ -133,11 +189,11 @@ bool jpegHeaderFits(std::istream& in)
         if (length <= 0)
             continue;
         if (isFrameMarker(marker)) {
-            byteAt(in); // sample precision
-            const int h1 = byteAt(in);
-            const int h0 = byteAt(in);
-            const int w1 = byteAt(in);
-            const int w0 = byteAt(in);
+            in.get(); // sample precision
+            const int h1 = in.get();
+            const int h0 = in.get();
+            const int w1 = in.get();
+            const int w0 = in.get();
             if (w0 < 0)
                 return true;
             const long height = h1 << 8 | h0;
@@ -146,14 +202,14 @@ bool jpegHeaderFits(std::istream& in)
                 return false;
             if (length < 5)
                 return true; // the library refuses a frame header this short
-            in.seekg(length - 5, std::ios::cur);
+            in.skip(static_cast<size_t>(length - 5));
         } else if (marker == 0xE1 && scans == 0) { // the reader looks for EXIF before the first scan
-            if (!readSegment(in, length, segment))
+            if (!in.read(static_cast<size_t>(length), segment))
                 return segment.compare(0, 6, "Exif\0\0", 6) != 0;
             if (segment.compare(0, 6, "Exif\0\0", 6) == 0 && !Tiff(segment.substr(6)).sound())
                 return false;
         } else {
-            in.seekg(length, std::ios::cur);
+            in.skip(static_cast<size_t>(length));
         }
     }
 }
