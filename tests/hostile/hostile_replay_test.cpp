@@ -178,7 +178,12 @@ TEST_F(HostileReplay, DamagedAircraftModels)
         {"header only", "AC3Db\n", Model::either},
         {"truncated after the first vertex", model.substr(0, model.find("1 0 0\n")), Model::either},
         {"truncated in the references", model.substr(0, model.find("2 0 1")), Model::either},
+        {"texture with EXIF that crashed the JPEG reader", std::string(model).insert(model.find("numvert"),
+                                                                                     "texture \"skin.jpg\"\n"),
+         Model::found},
     };
+    const std::string jpeg = jpegBytes(16, 16);
+    writeFile(dir + "/EasyStar/data/skin.jpg", withExif(jpeg, exifTiff("II", 0xFFFFFFF8u, 1, {{0x112, 3, 1, 6}})));
     for (const auto& c : cases) {
         writeFile(dir + "/" + MODEL_FILE, c.bytes);
         expectNormalReplay(c.model, std::string("model: ") + c.name);
