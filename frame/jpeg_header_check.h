@@ -1,6 +1,7 @@
 #pragma once
-// A look at a JPEG file's header before the image reader decodes it.
+// A look at a JPEG file's headers before the image reader decodes it.
 
+#include <istream>
 #include <string>
 
 // Largest picture the check lets through, far above what the program's
@@ -8,9 +9,20 @@
 // allocates the declared size before it reads a single pixel.
 constexpr long JPEG_MAX_SIDE = 16384;
 constexpr long JPEG_MAX_PIXELS = 4096L * 4096L;
+// Most scans the check lets through; encoders' progressive pictures take
+// about ten, and every scan costs the reader a pass over the whole picture.
+constexpr int JPEG_MAX_SCANS = 100;
 
-// False when the file is a JPEG whose frame header declares more than
-// JPEG_MAX_SIDE pixels on a side or JPEG_MAX_PIXELS in all; true otherwise,
-// also for a file that is missing, unreadable or no JPEG at all (the reader
-// reports those itself).
-bool jpegSizeFits(const std::string& path);
+// False when the file is a JPEG with a frame header declaring more than
+// JPEG_MAX_SIDE pixels on a side or JPEG_MAX_PIXELS in all, with more than
+// JPEG_MAX_SCANS scans, or with an EXIF block (APP1 segment starting
+// "Exif\0\0") before its first scan that is cut short or whose TIFF
+// structure is malformed: a header other than "II*\0" or "MM\0*", or an
+// image directory, its entries, an out-of-line value or a next-directory
+// link reaching outside the segment, or directories linked in a loop. True
+// otherwise, also for a file that is missing, unreadable or no JPEG at all
+// (the reader reports those itself).
+bool jpegHeaderFits(const std::string& path);
+
+// The same for the JPEG bytes `in` reads from its current position on.
+bool jpegHeaderFits(std::istream& in);

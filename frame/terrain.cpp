@@ -70,7 +70,7 @@ osg::Group* buildTerrain()
 
         osg::ref_ptr<osg::Texture2D> texture = new osg::Texture2D;
         texture->setDataVariance(osg::Object::DYNAMIC);
-        texture->setImage(jpegSizeFits(imageName)
+        texture->setImage(jpegHeaderFits(imageName)
                               ? osgDB::readImageFile(imageName, osgDB::Registry::instance()->getOptions())
                               : nullptr);
         geometry->getOrCreateStateSet()->setTextureAttributeAndModes(0, texture.get(), osg::StateAttribute::ON);

@@ -11,21 +11,26 @@
 // count before reading the items and aborts the process (an uncaught
 // std::bad_alloc) on a negative or huge one, or on a missing one, which it
 // leaves uninitialised; it loops without end on a huge child or reference
-// count. Such a file is turned away here instead.
-bool acModelCountsFit(const std::string& path)
+// count. It also reserves a "data" block's byte count before reading it:
+// a negative one aborts (std::length_error), a huge one takes gigabytes.
+// Such a file is turned away here instead.
+bool acModelCountsFit(std::istream& in)
 {
     struct Count {
         long long value;
-        long long wordIndex;
+        long long itemsFrom; // words (bytes for "data") read before the items
+        bool inBytes;
     };
     std::vector<Count> counts;
-    std::ifstream in(path, std::ios::binary);
     std::string line;
     long long words = 0;
+    long long bytes = 0;
     while (std::getline(in, line)) {
+        bytes += static_cast<long long>(line.size()) + 1;
         std::istringstream lineWords(line);
         std::string word;
         bool countFollows = false;
+        bool inBytes = false;
         while (lineWords >> word) {
             if (countFollows) {
                 const char* text = word.c_str();
@@ -34,16 +39,23 @@ bool acModelCountsFit(const std::string& path)
                 const long long value = std::strtoll(text, &end, 10);
                 if (end == text || errno == ERANGE || value < 0)
                     return false;
-                counts.push_back({value, words});
+                counts.push_back({value, inBytes ? bytes : words + 1, inBytes});
             }
-            countFollows = word == "numvert" || word == "numsurf" || word == "refs" || word == "kids";
+            inBytes = word == "data";
+            countFollows = inBytes || word == "numvert" || word == "numsurf" || word == "refs" || word == "kids";
             ++words;
         }
         if (countFollows)
             return false;
     }
     for (const Count& count : counts)
-        if (count.value > words - count.wordIndex - 1)
+        if (count.value > (count.inBytes ? bytes : words) - count.itemsFrom)
             return false;
     return true;
+}
+
+bool acModelCountsFit(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return acModelCountsFit(in);
 }

@@ -15,7 +15,7 @@ osg::Group* buildSkyDome()
 
     const char* const skyPath = SKY_IMAGE_PATH;
     osg::ref_ptr<osg::Image> image =
-        jpegSizeFits(skyPath) ? osgDB::readImageFile(skyPath, osgDB::Registry::instance()->getOptions()) : nullptr;
+        jpegHeaderFits(skyPath) ? osgDB::readImageFile(skyPath, osgDB::Registry::instance()->getOptions()) : nullptr;
     if (image) {
         osg::ref_ptr<osg::Texture2D> texture = new osg::Texture2D;
         texture->setImage(image.get());

@@ -71,6 +71,47 @@ std::string randomBytes(size_t count, unsigned seed)
     return bytes;
 }
 
+std::string exifTiff(const std::string& order, unsigned ifd0, unsigned count, const std::vector<ExifEntry>& entries,
+                     unsigned next, size_t tail)
+{
+    const bool big = order == "MM";
+    std::string bytes;
+    const auto put = [&](unsigned value, int size) {
+        for (int i = 0; i < size; ++i)
+            bytes += static_cast<char>(value >> 8 * (big ? size - 1 - i : i) & 0xFF);
+    };
+    bytes += order;
+    put(42, 2);
+    put(ifd0, 4);
+    put(count, 2);
+    for (const ExifEntry& entry : entries) {
+        put(entry.tag, 2);
+        put(entry.type, 2);
+        put(entry.count, 4);
+        if (entry.type == 3 && entry.count == 1) {
+            put(entry.value, 2);
+            put(0, 2);
+        } else {
+            put(entry.value, 4);
+        }
+    }
+    put(next, 4);
+    return bytes + std::string(tail, '\0');
+}
+
+std::string exifOriented(const std::string& order)
+{
+    // Orientation, and the camera's make stored out of line behind the directory.
+    return exifTiff(order, 8, 2, {{0x112, 3, 1, 6}, {0x10F, 2, 8, 38}}, 0, 8);
+}
+
+std::string withExif(const std::string& jpeg, const std::string& tiff)
+{
+    const size_t length = 2 + 6 + tiff.size();
+    return jpeg.substr(0, 2) + "\xFF\xE1" + static_cast<char>(length >> 8) + static_cast<char>(length & 0xFF)
+           + std::string("Exif\0\0", 6) + tiff + jpeg.substr(2);
+}
+
 std::vector<HostileFile> hostilePictures()
 {
     const std::string jpeg = jpegBytes(256, 256);
@@ -83,6 +124,10 @@ std::vector<HostileFile> hostilePictures()
         {"start-of-image marker only", jpeg.substr(0, 2)},
         {"truncated in the frame header", jpeg.substr(0, jpeg.find("\xFF\xC0") + 6)},
         {"random bytes after the start-of-image marker", "\xFF\xD8" + randomBytes(3000, 11)},
+        // The reader adds the IFD0 offset to the TIFF header's place in 32
+        // bits; a sum just below 2^32 made it read far outside the segment.
+        {"EXIF IFD0 offset wrapping", withExif(jpeg, exifTiff("II", 0xFFFFFFF8u, 1, {{0x112, 3, 1, 6}}))},
+        {"EXIF IFD0 offset wrapping, big-endian", withExif(jpeg, exifTiff("MM", 0xFFFFFFF9u, 1, {{0x112, 3, 1, 6}}))},
     };
 }
 

@@ -178,7 +178,12 @@ TEST_F(HostileReplay, DamagedAircraftModels)
         {"header only", "AC3Db\n", Model::either},
         {"truncated after the first vertex", model.substr(0, model.find("1 0 0\n")), Model::either},
         {"truncated in the references", model.substr(0, model.find("2 0 1")), Model::either},
+        {"texture with EXIF that crashed the JPEG reader", std::string(model).insert(model.find("numvert"),
+                                                                                     "texture \"skin.jpg\"\n"),
+         Model::found},
     };
+    const std::string jpeg = jpegBytes(16, 16);
+    writeFile(dir + "/EasyStar/data/skin.jpg", withExif(jpeg, exifTiff("II", 0xFFFFFFF8u, 1, {{0x112, 3, 1, 6}})));
     for (const auto& c : cases) {
         writeFile(dir + "/" + MODEL_FILE, c.bytes);
         expectNormalReplay(c.model, std::string("model: ") + c.name);
@@ -200,6 +205,29 @@ TEST_F(HostileReplay, DamagedElevationFiles)
             writeFile(dir + "/" + file, randomBytes(c.size, 13));
         expectNormalReplay(Model::found, std::string("elevation: ") + c.name);
     }
+}
+
+// Files that crashed, hung or exhausted a reader (the reported EXIF crash and
+// what the fuzzers found): pictures as every tile and the sky, models as
+// the aircraft, each turned away by a check.
+TEST_F(HostileReplay, RegressionFiles)
+{
+    size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(HOSTILE_REGRESSION_DIR)) {
+        writeGoodFiles();
+        const std::string bytes = readFile(entry.path().string());
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() == ".jpg") {
+            writeAllTiles(bytes);
+            writeFile(dir + "/" + SKY_FILE, bytes);
+            expectNormalReplay(Model::found, name);
+        } else if (entry.path().extension() == ".ac") {
+            writeFile(dir + "/" + MODEL_FILE, bytes);
+            expectNormalReplay(Model::notFound, name);
+        }
+        ++files;
+    }
+    EXPECT_GT(files, 0u);
 }
 
 osg::Texture2D* tileTexture(osg::Group* terrain, unsigned index)
