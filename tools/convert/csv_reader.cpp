@@ -334,9 +334,12 @@ FlightData readCsv(const std::string& bytes, const CsvOptions& options)
             data.position.push_back({row.t, v[kLat], v[kLon], lastAlt});
         if (hasAttitude)
             data.attitude.push_back({row.t, v[kRoll] * angleScale, v[kPitch] * angleScale, v[kHeading] * angleScale});
-        for (size_t s = 0; s < kStreamCount; ++s)
-            if (series[s] && !std::isnan(v[s]))
+        for (size_t s = 0; s < kStreamCount; ++s) {
+            // A speed is a magnitude: a negative one is a broken cell.
+            const bool broken = (s == kSpeed || s == kAirspeed) && v[s] < 0.0;
+            if (series[s] && !std::isnan(v[s]) && !broken)
                 series[s]->push_back({row.t, v[s]});
+        }
     }
     return data;
 }

@@ -37,7 +37,8 @@ std::pair<std::string, std::string> parseColumnOption(const std::string& text);
 // name or a common alias, case-insensitive, a unit in brackets after the name
 // ignored: latitude, lng/long/longitude, altitude/ele/elevation, timestamp,
 // yaw, groundspeed, volt/vbat, sats. Latitude and longitude in degrees,
-// altitude and baro_alt in metres, speeds in m/s, pulse widths in µs; heading
+// altitude and baro_alt in metres, speeds in m/s (a negative one is
+// skipped), pulse widths in µs; heading
 // clockwise from north, roll positive right wing down, pitch nose up, in
 // `angles`. Times in `time` units; ISO stamps and numbers past the year 2000
 // in seconds are taken as UTC (utcAtClockZero = 0). Rows are put in time

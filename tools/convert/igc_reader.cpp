@@ -119,6 +119,7 @@ struct BFix {
     double satellites = NAN;
     double groundSpeed = NAN;
     double airspeed = NAN;
+    double fraction = 0.0; // of the second, from loggers faster than 1 Hz
 };
 
 bool readBRecord(std::string_view line, const std::vector<Extension>& extensions, BFix& out)
@@ -146,6 +147,8 @@ bool readBRecord(std::string_view line, const std::vector<Extension>& extensions
             out.groundSpeed = value / 3.6;
         else if (e.code == "TAS")
             out.airspeed = value / 3.6;
+        else if (e.code == "TDS")
+            out.fraction = value / std::pow(10.0, static_cast<double>(width));
     }
     double lat = 0.0, lon = 0.0, gnssAlt = 0.0;
     if (!coordinateAt(line, 7, 2, 'N', 'S', latExtra, latWidth, lat)
@@ -157,7 +160,7 @@ bool readBRecord(std::string_view line, const std::vector<Extension>& extensions
     if (!altitudeAt(line, 25, out.pressureAlt) || !altitudeAt(line, 30, gnssAlt))
         return false;
     out.valid = line[24] == 'A';
-    out.fix = {hh * 3600.0 + mm * 60.0 + ss, lat, lon, gnssAlt};
+    out.fix = {hh * 3600.0 + mm * 60.0 + ss + out.fraction, lat, lon, gnssAlt};
     return true;
 }
 

@@ -14,7 +14,8 @@ namespace flightreplay::convert {
 // altitude also goes to baroAlt. Fixes marked V (no 3-D fix) are dropped
 // when the file has any marked A. Extension columns declared by the I record
 // are skipped, and read where known: SIU satellites, GSP ground speed and TAS
-// airspeed (km/h), LAD/LOD extra digits of the minutes. Lines end in CR LF
+// airspeed (km/h), LAD/LOD extra digits of the minutes, TDS decimals of the
+// second. Lines end in CR LF
 // or LF. `firmware` is HFFTYFRTYPE (with HFRFWFIRMWAREVERSION), else the
 // A record. Throws tools::ToolError when the bytes hold no A, H or B record.
 FlightData readIgc(const std::string& bytes);

@@ -118,6 +118,11 @@ TEST(CsvReader, ColumnOptions)
     for (const char* noHeader : {"", "\n\n", "0,48.5,11.25\n1,48.6,11.3\n"})
         EXPECT_THROW(fc::readCsv(noHeader, {}), ToolError) << noHeader;
     EXPECT_TRUE(fc::readCsv("speed,voltage\n1,2\n", {}).position.empty());
+    const fc::FlightData speeds = fc::readCsv("time,speed,airspeed,current\n0,-20,-1,-3\n1,20,21,3\n", {});
+    ASSERT_EQ(speeds.groundSpeed.size(), 1u);
+    EXPECT_EQ(speeds.groundSpeed[0].value, 20.0);
+    ASSERT_EQ(speeds.airspeed.size(), 1u);
+    EXPECT_EQ(speeds.current.size(), 2u);
 }
 
 TEST(CsvReader, HeadingOnlyGetsRollAndPitchDerived)

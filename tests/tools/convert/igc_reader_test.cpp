@@ -81,6 +81,12 @@ TEST(IgcReader, ExtensionColumnsFromTheIRecord)
     EXPECT_NEAR(extraDigits.position[0].lonDeg, -6.1987 / 60, 1e-12);
     ASSERT_EQ(extraDigits.groundSpeed.size(), 1u);
     EXPECT_DOUBLE_EQ(extraDigits.groundSpeed[0].value, 20.0); // 72 km/h
+
+    const std::string tenths = kHeader + "I013637TDS\r\n" + bRecord("120000", "5206343N", "00006198W", 'A', "00587", "00558", "00")
+                               + bRecord("120000", "5206343N", "00006198W", 'A', "00587", "00558", "50");
+    const fc::FlightData fast = fc::readIgc(tenths);
+    ASSERT_EQ(fast.position.size(), 2u);
+    EXPECT_DOUBLE_EQ(fast.position[1].t, 12 * 3600 + 0.5);
 }
 
 TEST(IgcReader, ValidityAndAltitudeSource)
