@@ -195,9 +195,35 @@ std::vector<int> mapColumns(const std::vector<std::string>& header, const CsvOpt
     return field;
 }
 
-struct Row {
-    double t;
-    std::vector<double> value; // per stream, NaN where missing
+// The rows read, flat: per row its time, then one cell per stream the
+// header has (NaN where a cell is empty or broken), so that a long table
+// costs a few doubles a row.
+class Table {
+public:
+    explicit Table(const std::vector<int>& field)
+    {
+        for (size_t s = 0; s < kStreamCount; ++s)
+            if (s != kTime && field[s] >= 0)
+                slot_[s] = 1 + streams_++;
+    }
+    size_t rows() const { return cells_.size() / (1 + streams_); }
+    void add(double t)
+    {
+        cells_.push_back(t);
+        cells_.resize(cells_.size() + streams_, NAN);
+    }
+    double* last() { return &cells_[cells_.size() - 1 - streams_]; }
+    size_t slot(size_t stream) const { return slot_[stream]; }
+    double t(size_t row) const { return cells_[row * (1 + streams_)]; }
+    double at(size_t row, size_t stream) const
+    {
+        return slot_[stream] ? cells_[row * (1 + streams_) + slot_[stream]] : NAN;
+    }
+
+private:
+    size_t slot_[kStreamCount] = {};
+    size_t streams_ = 0;
+    std::vector<double> cells_;
 };
 
 bool readTime(const std::string& cell, TimeUnit unit, char separator, double& t)
@@ -276,24 +302,25 @@ FlightData readCsv(const std::string& bytes, const CsvOptions& options)
     const bool hasTime = field[kTime] >= 0;
     const double angleScale = options.angles == AngleUnit::Degrees ? kPi / 180.0 : 1.0;
 
-    std::vector<Row> rows;
+    Table table(field);
     std::vector<std::string> fields;
     size_t badTimes = 0;
     while (reader.next(fields)) {
-        Row row{static_cast<double>(rows.size()), std::vector<double>(kStreamCount, NAN)};
+        double t = static_cast<double>(table.rows());
         if (hasTime) {
             const size_t at = static_cast<size_t>(field[kTime]);
-            if (at >= fields.size() || !readTime(fields[at], options.time, separator, row.t)) {
+            if (at >= fields.size() || !readTime(fields[at], options.time, separator, t)) {
                 ++badTimes;
                 continue;
             }
         }
+        table.add(t);
+        double* cells = table.last();
         for (size_t s = 0; s < kStreamCount; ++s) {
             const int at = field[s];
-            if (s != kTime && at >= 0 && static_cast<size_t>(at) < fields.size())
-                parseNumber(fields[static_cast<size_t>(at)], separator, row.value[s]);
+            if (table.slot(s) && static_cast<size_t>(at) < fields.size())
+                parseNumber(fields[static_cast<size_t>(at)], separator, cells[table.slot(s)]);
         }
-        rows.push_back(std::move(row));
     }
     if (!hasTime)
         data.notes.push_back("no time column: rows taken 1 s apart");
@@ -302,13 +329,16 @@ FlightData readCsv(const std::string& bytes, const CsvOptions& options)
     if (field[kAlt] < 0 && field[kLat] >= 0)
         data.notes.push_back("no altitude column: altitude 0");
 
-    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.t < b.t; });
-    const auto repeated = std::unique(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.t == b.t; });
+    std::vector<size_t> rows(table.rows());
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i] = i;
+    std::stable_sort(rows.begin(), rows.end(), [&](size_t a, size_t b) { return table.t(a) < table.t(b); });
+    const auto repeated = std::unique(rows.begin(), rows.end(), [&](size_t a, size_t b) { return table.t(a) == table.t(b); });
     if (repeated != rows.end())
         data.notes.push_back(std::to_string(rows.end() - repeated) + " rows with the time of an earlier row skipped");
     rows.erase(repeated, rows.end());
 
-    if (hasTime && !rows.empty() && (options.time == TimeUnit::Iso || rows.front().t >= kYear2000))
+    if (hasTime && !rows.empty() && (options.time == TimeUnit::Iso || table.t(rows.front()) >= kYear2000))
         data.utcAtClockZero = 0.0;
 
     const bool hasAttitude = field[kHeading] >= 0 || field[kRoll] >= 0 || field[kPitch] >= 0;
@@ -326,19 +356,22 @@ FlightData readCsv(const std::string& bytes, const CsvOptions& options)
         series[kServo1 + i] = &data.servoOut[i];
 
     double lastAlt = 0.0;
-    for (const Row& row : rows) {
-        const std::vector<double>& v = row.value;
-        if (!std::isnan(v[kAlt]))
-            lastAlt = v[kAlt];
-        if (std::fabs(v[kLat]) <= 90.0 && std::fabs(v[kLon]) <= 180.0)
-            data.position.push_back({row.t, v[kLat], v[kLon], lastAlt});
+    for (const size_t row : rows) {
+        const double t = table.t(row);
+        if (!std::isnan(table.at(row, kAlt)))
+            lastAlt = table.at(row, kAlt);
+        const double lat = table.at(row, kLat), lon = table.at(row, kLon);
+        if (std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0)
+            data.position.push_back({t, lat, lon, lastAlt});
         if (hasAttitude)
-            data.attitude.push_back({row.t, v[kRoll] * angleScale, v[kPitch] * angleScale, v[kHeading] * angleScale});
+            data.attitude.push_back({t, table.at(row, kRoll) * angleScale, table.at(row, kPitch) * angleScale,
+                                     table.at(row, kHeading) * angleScale});
         for (size_t s = 0; s < kStreamCount; ++s) {
+            const double v = table.at(row, s);
             // A speed is a magnitude: a negative one is a broken cell.
-            const bool broken = (s == kSpeed || s == kAirspeed) && v[s] < 0.0;
-            if (series[s] && !std::isnan(v[s]) && !broken)
-                series[s]->push_back({row.t, v[s]});
+            const bool broken = (s == kSpeed || s == kAirspeed) && v < 0.0;
+            if (series[s] && !std::isnan(v) && !broken)
+                series[s]->push_back({t, v});
         }
     }
     return data;
