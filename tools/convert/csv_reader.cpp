@@ -231,7 +231,7 @@ bool readTime(const std::string& cell, TimeUnit unit, char separator, double& t)
     if (unit == TimeUnit::Iso)
         return parseIsoTime(cell, t);
     if (!parseNumber(cell, separator, t))
-        return false;
+        return unit == TimeUnit::Seconds && parseIsoTime(cell, t);
     t *= unit == TimeUnit::Milliseconds ? 1e-3 : unit == TimeUnit::Microseconds ? 1e-6 : 1.0;
     return std::fabs(t) <= kMaxAbsTime;
 }

@@ -37,16 +37,15 @@ std::pair<std::string, std::string> parseColumnOption(const std::string& text);
 // name or a common alias, case-insensitive, a unit in brackets after the name
 // ignored: latitude, lng/long/longitude, altitude/ele/elevation, timestamp,
 // yaw, groundspeed, volt/vbat, sats. Latitude and longitude in degrees,
-// altitude and baro_alt in metres, speeds in m/s (a negative one is
-// skipped), pulse widths in µs; heading
-// clockwise from north, roll positive right wing down, pitch nose up, in
-// `angles`. Times in `time` units; ISO stamps and numbers past the year 2000
-// in seconds are taken as UTC (utcAtClockZero = 0). Rows are put in time
-// order; with no time column they are taken 1 s apart. Angle columns give
-// an attitude sample per row, NaN where the column is missing or the cell
-// empty, for deriveAttitude to fill. Throws tools::ToolError with no header
-// row, or a column option naming an unknown stream or a field not in the
-// header.
+// altitude and baro_alt in metres, speeds in m/s (a negative one is skipped),
+// pulse widths in µs; heading clockwise from north, roll positive right wing
+// down, pitch nose up, in `angles`. Times in `time` units (with seconds, an
+// ISO stamp is recognised too); ISO stamps, and seconds past the year 2000,
+// are taken as UTC (utcAtClockZero = 0). Rows are put in time order; with no
+// time column they are taken 1 s apart. Angle columns give an attitude
+// sample per row, NaN where the column is missing or the cell empty, for
+// deriveAttitude to fill. Throws tools::ToolError with no header row, or a
+// column option naming an unknown stream or a field not in the header.
 FlightData readCsv(const std::string& bytes, const CsvOptions& options);
 
 } // namespace flightreplay::convert

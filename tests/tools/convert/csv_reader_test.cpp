@@ -50,6 +50,7 @@ TEST(CsvReader, TimeUnits)
         {fc::TimeUnit::Microseconds, "1500000", 1.5},
         {fc::TimeUnit::Iso, "2024-03-10T14:00:00.5+02:00", 1710072000.5},
         {fc::TimeUnit::Seconds, "1710072000.5", 1710072000.5},
+        {fc::TimeUnit::Seconds, "2024-03-10T12:00:00Z", 1710072000.0},
     };
     for (const auto& c : cases) {
         fc::CsvOptions options;
