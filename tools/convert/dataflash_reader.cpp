@@ -1,5 +1,6 @@
 #include "tools/convert/dataflash_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -120,6 +121,16 @@ double leapSeconds(double unixGps)
     return 13;
 }
 
+// Older logs keep volts and amps in plain integers, in hundredths.
+double centiScale(const Type& type, int role)
+{
+    const int index = type.role[static_cast<size_t>(role)];
+    if (index < 0)
+        return 1.0;
+    const char kind = type.fields[static_cast<size_t>(index)].kind;
+    return std::strchr("hHiI", kind) ? 0.01 : 1.0;
+}
+
 class DataflashParser {
 public:
     explicit DataflashParser(ByteStream& in) : in_(in) {}
@@ -231,7 +242,7 @@ void DataflashParser::define(const uint8_t* body)
         const std::string column = columns.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         start = comma == std::string::npos ? columns.size() : comma + 1;
         const int size = sizeOfKind(c);
-        if (size == 0 || offset + static_cast<unsigned>(size) + 3 > length)
+        if (size == 0)
             break;
         const int role = roleOfColumn(column, type.kind);
         if (role >= 0 && type.role[static_cast<size_t>(role)] < 0) {
@@ -240,6 +251,15 @@ void DataflashParser::define(const uint8_t* body)
         type.fields.push_back({c, static_cast<uint16_t>(offset)});
         offset += static_cast<unsigned>(size);
     }
+    // Where every format character is known the layout fixes the length: a
+    // damaged length byte must not make every later message misread.
+    if (type.fields.size() == format.size() && offset + 3 <= 255)
+        type.length = static_cast<uint8_t>(offset + 3);
+    while (!type.fields.empty() && type.fields.back().offset + sizeOfKind(type.fields.back().kind) + 3 > type.length)
+        type.fields.pop_back();
+    for (int& role : type.role)
+        if (role >= static_cast<int>(type.fields.size()))
+            role = -1;
     types_[id] = std::move(type);
 }
 
@@ -311,8 +331,8 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
     case Kind::bat:
     case Kind::curr: {
         FlightData& b = type.kind == Kind::bat ? bat_ : curr_;
-        push(b.voltage, t, v(volt));
-        push(b.current, t, v(curr));
+        push(b.voltage, t, v(volt) * centiScale(type, volt));
+        push(b.current, t, v(curr) * centiScale(type, curr));
         push(b.mah, t, v(currTot));
         break;
     }

@@ -136,10 +136,17 @@ FlightData UlogParser::run()
         const char type = static_cast<char>(header[2]);
         const uint8_t* message = in_.peek(3u + size);
         if (!message) {
-            out.notes.push_back(truncationNote(at, in_.buffered(), 3u + size));
-            break;
-        }
-        if (handle(type, message + 3, size, first)) {
+            // A size reaching past the end is a truncated file, unless a sync
+            // marker follows: then the size was damaged.
+            const uint64_t have = in_.buffered();
+            in_.skip(1);
+            if (!in_.seek(SYNC, sizeof SYNC)) {
+                out.notes.push_back(truncationNote(at, have, 3u + size));
+                break;
+            }
+            in_.skip(sizeof SYNC);
+            damage_.add(at, in_.offset() - at, false);
+        } else if (handle(type, message + 3, size, first)) {
             in_.skip(3u + size);
         } else {
             in_.skip(1);
