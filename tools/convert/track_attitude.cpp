@@ -10,7 +10,8 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kHalfWindowS = 3.0;
-constexpr size_t kMaxFixesEachSide = 25;
+constexpr size_t kMaxFixesEachSide = 50;
+constexpr double kChordHalfS = 0.5;
 constexpr double kMinSpeed = 1.0;
 constexpr double kMaxAngle = 60.0 * kPi / 180.0;
 constexpr double kGravity = 9.80665;
@@ -90,11 +91,17 @@ TrackAngles anglesFromTrack(const std::vector<Fix>& all)
     out.t.resize(n);
     std::vector<double> speed(n), heading(n), alt(n);
     double held = NAN;
+    // The velocity at a fix is the chord across it, a second long where fixes
+    // come faster, so that the jitter of one fix is a small part of it.
+    size_t prev = 0, next = 0;
     for (size_t i = 0; i < n; ++i) {
         out.t[i] = fixes[i].t;
         alt[i] = fixes[i].altM;
-        const size_t prev = i > 0 ? i - 1 : i;
-        const size_t next = i + 1 < n ? i + 1 : i;
+        while (prev + 1 < i && fixes[i].t - fixes[prev + 1].t >= kChordHalfS)
+            ++prev;
+        next = std::max(next, std::min(i + 1, n - 1));
+        while (next + 1 < n && fixes[next].t - fixes[i].t < kChordHalfS)
+            ++next;
         double east = 0.0, north = 0.0;
         const double dt = fixes[next].t - fixes[prev].t;
         if (next != prev && dt > 0.0)

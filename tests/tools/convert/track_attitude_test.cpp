@@ -88,20 +88,23 @@ TEST(DeriveAttitude, StraightClimbAndDescent)
 TEST(DeriveAttitude, JitterDoesNotFlapTheWings)
 {
     // Due south puts the course on the ±π seam, where noise crosses it.
-    for (double headingDeg : {180.0, 30.0}) {
+    const struct {
+        double headingDeg, rateHz;
+    } cases[] = {{180, 1}, {30, 1}, {180, 10}, {-100, 5}};
+    for (const auto& c : cases) {
         std::mt19937 random(7);
         std::uniform_real_distribution<double> jitter(-1.5, 1.5);
         fc::FlightData data;
-        for (int i = 0; i <= 300; ++i) {
-            const double d = 20.0 * i;
-            data.position.push_back(fixAt(i, d * std::sin(headingDeg * kDeg) + jitter(random),
-                                          d * std::cos(headingDeg * kDeg) + jitter(random), jitter(random)));
+        for (int i = 0; i <= 300 * c.rateHz; ++i) {
+            const double t = i / c.rateHz, d = 20.0 * t;
+            data.position.push_back(fixAt(t, d * std::sin(c.headingDeg * kDeg) + jitter(random),
+                                          d * std::cos(c.headingDeg * kDeg) + jitter(random), jitter(random)));
         }
         fc::deriveAttitude(data);
         for (const fc::Attitude& a : data.attitude) {
-            ASSERT_LT(std::fabs(a.roll), 5 * kDeg) << headingDeg << " at " << a.t;
-            ASSERT_LT(std::fabs(a.pitch), 5 * kDeg) << headingDeg << " at " << a.t;
-            ASSERT_LT(angleBetween(a.yaw, headingDeg * kDeg), 8 * kDeg) << headingDeg << " at " << a.t;
+            ASSERT_LT(std::fabs(a.roll), 5 * kDeg) << c.headingDeg << " at " << a.t;
+            ASSERT_LT(std::fabs(a.pitch), 5 * kDeg) << c.headingDeg << " at " << a.t;
+            ASSERT_LT(angleBetween(a.yaw, c.headingDeg * kDeg), 8 * kDeg) << c.headingDeg << " at " << a.t;
         }
     }
 }
