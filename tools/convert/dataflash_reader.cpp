@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/common/tool_error.h"
+#include "tools/convert/stream_bucket.h"
 #include "tools/convert/stream_notes.h"
 
 namespace flightreplay::convert {
@@ -144,7 +145,8 @@ private:
 
     ByteStream& in_;
     std::array<Type, 256> types_;
-    FlightData gps_, pos_, bat_, curr_, rest_;
+    StreamBucket gps_, pos_, bat_, curr_, rest_;
+    std::string firmware_, vehicle_;
     std::string frame_;
     DamageCount damage_;
 };
@@ -195,26 +197,28 @@ FlightData DataflashParser::run()
 
     out.format = "DataFlash";
     if (!gps_.position.empty()) {
-        out.position = gps_.position;
+        out.position = std::move(gps_.position.samples);
         out.positionSource = "GPS";
     } else if (!pos_.position.empty()) {
-        out.position = pos_.position;
+        out.position = std::move(pos_.position.samples);
         out.positionSource = "POS";
     }
-    out.groundSpeed = gps_.groundSpeed;
-    out.satellites = gps_.satellites;
-    out.fixMode = gps_.fixMode;
+    out.groundSpeed = std::move(gps_.groundSpeed.samples);
+    out.satellites = std::move(gps_.satellites.samples);
+    out.fixMode = std::move(gps_.fixMode.samples);
     out.utcAtClockZero = gps_.utcAtClockZero;
-    const FlightData& battery = bat_.voltage.empty() ? curr_ : bat_;
-    out.voltage = battery.voltage;
-    out.current = battery.current;
-    out.mah = battery.mah;
-    out.attitude = std::move(rest_.attitude);
-    out.baroAlt = std::move(rest_.baroAlt);
-    out.rcIn = std::move(rest_.rcIn);
-    out.servoOut = std::move(rest_.servoOut);
-    out.firmware = rest_.firmware;
-    out.vehicle = rest_.vehicle;
+    StreamBucket& battery = bat_.voltage.empty() ? curr_ : bat_;
+    out.voltage = std::move(battery.voltage.samples);
+    out.current = std::move(battery.current.samples);
+    out.mah = std::move(battery.mah.samples);
+    out.attitude = std::move(rest_.attitude.samples);
+    out.baroAlt = std::move(rest_.baroAlt.samples);
+    for (size_t i = 0; i < out.rcIn.size(); ++i)
+        out.rcIn[i] = std::move(rest_.rcIn[i].samples);
+    for (size_t i = 0; i < out.servoOut.size(); ++i)
+        out.servoOut[i] = std::move(rest_.servoOut[i].samples);
+    out.firmware = firmware_;
+    out.vehicle = vehicle_;
     if (!frame_.empty() && (out.vehicle.empty() || out.vehicle == "fixed-wing")) {
         const bool heli = frame_.find("HELI") != std::string::npos;
         out.vehicle = heli ? "helicopter" : out.vehicle == "fixed-wing" ? "VTOL" : "multicopter";
@@ -296,19 +300,15 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         return;
     if (has(instance) && v(instance) != 0.0)
         return;
-    const auto push = [](Series& s, double time, double value) {
-        if (std::isfinite(value))
-            s.push_back({time, value});
-    };
     switch (type.kind) {
     case Kind::gps: {
         const double fix = v(status);
         const double la = v(lat), lo = v(lng), al = v(alt);
         if (fix >= 3 && std::fabs(la) <= 90 && std::fabs(lo) <= 180 && std::isfinite(al) && (la != 0 || lo != 0))
-            gps_.position.push_back({t, la, lo, al});
-        push(gps_.groundSpeed, t, v(spd));
-        push(gps_.satellites, t, v(nsats));
-        push(gps_.fixMode, t, fix);
+            gps_.position.add({t, la, lo, al});
+        addValue(gps_.groundSpeed, t, v(spd));
+        addValue(gps_.satellites, t, v(nsats));
+        addValue(gps_.fixMode, t, fix);
         const double wk = v(week);
         if (fix >= 3 && wk > 0 && std::isfinite(towMs) && std::isnan(gps_.utcAtClockZero)) {
             const double gpsUnix = 315964800.0 + wk * 604800.0 + towMs * 1e-3;
@@ -319,31 +319,31 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
     case Kind::pos: {
         const double la = v(lat), lo = v(lng), al = v(alt);
         if (std::fabs(la) <= 90 && std::fabs(lo) <= 180 && std::isfinite(al) && (la != 0 || lo != 0))
-            pos_.position.push_back({t, la, lo, al});
+            pos_.position.add({t, la, lo, al});
         break;
     }
     case Kind::att: {
         const double r = v(roll), p = v(pitch), y = v(yaw);
         if (std::isfinite(r) && std::isfinite(p) && std::isfinite(y))
-            rest_.attitude.push_back({t, r * DEG, p * DEG, y * DEG});
+            rest_.attitude.add({t, r * DEG, p * DEG, y * DEG});
         break;
     }
     case Kind::bat:
     case Kind::curr: {
-        FlightData& b = type.kind == Kind::bat ? bat_ : curr_;
-        push(b.voltage, t, v(volt) * centiScale(type, volt));
-        push(b.current, t, v(curr) * centiScale(type, curr));
-        push(b.mah, t, v(currTot));
+        StreamBucket& b = type.kind == Kind::bat ? bat_ : curr_;
+        addValue(b.voltage, t, v(volt) * centiScale(type, volt));
+        addValue(b.current, t, v(curr) * centiScale(type, curr));
+        addValue(b.mah, t, v(currTot));
         break;
     }
-    case Kind::baro: push(rest_.baroAlt, t, v(alt)); break;
+    case Kind::baro: addValue(rest_.baroAlt, t, v(alt)); break;
     case Kind::rcin:
     case Kind::rcou:
         for (int ch = 0; ch < 5; ++ch) {
             if (type.kind == Kind::rcou && ch >= 4)
                 break;
-            Series& s = type.kind == Kind::rcin ? rest_.rcIn[static_cast<size_t>(ch)] : rest_.servoOut[static_cast<size_t>(ch)];
-            push(s, t, v(channel1 + ch));
+            ThinnedStream<Sample>& s = type.kind == Kind::rcin ? rest_.rcIn[static_cast<size_t>(ch)] : rest_.servoOut[static_cast<size_t>(ch)];
+            addValue(s, t, v(channel1 + ch));
         }
         break;
     default: break;
@@ -356,11 +356,11 @@ void DataflashParser::text(const std::string& message)
         {"ArduPlane", "fixed-wing"}, {"ArduCopter", "multicopter"}, {"ArduRover", "rover"},
         {"APMrover2", "rover"},      {"ArduSub", "submarine"},       {"ArduHeli", "helicopter"},
     };
-    if (rest_.firmware.empty()) {
+    if (firmware_.empty()) {
         for (const auto& [name, vehicle] : vehicles) {
             if (message.rfind(name, 0) == 0) {
-                rest_.firmware = message.substr(0, message.find(" ("));
-                rest_.vehicle = message.find("Heli") != std::string::npos ? "helicopter" : vehicle;
+                firmware_ = message.substr(0, message.find(" ("));
+                vehicle_ = message.find("Heli") != std::string::npos ? "helicopter" : vehicle;
             }
         }
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tools/common/tool_error.h"
+#include "tools/convert/stream_bucket.h"
 #include "tools/convert/stream_notes.h"
 #include "tools/convert/ulog_format.h"
 
@@ -55,7 +56,7 @@ const std::vector<TopicFields>& wantedTopics()
 struct Subscription {
     uint32_t size = 0; // bytes of the format; 0 when it could not be laid out
     const TopicFields* wanted = nullptr;
-    FlightData* bucket = nullptr;
+    StreamBucket* bucket = nullptr;
     std::vector<UlogSlot> slots;
 };
 
@@ -67,12 +68,6 @@ bool isInteger(UlogType type)
 bool validLatLon(double lat, double lon)
 {
     return std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0;
-}
-
-void push(Series& series, double t, double value)
-{
-    if (std::isfinite(value))
-        series.push_back({t, value});
 }
 
 std::string vehicleOfMavType(int type)
@@ -108,7 +103,7 @@ private:
     UlogFormats formats_;
     std::vector<int32_t> byId_;
     std::vector<Subscription> subs_;
-    std::map<std::pair<std::string, int>, FlightData> buckets_;
+    std::map<std::pair<std::string, int>, StreamBucket> buckets_;
     std::map<std::string, std::string> info_;
     int mavType_ = -1;
     DamageCount damage_;
@@ -284,11 +279,11 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
     const double t = v(0) * 1e-6;
     if (!std::isfinite(t))
         return;
-    FlightData& b = *sub.bucket;
+    StreamBucket& b = *sub.bucket;
     switch (sub.wanted->topic) {
     case Topic::globalPosition:
         if (validLatLon(v(1), v(2)) && std::isfinite(v(3)))
-            b.position.push_back({t, v(1), v(2), v(3)});
+            b.position.add({t, v(1), v(2), v(3)});
         break;
     case Topic::gpsPosition:
     case Topic::sensorGps: {
@@ -301,10 +296,10 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
         }
         const double fix = sub.slots[8].count > 0 ? v(8) : 3.0;
         if (fix >= 2.0 && validLatLon(lat, lon) && std::isfinite(alt) && (lat != 0.0 || lon != 0.0))
-            b.position.push_back({t, lat, lon, alt});
-        push(b.groundSpeed, t, v(7));
-        push(b.fixMode, t, v(8));
-        push(b.satellites, t, v(9));
+            b.position.add({t, lat, lon, alt});
+        addValue(b.groundSpeed, t, v(7));
+        addValue(b.fixMode, t, v(8));
+        addValue(b.satellites, t, v(9));
         const double utc = v(10);
         if (fix >= 3.0 && std::isnan(b.utcAtClockZero) && utc > 1e15 && utc < 1e17)
             b.utcAtClockZero = utc * 1e-6 - t;
@@ -318,7 +313,7 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
         const double lon = refLon + v(2) / (EARTH_RADIUS * std::cos(refLat * DEG)) / DEG;
         const double alt = v(6) - v(3);
         if (validLatLon(lat, lon) && std::isfinite(alt))
-            b.position.push_back({t, lat, lon, alt});
+            b.position.add({t, lat, lon, alt});
         break;
     }
     case Topic::attitude: {
@@ -330,32 +325,32 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
         const double roll = std::atan2(2 * (w * x + y * z), 1 - 2 * (x * x + y * y));
         const double pitch = std::asin(std::fmax(-1.0, std::fmin(1.0, 2 * (w * y - z * x))));
         const double yaw = std::atan2(2 * (w * z + x * y), 1 - 2 * (y * y + z * z));
-        b.attitude.push_back({t, roll, pitch, yaw});
+        b.attitude.add({t, roll, pitch, yaw});
         break;
     }
     case Topic::battery:
-        push(b.voltage, t, v(1));
-        push(b.current, t, v(2));
-        push(b.mah, t, v(3));
+        addValue(b.voltage, t, v(1));
+        addValue(b.current, t, v(2));
+        addValue(b.mah, t, v(3));
         break;
     case Topic::inputRc: {
         const double count = sub.slots[2].count > 0 ? v(2) : 18.0;
         for (uint32_t ch = 0; ch < b.rcIn.size() && ch < count; ++ch)
-            push(b.rcIn[ch], t, v(1, ch));
+            addValue(b.rcIn[ch], t, v(1, ch));
         break;
     }
     case Topic::actuatorOutputs: {
         const double count = sub.slots[2].count > 0 ? v(2) : 16.0;
         for (uint32_t ch = 0; ch < b.servoOut.size() && ch < count; ++ch)
-            push(b.servoOut[ch], t, v(1, ch));
+            addValue(b.servoOut[ch], t, v(1, ch));
         break;
     }
     case Topic::airspeed:
     case Topic::airspeedValidated:
-        push(b.airspeed, t, sub.slots[1].count > 0 ? v(1) : v(2));
+        addValue(b.airspeed, t, sub.slots[1].count > 0 ? v(1) : v(2));
         break;
     case Topic::airData:
-        push(b.baroAlt, t, v(1));
+        addValue(b.baroAlt, t, v(1));
         break;
     }
 }
@@ -364,47 +359,48 @@ void UlogParser::merge(FlightData& out)
 {
     out.format = "ULog";
     // Lowest instance first: std::map orders the buckets by topic, then instance.
-    const auto pick = [&](const char* topic, auto has) -> const FlightData* {
-        for (const auto& [key, bucket] : buckets_)
+    const auto pick = [&](const char* topic, auto has) -> StreamBucket* {
+        for (auto& [key, bucket] : buckets_)
             if (key.first == topic && has(bucket))
                 return &bucket;
         return nullptr;
     };
-    const auto hasPosition = [](const FlightData& b) { return !b.position.empty(); };
     for (const char* source : {"vehicle_global_position", "vehicle_gps_position", "sensor_gps", "vehicle_local_position"}) {
-        if (const FlightData* b = pick(source, hasPosition)) {
-            out.position = b->position;
+        if (StreamBucket* b = pick(source, [](const StreamBucket& d) { return !d.position.empty(); })) {
+            out.position = std::move(b->position.samples);
             out.positionSource = source;
             break;
         }
     }
     for (const char* gps : {"vehicle_gps_position", "sensor_gps"}) {
-        if (const FlightData* b = pick(gps, [](const FlightData& d) { return !d.fixMode.empty() || !d.groundSpeed.empty(); })) {
-            out.groundSpeed = b->groundSpeed;
-            out.satellites = b->satellites;
-            out.fixMode = b->fixMode;
+        if (StreamBucket* b = pick(gps, [](const StreamBucket& d) { return !d.fixMode.empty() || !d.groundSpeed.empty(); })) {
+            out.groundSpeed = std::move(b->groundSpeed.samples);
+            out.satellites = std::move(b->satellites.samples);
+            out.fixMode = std::move(b->fixMode.samples);
             out.utcAtClockZero = b->utcAtClockZero;
             break;
         }
     }
-    if (const FlightData* b = pick("vehicle_attitude", [](const FlightData& d) { return !d.attitude.empty(); }))
-        out.attitude = b->attitude;
-    if (const FlightData* b = pick("battery_status", [](const FlightData& d) { return !d.voltage.empty(); })) {
-        out.voltage = b->voltage;
-        out.current = b->current;
-        out.mah = b->mah;
+    if (StreamBucket* b = pick("vehicle_attitude", [](const StreamBucket& d) { return !d.attitude.empty(); }))
+        out.attitude = std::move(b->attitude.samples);
+    if (StreamBucket* b = pick("battery_status", [](const StreamBucket& d) { return !d.voltage.empty(); })) {
+        out.voltage = std::move(b->voltage.samples);
+        out.current = std::move(b->current.samples);
+        out.mah = std::move(b->mah.samples);
     }
-    if (const FlightData* b = pick("input_rc", [](const FlightData& d) { return !d.rcIn[0].empty(); }))
-        out.rcIn = b->rcIn;
-    if (const FlightData* b = pick("actuator_outputs", [](const FlightData& d) { return !d.servoOut[0].empty(); }))
-        out.servoOut = b->servoOut;
+    if (StreamBucket* b = pick("input_rc", [](const StreamBucket& d) { return !d.rcIn[0].empty(); }))
+        for (size_t i = 0; i < out.rcIn.size(); ++i)
+            out.rcIn[i] = std::move(b->rcIn[i].samples);
+    if (StreamBucket* b = pick("actuator_outputs", [](const StreamBucket& d) { return !d.servoOut[0].empty(); }))
+        for (size_t i = 0; i < out.servoOut.size(); ++i)
+            out.servoOut[i] = std::move(b->servoOut[i].samples);
     for (const char* air : {"airspeed_validated", "airspeed"})
-        if (const FlightData* b = pick(air, [](const FlightData& d) { return !d.airspeed.empty(); })) {
-            out.airspeed = b->airspeed;
+        if (StreamBucket* b = pick(air, [](const StreamBucket& d) { return !d.airspeed.empty(); })) {
+            out.airspeed = std::move(b->airspeed.samples);
             break;
         }
-    if (const FlightData* b = pick("vehicle_air_data", [](const FlightData& d) { return !d.baroAlt.empty(); }))
-        out.baroAlt = b->baroAlt;
+    if (StreamBucket* b = pick("vehicle_air_data", [](const StreamBucket& d) { return !d.baroAlt.empty(); }))
+        out.baroAlt = std::move(b->baroAlt.samples);
 
     std::string firmware = info_.count("sys_name") ? info_["sys_name"] : "";
     const uint32_t release = info_.count("ver_sw_release") ? static_cast<uint32_t>(std::stoul(info_["ver_sw_release"])) : 0;
