@@ -21,6 +21,8 @@ void addSpan(std::string& text, const char* name, const std::vector<T>& samples,
 
 std::string utcText(double utc)
 {
+    if (!(utc >= 0.0 && utc < 32503680000.0))
+        return "?";
     const std::time_t seconds = static_cast<std::time_t>(std::floor(utc));
     std::tm day{};
 #ifdef _WIN32

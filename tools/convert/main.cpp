@@ -69,7 +69,7 @@ int run(int argc, char** argv)
             else if (arg == "--rate")
                 resample.rate = number(arg, value);
             else if (arg == "--max-rows")
-                resample.maxRows = static_cast<int>(std::fmin(number(arg, value), 1e9));
+                resample.maxRows = static_cast<int>(std::fmax(-1.0, std::fmin(number(arg, value), 1e9)));
             else if (arg == "--angles")
                 csv.angles = parseAngleUnit(value);
             else if (arg == "--time")

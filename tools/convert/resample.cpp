@@ -71,17 +71,29 @@ private:
 
 double valueOf(const Sample& s) { return s.value; }
 
-// DDMMYY of the UTC day of a Unix time.
+// DDMMYY of the UTC day of a Unix time; 0 outside the years 1970 to 2999,
+// which no recorder's clock reaches.
 int ddmmyy(double utc)
 {
+    if (!(utc >= 0.0 && utc < 32503680000.0))
+        return 0;
     const std::time_t seconds = static_cast<std::time_t>(std::floor(utc));
     std::tm day{};
 #ifdef _WIN32
-    gmtime_s(&day, &seconds);
+    if (gmtime_s(&day, &seconds) != 0)
+        return 0;
 #else
-    gmtime_r(&seconds, &day);
+    if (!gmtime_r(&seconds, &day))
+        return 0;
 #endif
     return day.tm_mday * 10000 + (day.tm_mon + 1) * 100 + day.tm_year % 100;
+}
+
+// A count or mode as the log's integer column; a damaged file may hold any
+// float there.
+int32_t toCount(double value)
+{
+    return std::isfinite(value) ? static_cast<int32_t>(std::fmax(-1e9, std::fmin(1e9, value))) : 0;
 }
 
 std::vector<double> rowTimes(const FlightData& data, const ResampleOptions& options, std::vector<std::string>& notes)
@@ -220,9 +232,9 @@ LogRows rowsOfFlight(const FlightData& data, const ResampleOptions& options)
         row.gps_curlon = position.angle(t, [](const Fix& f) { return f.lonDeg * (M_PI / 180.0); }) * (180.0 / M_PI) * 60.0;
         row.gps_curalt = position.linear(t, [](const Fix& f) { return f.altM; });
         if (!sats.empty())
-            row.gps_numsatellites = static_cast<int32_t>(sats.held(t, valueOf));
+            row.gps_numsatellites = toCount(sats.held(t, valueOf));
         if (!fix.empty())
-            row.gps_fixmode = static_cast<int32_t>(fix.held(t, valueOf));
+            row.gps_fixmode = toCount(fix.held(t, valueOf));
         if (!speed.empty())
             row.gps_curspeed = speed.linear(t, valueOf);
         if (attitude) {

@@ -104,3 +104,18 @@ TEST(Resample, HeaderNamesOnlyTheFilledColumns)
     // 1.6e9 + 100 s is 2020-09-13 12:28 UTC.
     EXPECT_EQ(rowsOfFlight(data, {}).rows[0].gps_date, 130920);
 }
+
+TEST(Resample, DamagedValuesStayInTheirColumns)
+{
+    // Found by fuzzing: a clock far outside any date, counts far outside int.
+    FlightData data = straightFlight(3, 1.0);
+    data.satellites = {{100.0, 1e30}};
+    data.fixMode = {{100.0, -1e30}};
+    for (double utc : {-5.70415e+23, 1e300, -1e6}) {
+        data.utcAtClockZero = utc;
+        const LogRow row = rowsOfFlight(data, {}).rows[0];
+        EXPECT_EQ(row.gps_date, 0) << utc;
+        EXPECT_EQ(row.gps_numsatellites, 1000000000);
+        EXPECT_EQ(row.gps_fixmode, -1000000000);
+    }
+}
