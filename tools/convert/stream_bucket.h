@@ -23,8 +23,9 @@ class ThinnedStream {
 public:
     void add(const T& sample)
     {
+        // The stride is a power of two: a mask instead of a division per sample.
         const uint64_t index = arrived_++;
-        if (index % stride_ != 0)
+        if ((index & (stride_ - 1)) != 0)
             return;
         if (samples.size() >= STREAM_CAP) {
             size_t kept = 0;
@@ -32,9 +33,13 @@ public:
                 samples[kept++] = samples[i];
             samples.resize(kept);
             stride_ *= 2;
-            if (index % stride_ != 0)
+            if ((index & (stride_ - 1)) != 0)
                 return;
         }
+        // A stream that grows long gets its whole room at once: growing by
+        // doubling would touch and copy twice the memory it ends up using.
+        if (samples.size() == 4096)
+            samples.reserve(STREAM_CAP);
         samples.push_back(sample);
     }
     bool empty() const { return samples.empty(); }
