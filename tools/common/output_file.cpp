@@ -12,11 +12,18 @@ namespace flightreplay::tools {
 
 void writeFileAtomically(const std::string& path, const std::string& bytes)
 {
+    writeFileAtomically(path, [&bytes](FILE* file) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    });
+}
+
+void writeFileAtomically(const std::string& path, const std::function<bool(FILE*)>& write)
+{
     const std::string temporary = path + ".part";
     FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file)
         throw ToolError(temporary + ": cannot create: " + std::strerror(errno));
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool written = write(file) && std::ferror(file) == 0;
     const int writeErrno = errno;
     if (std::fclose(file) != 0 || !written) {
         std::remove(temporary.c_str());

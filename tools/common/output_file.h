@@ -2,6 +2,8 @@
 // Files are written whole or not at all: to a temporary name beside the
 // target, renamed over it once complete.
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
 namespace flightreplay::tools {
@@ -9,6 +11,10 @@ namespace flightreplay::tools {
 // Writes bytes to path through path + ".part"; throws ToolError naming the
 // file and the reason, leaving neither a temporary nor a truncated target.
 void writeFileAtomically(const std::string& path, const std::string& bytes);
+
+// As above, the bytes written by write to the open temporary file; write
+// returns false when it failed.
+void writeFileAtomically(const std::string& path, const std::function<bool(FILE*)>& write);
 
 bool fileExists(const std::string& path);
 

@@ -1,0 +1,225 @@
+// Conversion speed of the binary readers on files of over 100 MB, next to
+// the time of only walking the same file's message headers through the same
+// buffered reads: a ULog built by repeating the data section of the real
+// sample (the generated test flight when the samples are missing) and a
+// DataFlash log built by repeating a generated flight, timestamps shifted so
+// that time keeps rising. Reading the streams alone, and the whole conversion:
+// reading, resampling to at most the table's 10000 rows and writing them
+// (formatting the rows is a fixed cost, whatever the file's size). Medians of several runs, MB/s, by the
+// wall clock and by the process's CPU time.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "log/log_writer.h"
+#include "log_writers.h"
+#include "tools/convert/byte_stream.h"
+#include "tools/convert/read_flight.h"
+#include "tools/convert/resample.h"
+
+using namespace flightreplay::convert;
+
+namespace {
+
+constexpr int RUNS = 5;
+constexpr size_t TARGET = 100u << 20;
+
+std::string readWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+template <typename T>
+T get(const std::string& s, size_t at)
+{
+    T v;
+    std::memcpy(&v, s.data() + at, sizeof v);
+    return v;
+}
+
+template <typename T>
+void set(std::string& s, size_t at, T v)
+{
+    std::memcpy(&s[at], &v, sizeof v);
+}
+
+// The definitions, then the data messages again and again, each D's
+// timestamp (the first field of every format) moved on by the span.
+std::string repeatUlog(const std::string& log)
+{
+    size_t p = 16, firstData = 0;
+    uint64_t first = UINT64_MAX, last = 0;
+    while (p + 3 <= log.size()) {
+        const uint16_t size = get<uint16_t>(log, p);
+        if (log[p + 2] == 'D' && size >= 10) {
+            firstData = firstData ? firstData : p;
+            const uint64_t t = get<uint64_t>(log, p + 5);
+            first = std::min(first, t);
+            last = std::max(last, t);
+        }
+        p += 3u + size;
+    }
+    const std::string data = log.substr(firstData, p - firstData);
+    std::string out = log.substr(0, firstData);
+    for (uint64_t round = 0; out.size() < TARGET; ++round) {
+        std::string block = data;
+        for (size_t q = 0; q + 3 <= block.size(); q += 3u + get<uint16_t>(block, q))
+            if (block[q + 2] == 'D' && get<uint16_t>(block, q) >= 10)
+                set<uint64_t>(block, q + 5, get<uint64_t>(block, q + 5) + round * (last - first + 1000));
+        out += block;
+    }
+    return out;
+}
+
+// Every message of the generated flight starts its body with TimeUS.
+std::string repeatDataflash(const std::string& log)
+{
+    uint8_t length[256] = {};
+    length[128] = 89;
+    size_t p = 0, firstData = 0;
+    while (p + 3 <= log.size()) {
+        const uint8_t type = static_cast<uint8_t>(log[p + 2]);
+        if (type == 128)
+            length[static_cast<uint8_t>(log[p + 3])] = static_cast<uint8_t>(log[p + 4]);
+        else if (!firstData)
+            firstData = p;
+        p += length[type];
+    }
+    const std::string data = log.substr(firstData);
+    std::string out = log.substr(0, firstData);
+    for (uint64_t round = 0; out.size() < TARGET; ++round) {
+        std::string block = data;
+        for (size_t q = 0; q < block.size(); q += length[static_cast<uint8_t>(block[q + 2])])
+            set<uint64_t>(block, q + 3, get<uint64_t>(block, q + 3) + round * 4000000u);
+        out += block;
+    }
+    return out;
+}
+
+// Message headers only: size and type, the payload skipped.
+uint64_t walkUlog(ByteStream& in)
+{
+    uint64_t messages = 0;
+    in.skip(16);
+    while (const uint8_t* h = in.peek(3)) {
+        const uint16_t size = readLE<uint16_t>(h);
+        if (!in.peek(3u + size))
+            break;
+        in.skip(3u + size);
+        ++messages;
+    }
+    return messages;
+}
+
+uint64_t walkDataflash(ByteStream& in)
+{
+    uint8_t length[256] = {};
+    length[128] = 89;
+    uint64_t messages = 0;
+    while (const uint8_t* h = in.peek(3)) {
+        const uint8_t type = h[2];
+        if (length[type] == 0 || !in.peek(length[type]))
+            break;
+        if (type == 128)
+            length[in.peek(5)[3]] = in.peek(5)[4];
+        in.skip(length[type]);
+        ++messages;
+    }
+    return messages;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+struct Time {
+    double wall;
+    double cpu; // user and system time of the process: steadier on a shared machine
+};
+
+Time timed(const std::function<void()>& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpuStart = std::clock();
+    work();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC};
+}
+
+void report(const char* what, double mb, const std::vector<Time>& times, const std::vector<Time>& walks)
+{
+    std::vector<double> wall, cpu, walkWall, walkCpu;
+    for (const Time& t : times) {
+        wall.push_back(t.wall);
+        cpu.push_back(t.cpu);
+    }
+    for (const Time& t : walks) {
+        walkWall.push_back(t.wall);
+        walkCpu.push_back(t.cpu);
+    }
+    const double w = median(wall), c = median(cpu);
+    std::printf("  %-31s wall %7.1f MB/s (%.3f s, %.2f x the header walk), cpu %7.1f MB/s (%.3f s, %.2f x)\n", what,
+                mb / w, w, w / median(walkWall), mb / c, c, c / median(walkCpu));
+}
+
+void measure(const char* name, const std::string& path, FlightFormat format, uint64_t (*walk)(ByteStream&))
+{
+    const double mb = static_cast<double>(std::filesystem::file_size(path)) / (1 << 20);
+    FILE* sink = std::fopen("/dev/null", "w");
+    std::vector<Time> walks, reads, converts;
+    size_t rows = 0, messages = 0;
+    for (int run = 0; run < RUNS; ++run) {
+        walks.push_back(timed([&] {
+            FILE* file = std::fopen(path.c_str(), "rb");
+            ByteStream in(file);
+            messages = walk(in);
+            std::fclose(file);
+        }));
+        reads.push_back(timed([&] { readFlightFile(path, format, {}); }));
+        converts.push_back(timed([&] {
+            const FlightData data = readFlightFile(path, format, {});
+            const LogRows out = rowsOfFlight(data, {});
+            writeLog(sink, out.rows, out.fieldCodes);
+            rows = out.rows.size();
+        }));
+    }
+    std::fclose(sink);
+    std::printf("%s: %.1f MB, %zu messages, %zu rows\n", name, mb, messages, rows);
+    report("header walk", mb, walks, walks);
+    report("reading the streams", mb, reads, walks);
+    report("conversion (read, rows, write)", mb, converts, walks);
+}
+
+} // namespace
+
+// With a folder argument the two files are left there afterwards.
+int main(int argc, char** argv)
+{
+    const bool keep = argc > 1;
+    const std::string dir = keep ? argv[1] : std::filesystem::temp_directory_path().string() + "/convert_bench";
+    std::filesystem::create_directories(dir);
+    const std::string sample = REAL_LOG_DIR "/sample_log_small.ulg";
+    const bool real = std::filesystem::exists(sample);
+    std::printf("ULog built from %s\n", real ? "the real sample_log_small.ulg" : "the generated test flight");
+    const std::string ulog = dir + "/big.ulg", bin = dir + "/big.bin";
+    std::ofstream(ulog, std::ios::binary) << repeatUlog(real ? readWhole(sample) : convert_test::ulogFlight());
+    std::ofstream(bin, std::ios::binary) << repeatDataflash(convert_test::dataflashFlight(false));
+    measure("ULog", ulog, FlightFormat::ulog, walkUlog);
+    measure("DataFlash", bin, FlightFormat::dataflash, walkDataflash);
+    if (!keep)
+        std::filesystem::remove_all(dir);
+    return 0;
+}

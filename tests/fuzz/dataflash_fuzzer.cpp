@@ -1,0 +1,21 @@
+// Arbitrary bytes as a DataFlash log: the reader and the resampler in-process,
+// the rows' invariants checked after every input.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "convert_fuzz_checks.h"
+#include "tools/common/tool_error.h"
+#include "tools/convert/byte_stream.h"
+#include "tools/convert/dataflash_reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    flightreplay::convert::ByteStream in(data, size);
+    try {
+        checkConversion(flightreplay::convert::readDataflash(in), size);
+    } catch (const flightreplay::tools::ToolError&) {
+        // A refused file (no format message first, empty range) is an answer.
+    }
+    return 0;
+}

@@ -1,0 +1,21 @@
+// Arbitrary bytes as a GPX file through tinyxml2: the reader and the
+// attitude derived from its fixes, with the output's invariants checked.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "tests/fuzz/track_fuzz_checks.h"
+#include "tools/common/tool_error.h"
+#include "tools/convert/gpx_reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    try {
+        flightreplay::convert::FlightData flight = flightreplay::convert::readGpx(bytes);
+        trackfuzz::deriveAndCheck(flight);
+    } catch (const flightreplay::tools::ToolError&) {
+    }
+    return 0;
+}

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "convert_test_support.h"
+#include "log_writers.h"
+#include "support/test_support.h"
+
+using namespace convert_test;
+
+namespace {
+
+ProgramRun convert(const std::string& arguments, const std::string& dir)
+{
+    return runCommand(std::string(FLIGHTREPLAY_CONVERT_BINARY) + " " + arguments, dir);
+}
+
+int lineCount(const std::string& text)
+{
+    int lines = 0;
+    for (char c : text)
+        lines += c == '\n';
+    return lines;
+}
+
+} // namespace
+
+TEST(ConvertProgram, OutputFileKeptUnlessForced)
+{
+    const std::string dir = makeTempDir();
+    writeFile(dir + "/flight.bin", dataflashFlight(true));
+    ProgramRun run = convert("flight.bin", dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string first = readFile(dir + "/flight.log");
+    EXPECT_EQ(first.substr(0, first.find('\n')),
+              "samplenumber,gps_date,gps_time,gps_numsatellites,gps_fixmode,gps_startlat,gps_startlon,gps_startalt,"
+              "gps_curlat,gps_curlon,gps_curalt,gps_curspeed,gps_curheading,voltage1,current,mah,pyro_curroll,"
+              "pyro_curpitch,out_ppm_curwidth[0],out_ppm_curwidth[1],out_ppm_curwidth[2],out_ppm_curwidth[3]");
+    EXPECT_EQ(lineCount(first), 21);
+
+    run = convert("--max-rows 5 flight.bin", dir);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "flightreplay-convert: flight.log: exists; --force overwrites it\n");
+    EXPECT_EQ(readFile(dir + "/flight.log"), first);
+
+    run = convert("--force --max-rows 5 flight.bin", dir);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("resampled evenly in time"), std::string::npos) << run.err;
+    EXPECT_EQ(lineCount(readFile(dir + "/flight.log")), 6);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/flight.log.part"));
+
+    run = convert("--format dataflash --to 1 flight.bin -", dir);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(lineCount(run.out), 7);
+}
+
+TEST(ConvertProgram, BadInputEndsWithOneLineAndStatusTwo)
+{
+    const std::string dir = makeTempDir();
+    writeFile(dir + "/flags.ulg", ulogFlight(0x04));
+    writeFile(dir + "/noise.dat", std::string("\x01\x02\x03\x04", 4));
+    // A DataFlash log with formats but no GPS or POS.
+    DataflashWriter noFix;
+    noFix.define(131, "ATT", "QccccCCCC", "TimeUS,DesRoll,Roll,DesPitch,Pitch,DesYaw,Yaw,ErrRP,ErrYaw");
+    noFix.write(131, {1e6, 0.0, 1.0, 0.0, 2.0, 0.0, 3.0, 0.0, 0.0});
+    writeFile(dir + "/nofix.bin", noFix.bytes);
+    const struct {
+        const char* arguments;
+        const char* message;
+    } cases[] = {
+        {"flags.ulg", "flags.ulg: ULog incompatible flags 04"},
+        {"noise.dat", "noise.dat: not a flight log of a known format"},
+        {"missing.ulg", "missing.ulg: cannot open"},
+        {"nofix.bin", "nofix.bin: no usable position: no GPS message with a 3-D fix and no POS message"},
+        {"--format ulog nofix.bin", "nofix.bin: not a ULog file"},
+        {"--rate x nofix.bin", "--rate x: not a number"},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun run = convert(c.arguments, dir);
+        EXPECT_EQ(run.status, 2) << c.arguments;
+        EXPECT_EQ(lineCount(run.err), 1) << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
+}
+
+TEST(ConvertProgram, ListSaysWhatTheFileHolds)
+{
+    const std::string dir = makeTempDir();
+    writeFile(dir + "/flight.bin", dataflashFlight(false));
+    const ProgramRun run = convert("--list flight.bin", dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* line : {"format:   DataFlash\n", "firmware: ArduPlane V4.3.1\n", "vehicle:  fixed-wing\n",
+                             "duration: 3.800 s\n", "fixes:    20 from GPS\n", "start:    2014-07-09 23:59:54 UTC\n",
+                             "  attitude             0.000 s to     3.980 s, 200 samples\n"})
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << run.out;
+    EXPECT_FALSE(std::filesystem::exists(dir + "/flight.log"));
+}
+
+TEST(ConvertProgram, TheReplayReadsAConvertedLog)
+{
+    std::vector<std::pair<std::string, std::string>> inputs = {{"flight.bin", dataflashFlight(false)}};
+    const std::string real = realLogDir();
+    if (!real.empty())
+        inputs.push_back({"flight.ulg", readFile(real + "/sample_log_small.ulg")});
+    for (const auto& [name, bytes] : inputs) {
+        const std::string dir = makeTempDir();
+        writeFile(dir + "/" + name, bytes);
+        ASSERT_EQ(convert(name + " out.log", dir).status, 0) << name;
+        const ProgramRun run = runCommand(programPath() + " out.log 2>/dev/null", dir);
+        EXPECT_EQ(run.status, 0) << name;
+        const bool ulog = name == "flight.ulg";
+        // Extents in degrees: the generated flight's fixes, the sample's README.
+        char lat[80];
+        std::snprintf(lat, sizeof lat, "lat(mn,mx)=(%s", ulog ? "63.417" : "48.100000 48.100190");
+        EXPECT_NE(run.out.find(lat), std::string::npos) << run.out.substr(0, 2000);
+        EXPECT_NE(run.out.find(ulog ? "lon(mn,mx)=(10.408" : "lon(mn,mx)=(11.500000 11.500380"), std::string::npos);
+        EXPECT_NE(run.out.find(ulog ? "time(mn,mx)=(0.000000 6.18" : "time(mn,mx)=(0.000000 3.800000)"), std::string::npos);
+    }
+}

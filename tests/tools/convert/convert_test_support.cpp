@@ -1,0 +1,49 @@
+#include "convert_test_support.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "tools/convert/byte_stream.h"
+#include "tools/convert/dataflash_reader.h"
+#include "tools/convert/resample.h"
+#include "tools/convert/ulog_reader.h"
+
+namespace convert_test {
+
+std::string realLogDir()
+{
+    const std::string dir = REAL_LOG_DIR;
+    if (!std::filesystem::exists(dir + "/sample_log_small.ulg")) {
+        std::printf("real ULog samples not found in %s: skipping the tests on them\n", dir.c_str());
+        return "";
+    }
+    return dir;
+}
+
+flightreplay::convert::FlightData readUlogBytes(const std::string& bytes)
+{
+    flightreplay::convert::ByteStream in(bytes.data(), bytes.size());
+    flightreplay::convert::FlightData data = flightreplay::convert::readUlog(in);
+    flightreplay::convert::tidyStreams(data);
+    return data;
+}
+
+flightreplay::convert::FlightData readDataflashBytes(const std::string& bytes)
+{
+    flightreplay::convert::ByteStream in(bytes.data(), bytes.size());
+    flightreplay::convert::FlightData data = flightreplay::convert::readDataflash(in);
+    flightreplay::convert::tidyStreams(data);
+    return data;
+}
+
+const LogRow& rowAt(const std::vector<LogRow>& rows, double t)
+{
+    size_t best = 0;
+    for (size_t i = 1; i < rows.size(); ++i)
+        if (std::fabs(rows[i].gps_time - t) < std::fabs(rows[best].gps_time - t))
+            best = i;
+    return rows.at(best);
+}
+
+} // namespace convert_test

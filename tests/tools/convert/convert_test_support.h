@@ -1,0 +1,22 @@
+#pragma once
+// What the converter's tests share: the real sample folder, reading bytes
+// through a reader in memory, and finding a row by time.
+
+#include <string>
+#include <vector>
+
+#include "log/flight_log.h"
+#include "tools/convert/flight_data.h"
+
+namespace convert_test {
+
+// The real ULog samples' folder, or "" (after saying so) when it is missing.
+std::string realLogDir();
+
+flightreplay::convert::FlightData readUlogBytes(const std::string& bytes);
+flightreplay::convert::FlightData readDataflashBytes(const std::string& bytes);
+
+// The row whose gps_time is nearest t.
+const LogRow& rowAt(const std::vector<LogRow>& rows, double t);
+
+} // namespace convert_test

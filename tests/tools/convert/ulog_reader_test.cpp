@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "convert_test_support.h"
+#include "log_writers.h"
+#include "support/test_support.h"
+#include "tools/common/tool_error.h"
+#include "tools/convert/resample.h"
+
+using namespace flightreplay::convert;
+using namespace convert_test;
+using flightreplay::tools::ToolError;
+
+namespace {
+constexpr double DEG = M_PI / 180.0;
+}
+
+TEST(UlogReader, RealSamplesConvert)
+{
+    const std::string dir = realLogDir();
+    if (dir.empty())
+        GTEST_SKIP() << "no real ULog samples";
+    struct Case {
+        const char* file;
+        const char* source;
+        double lat, lon, tolerance; // degrees, from the samples' README or a second reading
+        size_t minRows;
+        const char* firmware;
+    } cases[] = {
+        {"sample_log_small.ulg", "vehicle_gps_position", 63.417, 10.408, 0.001, 30, "PX4 v1.11.2"},
+        {"sample_px4_events.ulg", "vehicle_global_position", 47.398, 8.546, 0.01, 100, "PX4 v1.15.0"},
+    };
+    for (const Case& c : cases) {
+        const FlightData data = readUlogBytes(readFile(dir + "/" + c.file));
+        EXPECT_EQ(data.positionSource, c.source) << c.file;
+        EXPECT_EQ(data.firmware, c.firmware) << c.file;
+        EXPECT_FALSE(data.attitude.empty()) << c.file;
+        EXPECT_FALSE(data.voltage.empty()) << c.file;
+        EXPECT_FALSE(data.servoOut[0].empty()) << c.file;
+        const LogRows rows = rowsOfFlight(data, {});
+        ASSERT_GE(rows.rows.size(), c.minRows) << c.file;
+        for (const LogRow& row : rows.rows) {
+            ASSERT_NEAR(row.gps_curlat / 60, c.lat, c.tolerance) << c.file;
+            ASSERT_NEAR(row.gps_curlon / 60, c.lon, c.tolerance) << c.file;
+            ASSERT_TRUE(std::isfinite(row.pyro_curroll) && std::fabs(row.pyro_curroll) < M_PI) << c.file;
+            ASSERT_TRUE(std::isfinite(row.pyro_curpitch) && std::fabs(row.pyro_curpitch) <= M_PI / 2) << c.file;
+        }
+    }
+}
+
+TEST(UlogReader, LayoutsInstancesAndKnownAttitude)
+{
+    const FlightData data = readUlogBytes(ulogFlight());
+    ASSERT_EQ(data.position.size(), 10u);
+    // Nested format before lat and trailing padding left out of the data.
+    EXPECT_NEAR(data.position[3].latDeg, 48.10003, 1e-9);
+    EXPECT_NEAR(data.position[3].lonDeg, 11.50006, 1e-9);
+    EXPECT_NEAR(data.position[3].altM, 503.0, 1e-9);
+    EXPECT_EQ(data.firmware, "PX4 v1.14.2");
+    EXPECT_EQ(data.vehicle, "fixed-wing");
+    // Instance 0 wins over instance 1, whatever the subscription order.
+    ASSERT_FALSE(data.voltage.empty());
+    EXPECT_NEAR(data.voltage[0].value, 16.0, 1e-6);
+    EXPECT_TRUE(data.notes.empty());
+
+    const LogRows rows = rowsOfFlight(data, {});
+    ASSERT_EQ(rows.rows.size(), 10u);
+    const LogRow& marked = rowAt(rows.rows, 2.0); // boot 7.0 s, two seconds after the first fix
+    EXPECT_NEAR(marked.pyro_curroll, -30 * DEG, 1e-5);
+    EXPECT_NEAR(marked.pyro_curpitch, 10 * DEG, 1e-5);
+    EXPECT_NEAR(marked.gps_curheading, (90 - 100) * DEG, 1e-5);
+    const LogRow& level = rowAt(rows.rows, 3.0);
+    EXPECT_NEAR(level.pyro_curroll, 0, 1e-6);
+    EXPECT_NEAR(level.gps_curheading, 0, 1e-6);
+}
+
+TEST(UlogReader, DamagedCopiesKeepWhatIsIntact)
+{
+    const std::string good = ulogFlight();
+    const size_t dataStart = good.find("vehicle_attitude", good.find("A")) + 200;
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* note; // part of the note expected
+        size_t minFixes;
+    };
+    std::string flipped = good;
+    flipped[good.size() / 2] = '\x7f'; // a message type byte or inside data: resync either way
+    std::string forged = good;
+    const size_t d = good.find(std::string("\x00\x44\x02\x00", 4), dataStart) - 1; // an attitude D header
+    forged[d] = '\xff';
+    forged[d + 1] = '\xff';
+    std::string typeByte = good;
+    typeByte[d + 2] = '#';
+    const Case cases[] = {
+        {"truncated", good.substr(0, good.size() - 7), "ends inside a message", 9},
+        {"type byte", typeByte, "1 damaged stretch", 8},
+        {"forged size", forged, "damaged stretch", 8},
+        {"flipped", flipped, "", 5},
+    };
+    for (const Case& c : cases) {
+        const FlightData data = readUlogBytes(c.bytes);
+        EXPECT_GE(data.position.size(), c.minFixes) << c.what;
+        std::string notes;
+        for (const std::string& n : data.notes)
+            notes += n + "\n";
+        EXPECT_NE(notes.find(c.note), std::string::npos) << c.what << ": " << notes;
+    }
+}
+
+TEST(UlogReader, RefusedFiles)
+{
+    const struct {
+        std::string bytes;
+        const char* message;
+    } cases[] = {
+        {ulogFlight(0x02), "incompatible flags 02"},
+        {ulogFlight(0x00, 0x10), "incompatible flags 0010"},
+        {"ULog", "not a ULog file"},
+        {std::string(100, 'x'), "not a ULog file"},
+    };
+    for (const auto& c : cases) {
+        try {
+            readUlogBytes(c.bytes);
+            ADD_FAILURE() << c.message;
+        } catch (const ToolError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
+        }
+    }
+    // The appended-data bit alone is fine.
+    EXPECT_EQ(readUlogBytes(ulogFlight(0x01)).position.size(), 10u);
+}
+
+TEST(UlogReader, RandomDamageNeverCrashes)
+{
+    std::vector<std::string> sources = {ulogFlight()};
+    const std::string dir = realLogDir();
+    if (!dir.empty())
+        sources.push_back(readFile(dir + "/sample_log_small.ulg"));
+    std::mt19937 random(7);
+    for (const std::string& source : sources) {
+        for (int round = 0; round < 40; ++round) {
+            std::string bytes = source.substr(0, 16 + random() % (source.size() - 16));
+            for (int k = 0; k < 1 + round % 8; ++k)
+                bytes[16 + random() % (bytes.size() - 16)] = static_cast<char>(random());
+            const FlightData data = readUlogBytes(bytes);
+            if (!data.position.empty()) {
+                const LogRows rows = rowsOfFlight(data, {});
+                EXPECT_FALSE(rows.rows.empty());
+            }
+        }
+    }
+}

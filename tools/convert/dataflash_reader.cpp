@@ -1,0 +1,385 @@
+#include "tools/convert/dataflash_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "tools/common/tool_error.h"
+#include "tools/convert/stream_bucket.h"
+#include "tools/convert/stream_notes.h"
+
+namespace flightreplay::convert {
+
+namespace {
+
+constexpr uint8_t HEAD1 = 0xa3;
+constexpr uint8_t HEAD2 = 0x95;
+constexpr uint8_t FMT_TYPE = 128;
+constexpr size_t FMT_LENGTH = 89;
+constexpr double DEG = M_PI / 180.0;
+
+enum class Kind { none, gps, att, pos, bat, curr, baro, rcin, rcou, msg };
+
+// Field roles looked up by name once per FMT; -1 where the type lacks one.
+enum Role { timeUs, timeMs, gpsT, status, lat, lng, alt, spd, nsats, week, tow, instance, roll, pitch, yaw,
+            volt, curr, currTot, message, channel1, ROLE_COUNT = channel1 + 5 };
+
+struct Field {
+    char kind;
+    uint16_t offset; // from the first byte after the 3-byte header
+};
+
+struct Type {
+    bool known = false;
+    uint8_t length = 0; // whole message, header included
+    Kind kind = Kind::none;
+    std::vector<Field> fields;
+    std::array<int, ROLE_COUNT> role{};
+};
+
+int sizeOfKind(char c)
+{
+    switch (c) {
+    case 'b': case 'B': case 'M': return 1;
+    case 'h': case 'H': case 'c': case 'C': return 2;
+    case 'i': case 'I': case 'f': case 'e': case 'E': case 'L': case 'n': return 4;
+    case 'd': case 'q': case 'Q': return 8;
+    case 'N': return 16;
+    case 'Z': case 'a': return 64;
+    default: return 0;
+    }
+}
+
+double valueOf(const uint8_t* p, char c)
+{
+    switch (c) {
+    case 'b': return static_cast<int8_t>(*p);
+    case 'B': case 'M': return *p;
+    case 'h': return readLE<int16_t>(p);
+    case 'H': return readLE<uint16_t>(p);
+    case 'c': return readLE<int16_t>(p) * 0.01;
+    case 'C': return readLE<uint16_t>(p) * 0.01;
+    case 'i': return readLE<int32_t>(p);
+    case 'I': return readLE<uint32_t>(p);
+    case 'e': return readLE<int32_t>(p) * 0.01;
+    case 'E': return readLE<uint32_t>(p) * 0.01;
+    case 'L': return readLE<int32_t>(p) * 1e-7;
+    case 'f': return readLE<float>(p);
+    case 'd': return readLE<double>(p);
+    case 'q': return static_cast<double>(readLE<int64_t>(p));
+    case 'Q': return static_cast<double>(readLE<uint64_t>(p));
+    default: return NAN;
+    }
+}
+
+Kind kindOfName(const std::string& name)
+{
+    static const std::pair<const char*, Kind> names[] = {
+        {"GPS", Kind::gps}, {"ATT", Kind::att},   {"POS", Kind::pos},   {"BAT", Kind::bat},  {"CURR", Kind::curr},
+        {"BARO", Kind::baro}, {"RCIN", Kind::rcin}, {"RCOU", Kind::rcou}, {"MSG", Kind::msg},
+    };
+    for (const auto& [text, kind] : names)
+        if (name == text)
+            return kind;
+    return Kind::none;
+}
+
+std::string fixedText(const uint8_t* p, size_t n)
+{
+    return std::string(reinterpret_cast<const char*>(p), strnlen(reinterpret_cast<const char*>(p), n));
+}
+
+int roleOfColumn(const std::string& column, Kind kind)
+{
+    static const std::pair<const char*, int> common[] = {
+        {"TimeUS", timeUs}, {"TimeMS", timeMs}, {"T", gpsT}, {"Status", status}, {"Lat", lat}, {"Lng", lng},
+        {"Alt", alt}, {"Spd", spd}, {"NSats", nsats}, {"Week", week}, {"GWk", week}, {"GMS", tow},
+        {"I", instance}, {"Inst", instance}, {"Instance", instance}, {"Roll", roll}, {"Pitch", pitch}, {"Yaw", yaw},
+        {"Volt", volt}, {"Curr", curr}, {"CurrTot", currTot}, {"Message", message},
+    };
+    for (const auto& [name, role] : common)
+        if (column == name)
+            return role;
+    if (kind == Kind::rcin || kind == Kind::rcou) {
+        for (int ch = 0; ch < 5; ++ch)
+            if (column == "C" + std::to_string(ch + 1) || column == "Ch" + std::to_string(ch + 1))
+                return channel1 + ch;
+    }
+    return -1;
+}
+
+// Seconds between GPS time and UTC: the leap seconds since 1980, by the UTC
+// date they took effect.
+double leapSeconds(double unixGps)
+{
+    static const std::pair<double, double> steps[] = {
+        {1483228800, 18}, {1435708800, 17}, {1341100800, 16}, {1230768000, 15}, {1136073600, 14}};
+    for (const auto& [since, leap] : steps)
+        if (unixGps - leap >= since)
+            return leap;
+    return 13;
+}
+
+// Older logs keep volts and amps in plain integers, in hundredths.
+double centiScale(const Type& type, int role)
+{
+    const int index = type.role[static_cast<size_t>(role)];
+    if (index < 0)
+        return 1.0;
+    const char kind = type.fields[static_cast<size_t>(index)].kind;
+    return std::strchr("hHiI", kind) ? 0.01 : 1.0;
+}
+
+class DataflashParser {
+public:
+    explicit DataflashParser(ByteStream& in) : in_(in) {}
+    FlightData run();
+
+private:
+    void define(const uint8_t* body);
+    void sample(const Type& type, const uint8_t* body);
+    void text(const std::string& message);
+    bool knownHeader(const uint8_t* h) const { return h[0] == HEAD1 && h[1] == HEAD2 && types_[h[2]].known; }
+
+    ByteStream& in_;
+    std::array<Type, 256> types_;
+    StreamBucket gps_, pos_, bat_, curr_, rest_;
+    std::string firmware_, vehicle_;
+    std::string frame_;
+    DamageCount damage_;
+};
+
+FlightData DataflashParser::run()
+{
+    types_[FMT_TYPE].known = true;
+    types_[FMT_TYPE].length = FMT_LENGTH;
+    const uint8_t* first = in_.peek(3);
+    if (!first || !knownHeader(first))
+        throw tools::ToolError("not a DataFlash log: it does not start with a format message");
+    FlightData out;
+    static const uint8_t HEAD[2] = {HEAD1, HEAD2};
+    for (;;) {
+        const uint64_t at = in_.offset();
+        const uint8_t* h = in_.peek(3);
+        if (!h) {
+            if (in_.buffered() > 0)
+                out.notes.push_back(truncationNote(at, in_.buffered(), 3));
+            break;
+        }
+        if (!knownHeader(h)) {
+            bool found = false;
+            in_.skip(1);
+            while (!found && in_.seek(HEAD, 2)) {
+                const uint8_t* next = in_.peek(3);
+                found = next && knownHeader(next);
+                if (!found)
+                    in_.skip(1);
+            }
+            damage_.add(at, in_.offset() - at, !found);
+            continue;
+        }
+        const Type& type = types_[h[2]];
+        const uint8_t* message = in_.peek(type.length);
+        if (!message) {
+            out.notes.push_back(truncationNote(at, in_.buffered(), type.length));
+            break;
+        }
+        if (h[2] == FMT_TYPE)
+            define(message + 3);
+        else if (type.kind != Kind::none)
+            sample(type, message + 3);
+        in_.skip(type.length);
+    }
+    if (damage_.stretches > 0)
+        out.notes.push_back(damage_.note("the next message header"));
+
+    out.format = "DataFlash";
+    if (!gps_.position.empty()) {
+        out.position = std::move(gps_.position.samples);
+        out.positionSource = "GPS";
+    } else if (!pos_.position.empty()) {
+        out.position = std::move(pos_.position.samples);
+        out.positionSource = "POS";
+    }
+    out.groundSpeed = std::move(gps_.groundSpeed.samples);
+    out.satellites = std::move(gps_.satellites.samples);
+    out.fixMode = std::move(gps_.fixMode.samples);
+    out.utcAtClockZero = gps_.utcAtClockZero;
+    StreamBucket& battery = bat_.voltage.empty() ? curr_ : bat_;
+    out.voltage = std::move(battery.voltage.samples);
+    out.current = std::move(battery.current.samples);
+    out.mah = std::move(battery.mah.samples);
+    out.attitude = std::move(rest_.attitude.samples);
+    out.baroAlt = std::move(rest_.baroAlt.samples);
+    for (size_t i = 0; i < out.rcIn.size(); ++i)
+        out.rcIn[i] = std::move(rest_.rcIn[i].samples);
+    for (size_t i = 0; i < out.servoOut.size(); ++i)
+        out.servoOut[i] = std::move(rest_.servoOut[i].samples);
+    out.firmware = firmware_;
+    out.vehicle = vehicle_;
+    if (!frame_.empty() && (out.vehicle.empty() || out.vehicle == "fixed-wing")) {
+        const bool heli = frame_.find("HELI") != std::string::npos;
+        out.vehicle = heli ? "helicopter" : out.vehicle == "fixed-wing" ? "VTOL" : "multicopter";
+    }
+    return out;
+}
+
+void DataflashParser::define(const uint8_t* body)
+{
+    const uint8_t id = body[0];
+    const uint8_t length = body[1];
+    if (id == FMT_TYPE || length < 3)
+        return;
+    Type type;
+    type.known = true;
+    type.length = length;
+    type.kind = kindOfName(fixedText(body + 2, 4));
+    type.role.fill(-1);
+    const std::string format = fixedText(body + 6, 16);
+    const std::string columns = fixedText(body + 22, 64);
+    size_t start = 0;
+    unsigned offset = 0;
+    for (char c : format) {
+        const size_t comma = columns.find(',', start);
+        const std::string column = columns.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        start = comma == std::string::npos ? columns.size() : comma + 1;
+        const int size = sizeOfKind(c);
+        if (size == 0)
+            break;
+        const int role = roleOfColumn(column, type.kind);
+        if (role >= 0 && type.role[static_cast<size_t>(role)] < 0) {
+            type.role[static_cast<size_t>(role)] = static_cast<int>(type.fields.size());
+        }
+        type.fields.push_back({c, static_cast<uint16_t>(offset)});
+        offset += static_cast<unsigned>(size);
+    }
+    // Where every format character is known the layout fixes the length: a
+    // damaged length byte must not make every later message misread.
+    if (type.fields.size() == format.size() && offset + 3 <= 255)
+        type.length = static_cast<uint8_t>(offset + 3);
+    while (!type.fields.empty() && type.fields.back().offset + sizeOfKind(type.fields.back().kind) + 3 > type.length)
+        type.fields.pop_back();
+    for (int& role : type.role)
+        if (role >= static_cast<int>(type.fields.size()))
+            role = -1;
+    types_[id] = std::move(type);
+}
+
+void DataflashParser::sample(const Type& type, const uint8_t* body)
+{
+    const auto has = [&](int role) { return type.role[static_cast<size_t>(role)] >= 0; };
+    const auto v = [&](int role) {
+        const int index = type.role[static_cast<size_t>(role)];
+        if (index < 0)
+            return NAN * 1.0;
+        const Field& field = type.fields[static_cast<size_t>(index)];
+        return valueOf(body + field.offset, field.kind);
+    };
+    if (type.kind == Kind::msg) {
+        if (has(message)) {
+            const Field& field = type.fields[static_cast<size_t>(type.role[message])];
+            text(fixedText(body + field.offset, 64));
+        }
+        return;
+    }
+    // Older logs stamp GPS with the time of week in TimeMS and the boot
+    // clock in T; everything else runs on the boot clock.
+    double t;
+    double towMs = v(tow);
+    if (has(timeUs)) {
+        t = v(timeUs) * 1e-6;
+    } else if (type.kind == Kind::gps && has(gpsT)) {
+        t = v(gpsT) * 1e-3;
+        towMs = v(timeMs);
+    } else {
+        t = v(timeMs) * 1e-3;
+    }
+    if (!std::isfinite(t))
+        return;
+    if (has(instance) && v(instance) != 0.0)
+        return;
+    switch (type.kind) {
+    case Kind::gps: {
+        const double fix = v(status);
+        const double la = v(lat), lo = v(lng), al = v(alt);
+        if (fix >= 3 && std::fabs(la) <= 90 && std::fabs(lo) <= 180 && std::isfinite(al) && (la != 0 || lo != 0))
+            gps_.position.add({t, la, lo, al});
+        addValue(gps_.groundSpeed, t, v(spd));
+        addValue(gps_.satellites, t, v(nsats));
+        addValue(gps_.fixMode, t, fix);
+        const double wk = v(week);
+        if (fix >= 3 && wk > 0 && std::isfinite(towMs) && std::isnan(gps_.utcAtClockZero)) {
+            const double gpsUnix = 315964800.0 + wk * 604800.0 + towMs * 1e-3;
+            gps_.utcAtClockZero = gpsUnix - leapSeconds(gpsUnix) - t;
+        }
+        break;
+    }
+    case Kind::pos: {
+        const double la = v(lat), lo = v(lng), al = v(alt);
+        if (std::fabs(la) <= 90 && std::fabs(lo) <= 180 && std::isfinite(al) && (la != 0 || lo != 0))
+            pos_.position.add({t, la, lo, al});
+        break;
+    }
+    case Kind::att: {
+        const double r = v(roll), p = v(pitch), y = v(yaw);
+        if (std::isfinite(r) && std::isfinite(p) && std::isfinite(y))
+            rest_.attitude.add({t, r * DEG, p * DEG, y * DEG});
+        break;
+    }
+    case Kind::bat:
+    case Kind::curr: {
+        StreamBucket& b = type.kind == Kind::bat ? bat_ : curr_;
+        addValue(b.voltage, t, v(volt) * centiScale(type, volt));
+        addValue(b.current, t, v(curr) * centiScale(type, curr));
+        addValue(b.mah, t, v(currTot));
+        break;
+    }
+    case Kind::baro: addValue(rest_.baroAlt, t, v(alt)); break;
+    case Kind::rcin:
+    case Kind::rcou:
+        for (int ch = 0; ch < 5; ++ch) {
+            if (type.kind == Kind::rcou && ch >= 4)
+                break;
+            ThinnedStream<Sample>& s = type.kind == Kind::rcin ? rest_.rcIn[static_cast<size_t>(ch)] : rest_.servoOut[static_cast<size_t>(ch)];
+            addValue(s, t, v(channel1 + ch));
+        }
+        break;
+    default: break;
+    }
+}
+
+void DataflashParser::text(const std::string& message)
+{
+    static const std::pair<const char*, const char*> vehicles[] = {
+        {"ArduPlane", "fixed-wing"}, {"ArduCopter", "multicopter"}, {"ArduRover", "rover"},
+        {"APMrover2", "rover"},      {"ArduSub", "submarine"},       {"ArduHeli", "helicopter"},
+    };
+    if (firmware_.empty()) {
+        for (const auto& [name, vehicle] : vehicles) {
+            if (message.rfind(name, 0) == 0) {
+                firmware_ = message.substr(0, message.find(" ("));
+                vehicle_ = message.find("Heli") != std::string::npos ? "helicopter" : vehicle;
+            }
+        }
+    }
+    if (message.rfind("Frame: ", 0) == 0 && frame_.empty())
+        frame_ = message.substr(7);
+}
+
+} // namespace
+
+FlightData readDataflash(ByteStream& in)
+{
+    DataflashParser parser(in);
+    return parser.run();
+}
+
+bool looksLikeDataflash(const std::string& head)
+{
+    return head.size() >= 3 && static_cast<uint8_t>(head[0]) == HEAD1 && static_cast<uint8_t>(head[1]) == HEAD2
+           && static_cast<uint8_t>(head[2]) == FMT_TYPE;
+}
+
+} // namespace flightreplay::convert

@@ -1,0 +1,23 @@
+#pragma once
+// Reads an ArduPilot DataFlash log (.bin) into timed streams on the boot
+// clock: GPS (or the estimator's POS), ATT, BAT/CURR, BARO, RCIN, RCOU, and
+// the firmware and frame from MSG texts. Layouts come from the FMT messages
+// of the file, fields are found by name.
+
+#include <string>
+
+#include "tools/convert/byte_stream.h"
+#include "tools/convert/flight_data.h"
+
+namespace flightreplay::convert {
+
+// Reads the stream to its end. Damaged stretches are skipped up to the next
+// header of a known message type and a file ending inside a message keeps
+// what came before; both are told in FlightData::notes. Throws
+// tools::ToolError when the stream does not start with a DataFlash message.
+FlightData readDataflash(ByteStream& in);
+
+// True when the bytes start with a DataFlash FMT message.
+bool looksLikeDataflash(const std::string& head);
+
+} // namespace flightreplay::convert

@@ -1,0 +1,96 @@
+#include "tools/convert/flight_listing.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+namespace flightreplay::convert {
+
+namespace {
+
+template <typename T>
+void addSpan(std::string& text, const char* name, const std::vector<T>& samples, double zero)
+{
+    if (samples.empty())
+        return;
+    char line[160];
+    std::snprintf(line, sizeof line, "  %-16s %9.3f s to %9.3f s, %zu samples\n", name, samples.front().t - zero,
+                  samples.back().t - zero, samples.size());
+    text += line;
+}
+
+std::string utcText(double utc)
+{
+    if (!(utc >= 0.0 && utc < 32503680000.0))
+        return "?";
+    const std::time_t seconds = static_cast<std::time_t>(std::floor(utc));
+    std::tm day{};
+#ifdef _WIN32
+    if (gmtime_s(&day, &seconds) != 0)
+        return "?";
+#else
+    if (!gmtime_r(&seconds, &day))
+        return "?";
+#endif
+    char text[40];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &day);
+    return text;
+}
+
+} // namespace
+
+std::string listFlight(const FlightData& data)
+{
+    std::string text = "format:   " + data.format + "\n";
+    text += "firmware: " + (data.firmware.empty() ? std::string("unknown") : data.firmware) + "\n";
+    text += "vehicle:  " + (data.vehicle.empty() ? std::string("unknown") : data.vehicle) + "\n";
+    char line[200];
+    double zero = 0.0;
+    if (!data.position.empty()) {
+        zero = data.position.front().t;
+        std::snprintf(line, sizeof line, "duration: %.3f s\nfixes:    %zu from %s\n", data.position.back().t - zero,
+                      data.position.size(), data.positionSource.empty() ? "the track" : data.positionSource.c_str());
+        text += line;
+        if (std::isfinite(data.utcAtClockZero))
+            text += "start:    " + utcText(data.utcAtClockZero + zero) + "\n";
+        text += "streams (seconds from the first fix):\n";
+    } else {
+        text += "fixes:    0\nstreams (seconds on the file's clock):\n";
+    }
+    addSpan(text, "position", data.position, zero);
+    addSpan(text, "attitude", data.attitude, zero);
+    addSpan(text, "ground speed", data.groundSpeed, zero);
+    addSpan(text, "satellites", data.satellites, zero);
+    addSpan(text, "fix mode", data.fixMode, zero);
+    addSpan(text, "battery voltage", data.voltage, zero);
+    addSpan(text, "battery current", data.current, zero);
+    addSpan(text, "battery mAh", data.mah, zero);
+    addSpan(text, "airspeed", data.airspeed, zero);
+    addSpan(text, "baro altitude", data.baroAlt, zero);
+    for (size_t i = 0; i < data.rcIn.size(); ++i)
+        addSpan(text, ("RC in " + std::to_string(i + 1)).c_str(), data.rcIn[i], zero);
+    for (size_t i = 0; i < data.servoOut.size(); ++i)
+        addSpan(text, ("servo out " + std::to_string(i + 1)).c_str(), data.servoOut[i], zero);
+    if (data.attitudeDerived)
+        text += "attitude derived from the track\n";
+    return text;
+}
+
+std::string missingPosition(const FlightData& data)
+{
+    if (data.format == "ULog")
+        return "no usable position: no fix in vehicle_global_position, vehicle_gps_position or sensor_gps, "
+               "and no vehicle_local_position with a global reference";
+    if (data.format == "DataFlash")
+        return "no usable position: no GPS message with a 3-D fix and no POS message";
+    if (data.format == "GPX")
+        return "no usable position: no trkpt in a trk (routes and waypoints are not a flight)";
+    if (data.format == "IGC")
+        return "no usable position: no B record with a fix";
+    if (data.format == "CSV")
+        return "no usable position: no row with latitude and longitude (columns lat/latitude and lon/lng/longitude, "
+               "or --column lat=FIELD)";
+    return "no usable position";
+}
+
+} // namespace flightreplay::convert

@@ -1,0 +1,143 @@
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "log/log_writer.h"
+#include "tools/common/output_file.h"
+#include "tools/common/tool_error.h"
+#include "tools/convert/flight_listing.h"
+#include "tools/convert/read_flight.h"
+#include "tools/convert/resample.h"
+
+using flightreplay::tools::ToolError;
+using namespace flightreplay::convert;
+
+namespace {
+
+const char* const USAGE =
+    "usage: flightreplay-convert [options] IN [OUT]\n"
+    "       flightreplay-convert [--format F] --list IN\n"
+    "  OUT defaults to IN with .log; - writes to standard output\n"
+    "  --format ulog|dataflash|gpx|igc|csv   instead of recognising the content\n"
+    "  --from T, --to T     seconds from the first fix\n"
+    "  --rate HZ            rows per second (default: one row per position fix)\n"
+    "  --max-rows N         at most N rows, thinned evenly in time (default 10000)\n"
+    "  --force              overwrite an existing OUT\n"
+    "  CSV: --angles deg|rad, --time s|ms|us|iso, --column NAME=FIELD\n";
+
+double number(const std::string& option, const std::string& text)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(value))
+        throw ToolError(option + " " + text + ": not a number");
+    return value;
+}
+
+std::string defaultOutput(const std::string& in)
+{
+    const size_t slash = in.find_last_of("/\\");
+    const size_t dot = in.find_last_of('.');
+    std::string out = (dot != std::string::npos && (slash == std::string::npos || dot > slash)) ? in.substr(0, dot) : in;
+    out += ".log";
+    return out == in ? in + ".log" : out;
+}
+
+int run(int argc, char** argv)
+{
+    std::optional<FlightFormat> format;
+    ResampleOptions resample;
+    CsvOptions csv;
+    bool list = false;
+    bool force = false;
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool valued = arg == "--format" || arg == "--from" || arg == "--to" || arg == "--rate"
+                            || arg == "--max-rows" || arg == "--angles" || arg == "--time" || arg == "--column";
+        if (valued && i + 1 < argc) {
+            const std::string value = argv[++i];
+            if (arg == "--format")
+                format = parseFormatName(value);
+            else if (arg == "--from")
+                resample.from = number(arg, value);
+            else if (arg == "--to")
+                resample.to = number(arg, value);
+            else if (arg == "--rate")
+                resample.rate = number(arg, value);
+            else if (arg == "--max-rows")
+                resample.maxRows = static_cast<int>(std::fmax(-1.0, std::fmin(number(arg, value), 1e9)));
+            else if (arg == "--angles")
+                csv.angles = parseAngleUnit(value);
+            else if (arg == "--time")
+                csv.time = parseTimeUnit(value);
+            else
+                csv.columns.push_back(parseColumnOption(value));
+        } else if (arg == "--list") {
+            list = true;
+        } else if (arg == "--force") {
+            force = true;
+        } else if (arg == "--help" || arg == "-h") {
+            std::fputs(USAGE, stdout);
+            return 0;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw ToolError(arg + ": unknown option or missing value (see --help)");
+        } else {
+            words.push_back(arg);
+        }
+    }
+    if (words.empty() || words.size() > (list ? 1u : 2u))
+        throw ToolError(words.empty() ? "no input file given (see --help)" : words.back() + ": one argument too many");
+    if (resample.rate < 0.0)
+        throw ToolError("--rate must not be negative");
+    if (resample.maxRows < 1)
+        throw ToolError("--max-rows must be at least 1");
+    const std::string in = words[0];
+
+    FlightData data;
+    try {
+        data = readFlightFile(in, format, csv);
+    } catch (const ToolError& error) {
+        throw ToolError(in + ": " + error.what());
+    }
+    for (const std::string& note : data.notes)
+        std::fprintf(stderr, "%s: %s\n", in.c_str(), note.c_str());
+    if (list) {
+        std::fputs(listFlight(data).c_str(), stdout);
+        return 0;
+    }
+    if (data.position.empty())
+        throw ToolError(in + ": " + missingPosition(data));
+
+    const std::string out = words.size() > 1 ? words[1] : defaultOutput(in);
+    if (out != "-" && !force && flightreplay::tools::fileExists(out))
+        throw ToolError(out + ": exists; --force overwrites it");
+    const LogRows rows = rowsOfFlight(data, resample);
+    for (const std::string& note : rows.notes)
+        std::fprintf(stderr, "%s: %s\n", in.c_str(), note.c_str());
+    if (out == "-") {
+        if (!writeLog(stdout, rows.rows, rows.fieldCodes) || std::fflush(stdout) != 0)
+            throw ToolError("standard output: cannot write");
+    } else {
+        flightreplay::tools::writeFileAtomically(out, [&rows](FILE* file) { return writeLog(file, rows.rows, rows.fieldCodes); });
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return run(argc, argv);
+    } catch (const ToolError& error) {
+        std::fprintf(stderr, "flightreplay-convert: %s\n", error.what());
+        return 2;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "flightreplay-convert: %s\n", error.what());
+        return 2;
+    }
+}

@@ -1,0 +1,182 @@
+#include "tools/convert/read_flight.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "tools/common/tool_error.h"
+#include "tools/convert/byte_stream.h"
+#include "tools/convert/dataflash_reader.h"
+#include "tools/convert/gpx_reader.h"
+#include "tools/convert/igc_reader.h"
+#include "tools/convert/resample.h"
+#include "tools/convert/track_attitude.h"
+#include "tools/convert/ulog_reader.h"
+
+namespace flightreplay::convert {
+
+namespace {
+
+constexpr size_t HEAD = 4096;
+
+bool startsLine(const std::string& text, size_t at, char letter)
+{
+    return at < text.size() && text[at] == letter && (at == 0 || text[at - 1] == '\n');
+}
+
+bool looksLikeIgc(const std::string& head)
+{
+    size_t first = 0;
+    while (first < head.size() && (head[first] == '\r' || head[first] == '\n'))
+        ++first;
+    if (first >= head.size() || head[first] != 'A')
+        return false;
+    for (size_t i = first + 1; i + 1 < head.size(); ++i)
+        if (startsLine(head, i, 'H') || startsLine(head, i, 'B'))
+            return true;
+    return false;
+}
+
+bool looksLikeGpx(const std::string& head)
+{
+    // The root is the first element that is not a declaration, comment or
+    // doctype; it may carry a namespace prefix.
+    size_t at = 0;
+    while ((at = head.find('<', at)) != std::string::npos) {
+        if (at + 1 < head.size() && (head[at + 1] == '?' || head[at + 1] == '!')) {
+            ++at;
+            continue;
+        }
+        size_t end = at + 1;
+        while (end < head.size() && !std::strchr(" \t\r\n>/", head[end]))
+            ++end;
+        std::string name = head.substr(at + 1, end - at - 1);
+        const size_t colon = name.find(':');
+        if (colon != std::string::npos)
+            name = name.substr(colon + 1);
+        return name == "gpx";
+    }
+    return false;
+}
+
+bool looksLikeCsvHeader(const std::string& head)
+{
+    const std::string line = head.substr(0, head.find('\n'));
+    const bool separated = line.find_first_of(",;\t") != std::string::npos;
+    bool letters = false;
+    for (char c : line) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r')
+            return false;
+        letters = letters || std::isalpha(static_cast<unsigned char>(c));
+    }
+    return separated && letters;
+}
+
+void finish(FlightData& data)
+{
+    tidyStreams(data);
+    bool missingAngle = data.attitude.empty();
+    for (const Attitude& a : data.attitude)
+        missingAngle = missingAngle || !std::isfinite(a.roll) || !std::isfinite(a.pitch) || !std::isfinite(a.yaw);
+    if (missingAngle && !data.position.empty()) {
+        deriveAttitude(data);
+        tidyStreams(data);
+    }
+}
+
+FlightData readText(FlightFormat format, const std::string& bytes, const CsvOptions& csv)
+{
+    switch (format) {
+    case FlightFormat::gpx: return readGpx(bytes);
+    case FlightFormat::igc: return readIgc(bytes);
+    case FlightFormat::csv: return readCsv(bytes, csv);
+    default: break;
+    }
+    ByteStream stream(bytes.data(), bytes.size());
+    return format == FlightFormat::ulog ? readUlog(stream) : readDataflash(stream);
+}
+
+} // namespace
+
+const char* formatName(FlightFormat format)
+{
+    switch (format) {
+    case FlightFormat::ulog: return "ulog";
+    case FlightFormat::dataflash: return "dataflash";
+    case FlightFormat::gpx: return "gpx";
+    case FlightFormat::igc: return "igc";
+    case FlightFormat::csv: return "csv";
+    }
+    return "";
+}
+
+FlightFormat parseFormatName(const std::string& word)
+{
+    for (FlightFormat format : {FlightFormat::ulog, FlightFormat::dataflash, FlightFormat::gpx, FlightFormat::igc, FlightFormat::csv})
+        if (word == formatName(format))
+            return format;
+    throw tools::ToolError("--format " + word + ": expected ulog, dataflash, gpx, igc or csv");
+}
+
+std::optional<FlightFormat> recogniseFormat(const std::string& head)
+{
+    if (looksLikeUlog(head))
+        return FlightFormat::ulog;
+    if (looksLikeDataflash(head))
+        return FlightFormat::dataflash;
+    if (looksLikeGpx(head))
+        return FlightFormat::gpx;
+    if (looksLikeIgc(head))
+        return FlightFormat::igc;
+    if (looksLikeCsvHeader(head))
+        return FlightFormat::csv;
+    return std::nullopt;
+}
+
+FlightData readFlightBytes(const std::string& bytes, std::optional<FlightFormat> format, const CsvOptions& csv)
+{
+    if (!format)
+        format = recogniseFormat(bytes.substr(0, HEAD));
+    if (!format)
+        throw tools::ToolError("not a flight log of a known format (ULog, DataFlash, GPX, IGC, CSV); try --format");
+    FlightData data = readText(*format, bytes, csv);
+    finish(data);
+    return data;
+}
+
+FlightData readFlightFile(const std::string& path, std::optional<FlightFormat> format, const CsvOptions& csv)
+{
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file)
+        throw tools::ToolError(std::string("cannot open: ") + std::strerror(errno));
+    std::string head(HEAD, '\0');
+    head.resize(std::fread(head.data(), 1, head.size(), file.get()));
+    if (std::ferror(file.get()))
+        throw tools::ToolError(std::string("cannot read: ") + std::strerror(errno));
+    if (!format)
+        format = recogniseFormat(head);
+    if (!format)
+        throw tools::ToolError("not a flight log of a known format (ULog, DataFlash, GPX, IGC, CSV); try --format");
+    std::rewind(file.get());
+    FlightData data;
+    if (*format == FlightFormat::ulog || *format == FlightFormat::dataflash) {
+        ByteStream stream(file.get());
+        data = *format == FlightFormat::ulog ? readUlog(stream) : readDataflash(stream);
+    } else {
+        std::string bytes;
+        char chunk[1 << 16];
+        size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+            bytes.append(chunk, got);
+        data = readText(*format, bytes, csv);
+    }
+    if (std::ferror(file.get()))
+        throw tools::ToolError(std::string("cannot read: ") + std::strerror(errno));
+    finish(data);
+    return data;
+}
+
+} // namespace flightreplay::convert

@@ -1,0 +1,42 @@
+#pragma once
+// Turns the streams of a flight file into rows of the replay's log on one
+// clock: each stream interpolated (angles the short way round) or held
+// (counts and modes) at every row's time, in the replay's units and signs.
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "log/flight_log.h"
+#include "tools/convert/flight_data.h"
+
+namespace flightreplay::convert {
+
+struct ResampleOptions {
+    double rate = 0.0;  // rows per second; 0: one row per position fix
+    double from = NAN;  // seconds from the first fix; NaN: from the first fix
+    double to = NAN;    // seconds from the first fix; NaN: to the last fix
+    int maxRows = MAX_LOG_ROWS; // more rows are thinned evenly in time to this many
+};
+
+struct LogRows {
+    std::vector<LogRow> rows;
+    std::vector<int> fieldCodes;    // the columns filled, in header order
+    std::vector<std::string> notes; // e.g. that the rows were thinned
+};
+
+// Sorts every stream by time and drops samples whose time is not finite, as
+// rowsOfFlight expects.
+void tidyStreams(FlightData& data);
+
+// The rows of a tidied flight with at least one position fix. Throws
+// tools::ToolError when the range selects no time.
+LogRows rowsOfFlight(const FlightData& data, const ResampleOptions& options);
+
+// The field code (1 to LOG_FIELD_COUNT) of a log keyword; 0 when unknown.
+int fieldCodeOf(const std::string& keyword);
+
+// Angle a + f (b - a) along the shorter way round, in (-pi, pi].
+double interpolateAngle(double a, double b, double f);
+
+} // namespace flightreplay::convert

@@ -1,0 +1,70 @@
+#pragma once
+// Where a binary reader collects a topic's samples: every stream kept to at
+// most STREAM_CAP samples however long the log, so that memory stays bounded
+// by the output rather than growing with the file. A stream that fills up
+// drops every other sample and from then on keeps every second (fourth, ...)
+// one arriving, evenly in count and so, for a steady rate, in time.
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "tools/convert/flight_data.h"
+
+namespace flightreplay::convert {
+
+// Well above the replay's 10000 rows: a two-hour log at 25 Hz keeps every
+// sample, longer ones a sample every few tenths of a second.
+constexpr size_t STREAM_CAP = size_t(1) << 17;
+
+template <typename T>
+class ThinnedStream {
+public:
+    void add(const T& sample)
+    {
+        // The stride is a power of two: a mask instead of a division per sample.
+        const uint64_t index = arrived_++;
+        if ((index & (stride_ - 1)) != 0)
+            return;
+        if (samples.size() >= STREAM_CAP) {
+            size_t kept = 0;
+            for (size_t i = 0; i < samples.size(); i += 2)
+                samples[kept++] = samples[i];
+            samples.resize(kept);
+            stride_ *= 2;
+            if ((index & (stride_ - 1)) != 0)
+                return;
+        }
+        // A stream that grows long gets its whole room at once: growing by
+        // doubling would touch and copy twice the memory it ends up using.
+        if (samples.size() == 4096)
+            samples.reserve(STREAM_CAP);
+        samples.push_back(sample);
+    }
+    bool empty() const { return samples.empty(); }
+
+    std::vector<T> samples;
+
+private:
+    uint64_t arrived_ = 0;
+    uint64_t stride_ = 1;
+};
+
+struct StreamBucket {
+    ThinnedStream<Fix> position;
+    ThinnedStream<Attitude> attitude;
+    ThinnedStream<Sample> groundSpeed, satellites, fixMode, voltage, current, mah, baroAlt, airspeed;
+    std::array<ThinnedStream<Sample>, 5> rcIn;
+    std::array<ThinnedStream<Sample>, 4> servoOut;
+    double utcAtClockZero = NAN;
+};
+
+// Adds a sample when the value is finite.
+inline void addValue(ThinnedStream<Sample>& stream, double t, double value)
+{
+    if (std::isfinite(value))
+        stream.add({t, value});
+}
+
+} // namespace flightreplay::convert

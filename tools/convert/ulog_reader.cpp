@@ -1,0 +1,430 @@
+#include "tools/convert/ulog_reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "tools/common/tool_error.h"
+#include "tools/convert/stream_bucket.h"
+#include "tools/convert/stream_notes.h"
+#include "tools/convert/ulog_format.h"
+
+namespace flightreplay::convert {
+
+namespace {
+
+constexpr uint8_t MAGIC[7] = {0x55, 0x4c, 0x6f, 0x67, 0x01, 0x12, 0x35};
+constexpr uint8_t SYNC[8] = {0x2f, 0x73, 0x13, 0x20, 0x25, 0x0c, 0xbb, 0x12};
+constexpr size_t HEADER = 16;
+constexpr double EARTH_RADIUS = 6371000.0;
+constexpr double DEG = M_PI / 180.0;
+
+enum class Topic { globalPosition, gpsPosition, sensorGps, localPosition, attitude, battery, inputRc, actuatorOutputs, airspeed, airspeedValidated, airData };
+
+struct TopicFields {
+    const char* name;
+    Topic topic;
+    std::vector<const char*> fields; // the first is always the timestamp
+};
+
+const std::vector<TopicFields>& wantedTopics()
+{
+    static const std::vector<TopicFields> topics = {
+        {"vehicle_global_position", Topic::globalPosition, {"timestamp", "lat", "lon", "alt"}},
+        {"vehicle_gps_position", Topic::gpsPosition,
+         {"timestamp", "lat", "lon", "alt", "latitude_deg", "longitude_deg", "altitude_msl_m", "vel_m_s",
+          "fix_type", "satellites_used", "time_utc_usec"}},
+        {"sensor_gps", Topic::sensorGps,
+         {"timestamp", "lat", "lon", "alt", "latitude_deg", "longitude_deg", "altitude_msl_m", "vel_m_s",
+          "fix_type", "satellites_used", "time_utc_usec"}},
+        {"vehicle_local_position", Topic::localPosition,
+         {"timestamp", "x", "y", "z", "ref_lat", "ref_lon", "ref_alt", "xy_global", "z_global"}},
+        {"vehicle_attitude", Topic::attitude, {"timestamp", "q"}},
+        {"battery_status", Topic::battery, {"timestamp", "voltage_v", "current_a", "discharged_mah"}},
+        {"input_rc", Topic::inputRc, {"timestamp", "values", "channel_count"}},
+        {"actuator_outputs", Topic::actuatorOutputs, {"timestamp", "output", "noutputs"}},
+        {"airspeed", Topic::airspeed, {"timestamp", "true_airspeed_m_s", "indicated_airspeed_m_s"}},
+        {"airspeed_validated", Topic::airspeedValidated, {"timestamp", "true_airspeed_m_s", "indicated_airspeed_m_s"}},
+        {"vehicle_air_data", Topic::airData, {"timestamp", "baro_alt_meter"}},
+    };
+    return topics;
+}
+
+struct Subscription {
+    uint32_t size = 0; // bytes of the format; 0 when it could not be laid out
+    const TopicFields* wanted = nullptr;
+    StreamBucket* bucket = nullptr;
+    std::vector<UlogSlot> slots;
+};
+
+bool isInteger(UlogType type)
+{
+    return type != UlogType::f32 && type != UlogType::f64;
+}
+
+bool validLatLon(double lat, double lon)
+{
+    return std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0;
+}
+
+std::string vehicleOfMavType(int type)
+{
+    switch (type) {
+    case 1: return "fixed-wing";
+    case 2: case 13: case 14: case 15: case 29: return "multicopter";
+    case 3: case 4: return "helicopter";
+    case 7: return "airship";
+    case 10: return "rover";
+    case 11: return "boat";
+    case 12: return "submarine";
+    case 19: case 20: case 21: case 22: case 23: case 24: case 25: return "VTOL";
+    default: return {};
+    }
+}
+
+class UlogParser {
+public:
+    explicit UlogParser(ByteStream& in) : in_(in), byId_(1 << 16, -1) {}
+
+    FlightData run();
+
+private:
+    bool handle(char type, const uint8_t* p, uint16_t size, bool first);
+    bool handleKeyed(char type, const uint8_t* p, uint16_t size);
+    bool subscribe(const uint8_t* p, uint16_t size);
+    bool data(const uint8_t* p, uint16_t size);
+    void sample(const Subscription& sub, const uint8_t* d, size_t size);
+    void merge(FlightData& out);
+
+    ByteStream& in_;
+    UlogFormats formats_;
+    std::vector<int32_t> byId_;
+    std::vector<Subscription> subs_;
+    std::map<std::pair<std::string, int>, StreamBucket> buckets_;
+    std::map<std::string, std::string> info_;
+    int mavType_ = -1;
+    DamageCount damage_;
+    int64_t dropouts_ = 0;
+    int64_t dropoutMs_ = 0;
+};
+
+FlightData UlogParser::run()
+{
+    const uint8_t* head = in_.peek(HEADER);
+    if (!head || std::memcmp(head, MAGIC, sizeof MAGIC) != 0)
+        throw tools::ToolError("not a ULog file: no ULog header");
+    in_.skip(HEADER);
+    FlightData out;
+    bool first = true;
+    for (;;) {
+        const uint64_t at = in_.offset();
+        const uint8_t* header = in_.peek(3);
+        if (!header) {
+            if (in_.buffered() > 0)
+                out.notes.push_back(truncationNote(at, in_.buffered(), 3));
+            break;
+        }
+        const uint16_t size = readLE<uint16_t>(header);
+        const char type = static_cast<char>(header[2]);
+        const uint8_t* message = in_.peek(3u + size);
+        if (!message) {
+            // A size reaching past the end is a truncated file, unless a sync
+            // marker follows: then the size was damaged.
+            const uint64_t have = in_.buffered();
+            in_.skip(1);
+            if (!in_.seek(SYNC, sizeof SYNC)) {
+                out.notes.push_back(truncationNote(at, have, 3u + size));
+                break;
+            }
+            in_.skip(sizeof SYNC);
+            damage_.add(at, in_.offset() - at, false);
+        } else if (handle(type, message + 3, size, first)) {
+            in_.skip(3u + size);
+        } else {
+            in_.skip(1);
+            const bool found = in_.seek(SYNC, sizeof SYNC);
+            if (found)
+                in_.skip(sizeof SYNC);
+            damage_.add(at, in_.offset() - at, !found);
+        }
+        first = false;
+    }
+    if (damage_.stretches > 0)
+        out.notes.push_back(damage_.note("the sync marker"));
+    if (dropouts_ > 0)
+        out.notes.push_back("the logger dropped data " + std::to_string(dropouts_) + " times ("
+                            + std::to_string(dropoutMs_) + " ms in all)");
+    merge(out);
+    return out;
+}
+
+bool UlogParser::handle(char type, const uint8_t* p, uint16_t size, bool first)
+{
+    switch (type) {
+    case 'B': {
+        // Flag bits belong only right after the file header; elsewhere they
+        // are damage, not a reason to refuse the file.
+        if (!first || size < 40)
+            return false;
+        const bool unknown = (p[8] & ~1u) != 0 || std::any_of(p + 9, p + 16, [](uint8_t b) { return b != 0; });
+        if (unknown) {
+            char bits[40];
+            std::snprintf(bits, sizeof bits, "%02x%02x%02x%02x%02x%02x%02x%02x", p[8], p[9], p[10], p[11], p[12],
+                          p[13], p[14], p[15]);
+            throw tools::ToolError(std::string("ULog incompatible flags ") + bits
+                                   + " set that this reader does not know: the log cannot be read safely");
+        }
+        return true;
+    }
+    case 'F': return formats_.add(std::string(reinterpret_cast<const char*>(p), size));
+    case 'I':
+    case 'M':
+    case 'P':
+    case 'Q': return handleKeyed(type, p, size);
+    case 'A': return subscribe(p, size);
+    case 'D': return data(p, size);
+    case 'R':
+        if (size < 2)
+            return false;
+        byId_[readLE<uint16_t>(p)] = -1;
+        return true;
+    case 'L': return size >= 9;
+    case 'C': return size >= 11;
+    case 'O':
+        if (size < 2)
+            return false;
+        ++dropouts_;
+        dropoutMs_ += readLE<uint16_t>(p);
+        return true;
+    case 'S': return size == sizeof SYNC && std::memcmp(p, SYNC, sizeof SYNC) == 0;
+    default:
+        // Message kinds of later versions are skipped; any other byte here
+        // means the reader lost its place.
+        return type >= 'A' && type <= 'Z';
+    }
+}
+
+bool UlogParser::handleKeyed(char type, const uint8_t* p, uint16_t size)
+{
+    const size_t lead = (type == 'M' || type == 'Q') ? 1 : 0;
+    if (size < lead + 1 || p[lead] > size - lead - 1)
+        return false;
+    const std::string key(reinterpret_cast<const char*>(p + lead + 1), p[lead]);
+    const size_t space = key.find(' ');
+    if (space == std::string::npos)
+        return false;
+    const uint8_t* value = p + lead + 1 + p[lead];
+    const size_t valueSize = size - lead - 1 - p[lead];
+    const std::string name = key.substr(space + 1);
+    const std::string valueType = key.substr(0, space);
+    if (type == 'I') {
+        if (valueType.rfind("char[", 0) == 0)
+            info_[name] = std::string(reinterpret_cast<const char*>(value), strnlen(reinterpret_cast<const char*>(value), valueSize));
+        else if ((valueType == "uint32_t" || valueType == "int32_t") && valueSize >= 4)
+            info_[name] = std::to_string(readLE<uint32_t>(value));
+    } else if (type == 'P' && name == "MAV_TYPE" && valueType == "int32_t" && valueSize >= 4) {
+        mavType_ = readLE<int32_t>(value);
+    }
+    return true;
+}
+
+bool UlogParser::subscribe(const uint8_t* p, uint16_t size)
+{
+    if (size < 4)
+        return false;
+    const int multiId = p[0];
+    const uint16_t id = readLE<uint16_t>(p + 1);
+    const std::string name(reinterpret_cast<const char*>(p + 3), size - 3u);
+    if (!formats_.has(name))
+        return false;
+    Subscription sub;
+    sub.size = formats_.sizeOf(name);
+    for (const TopicFields& topic : wantedTopics()) {
+        if (name != topic.name)
+            continue;
+        for (const char* field : topic.fields)
+            sub.slots.push_back(formats_.find(name, field));
+        if (sub.slots[0].count == 0)
+            break;
+        sub.wanted = &topic;
+        sub.bucket = &buckets_[{name, multiId}];
+    }
+    byId_[id] = static_cast<int32_t>(subs_.size());
+    subs_.push_back(std::move(sub));
+    return true;
+}
+
+bool UlogParser::data(const uint8_t* p, uint16_t size)
+{
+    if (size < 2)
+        return false;
+    const int32_t index = byId_[readLE<uint16_t>(p)];
+    if (index < 0)
+        return false;
+    const Subscription& sub = subs_[static_cast<size_t>(index)];
+    const size_t dataSize = size - 2u;
+    if (sub.size > 0 && dataSize > sub.size)
+        return false;
+    if (sub.wanted)
+        sample(sub, p + 2, dataSize);
+    return true;
+}
+
+void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
+{
+    const auto v = [&](size_t field, uint32_t index = 0) { return ulogValue(d, size, sub.slots[field], index); };
+    const double t = v(0) * 1e-6;
+    if (!std::isfinite(t))
+        return;
+    StreamBucket& b = *sub.bucket;
+    switch (sub.wanted->topic) {
+    case Topic::globalPosition:
+        if (validLatLon(v(1), v(2)) && std::isfinite(v(3)))
+            b.position.add({t, v(1), v(2), v(3)});
+        break;
+    case Topic::gpsPosition:
+    case Topic::sensorGps: {
+        double lat = v(4), lon = v(5), alt = v(6);
+        if (sub.slots[1].count > 0) {
+            const bool scaled = isInteger(sub.slots[1].type);
+            lat = v(1) * (scaled ? 1e-7 : 1.0);
+            lon = v(2) * (scaled ? 1e-7 : 1.0);
+            alt = v(3) * (isInteger(sub.slots[3].type) ? 1e-3 : 1.0);
+        }
+        const double fix = sub.slots[8].count > 0 ? v(8) : 3.0;
+        if (fix >= 2.0 && validLatLon(lat, lon) && std::isfinite(alt) && (lat != 0.0 || lon != 0.0))
+            b.position.add({t, lat, lon, alt});
+        addValue(b.groundSpeed, t, v(7));
+        addValue(b.fixMode, t, v(8));
+        addValue(b.satellites, t, v(9));
+        const double utc = v(10);
+        if (fix >= 3.0 && std::isnan(b.utcAtClockZero) && utc > 1e15 && utc < 1e17)
+            b.utcAtClockZero = utc * 1e-6 - t;
+        break;
+    }
+    case Topic::localPosition: {
+        const double refLat = v(4), refLon = v(5);
+        if (v(7) != 1.0 || v(8) != 1.0 || !validLatLon(refLat, refLon) || std::fabs(refLat) > 89.0)
+            break;
+        const double lat = refLat + v(1) / EARTH_RADIUS / DEG;
+        const double lon = refLon + v(2) / (EARTH_RADIUS * std::cos(refLat * DEG)) / DEG;
+        const double alt = v(6) - v(3);
+        if (validLatLon(lat, lon) && std::isfinite(alt))
+            b.position.add({t, lat, lon, alt});
+        break;
+    }
+    case Topic::attitude: {
+        double w = v(1, 0), x = v(1, 1), y = v(1, 2), z = v(1, 3);
+        const double norm = std::sqrt(w * w + x * x + y * y + z * z);
+        if (!(norm > 1e-6) || !std::isfinite(norm))
+            break;
+        w /= norm, x /= norm, y /= norm, z /= norm;
+        const double roll = std::atan2(2 * (w * x + y * z), 1 - 2 * (x * x + y * y));
+        const double pitch = std::asin(std::fmax(-1.0, std::fmin(1.0, 2 * (w * y - z * x))));
+        const double yaw = std::atan2(2 * (w * z + x * y), 1 - 2 * (y * y + z * z));
+        b.attitude.add({t, roll, pitch, yaw});
+        break;
+    }
+    case Topic::battery:
+        addValue(b.voltage, t, v(1));
+        addValue(b.current, t, v(2));
+        addValue(b.mah, t, v(3));
+        break;
+    case Topic::inputRc: {
+        const double count = sub.slots[2].count > 0 ? v(2) : 18.0;
+        for (uint32_t ch = 0; ch < b.rcIn.size() && ch < count; ++ch)
+            addValue(b.rcIn[ch], t, v(1, ch));
+        break;
+    }
+    case Topic::actuatorOutputs: {
+        const double count = sub.slots[2].count > 0 ? v(2) : 16.0;
+        for (uint32_t ch = 0; ch < b.servoOut.size() && ch < count; ++ch)
+            addValue(b.servoOut[ch], t, v(1, ch));
+        break;
+    }
+    case Topic::airspeed:
+    case Topic::airspeedValidated:
+        addValue(b.airspeed, t, sub.slots[1].count > 0 ? v(1) : v(2));
+        break;
+    case Topic::airData:
+        addValue(b.baroAlt, t, v(1));
+        break;
+    }
+}
+
+void UlogParser::merge(FlightData& out)
+{
+    out.format = "ULog";
+    // Lowest instance first: std::map orders the buckets by topic, then instance.
+    const auto pick = [&](const char* topic, auto has) -> StreamBucket* {
+        for (auto& [key, bucket] : buckets_)
+            if (key.first == topic && has(bucket))
+                return &bucket;
+        return nullptr;
+    };
+    for (const char* source : {"vehicle_global_position", "vehicle_gps_position", "sensor_gps", "vehicle_local_position"}) {
+        if (StreamBucket* b = pick(source, [](const StreamBucket& d) { return !d.position.empty(); })) {
+            out.position = std::move(b->position.samples);
+            out.positionSource = source;
+            break;
+        }
+    }
+    for (const char* gps : {"vehicle_gps_position", "sensor_gps"}) {
+        if (StreamBucket* b = pick(gps, [](const StreamBucket& d) { return !d.fixMode.empty() || !d.groundSpeed.empty(); })) {
+            out.groundSpeed = std::move(b->groundSpeed.samples);
+            out.satellites = std::move(b->satellites.samples);
+            out.fixMode = std::move(b->fixMode.samples);
+            out.utcAtClockZero = b->utcAtClockZero;
+            break;
+        }
+    }
+    if (StreamBucket* b = pick("vehicle_attitude", [](const StreamBucket& d) { return !d.attitude.empty(); }))
+        out.attitude = std::move(b->attitude.samples);
+    if (StreamBucket* b = pick("battery_status", [](const StreamBucket& d) { return !d.voltage.empty(); })) {
+        out.voltage = std::move(b->voltage.samples);
+        out.current = std::move(b->current.samples);
+        out.mah = std::move(b->mah.samples);
+    }
+    if (StreamBucket* b = pick("input_rc", [](const StreamBucket& d) { return !d.rcIn[0].empty(); }))
+        for (size_t i = 0; i < out.rcIn.size(); ++i)
+            out.rcIn[i] = std::move(b->rcIn[i].samples);
+    if (StreamBucket* b = pick("actuator_outputs", [](const StreamBucket& d) { return !d.servoOut[0].empty(); }))
+        for (size_t i = 0; i < out.servoOut.size(); ++i)
+            out.servoOut[i] = std::move(b->servoOut[i].samples);
+    for (const char* air : {"airspeed_validated", "airspeed"})
+        if (StreamBucket* b = pick(air, [](const StreamBucket& d) { return !d.airspeed.empty(); })) {
+            out.airspeed = std::move(b->airspeed.samples);
+            break;
+        }
+    if (StreamBucket* b = pick("vehicle_air_data", [](const StreamBucket& d) { return !d.baroAlt.empty(); }))
+        out.baroAlt = std::move(b->baroAlt.samples);
+
+    std::string firmware = info_.count("sys_name") ? info_["sys_name"] : "";
+    const uint32_t release = info_.count("ver_sw_release") ? static_cast<uint32_t>(std::stoul(info_["ver_sw_release"])) : 0;
+    if (release >> 8 != 0) {
+        firmware += " v" + std::to_string(release >> 24) + "." + std::to_string((release >> 16) & 0xff) + "."
+                    + std::to_string((release >> 8) & 0xff);
+    } else if (info_.count("ver_sw")) {
+        firmware += " " + info_["ver_sw"].substr(0, 8);
+    }
+    out.firmware = firmware.empty() || firmware[0] != ' ' ? firmware : firmware.substr(1);
+    out.vehicle = vehicleOfMavType(mavType_);
+}
+
+} // namespace
+
+FlightData readUlog(ByteStream& in)
+{
+    UlogParser parser(in);
+    return parser.run();
+}
+
+bool looksLikeUlog(const std::string& head)
+{
+    return head.size() >= sizeof MAGIC && std::memcmp(head.data(), MAGIC, sizeof MAGIC) == 0;
+}
+
+} // namespace flightreplay::convert

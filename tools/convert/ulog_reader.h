@@ -1,0 +1,24 @@
+#pragma once
+// Reads a PX4 ULog file into timed streams: position from the best source it
+// holds, attitude from the quaternion, battery, RC input, actuator outputs,
+// airspeed and baro altitude; firmware and vehicle type from its info and
+// parameters. Times are seconds of the log's own clock.
+
+#include <string>
+
+#include "tools/convert/byte_stream.h"
+#include "tools/convert/flight_data.h"
+
+namespace flightreplay::convert {
+
+// Reads the stream to its end. Damaged stretches are skipped up to the next
+// sync marker and a file ending inside a message keeps what came before;
+// both are told in FlightData::notes. Throws tools::ToolError (one line) for
+// a file that is not a ULog or sets incompatible flags this reader does not
+// know.
+FlightData readUlog(ByteStream& in);
+
+// True when the bytes start with the ULog magic.
+bool looksLikeUlog(const std::string& head);
+
+} // namespace flightreplay::convert

@@ -1,0 +1,18 @@
+#pragma once
+// Calendar arithmetic the track readers share: civil dates and ISO 8601
+// stamps to seconds since 1970-01-01T00:00:00Z, leap seconds ignored.
+
+#include <cstdint>
+#include <string_view>
+
+namespace flightreplay::convert {
+
+// Days from 1970-01-01 to the given proleptic Gregorian date (negative before).
+int64_t daysFromCivil(int64_t year, int month, int day);
+
+// Parses YYYY-MM-DD[T| ]hh:mm:ss[.fff][Z|+hh:mm|+hhmm|+hh] (no zone: UTC),
+// surrounding blanks allowed. Returns false, leaving `epochSeconds` alone,
+// for anything else or out-of-range fields.
+bool parseIsoTime(std::string_view text, double& epochSeconds);
+
+} // namespace flightreplay::convert
