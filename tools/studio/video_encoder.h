@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "tools/studio/frame_sink.h"
+
 namespace flightreplay::studio {
 
 class WritePipe;
@@ -26,23 +28,23 @@ struct VideoSettings {
     int queueFrames = 3; // frames rendered ahead of the encoder
 };
 
-class VideoEncoder {
+class VideoEncoder : public FrameSink {
 public:
     // Starts ffmpeg writing path + ".part". Throws ToolError when path exists
     // and force is off, the size is odd or empty, or ffmpeg is missing (the
     // message then names the Debian package).
     explicit VideoEncoder(const VideoSettings& settings);
     // Without finish(): stops the encoder and removes the partial file.
-    ~VideoEncoder();
+    ~VideoEncoder() override;
     VideoEncoder(const VideoEncoder&) = delete;
     VideoEncoder& operator=(const VideoEncoder&) = delete;
 
     // A buffer of width * height * 4 bytes (RGBA) for the next frame, rows
     // bottom-up as OpenGL reads them back; waits while the queue is full.
     // Throws ToolError when the encoder has failed.
-    uint8_t* nextFrame();
+    uint8_t* nextFrame() override;
     // Queues the buffer last returned by nextFrame().
-    void submitFrame();
+    void submitFrame() override;
     // Writes the queued frames, waits for ffmpeg and renames the file into
     // place; throws ToolError (the partial file removed) on any failure.
     void finish();
