@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "tools/common/tool_error.h"
 #include "tools/studio/offscreen_frame.h"
 #include "tools/studio/studio_app.h"
 #include "tools/studio/video_recording.h"
@@ -26,16 +27,18 @@ int runStudioRecording(const StudioOptions& options)
     request.width = options.sizeGiven ? options.width : VIDEO_WIDTH;
     request.height = options.sizeGiven ? options.height : VIDEO_HEIGHT;
     request.force = options.force;
-    if (request.width % 2 || request.height % 2) {
-        std::fprintf(stderr, "flightreplay-studio: --size %dx%d: a video needs an even width and height\n",
-                     request.width, request.height);
-        return 2;
-    }
 
     StudioState state;
     StudioOptions start = options;
     start.time = options.from;
     initStudioState(state, start);
+    // Reasons not to start are given before the scene is built.
+    try {
+        request = checkRecordRequest(request, state.clock.duration());
+    } catch (const tools::ToolError& failure) {
+        std::fprintf(stderr, "flightreplay-studio: %s\n", failure.what());
+        return 2;
+    }
     std::string error;
     std::unique_ptr<OffscreenFrame> frame = OffscreenFrame::create(request.width, request.height, error);
     if (!frame) {

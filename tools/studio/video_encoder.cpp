@@ -35,8 +35,7 @@ void removeQuietly(const std::string& path)
 
 } // namespace
 
-VideoEncoder::VideoEncoder(const VideoSettings& settings)
-    : settings_(settings), partPath_(settings.path + ".part")
+void checkVideoSettings(const VideoSettings& settings)
 {
     if (settings.width <= 0 || settings.height <= 0 || settings.width % 2 || settings.height % 2)
         throw ToolError("video size " + std::to_string(settings.width) + "x" + std::to_string(settings.height) +
@@ -47,6 +46,12 @@ VideoEncoder::VideoEncoder(const VideoSettings& settings)
         throw ToolError(settings.path + ": exists already (--force replaces it)");
     if (!commandSucceeds("ffmpeg -version"))
         throw ToolError("ffmpeg: not found; it comes in the Debian package ffmpeg (apt-get install ffmpeg)");
+}
+
+VideoEncoder::VideoEncoder(const VideoSettings& settings)
+    : settings_(settings), partPath_(settings.path + ".part")
+{
+    checkVideoSettings(settings);
     // Opened here first so that a folder that cannot take the file is
     // reported before any frame is rendered.
     std::FILE* probe = std::fopen(partPath_.c_str(), "wb");

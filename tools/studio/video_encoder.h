@@ -28,11 +28,15 @@ struct VideoSettings {
     int queueFrames = 3; // frames rendered ahead of the encoder
 };
 
+// Throws ToolError when a video with these settings cannot be started: an
+// odd or empty size, no frame rate, an existing file at path without force,
+// or no ffmpeg (the message then names the Debian package).
+void checkVideoSettings(const VideoSettings& settings);
+
 class VideoEncoder : public FrameSink {
 public:
-    // Starts ffmpeg writing path + ".part". Throws ToolError when path exists
-    // and force is off, the size is odd or empty, or ffmpeg is missing (the
-    // message then names the Debian package).
+    // Starts ffmpeg writing path + ".part". Throws ToolError as
+    // checkVideoSettings does, or when the partial file cannot be created.
     explicit VideoEncoder(const VideoSettings& settings);
     // Without finish(): stops the encoder and removes the partial file.
     ~VideoEncoder() override;

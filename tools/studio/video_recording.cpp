@@ -114,26 +114,43 @@ int64_t renderFrames(osgViewer::Viewer& viewer, StudioState& state, const Record
     return rendered;
 }
 
-int recordVideo(osgViewer::Viewer& viewer, StudioState& state, const RecordRequest& request)
+namespace {
+
+VideoSettings videoSettingsOf(const RecordRequest& request)
 {
-    const double duration = state.clock.duration();
+    VideoSettings settings;
+    settings.path = request.path;
+    settings.width = request.width;
+    settings.height = request.height;
+    settings.fps = request.fps;
+    settings.force = request.force;
+    return settings;
+}
+
+} // namespace
+
+RecordRequest checkRecordRequest(const RecordRequest& request, double duration)
+{
     RecordRequest checked = request;
     checked.to = request.to < 0.0 ? duration : request.to;
-    try {
-        if (!(request.speed > 0.0) || request.fps <= 0)
-            throw ToolError("--speed and --fps must be positive");
-        if (checked.from < 0.0 || checked.from >= checked.to || checked.to > duration + 1e-9)
-            throw ToolError("--from and --to must lie in 0 ... " + std::to_string(duration) +
-                            " s with --from before --to");
-        const int64_t frames = recordingFrameCount(checked.from, checked.to, checked.speed, checked.fps);
+    if (!(checked.speed > 0.0) || checked.fps <= 0)
+        throw ToolError("--speed and --fps must be positive");
+    if (checked.from < 0.0 || checked.from >= checked.to || checked.to > duration + 1e-9) {
+        char text[160];
+        std::snprintf(text, sizeof text, "--from %g --to %g: the stretch must lie within the flight's 0 ... %.2f s",
+                      checked.from, checked.to, duration);
+        throw ToolError(text);
+    }
+    checkVideoSettings(videoSettingsOf(checked));
+    return checked;
+}
 
-        VideoSettings settings;
-        settings.path = checked.path;
-        settings.width = checked.width;
-        settings.height = checked.height;
-        settings.fps = checked.fps;
-        settings.force = checked.force;
-        VideoEncoder encoder(settings);
+int recordVideo(osgViewer::Viewer& viewer, StudioState& state, const RecordRequest& request)
+{
+    try {
+        const RecordRequest checked = checkRecordRequest(request, state.clock.duration());
+        const int64_t frames = recordingFrameCount(checked.from, checked.to, checked.speed, checked.fps);
+        VideoEncoder encoder(videoSettingsOf(checked));
 
         SignalGuard signals;
         try {

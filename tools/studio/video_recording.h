@@ -32,6 +32,12 @@ int64_t recordingFrameCount(double from, double to, double speed, int fps);
 // Log time of frame index of such a recording, in seconds from the first row.
 double recordingFrameTime(double from, double speed, int fps, int64_t index);
 
+// The request with `to` resolved against a flight of duration seconds.
+// Throws ToolError for a stretch outside the flight, a speed or frame rate
+// that is not positive, and whatever would keep the video from starting
+// (see checkVideoSettings).
+RecordRequest checkRecordRequest(const RecordRequest& request, double duration);
+
 // Renders frames 0 ... count - 1 of the request through viewer into sink,
 // calling frameDone after each, while keepGoing() holds (checked before each
 // frame). Returns the frames rendered. Throws ToolError when a picture cannot
