@@ -13,7 +13,6 @@ namespace {
 constexpr double CHASE_BEHIND_METRES = 70.0;
 constexpr double CHASE_ABOVE_METRES = 22.0;
 constexpr double CHASE_SETTLE_SECONDS = 1.2; // flight seconds to follow a turn
-constexpr double SNAP_SECONDS = 2.0;         // a larger jump of the clock is a seek
 constexpr double COCKPIT_AHEAD_METRES = 13.0;
 constexpr double COCKPIT_ABOVE_METRES = 2.5;
 
@@ -56,7 +55,8 @@ osg::Matrixd CameraRig::followView(double flightStep)
     const osg::Vec3d up(0, 0, 1);
     switch (mode_) {
     case CameraMode::chase: {
-        if (std::fabs(flightStep) > SNAP_SECONDS || !started_)
+        // A long step (a seek, a fast replay) brings the camera round at once.
+        if (!started_)
             chaseHeading_ = now.heading;
         else
             chaseHeading_ = interpolateAngle(chaseHeading_, now.heading,
