@@ -16,8 +16,8 @@ double compassDegrees(double headingRadians)
     double degrees = std::fmod(90.0 - headingRadians * DEGREES_PER_RADIAN, 360.0);
     if (degrees < 0.0)
         degrees += 360.0;
-    // fmod of a tiny negative value plus 360 rounds to 360 itself.
-    return degrees >= 360.0 ? 0.0 : degrees;
+    // A heading a rounding error west of north is north, not 359.99999.
+    return degrees > 360.0 - 1e-9 ? 0.0 : degrees;
 }
 
 double signedDegrees(double radians)
