@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/log_summary.h"
+#include "log/log_reader.h"
 #include "tools/studio/studio_app.h"
 #include "tools/studio/studio_options.h"
 #include "tools/studio/studio_record.h"
