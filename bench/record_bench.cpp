@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/log_summary.h"
-#include "log/log_scanner.h"
+#include "log/log_reader.h"
 #include "tools/studio/offscreen_frame.h"
 #include "tools/studio/studio_app.h"
 #include "tools/studio/video_encoder.h"

@@ -8,7 +8,7 @@ add_library(flightreplay_video STATIC
 )
 target_include_directories(flightreplay_video PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(flightreplay_video PUBLIC flightreplay_tool_common Threads::Threads)
-target_compile_options(flightreplay_video PRIVATE ${FLIGHTREPLAY_WARNINGS})
+target_link_libraries(flightreplay_video PRIVATE flightreplay_warnings)
 
 if(TARGET flightreplay_studio_lib)
   target_sources(flightreplay_studio_lib PRIVATE

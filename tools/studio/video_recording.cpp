@@ -97,6 +97,11 @@ int64_t renderFrames(osgViewer::Viewer& viewer, StudioState& state, const Record
     state.clock.setPaused(true);
     int64_t rendered = 0;
     try {
+        // ImGui sizes a new panel in its first frame and shows it from the
+        // second; the first frame of the video must show the panels.
+        state.clock.seek(recordingFrameTime(request.from, request.speed, request.fps, 0));
+        readBack->setTarget(nullptr);
+        viewer.frame();
         for (; rendered < count && keepGoing(); ++rendered) {
             state.clock.seek(recordingFrameTime(request.from, request.speed, request.fps, rendered));
             readBack->setTarget(sink.nextFrame());
