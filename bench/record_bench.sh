@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Recording benchmark on the demo data set under Xvfb: 20 s of the flight at
+# 1280 x 720, 30 fps, with the read-back alone and with encoding, in the same
+# run. Usage: bench/record_bench.sh BUILD_DIR [ROUNDS]
+set -euo pipefail
+build=$(cd "${1:?usage: record_bench.sh BUILD_DIR [ROUNDS]}" && pwd)
+rounds=${2:-3}
+demo=$build/bench-demo
+if [ ! -f "$demo/demo.log" ]; then
+    "$build/tools/demo_data/flightreplay-demo-data" "$demo" > /dev/null
+fi
+xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/record_bench" "$demo" 120 20 "$rounds"

@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "tools/studio/studio_options.h"
+
+using namespace flightreplay::studio;
+
+namespace {
+
+bool parse(std::vector<const char*> args, StudioOptions& options, std::string& error)
+{
+    args.insert(args.begin(), "flightreplay-studio");
+    return parseStudioOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+} // namespace
+
+TEST(StudioOptions, SnapshotOptions)
+{
+    StudioOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"--time", "12.5", "--camera", "top", "--snapshot", "out.png", "--size", "640x360", "f.log"},
+                      options, error))
+        << error;
+    EXPECT_EQ(options.logPath, "f.log");
+    EXPECT_DOUBLE_EQ(options.time, 12.5);
+    EXPECT_EQ(options.camera, CameraMode::top);
+    EXPECT_EQ(options.snapshotPath, "out.png");
+    EXPECT_EQ(options.width, 640);
+    EXPECT_EQ(options.height, 360);
+}
+
+TEST(StudioOptions, RefusesBadInput)
+{
+    const std::vector<std::vector<const char*>> bad = {
+        {},
+        {"--time", "x", "f.log"},
+        {"--time", "-1", "f.log"},
+        {"--camera", "wing", "f.log"},
+        {"--size", "640", "f.log"},
+        {"--size", "8x8", "f.log"},
+        {"--size", "640x99999", "f.log"},
+        {"--track", "red", "f.log"},
+        {"--bogus", "f.log"},
+        {"a.log", "b.log"},
+        {"f.log", "--snapshot"},
+    };
+    for (const auto& args : bad) {
+        StudioOptions options;
+        std::string error;
+        EXPECT_FALSE(parse(args, options, error)) << (args.empty() ? "(none)" : args[0]);
+        EXPECT_FALSE(error.empty());
+    }
+}

@@ -1,0 +1,74 @@
+#include "tools/studio/display_values.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace flightreplay::studio {
+
+namespace {
+
+constexpr double DEGREES_PER_RADIAN = 57.29577951308232;
+
+} // namespace
+
+double compassDegrees(double headingRadians)
+{
+    double degrees = std::fmod(90.0 - headingRadians * DEGREES_PER_RADIAN, 360.0);
+    if (degrees < 0.0)
+        degrees += 360.0;
+    // A heading a rounding error west of north is north, not 359.99999.
+    return degrees > 360.0 - 1e-9 ? 0.0 : degrees;
+}
+
+double signedDegrees(double radians)
+{
+    double degrees = std::remainder(radians * DEGREES_PER_RADIAN, 360.0);
+    if (degrees <= -180.0)
+        degrees += 360.0;
+    return degrees;
+}
+
+std::string rollText(double rollRadians)
+{
+    const double degrees = signedDegrees(rollRadians);
+    char text[32];
+    if (std::fabs(degrees) < 0.05)
+        std::snprintf(text, sizeof text, "0.0\xC2\xB0");
+    else
+        std::snprintf(text, sizeof text, "%.1f\xC2\xB0 %c", std::fabs(degrees), degrees > 0.0 ? 'L' : 'R');
+    return text;
+}
+
+std::string utcText(int32_t gpsDate, double gpsTime)
+{
+    const int day = gpsDate / 10000;
+    const int month = gpsDate / 100 % 100;
+    const int year = gpsDate % 100;
+    if (gpsDate <= 0 || day < 1 || day > 31 || month < 1 || month > 12 || !std::isfinite(gpsTime))
+        return {};
+    double secondOfDay = std::fmod(gpsTime, 86400.0);
+    if (secondOfDay < 0.0)
+        secondOfDay += 86400.0;
+    const auto whole = static_cast<long>(secondOfDay);
+    char text[48];
+    std::snprintf(text, sizeof text, "20%02d-%02d-%02d %02ld:%02ld:%02ld UTC", year, month, day, whole / 3600,
+                  whole / 60 % 60, whole % 60);
+    return text;
+}
+
+std::string clockText(double seconds)
+{
+    if (!(seconds > 0.0))
+        seconds = 0.0;
+    const auto tenths = static_cast<long long>(std::floor(seconds * 10.0 + 0.5));
+    const long long wholeSeconds = tenths / 10;
+    char text[48];
+    if (wholeSeconds >= 3600)
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld.%lld", wholeSeconds / 3600, wholeSeconds / 60 % 60,
+                      wholeSeconds % 60, tenths % 10);
+    else
+        std::snprintf(text, sizeof text, "%lld:%02lld.%lld", wholeSeconds / 60, wholeSeconds % 60, tenths % 10);
+    return text;
+}
+
+} // namespace flightreplay::studio

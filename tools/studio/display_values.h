@@ -1,0 +1,28 @@
+#pragma once
+// The log's angles and times as a pilot reads them on the instruments.
+
+#include <cstdint>
+#include <string>
+
+namespace flightreplay::studio {
+
+// Compass heading in degrees, clockwise from north, within [0, 360), of the
+// log's heading in radians counter-clockwise from east.
+double compassDegrees(double headingRadians);
+
+// Degrees of an angle in radians, within (-180, 180], sign kept: roll
+// positive left wing down, pitch positive nose up, as in the log.
+double signedDegrees(double radians);
+
+// "12.0° L" for a roll with the left wing down, "12.0° R" right wing down,
+// "0.0°" level.
+std::string rollText(double rollRadians);
+
+// "2026-06-14 10:30:07 UTC" from gps_date (ddmmyy, years 2000 to 2099) and
+// gps_time as seconds of the day; empty when the date is 0 or no valid date.
+std::string utcText(int32_t gpsDate, double gpsTime);
+
+// "m:ss.s" (or "h:mm:ss.s" from an hour on) of seconds from the start.
+std::string clockText(double seconds);
+
+} // namespace flightreplay::studio

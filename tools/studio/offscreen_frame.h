@@ -1,0 +1,47 @@
+#pragma once
+// Pictures without a window: a viewer that draws into an offscreen buffer
+// (a pbuffer where the display offers one, else an undecorated window) and
+// reads every frame back into memory.
+
+#include <memory>
+#include <string>
+
+#include <osg/Image>
+#include <osgViewer/Viewer>
+
+namespace flightreplay::studio {
+
+class OffscreenFrame {
+public:
+    // A single-threaded viewer with a width x height surface and a 30 degree
+    // perspective; nullptr with a one-line reason in error when no surface
+    // can be made (no display, no OpenGL).
+    static std::unique_ptr<OffscreenFrame> create(int width, int height, std::string& error);
+
+    // Give it a scene and a camera manipulator before the first render.
+    osgViewer::Viewer& viewer() { return *viewer_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    bool usesPbuffer() const { return pbuffer_; }
+
+    // Draws one frame and returns its pixels: RGB, 8 bits each, rows from
+    // the bottom up as OpenGL reads them (the image's origin is bottom left).
+    osg::ref_ptr<osg::Image> render();
+
+    ~OffscreenFrame();
+
+private:
+    OffscreenFrame() = default;
+
+    osg::ref_ptr<osgViewer::Viewer> viewer_;
+    osg::ref_ptr<osg::Image> image_;
+    int width_ = 0;
+    int height_ = 0;
+    bool pbuffer_ = false;
+};
+
+// Writes a picture with the OSG plug-in for the file's extension (PNG for
+// .png); false when it cannot be written.
+bool writePicture(const osg::Image& image, const std::string& path);
+
+} // namespace flightreplay::studio

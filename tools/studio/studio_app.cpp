@@ -1,0 +1,86 @@
+#include "tools/studio/studio_app.h"
+
+#include <cstdio>
+
+#include <osgViewer/ViewerEventHandlers>
+
+#include "tools/studio/camera_rig.h"
+#include "tools/studio/imgui_overlay.h"
+#include "tools/studio/offscreen_frame.h"
+#include "tools/studio/studio_keys.h"
+#include "tools/studio/studio_scene.h"
+
+namespace flightreplay::studio {
+
+void initStudioState(StudioState& state, const StudioOptions& options)
+{
+    state.timeline = buildFlightLogTimeline();
+    state.clock = FlightClock(state.timeline.duration());
+    state.clock.seek(options.time);
+    state.camera = options.camera;
+    state.colouring = options.colouring;
+    state.trace = options.trace;
+    state.traceRequested = options.trace;
+}
+
+void setUpStudioViewer(osgViewer::Viewer& viewer, StudioState& state, StudioPanels& panels, bool withPanels)
+{
+    viewer.setThreadingModel(osgViewer::Viewer::SingleThreaded);
+    // Escape belongs to the studio's keys, which end the loop the same way.
+    viewer.setKeyEventSetsDone(0);
+    viewer.setSceneData(buildStudioScene(state));
+    viewer.setCameraManipulator(new CameraRig(state), false);
+    viewer.addEventHandler(new StudioKeys(state));
+    viewer.addEventHandler(new osgViewer::WindowSizeHandler);
+    if (withPanels)
+        attachImGuiOverlay(viewer, [&panels]() { panels.draw(); });
+}
+
+int runStudioWindow(const StudioOptions& options)
+{
+    StudioState state;
+    initStudioState(state, options);
+    StudioPanels panels(state);
+    osgViewer::Viewer viewer;
+    viewer.setUpViewInWindow(40, 40, options.width, options.height);
+    setUpStudioViewer(viewer, state, panels, options.panels);
+    viewer.realize();
+    if (!viewer.isRealized()) {
+        std::fprintf(stderr, "flightreplay-studio: cannot open a window on this display\n");
+        return 2;
+    }
+    viewer.run();
+    return 0;
+}
+
+int runStudioSnapshot(const StudioOptions& options)
+{
+    StudioState state;
+    initStudioState(state, options);
+    if (options.time > state.clock.duration()) {
+        std::fprintf(stderr, "flightreplay-studio: --time %g is past the end of the flight (%.1f s)\n", options.time,
+                     state.clock.duration());
+        return 2;
+    }
+    state.clock.setPaused(true);
+    std::string error;
+    std::unique_ptr<OffscreenFrame> frame = OffscreenFrame::create(options.width, options.height, error);
+    if (!frame) {
+        std::fprintf(stderr, "flightreplay-studio: %s\n", error.c_str());
+        return 2;
+    }
+    StudioPanels panels(state);
+    const bool withPanels = options.panelsGiven && options.panels;
+    setUpStudioViewer(frame->viewer(), state, panels, withPanels);
+    // ImGui lays out a new panel in its first frame and shows it from the second.
+    if (withPanels)
+        frame->render();
+    osg::ref_ptr<osg::Image> picture = frame->render();
+    if (!writePicture(*picture, options.snapshotPath)) {
+        std::fprintf(stderr, "flightreplay-studio: cannot write '%s'\n", options.snapshotPath.c_str());
+        return 2;
+    }
+    return 0;
+}
+
+} // namespace flightreplay::studio

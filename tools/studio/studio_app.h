@@ -1,0 +1,30 @@
+#pragma once
+// The studio's two ways to run once the log is read: the interactive window
+// and the single picture. Both set up their viewer with setUpStudioViewer.
+
+#include <osgViewer/Viewer>
+
+#include "tools/studio/studio_options.h"
+#include "tools/studio/studio_panels.h"
+#include "tools/studio/studio_state.h"
+
+namespace flightreplay::studio {
+
+// A state for the flight log table (read, map frame set up) and the options:
+// clock at options.time, camera and colouring as chosen.
+void initStudioState(StudioState& state, const StudioOptions& options);
+
+// Gives the viewer the studio's scene (builders' console lines on standard
+// output), the camera rig, the keys and, with withPanels, the ImGui panels.
+// state and panels must outlive the viewer.
+void setUpStudioViewer(osgViewer::Viewer& viewer, StudioState& state, StudioPanels& panels, bool withPanels);
+
+// Opens the window and runs until Escape or until it is closed; returns the
+// program's exit status (0).
+int runStudioWindow(const StudioOptions& options);
+
+// Draws the picture of options.snapshotPath; 0 when written, 2 with one line
+// on standard error otherwise.
+int runStudioSnapshot(const StudioOptions& options);
+
+} // namespace flightreplay::studio

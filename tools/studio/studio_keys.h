@@ -1,0 +1,25 @@
+#pragma once
+// The studio's keys: space play/pause, [ ] speed, arrows seek 5 s (with
+// shift 60 s), Home/End, L loop, 1-5 cameras, C track colouring, Tab panels,
+// Escape quits.
+
+#include <osgGA/GUIEventHandler>
+
+#include "tools/studio/studio_state.h"
+
+namespace flightreplay::studio {
+
+class StudioKeys : public osgGA::GUIEventHandler {
+public:
+    // The state must outlive the handler.
+    explicit StudioKeys(StudioState& state) : state_(state) {}
+
+    // Acts on a key press not already taken by the panels; Escape ends the
+    // viewer's frame loop. With tracing on, every key asks for a trace line.
+    bool handle(const osgGA::GUIEventAdapter& ea, osgGA::GUIActionAdapter& aa) override;
+
+private:
+    StudioState& state_;
+};
+
+} // namespace flightreplay::studio
