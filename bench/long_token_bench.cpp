@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/log_summary.h"
 #include "log/flight_log.h"
+#include "log/log_reader.h"
 #include "log/log_scanner.h"
 #include "log/log_writer.h"
 
