@@ -49,7 +49,7 @@ private:
     double orbitAzimuth_ = 0.0; // radians in the scene's x-y plane
     double orbitElevation_ = 0.35;
     double orbitMetres_ = 120.0;
-    double topMetres_ = 600.0;
+    double topMetres_ = 350.0;
     float dragX_ = 0.0f;
     float dragY_ = 0.0f;
 };

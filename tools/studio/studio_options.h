@@ -15,8 +15,8 @@ struct StudioOptions {
     double time = 0.0;        // --time T, seconds from the first row
     CameraMode camera = CameraMode::chase; // --camera NAME
     bool sizeGiven = false;
-    int width = 1280;         // --size WxH, pixels
-    int height = 800;
+    int width = 1200;         // --size WxH, pixels
+    int height = 750;
     TrackColouring colouring = TrackColouring::white; // --track white|altitude|speed
     bool panels = true;       // --no-panels hides them (snapshots have none unless --panels)
     bool panelsGiven = false;
