@@ -1,0 +1,119 @@
+// One launch of the plain replay or of the studio on a data set (the
+// demo's), drawing into a 1280 x 1024 pbuffer under an X server, through the
+// programs' own steps. Prints to standard error:
+//   MODE first_frame_ms steady_frame_ms
+// first_frame_ms runs from the start of main to the end of the first frame;
+// steady_frame_ms is the median of the next 120 frames. The studio draws
+// its chase view with the panels open while its clock plays.
+// Usage: studio_bench replay|studio DATA_FOLDER (with demo.log)
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+#include <osg/GL>
+#include <osgGA/TrackballManipulator>
+#include <osgViewer/Viewer>
+
+#include "app/log_summary.h"
+#include "log/log_reader.h"
+#include "scene/scene.h"
+#include "tools/studio/studio_app.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int STEADY_FRAMES = 120;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct FinishDrawing : osg::Camera::DrawCallback {
+    void operator()(osg::RenderInfo&) const override { glFinish(); }
+};
+
+bool giveContext(osgViewer::Viewer& viewer)
+{
+    osg::ref_ptr<osg::GraphicsContext::Traits> traits = new osg::GraphicsContext::Traits;
+    traits->readDISPLAY();
+    traits->setUndefinedScreenDetailsToDefaultScreen();
+    traits->width = 1280;
+    traits->height = 1024;
+    traits->pbuffer = true;
+    traits->doubleBuffer = false;
+    traits->depth = 24;
+    osg::ref_ptr<osg::GraphicsContext> context = osg::GraphicsContext::createGraphicsContext(traits.get());
+    if (!context) {
+        traits->pbuffer = false;
+        traits->windowDecoration = false;
+        context = osg::GraphicsContext::createGraphicsContext(traits.get());
+    }
+    if (!context)
+        return false;
+    viewer.setThreadingModel(osgViewer::Viewer::SingleThreaded);
+    viewer.getCamera()->setGraphicsContext(context.get());
+    viewer.getCamera()->setViewport(0, 0, traits->width, traits->height);
+    viewer.getCamera()->setProjectionMatrixAsPerspective(30.0, 1.25, 1.0, 1000.0);
+    viewer.getCamera()->setFinalDrawCallback(new FinishDrawing);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Clock::time_point launch = Clock::now();
+    const bool studio = argc == 3 && std::strcmp(argv[1], "studio") == 0;
+    if (argc != 3 || (!studio && std::strcmp(argv[1], "replay") != 0) || chdir(argv[2]) != 0) {
+        std::fprintf(stderr, "usage: %s replay|studio DATA_FOLDER (with demo.log)\n", argv[0]);
+        return 2;
+    }
+    if (!std::freopen("/dev/null", "w", stdout))
+        return 1;
+    FILE* log = std::fopen("demo.log", "r");
+    if (!log) {
+        std::fprintf(stderr, "no demo.log in %s\n", argv[2]);
+        return 1;
+    }
+    readLog(log);
+    std::fclose(log);
+    summarizeLog();
+
+    using namespace flightreplay::studio;
+    StudioState state;
+    std::unique_ptr<StudioPanels> panels;
+    osg::ref_ptr<osgViewer::Viewer> viewer = new osgViewer::Viewer;
+    if (!giveContext(*viewer)) {
+        std::fprintf(stderr, "no graphics context (is DISPLAY set?)\n");
+        return 1;
+    }
+    if (studio) {
+        StudioOptions options;
+        options.time = 300.0;
+        initStudioState(state, options);
+        panels = std::make_unique<StudioPanels>(state);
+        setUpStudioViewer(*viewer, state, *panels, true);
+    } else {
+        viewer->setCameraManipulator(new osgGA::TrackballManipulator);
+        viewer->setSceneData(buildScene());
+    }
+    viewer->realize();
+    viewer->frame();
+    const double firstFrameMs = msSince(launch);
+
+    std::vector<double> frames;
+    for (int i = 0; i < STEADY_FRAMES; ++i) {
+        const Clock::time_point t = Clock::now();
+        viewer->frame();
+        frames.push_back(msSince(t));
+    }
+    std::sort(frames.begin(), frames.end());
+    std::fprintf(stderr, "%s %.2f %.3f\n", argv[1], firstFrameMs, frames[frames.size() / 2]);
+    return 0;
+}
