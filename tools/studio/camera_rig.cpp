@@ -88,14 +88,18 @@ osg::Matrixd CameraRig::followView(double flightStep)
 
 void CameraRig::updateCamera(osg::Camera& camera)
 {
-    if (!started_)
-        mode_ = state_.camera;
-    else if (state_.camera != mode_)
+    // Every camera starts from the chase view, so that orbit and free open
+    // on the aircraft too.
+    if (!started_) {
+        mode_ = CameraMode::chase;
+        view_ = followView(0.0);
+        started_ = true;
+    }
+    if (state_.camera != mode_)
         enter(state_.camera);
     const double step = state_.clock.time() - flightTime_;
     flightTime_ = state_.clock.time();
     view_ = mode_ == CameraMode::free ? trackball_->getInverseMatrix() : followView(step);
-    started_ = true;
     camera.setViewMatrix(view_);
 }
 
