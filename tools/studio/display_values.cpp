@@ -56,6 +56,12 @@ std::string utcText(int32_t gpsDate, double gpsTime)
     return text;
 }
 
+std::string dateText(int32_t gpsDate)
+{
+    const std::string utc = utcText(gpsDate, 0.0);
+    return utc.empty() ? utc : utc.substr(0, 10);
+}
+
 std::string clockText(double seconds)
 {
     if (!(seconds > 0.0))

@@ -22,6 +22,9 @@ std::string rollText(double rollRadians);
 // gps_time as seconds of the day; empty when the date is 0 or no valid date.
 std::string utcText(int32_t gpsDate, double gpsTime);
 
+// "2026-06-14" from gps_date (ddmmyy); empty as for utcText.
+std::string dateText(int32_t gpsDate);
+
 // "m:ss.s" (or "h:mm:ss.s" from an hour on) of seconds from the start.
 std::string clockText(double seconds);
 

@@ -77,8 +77,12 @@ void StudioPanels::drawInstruments()
     ImGui::SetNextWindowSize(ImVec2(PANEL_WIDTH, 0), ImGuiCond_FirstUseEver);
     ImGui::Begin("Flight");
     ImGui::Text("Time  %s  (row %d)", clockText(now.time).c_str(), now.row + 1);
-    if (columns.gpsDate && state_.timeline.source == TimeSource::gpsTime && state_.timeline.count > 0) {
-        const std::string utc = utcText(state_.timeline.rows[now.row].gps_date, now.gpsTime);
+    if (columns.gpsDate && state_.timeline.count > 0) {
+        // A log whose gps_time counts from 0 (a converted one) has the day
+        // but not the time of day.
+        const int32_t date = state_.timeline.rows[now.row].gps_date;
+        const bool timeOfDay = state_.timeline.source == TimeSource::gpsTime && state_.timeline.rows[0].gps_time > 0.0;
+        const std::string utc = timeOfDay ? utcText(date, now.gpsTime) : dateText(date);
         if (!utc.empty())
             ImGui::Text("      %s", utc.c_str());
     }

@@ -46,6 +46,8 @@ TEST(DisplayValues, UtcFromDateAndSecondsOfDay)
     EXPECT_EQ(utcText(0, 37800.0), "");
     EXPECT_EQ(utcText(321326, 0.0), "");  // day 32
     EXPECT_EQ(utcText(141326, 0.0), "");  // month 13
+    EXPECT_EQ(dateText(210421), "2021-04-21");
+    EXPECT_EQ(dateText(0), "");
     EXPECT_EQ(clockText(0.0), "0:00.0");
     EXPECT_EQ(clockText(65.26), "1:05.3");
     EXPECT_EQ(clockText(3725.0), "1:02:05.0");
