@@ -3,11 +3,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include "frame/map_frame.h"
+
 namespace flightreplay::studio {
 
 namespace {
 
-constexpr double DEGREES_PER_RADIAN = 57.29577951308232;
+constexpr double DEGREES_PER_RADIAN = 180.0 / MAP_PI;
 
 } // namespace
 

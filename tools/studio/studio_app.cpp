@@ -36,6 +36,17 @@ void setUpStudioViewer(osgViewer::Viewer& viewer, StudioState& state, StudioPane
         attachImGuiOverlay(viewer, [&panels]() { panels.draw(); });
 }
 
+bool makeOffscreenStudio(StudioState& state, int width, int height, bool withPanels, OffscreenStudio& studio,
+                         std::string& error)
+{
+    studio.frame = OffscreenFrame::create(width, height, error);
+    if (!studio.frame)
+        return false;
+    studio.panels = std::make_unique<StudioPanels>(state);
+    setUpStudioViewer(studio.frame->viewer(), state, *studio.panels, withPanels);
+    return true;
+}
+
 int runStudioWindow(const StudioOptions& options)
 {
     StudioState state;
@@ -63,19 +74,17 @@ int runStudioSnapshot(const StudioOptions& options)
         return 2;
     }
     state.clock.setPaused(true);
+    const bool withPanels = options.panelsGiven && options.panels;
+    OffscreenStudio studio;
     std::string error;
-    std::unique_ptr<OffscreenFrame> frame = OffscreenFrame::create(options.width, options.height, error);
-    if (!frame) {
+    if (!makeOffscreenStudio(state, options.width, options.height, withPanels, studio, error)) {
         std::fprintf(stderr, "flightreplay-studio: %s\n", error.c_str());
         return 2;
     }
-    StudioPanels panels(state);
-    const bool withPanels = options.panelsGiven && options.panels;
-    setUpStudioViewer(frame->viewer(), state, panels, withPanels);
     // ImGui lays out a new panel in its first frame and shows it from the second.
     if (withPanels)
-        frame->render();
-    osg::ref_ptr<osg::Image> picture = frame->render();
+        studio.frame->render();
+    osg::ref_ptr<osg::Image> picture = studio.frame->render();
     if (!writePicture(*picture, options.snapshotPath)) {
         std::fprintf(stderr, "flightreplay-studio: cannot write '%s'\n", options.snapshotPath.c_str());
         return 2;

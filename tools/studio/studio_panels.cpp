@@ -8,6 +8,7 @@
 #include <imgui.h>
 
 #include "frame/ground_height.h"
+#include "frame/map_frame.h"
 #include "tools/studio/display_values.h"
 #include "tools/studio/track_colours.h"
 
@@ -18,7 +19,7 @@ namespace {
 constexpr int PLOT_POINTS = 600;
 constexpr float PANEL_WIDTH = 300.0f;
 constexpr float TIMELINE_HEIGHT = 92.0f;
-constexpr float DEGREES = 57.29578f;
+constexpr float DEGREES = static_cast<float>(180.0 / MAP_PI);
 
 ImU32 colourOf(const osg::Vec4& c)
 {

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "frame/map_frame.h"
 #include "tools/studio/display_values.h"
 
 using namespace flightreplay::studio;
 
 namespace {
-constexpr double PI = 3.141592653589793;
+constexpr double PI = MAP_PI;
 }
 
 TEST(DisplayValues, CompassHeadingFromCounterClockwiseEast)

@@ -12,7 +12,7 @@ using namespace flightreplay::studio;
 
 namespace {
 
-constexpr double PI = 3.141592653589793;
+constexpr double PI = MAP_PI;
 
 LogColumns withGpsTime()
 {
