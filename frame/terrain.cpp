@@ -70,6 +70,10 @@ osg::Group* buildTerrain()
 
         osg::ref_ptr<osg::Texture2D> texture = new osg::Texture2D;
         texture->setDataVariance(osg::Object::DYNAMIC);
+        // The default CLAMP mixes the edge texels with the black border
+        // colour, which draws a dark line along every tile border.
+        texture->setWrap(osg::Texture::WRAP_S, osg::Texture::CLAMP_TO_EDGE);
+        texture->setWrap(osg::Texture::WRAP_T, osg::Texture::CLAMP_TO_EDGE);
         texture->setImage(jpegHeaderFits(imageName)
                               ? osgDB::readImageFile(imageName, osgDB::Registry::instance()->getOptions())
                               : nullptr);

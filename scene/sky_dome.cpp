@@ -19,6 +19,10 @@ osg::Group* buildSkyDome()
     if (image) {
         osg::ref_ptr<osg::Texture2D> texture = new osg::Texture2D;
         texture->setImage(image.get());
+        // The default CLAMP mixes the picture's edges with the black border
+        // colour: a dark line down the meridian where its sides meet.
+        texture->setWrap(osg::Texture::WRAP_S, osg::Texture::CLAMP_TO_EDGE);
+        texture->setWrap(osg::Texture::WRAP_T, osg::Texture::CLAMP_TO_EDGE);
         stateSet->setTextureAttributeAndModes(0, texture.get(), osg::StateAttribute::ON);
     }
     geode->setStateSet(stateSet.get());

@@ -1,8 +1,9 @@
 // Writes a tile set for the patch around a zoom-18 centre tile into the
-// current directory: a magenta and cyan checker JPEG for each of the 249 image
-// tiles and gently sloping elevation files under them.
+// current directory: a magenta and cyan checker JPEG (or one of a single
+// colour, given as RRGGBB in hex) for each of the 249 image tiles and gently
+// sloping elevation files under them.
 //
-//   flightreplay_make_test_tiles CI CJ
+//   flightreplay_make_test_tiles CI CJ [RRGGBB]
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +33,19 @@ osg::ref_ptr<osg::Image> checker()
     return image;
 }
 
+osg::ref_ptr<osg::Image> uniform(unsigned long rgb)
+{
+    osg::ref_ptr<osg::Image> image = new osg::Image;
+    image->allocateImage(256, 256, 1, GL_RGB, GL_UNSIGNED_BYTE);
+    unsigned char* pixel = image->data();
+    for (int i = 0; i < 256 * 256; ++i, pixel += 3) {
+        pixel[0] = static_cast<unsigned char>(rgb >> 16);
+        pixel[1] = static_cast<unsigned char>(rgb >> 8);
+        pixel[2] = static_cast<unsigned char>(rgb);
+    }
+    return image;
+}
+
 bool writeElevation(long fileRow, long fileCol)
 {
     char name[64];
@@ -54,14 +68,14 @@ bool writeElevation(long fileRow, long fileCol)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s CI CJ\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s CI CJ [RRGGBB]\n", argv[0]);
         return 1;
     }
     long ci = std::atol(argv[1]);
     long cj = std::atol(argv[2]);
     std::filesystem::create_directories("img");
-    const osg::ref_ptr<osg::Image> image = checker();
+    const osg::ref_ptr<osg::Image> image = argc == 4 ? uniform(std::strtoul(argv[3], nullptr, 16)) : checker();
     std::set<std::pair<long, long>> files;
     int written = 0;
     for (int zoom = 18; zoom >= 13; --zoom, ci /= 2, cj /= 2) {

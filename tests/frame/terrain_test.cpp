@@ -164,6 +164,9 @@ TEST_F(Terrain, EveryTileIsOneTexturedQuadOfItsOwn)
     ASSERT_EQ(group->getNumChildren(), 249u);
     EXPECT_EQ(group->getStateSet(), nullptr);
 
+    osg::ref_ptr<osg::Texture2D> edgeClampedTexture = new osg::Texture2D;
+    edgeClampedTexture->setWrap(osg::Texture::WRAP_S, osg::Texture::CLAMP_TO_EDGE);
+    edgeClampedTexture->setWrap(osg::Texture::WRAP_T, osg::Texture::CLAMP_TO_EDGE);
     std::set<const osg::Referenced*> seen;
     for (unsigned t = 0; t < 249; ++t) {
         SCOPED_TRACE(t);
@@ -216,6 +219,10 @@ TEST_F(Terrain, EveryTileIsOneTexturedQuadOfItsOwn)
         ASSERT_NE(texture, nullptr);
         EXPECT_EQ(texture->getDataVariance(), osg::Object::DYNAMIC);
         EXPECT_EQ(texture->getImage(), nullptr);
+        EXPECT_EQ(texture->getWrap(osg::Texture::WRAP_S), osg::Texture::CLAMP_TO_EDGE);
+        EXPECT_EQ(texture->getWrap(osg::Texture::WRAP_T), osg::Texture::CLAMP_TO_EDGE);
+        // Everything else (filters, R wrap, border, formats) at the library's defaults.
+        EXPECT_EQ(texture->compare(*edgeClampedTexture), 0);
 
         for (const osg::Referenced* part : std::initializer_list<const osg::Referenced*>{
                  geometry, vertices, texCoords, normals, colours, quads, stateSet, texture})

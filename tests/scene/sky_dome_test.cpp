@@ -82,9 +82,14 @@ TEST(SkyDome, ThePictureIsReadAndSwitchedOnForUnitZero)
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(state->getTextureMode(0, GL_TEXTURE_2D), osg::StateAttribute::ON);
     EXPECT_EQ(state->getTextureAttributeList().size(), 1u);
-    // Left at the texture's defaults.
-    EXPECT_EQ(texture->getWrap(osg::Texture::WRAP_S), osg::Texture::CLAMP);
+    // Clamped to the edge texels in S and T, everything else at the texture's defaults.
+    EXPECT_EQ(texture->getWrap(osg::Texture::WRAP_S), osg::Texture::CLAMP_TO_EDGE);
+    EXPECT_EQ(texture->getWrap(osg::Texture::WRAP_T), osg::Texture::CLAMP_TO_EDGE);
     EXPECT_EQ(texture->getFilter(osg::Texture::MIN_FILTER), osg::Texture::LINEAR_MIPMAP_LINEAR);
+    osg::ref_ptr<osg::Texture2D> expected = new osg::Texture2D(const_cast<osg::Image*>(texture->getImage()));
+    expected->setWrap(osg::Texture::WRAP_S, osg::Texture::CLAMP_TO_EDGE);
+    expected->setWrap(osg::Texture::WRAP_T, osg::Texture::CLAMP_TO_EDGE);
+    EXPECT_EQ(texture->compare(*expected), 0);
 
     const osg::Image* image = texture->getImage();
     ASSERT_NE(image, nullptr);
