@@ -176,6 +176,8 @@ TEST_F(FileCheckTest, ModelCountsMustFitTheFile)
         {"data one byte longer", "AC3Db\nOBJECT world\ndata 12\nabc\nkids 0\n", false},
         {"data -5", "AC3Db\nOBJECT world\ndata -5\nab\nkids 0\n", false},
         {"data without a count", "AC3Db\nOBJECT world\ndata\nab\nkids 0\n", false},
+        {"objects with children, the most", acNested(AC_MAX_GROUPS), true},
+        {"one more", acNested(AC_MAX_GROUPS + 1), false},
         {"vertex index out of range", acModel("3", "1", "3").replace(acModel().find("2 0 1"), 1, "99"), true},
         {"not AC3D", "solid cube\nfacet normal 0 0 1\n", true},
         {"empty", "", true},

@@ -153,3 +153,11 @@ std::string acModel(const std::string& numvert, const std::string& numsurf, cons
            "2 0 1\n"
            "kids 0\n";
 }
+
+std::string acNested(int depth)
+{
+    std::string model = "AC3Db\nOBJECT world\nkids 1\n";
+    for (int level = 1; level < depth; ++level)
+        model += "OBJECT group\nkids 1\n";
+    return model + "OBJECT poly\nkids 0\n";
+}

@@ -46,3 +46,6 @@ std::vector<HostileFile> hostilePictures();
 // child count of the world object can be replaced.
 std::string acModel(const std::string& numvert = "3", const std::string& numsurf = "1",
                     const std::string& refs = "3", const std::string& worldKids = "1");
+
+// An AC3D world holding objects nested `depth` deep, each with one child.
+std::string acNested(int depth);

@@ -178,6 +178,7 @@ TEST_F(HostileReplay, DamagedAircraftModels)
         {"header only", "AC3Db\n", Model::either},
         {"truncated after the first vertex", model.substr(0, model.find("1 0 0\n")), Model::either},
         {"truncated in the references", model.substr(0, model.find("2 0 1")), Model::either},
+        {"objects nested 20000 deep, which overflowed the stack", acNested(20000), Model::notFound},
         {"texture with EXIF that crashed the JPEG reader", std::string(model).insert(model.find("numvert"),
                                                                                      "texture \"skin.jpg\"\n"),
          Model::found},
