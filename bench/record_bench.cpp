@@ -70,42 +70,35 @@ int main(int argc, char** argv)
     StudioState state;
     initStudioState(state, options);
     RecordRequest request;
-    request.path = "/tmp/record_bench_" + std::to_string(getpid()) + ".mp4";
+    request.video.path = "/tmp/record_bench_" + std::to_string(getpid()) + ".mp4";
+    request.video.force = true;
     request.from = from;
     request.to = from + seconds;
-    request.force = true;
     std::string error;
-    std::unique_ptr<OffscreenFrame> frame = OffscreenFrame::create(request.width, request.height, error);
-    if (!frame) {
+    OffscreenStudio studio;
+    if (!makeOffscreenStudio(state, request.video.width, request.video.height, true, studio, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    StudioPanels panels(state);
-    setUpStudioViewer(frame->viewer(), state, panels, true);
-    frame->viewer().realize();
-    const int64_t frames = recordingFrameCount(request.from, request.to, request.speed, request.fps);
+    osgViewer::Viewer& viewer = studio.frame->viewer();
+    viewer.realize();
+    const int64_t frames = recordingFrameCount(request.from, request.to, request.speed, request.video.fps);
     auto noStop = [] { return true; };
     auto nothing = [] {};
     // Textures are uploaded in the first frames; they are not the figure.
-    DiscardFrames discard(static_cast<size_t>(request.width) * static_cast<size_t>(request.height) * 4);
-    renderFrames(frame->viewer(), state, request, 10, discard, noStop, nothing);
+    DiscardFrames discard(static_cast<size_t>(request.video.width) * static_cast<size_t>(request.video.height) * 4);
+    renderFrames(viewer, state, request, 10, discard, noStop, nothing);
 
     std::vector<double> readBackFps, encodeFps, added;
     for (int round = 0; round < rounds; ++round) {
         Clock::time_point start = Clock::now();
-        renderFrames(frame->viewer(), state, request, frames, discard, noStop, nothing);
+        renderFrames(viewer, state, request, frames, discard, noStop, nothing);
         readBackFps.push_back(static_cast<double>(frames) / std::chrono::duration<double>(Clock::now() - start).count());
 
         start = Clock::now();
         {
-            VideoSettings settings;
-            settings.path = request.path;
-            settings.width = request.width;
-            settings.height = request.height;
-            settings.fps = request.fps;
-            settings.force = true;
-            VideoEncoder encoder(settings);
-            renderFrames(frame->viewer(), state, request, frames, encoder, noStop, nothing);
+            VideoEncoder encoder(request.video);
+            renderFrames(viewer, state, request, frames, encoder, noStop, nothing);
             encoder.finish();
         }
         encodeFps.push_back(static_cast<double>(frames) / std::chrono::duration<double>(Clock::now() - start).count());
@@ -113,7 +106,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "round %d: render+read-back %.1f fps, render+read-back+encode %.1f fps (+%.0f%%)\n",
                      round + 1, readBackFps.back(), encodeFps.back(), added.back());
     }
-    std::remove(request.path.c_str());
+    std::remove(request.video.path.c_str());
     const double plain = median(readBackFps);
     const double encoded = median(encodeFps);
     std::fprintf(stderr,
@@ -122,7 +115,7 @@ int main(int argc, char** argv)
                  "  render + read-back + encode %6.1f fps\n"
                  "  encoding adds %.0f%% to the time per frame (median of the rounds' own ratios %.0f%%; goal: at "
                  "most 30%%)\n",
-                 static_cast<long long>(frames), seconds, from, request.width, request.height, request.fps, rounds,
+                 static_cast<long long>(frames), seconds, from, request.video.width, request.video.height, request.video.fps, rounds,
                  plain, encoded, 100.0 * (plain / encoded - 1.0), median(added));
     return 0;
 }

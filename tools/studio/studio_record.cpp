@@ -1,7 +1,6 @@
 #include "tools/studio/studio_record.h"
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "tools/common/tool_error.h"
@@ -19,14 +18,14 @@ constexpr int VIDEO_HEIGHT = 720;
 int runStudioRecording(const StudioOptions& options)
 {
     RecordRequest request;
-    request.path = options.recordPath;
+    request.video.path = options.recordPath;
+    request.video.width = options.sizeGiven ? options.width : VIDEO_WIDTH;
+    request.video.height = options.sizeGiven ? options.height : VIDEO_HEIGHT;
+    request.video.fps = options.fps;
+    request.video.force = options.force;
     request.from = options.from;
     request.to = options.to;
     request.speed = options.speed;
-    request.fps = options.fps;
-    request.width = options.sizeGiven ? options.width : VIDEO_WIDTH;
-    request.height = options.sizeGiven ? options.height : VIDEO_HEIGHT;
-    request.force = options.force;
 
     StudioState state;
     StudioOptions start = options;
@@ -40,15 +39,14 @@ int runStudioRecording(const StudioOptions& options)
         return 2;
     }
     std::string error;
-    std::unique_ptr<OffscreenFrame> frame = OffscreenFrame::create(request.width, request.height, error);
-    if (!frame) {
+    OffscreenStudio studio;
+    if (!makeOffscreenStudio(state, request.video.width, request.video.height, options.panels, studio, error)) {
         std::fprintf(stderr, "flightreplay-studio: %s\n", error.c_str());
         return 2;
     }
-    StudioPanels panels(state);
-    setUpStudioViewer(frame->viewer(), state, panels, options.panels);
-    frame->viewer().realize();
-    return recordVideo(frame->viewer(), state, request);
+    osgViewer::Viewer& viewer = studio.frame->viewer();
+    viewer.realize();
+    return recordVideo(viewer, state, request);
 }
 
 } // namespace flightreplay::studio

@@ -92,18 +92,18 @@ int64_t renderFrames(osgViewer::Viewer& viewer, StudioState& state, const Record
     // In place of any read-back the viewer has, so that a frame is read once.
     osg::Camera& camera = *viewer.getCamera();
     const osg::ref_ptr<osg::Camera::DrawCallback> previous = camera.getFinalDrawCallback();
-    osg::ref_ptr<ReadBack> readBack = new ReadBack(request.width, request.height);
+    osg::ref_ptr<ReadBack> readBack = new ReadBack(request.video.width, request.video.height);
     camera.setFinalDrawCallback(readBack.get());
     state.clock.setPaused(true);
     int64_t rendered = 0;
     try {
         // ImGui sizes a new panel in its first frame and shows it from the
         // second; the first frame of the video must show the panels.
-        state.clock.seek(recordingFrameTime(request.from, request.speed, request.fps, 0));
+        state.clock.seek(recordingFrameTime(request.from, request.speed, request.video.fps, 0));
         readBack->setTarget(nullptr);
         viewer.frame();
         for (; rendered < count && keepGoing(); ++rendered) {
-            state.clock.seek(recordingFrameTime(request.from, request.speed, request.fps, rendered));
+            state.clock.seek(recordingFrameTime(request.from, request.speed, request.video.fps, rendered));
             readBack->setTarget(sink.nextFrame());
             viewer.frame();
             if (!readBack->done())
@@ -119,26 +119,11 @@ int64_t renderFrames(osgViewer::Viewer& viewer, StudioState& state, const Record
     return rendered;
 }
 
-namespace {
-
-VideoSettings videoSettingsOf(const RecordRequest& request)
-{
-    VideoSettings settings;
-    settings.path = request.path;
-    settings.width = request.width;
-    settings.height = request.height;
-    settings.fps = request.fps;
-    settings.force = request.force;
-    return settings;
-}
-
-} // namespace
-
 RecordRequest checkRecordRequest(const RecordRequest& request, double duration)
 {
     RecordRequest checked = request;
     checked.to = request.to < 0.0 ? duration : request.to;
-    if (!(checked.speed > 0.0) || checked.fps <= 0)
+    if (!(checked.speed > 0.0) || checked.video.fps <= 0)
         throw ToolError("--speed and --fps must be positive");
     if (checked.from < 0.0 || checked.from >= checked.to || checked.to > duration + 1e-9) {
         char text[160];
@@ -146,7 +131,7 @@ RecordRequest checkRecordRequest(const RecordRequest& request, double duration)
                       checked.from, checked.to, duration);
         throw ToolError(text);
     }
-    checkVideoSettings(videoSettingsOf(checked));
+    checkVideoSettings(checked.video);
     return checked;
 }
 
@@ -154,8 +139,8 @@ int recordVideo(osgViewer::Viewer& viewer, StudioState& state, const RecordReque
 {
     try {
         const RecordRequest checked = checkRecordRequest(request, state.clock.duration());
-        const int64_t frames = recordingFrameCount(checked.from, checked.to, checked.speed, checked.fps);
-        VideoEncoder encoder(videoSettingsOf(checked));
+        const int64_t frames = recordingFrameCount(checked.from, checked.to, checked.speed, checked.video.fps);
+        VideoEncoder encoder(checked.video);
 
         SignalGuard signals;
         try {
@@ -169,16 +154,17 @@ int recordVideo(osgViewer::Viewer& viewer, StudioState& state, const RecordReque
         }
         if (stopSignal) {
             encoder.abort();
-            std::fprintf(stderr, "flightreplay-studio: recording interrupted; %s not written\n", checked.path.c_str());
+            std::fprintf(stderr, "flightreplay-studio: recording interrupted; %s not written\n", checked.video.path.c_str());
             const int signal = stopSignal;
             std::signal(signal, SIG_DFL);
             std::raise(signal);
             return 2;
         }
         encoder.finish();
-        std::printf("%s: %lld frames, %dx%d, %d fps, log time %.2f ... %.2f s at x%g\n", checked.path.c_str(),
-                    static_cast<long long>(frames), checked.width, checked.height, checked.fps, checked.from,
-                    recordingFrameTime(checked.from, checked.speed, checked.fps, frames - 1), checked.speed);
+        std::printf("%s: %lld frames, %dx%d, %d fps, log time %.2f ... %.2f s at x%g\n", checked.video.path.c_str(),
+                    static_cast<long long>(frames), checked.video.width, checked.video.height, checked.video.fps,
+                    checked.from, recordingFrameTime(checked.from, checked.speed, checked.video.fps, frames - 1),
+                    checked.speed);
         return 0;
     } catch (const ToolError& error) {
         std::fprintf(stderr, "flightreplay-studio: %s\n", error.what());

@@ -11,18 +11,15 @@
 
 #include "tools/studio/frame_sink.h"
 #include "tools/studio/studio_state.h"
+#include "tools/studio/video_encoder.h"
 
 namespace flightreplay::studio {
 
 struct RecordRequest {
-    std::string path;  // the MP4 to write
-    double from = 0.0; // seconds from the first row
-    double to = -1.0;  // seconds from the first row; negative for the end of the flight
-    double speed = 1.0; // log seconds per video second
-    int fps = 30;
-    int width = 1280;  // pixels
-    int height = 720;  // pixels
-    bool force = false; // replace an existing file
+    VideoSettings video; // the file, picture size, frame rate and --force
+    double from = 0.0;   // seconds from the first row
+    double to = -1.0;    // seconds from the first row; negative for the end of the flight
+    double speed = 1.0;  // log seconds per video second
 };
 
 // Frames of a recording from `from` to `to` (seconds of log time): one every
@@ -47,7 +44,7 @@ int64_t renderFrames(osgViewer::Viewer& viewer, StudioState& state, const Record
                      const std::function<void()>& frameDone);
 
 // Records the request through viewer, which must be realized and draw
-// request.width x request.height pixels offscreen with state's scene and
+// request.video.width x height pixels offscreen with state's scene and
 // camera rig. The clock is paused and set for every frame. Progress goes to
 // standard error. Returns the exit status: 0 for a finished video, 2 after a
 // one-line message on standard error. Ctrl-C (SIGINT) or SIGTERM ends the
