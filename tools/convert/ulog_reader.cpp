@@ -87,7 +87,7 @@ std::string vehicleOfMavType(int type)
 
 class UlogParser {
 public:
-    explicit UlogParser(ByteStream& in) : in_(in), byId_(1 << 16, -1) {}
+    explicit UlogParser(ByteStream& in) : in_(in) {}
 
     FlightData run();
 
@@ -101,6 +101,8 @@ private:
 
     ByteStream& in_;
     UlogFormats formats_;
+    // Subscription index by message id, -1 where none; as long as the
+    // largest id subscribed, which loggers keep small.
     std::vector<int32_t> byId_;
     std::vector<Subscription> subs_;
     std::map<std::pair<std::string, int>, StreamBucket> buckets_;
@@ -189,7 +191,8 @@ bool UlogParser::handle(char type, const uint8_t* p, uint16_t size, bool first)
     case 'R':
         if (size < 2)
             return false;
-        byId_[readLE<uint16_t>(p)] = -1;
+        if (readLE<uint16_t>(p) < byId_.size())
+            byId_[readLE<uint16_t>(p)] = -1;
         return true;
     case 'L': return size >= 9;
     case 'C': return size >= 11;
@@ -252,6 +255,8 @@ bool UlogParser::subscribe(const uint8_t* p, uint16_t size)
         sub.wanted = &topic;
         sub.bucket = &buckets_[{name, multiId}];
     }
+    if (id >= byId_.size())
+        byId_.resize(id + 1u, -1);
     byId_[id] = static_cast<int32_t>(subs_.size());
     subs_.push_back(std::move(sub));
     return true;
@@ -261,7 +266,8 @@ bool UlogParser::data(const uint8_t* p, uint16_t size)
 {
     if (size < 2)
         return false;
-    const int32_t index = byId_[readLE<uint16_t>(p)];
+    const uint16_t id = readLE<uint16_t>(p);
+    const int32_t index = id < byId_.size() ? byId_[id] : -1;
     if (index < 0)
         return false;
     const Subscription& sub = subs_[static_cast<size_t>(index)];
