@@ -42,13 +42,14 @@ const std::vector<TopicFields>& wantedTopics()
           "fix_type", "satellites_used", "time_utc_usec"}},
         {"vehicle_local_position", Topic::localPosition,
          {"timestamp", "x", "y", "z", "ref_lat", "ref_lon", "ref_alt", "xy_global", "z_global"}},
-        {"vehicle_attitude", Topic::attitude, {"timestamp", "q"}},
+        {"vehicle_attitude", Topic::attitude, {"timestamp", "q", "roll", "pitch", "yaw"}},
         {"battery_status", Topic::battery, {"timestamp", "voltage_v", "current_a", "discharged_mah"}},
         {"input_rc", Topic::inputRc, {"timestamp", "values", "channel_count"}},
         {"actuator_outputs", Topic::actuatorOutputs, {"timestamp", "output", "noutputs"}},
         {"airspeed", Topic::airspeed, {"timestamp", "true_airspeed_m_s", "indicated_airspeed_m_s"}},
         {"airspeed_validated", Topic::airspeedValidated, {"timestamp", "true_airspeed_m_s", "indicated_airspeed_m_s"}},
         {"vehicle_air_data", Topic::airData, {"timestamp", "baro_alt_meter"}},
+        {"sensor_combined", Topic::airData, {"timestamp", "baro_alt_meter"}},
     };
     return topics;
 }
@@ -250,7 +251,8 @@ bool UlogParser::subscribe(const uint8_t* p, uint16_t size)
             continue;
         for (const char* field : topic.fields)
             sub.slots.push_back(formats_.find(name, field));
-        if (sub.slots[0].count == 0)
+        const bool anyField = std::any_of(sub.slots.begin() + 1, sub.slots.end(), [](const UlogSlot& slot) { return slot.count > 0; });
+        if (sub.slots[0].count == 0 || !anyField)
             break;
         sub.wanted = &topic;
         sub.bucket = &buckets_[{name, multiId}];
@@ -325,8 +327,12 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
     case Topic::attitude: {
         double w = v(1, 0), x = v(1, 1), y = v(1, 2), z = v(1, 3);
         const double norm = std::sqrt(w * w + x * x + y * y + z * z);
-        if (!(norm > 1e-6) || !std::isfinite(norm))
+        if (!(norm > 1e-6) || !std::isfinite(norm)) {
+            // The first firmware generations log the angles themselves.
+            if (std::isfinite(v(2)) && std::isfinite(v(3)) && std::isfinite(v(4)))
+                b.attitude.add({t, v(2), v(3), v(4)});
             break;
+        }
         w /= norm, x /= norm, y /= norm, z /= norm;
         const double roll = std::atan2(2 * (w * x + y * z), 1 - 2 * (x * x + y * y));
         const double pitch = std::asin(std::fmax(-1.0, std::fmin(1.0, 2 * (w * y - z * x))));
@@ -405,8 +411,11 @@ void UlogParser::merge(FlightData& out)
             out.airspeed = std::move(b->airspeed.samples);
             break;
         }
-    if (StreamBucket* b = pick("vehicle_air_data", [](const StreamBucket& d) { return !d.baroAlt.empty(); }))
-        out.baroAlt = std::move(b->baroAlt.samples);
+    for (const char* air : {"vehicle_air_data", "sensor_combined"})
+        if (StreamBucket* b = pick(air, [](const StreamBucket& d) { return !d.baroAlt.empty(); })) {
+            out.baroAlt = std::move(b->baroAlt.samples);
+            break;
+        }
 
     std::string firmware = info_.count("sys_name") ? info_["sys_name"] : "";
     const uint32_t release = info_.count("ver_sw_release") ? static_cast<uint32_t>(std::stoul(info_["ver_sw_release"])) : 0;

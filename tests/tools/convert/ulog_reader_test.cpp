@@ -76,6 +76,40 @@ TEST(UlogReader, LayoutsInstancesAndKnownAttitude)
     EXPECT_NEAR(level.gps_curheading, 0, 1e-6);
 }
 
+TEST(UlogReader, FirstGenerationLayouts)
+{
+    // Angles logged as such, the estimator's position as doubles, baro in
+    // sensor_combined.
+    UlogWriter w;
+    w.format("vehicle_attitude:uint64_t timestamp;float roll;float pitch;float yaw;float[4] q;");
+    w.format("vehicle_global_position:uint64_t timestamp;double lat;double lon;float alt;");
+    w.format("sensor_combined:uint64_t timestamp;float[3] gyro_rad;float baro_alt_meter;");
+    w.subscribe(0, 1, "vehicle_attitude");
+    w.subscribe(0, 2, "vehicle_global_position");
+    w.subscribe(0, 3, "sensor_combined");
+    for (int k = 0; k < 3; ++k) {
+        const uint64_t us = 1000000u * static_cast<uint64_t>(k + 1);
+        Body att, pos, baro;
+        att.put<uint64_t>(us).put<float>(0.5f).put<float>(-0.25f).put<float>(3.0f);
+        att.put<float>(0).put<float>(0).put<float>(0).put<float>(0);
+        pos.put<uint64_t>(us).put<double>(47.5).put<double>(-122.25 + k * 1e-4).put<float>(120.f);
+        baro.put<uint64_t>(us).put<float>(0).put<float>(0).put<float>(0).put<float>(99.f);
+        w.data(1, att);
+        w.data(2, pos);
+        w.data(3, baro);
+    }
+    const FlightData data = readUlogBytes(w.bytes);
+    EXPECT_EQ(data.positionSource, "vehicle_global_position");
+    ASSERT_EQ(data.position.size(), 3u);
+    EXPECT_DOUBLE_EQ(data.position[2].lonDeg, -122.25 + 2e-4);
+    ASSERT_EQ(data.attitude.size(), 3u);
+    EXPECT_NEAR(data.attitude[1].roll, 0.5, 1e-7);
+    EXPECT_NEAR(data.attitude[1].pitch, -0.25, 1e-7);
+    EXPECT_NEAR(data.attitude[1].yaw, 3.0, 1e-7);
+    ASSERT_EQ(data.baroAlt.size(), 3u);
+    EXPECT_EQ(data.baroAlt[0].value, 99.0);
+}
+
 TEST(UlogReader, DamagedCopiesKeepWhatIsIntact)
 {
     const std::string good = ulogFlight();
