@@ -355,6 +355,7 @@ void DataflashParser::text(const std::string& message)
     static const std::pair<const char*, const char*> vehicles[] = {
         {"ArduPlane", "fixed-wing"}, {"ArduCopter", "multicopter"}, {"ArduRover", "rover"},
         {"APMrover2", "rover"},      {"ArduSub", "submarine"},       {"ArduHeli", "helicopter"},
+        {"APM:Plane", "fixed-wing"}, {"APM:Copter", "multicopter"},  {"APM:Rover", "rover"},
     };
     if (firmware_.empty()) {
         for (const auto& [name, vehicle] : vehicles) {
