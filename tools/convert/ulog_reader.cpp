@@ -108,6 +108,7 @@ private:
     std::vector<Subscription> subs_;
     std::map<std::pair<std::string, int>, StreamBucket> buckets_;
     std::map<std::string, std::string> info_;
+    uint32_t release_ = 0; // major, minor, patch, type: a byte each from the top
     int mavType_ = -1;
     DamageCount damage_;
     int64_t dropouts_ = 0;
@@ -227,8 +228,8 @@ bool UlogParser::handleKeyed(char type, const uint8_t* p, uint16_t size)
     if (type == 'I') {
         if (valueType.rfind("char[", 0) == 0)
             info_[name] = std::string(reinterpret_cast<const char*>(value), strnlen(reinterpret_cast<const char*>(value), valueSize));
-        else if ((valueType == "uint32_t" || valueType == "int32_t") && valueSize >= 4)
-            info_[name] = std::to_string(readLE<uint32_t>(value));
+        else if (name == "ver_sw_release" && (valueType == "uint32_t" || valueType == "int32_t") && valueSize >= 4)
+            release_ = readLE<uint32_t>(value);
     } else if (type == 'P' && name == "MAV_TYPE" && valueType == "int32_t" && valueSize >= 4) {
         mavType_ = readLE<int32_t>(value);
     }
@@ -418,7 +419,7 @@ void UlogParser::merge(FlightData& out)
         }
 
     std::string firmware = info_.count("sys_name") ? info_["sys_name"] : "";
-    const uint32_t release = info_.count("ver_sw_release") ? static_cast<uint32_t>(std::stoul(info_["ver_sw_release"])) : 0;
+    const uint32_t release = release_;
     if (release >> 8 != 0) {
         firmware += " v" + std::to_string(release >> 24) + "." + std::to_string((release >> 16) & 0xff) + "."
                     + std::to_string((release >> 8) & 0xff);

@@ -98,7 +98,11 @@ TEST(UlogReader, FirstGenerationLayouts)
         w.data(2, pos);
         w.data(3, baro);
     }
+    // Found by fuzzing: a version number given as text is no version.
+    w.info("char[4] ver_sw_release", "1.2x");
+    w.info("char[6] ver_sw", "abcdef");
     const FlightData data = readUlogBytes(w.bytes);
+    EXPECT_EQ(data.firmware, "abcdef");
     EXPECT_EQ(data.positionSource, "vehicle_global_position");
     ASSERT_EQ(data.position.size(), 3u);
     EXPECT_DOUBLE_EQ(data.position[2].lonDeg, -122.25 + 2e-4);
