@@ -19,6 +19,7 @@ namespace {
 constexpr uint8_t MAGIC[7] = {0x55, 0x4c, 0x6f, 0x67, 0x01, 0x12, 0x35};
 constexpr uint8_t SYNC[8] = {0x2f, 0x73, 0x13, 0x20, 0x25, 0x0c, 0xbb, 0x12};
 constexpr size_t HEADER = 16;
+constexpr uint64_t MAX_FORMAT_TEXT = 4u << 20;
 constexpr double EARTH_RADIUS = 6371000.0;
 constexpr double DEG = M_PI / 180.0;
 
@@ -59,6 +60,7 @@ struct Subscription {
     const TopicFields* wanted = nullptr;
     StreamBucket* bucket = nullptr;
     std::vector<UlogSlot> slots;
+    bool active = true; // false once unsubscribed
 };
 
 bool isInteger(UlogType type)
@@ -108,6 +110,7 @@ private:
     std::vector<Subscription> subs_;
     std::map<std::pair<std::string, int>, StreamBucket> buckets_;
     std::map<std::string, std::string> info_;
+    uint64_t formatText_ = 0;
     uint32_t release_ = 0; // major, minor, patch, type: a byte each from the top
     int mavType_ = -1;
     DamageCount damage_;
@@ -183,7 +186,11 @@ bool UlogParser::handle(char type, const uint8_t* p, uint16_t size, bool first)
         }
         return true;
     }
-    case 'F': return formats_.add(std::string(reinterpret_cast<const char*>(p), size));
+    case 'F':
+        // Real logs define a few hundred formats in some 100 kB of text; past
+        // a generous bound further definitions are skipped, not stored.
+        formatText_ += size;
+        return formatText_ > MAX_FORMAT_TEXT || formats_.add(std::string(reinterpret_cast<const char*>(p), size));
     case 'I':
     case 'M':
     case 'P':
@@ -193,8 +200,8 @@ bool UlogParser::handle(char type, const uint8_t* p, uint16_t size, bool first)
     case 'R':
         if (size < 2)
             return false;
-        if (readLE<uint16_t>(p) < byId_.size())
-            byId_[readLE<uint16_t>(p)] = -1;
+        if (readLE<uint16_t>(p) < byId_.size() && byId_[readLE<uint16_t>(p)] >= 0)
+            subs_[static_cast<size_t>(byId_[readLE<uint16_t>(p)])].active = false;
         return true;
     case 'L': return size >= 9;
     case 'C': return size >= 11;
@@ -226,7 +233,7 @@ bool UlogParser::handleKeyed(char type, const uint8_t* p, uint16_t size)
     const std::string name = key.substr(space + 1);
     const std::string valueType = key.substr(0, space);
     if (type == 'I') {
-        if (valueType.rfind("char[", 0) == 0)
+        if ((name == "sys_name" || name == "ver_sw") && valueType.rfind("char[", 0) == 0)
             info_[name] = std::string(reinterpret_cast<const char*>(value), strnlen(reinterpret_cast<const char*>(value), valueSize));
         else if (name == "ver_sw_release" && (valueType == "uint32_t" || valueType == "int32_t") && valueSize >= 4)
             release_ = readLE<uint32_t>(value);
@@ -260,6 +267,12 @@ bool UlogParser::subscribe(const uint8_t* p, uint16_t size)
     }
     if (id >= byId_.size())
         byId_.resize(id + 1u, -1);
+    // A message id subscribed again takes over its old entry, so that the
+    // table never outgrows the 65536 ids.
+    if (byId_[id] >= 0) {
+        subs_[static_cast<size_t>(byId_[id])] = std::move(sub);
+        return true;
+    }
     byId_[id] = static_cast<int32_t>(subs_.size());
     subs_.push_back(std::move(sub));
     return true;
@@ -274,6 +287,8 @@ bool UlogParser::data(const uint8_t* p, uint16_t size)
     if (index < 0)
         return false;
     const Subscription& sub = subs_[static_cast<size_t>(index)];
+    if (!sub.active)
+        return false;
     const size_t dataSize = size - 2u;
     if (sub.size > 0 && dataSize > sub.size)
         return false;

@@ -114,6 +114,35 @@ TEST(UlogReader, FirstGenerationLayouts)
     EXPECT_EQ(data.baroAlt[0].value, 99.0);
 }
 
+TEST(UlogReader, UnsubscribedAndResubscribedIds)
+{
+    UlogWriter w;
+    w.format("vehicle_global_position:uint64_t timestamp;double lat;double lon;float alt;");
+    w.format("vehicle_air_data:uint64_t timestamp;float baro_alt_meter;");
+    const auto fix = [&](uint64_t us) {
+        Body pos;
+        pos.put<uint64_t>(us).put<double>(47.5).put<double>(8.5).put<float>(400.f);
+        w.data(1, pos);
+    };
+    w.subscribe(0, 1, "vehicle_global_position");
+    fix(1000000);
+    Body unsubscribe;
+    unsubscribe.put<uint16_t>(1);
+    w.message('R', unsubscribe.bytes);
+    fix(2000000); // no longer subscribed: damage, skipped to the marker
+    w.sync();
+    w.subscribe(0, 1, "vehicle_air_data");
+    Body baro;
+    baro.put<uint64_t>(3000000).put<float>(410.f);
+    w.data(1, baro);
+    const FlightData data = readUlogBytes(w.bytes);
+    EXPECT_EQ(data.position.size(), 1u);
+    ASSERT_EQ(data.baroAlt.size(), 1u);
+    EXPECT_EQ(data.baroAlt[0].value, 410.0);
+    ASSERT_EQ(data.notes.size(), 1u);
+    EXPECT_NE(data.notes[0].find("1 damaged stretch"), std::string::npos) << data.notes[0];
+}
+
 TEST(UlogReader, DamagedCopiesKeepWhatIsIntact)
 {
     const std::string good = ulogFlight();
