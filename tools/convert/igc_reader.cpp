@@ -137,11 +137,13 @@ bool readBRecord(std::string_view line, const std::vector<Extension>& extensions
         size_t width = 0;
         if (!extensionDigits(line, e, value, width))
             continue;
-        if (e.code == "LAD")
-            latExtra = value, latWidth = width;
-        else if (e.code == "LOD")
-            lonExtra = value, lonWidth = width;
-        else if (e.code == "SIU")
+        if (e.code == "LAD") {
+            latExtra = value;
+            latWidth = width;
+        } else if (e.code == "LOD") {
+            lonExtra = value;
+            lonWidth = width;
+        } else if (e.code == "SIU")
             out.satellites = value;
         else if (e.code == "GSP")
             out.groundSpeed = value / 3.6;
