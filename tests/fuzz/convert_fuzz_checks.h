@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "frame/map_frame.h"
 #include "tools/convert/flight_data.h"
 #include "tools/convert/resample.h"
 
@@ -38,7 +39,7 @@ inline void checkConversion(flightreplay::convert::FlightData data, size_t input
         requireThat(std::isfinite(row.gps_time) && (i == 0 || row.gps_time >= rows.rows[i - 1].gps_time), "rising time");
         requireThat(std::fabs(row.gps_curlat) <= 90 * 60 && std::fabs(row.gps_curlon) <= 180 * 60 + 1e-6, "on the globe");
         requireThat(std::isfinite(row.gps_curalt), "finite altitude");
-        requireThat(std::fabs(row.gps_curheading) <= M_PI + 1e-9 && std::fabs(row.pyro_curroll) <= M_PI + 1e-9,
+        requireThat(std::fabs(row.gps_curheading) <= MAP_PI + 1e-9 && std::fabs(row.pyro_curroll) <= MAP_PI + 1e-9,
                     "angles within pi");
     }
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "frame/map_frame.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/stream_bucket.h"
 #include "tools/convert/stream_notes.h"
@@ -18,7 +19,7 @@ constexpr uint8_t HEAD1 = 0xa3;
 constexpr uint8_t HEAD2 = 0x95;
 constexpr uint8_t FMT_TYPE = 128;
 constexpr size_t FMT_LENGTH = 89;
-constexpr double DEG = M_PI / 180.0;
+constexpr double DEG = MAP_PI / 180.0;
 
 enum class Kind { none, gps, att, pos, bat, curr, baro, rcin, rcou, msg };
 

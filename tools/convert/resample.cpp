@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "frame/map_frame.h"
 #include "tools/common/tool_error.h"
 
 namespace flightreplay::convert {
@@ -12,8 +13,8 @@ namespace {
 
 double wrapPi(double angle)
 {
-    angle = std::remainder(angle, 2 * M_PI);
-    return angle <= -M_PI ? angle + 2 * M_PI : angle;
+    angle = std::remainder(angle, 2 * MAP_PI);
+    return angle <= -MAP_PI ? angle + 2 * MAP_PI : angle;
 }
 
 template <typename T>
@@ -229,7 +230,7 @@ LogRows rowsOfFlight(const FlightData& data, const ResampleOptions& options)
         row.gps_startlon = start.lonDeg * 60.0;
         row.gps_startalt = start.altM;
         row.gps_curlat = position.linear(t, [](const Fix& f) { return f.latDeg; }) * 60.0;
-        row.gps_curlon = position.angle(t, [](const Fix& f) { return f.lonDeg * (M_PI / 180.0); }) * (180.0 / M_PI) * 60.0;
+        row.gps_curlon = position.angle(t, [](const Fix& f) { return f.lonDeg * (MAP_PI / 180.0); }) * (180.0 / MAP_PI) * 60.0;
         row.gps_curalt = position.linear(t, [](const Fix& f) { return f.altM; });
         if (!sats.empty())
             row.gps_numsatellites = toCount(sats.held(t, valueOf));
@@ -239,7 +240,7 @@ LogRows rowsOfFlight(const FlightData& data, const ResampleOptions& options)
             row.gps_curspeed = speed.linear(t, valueOf);
         if (attitude) {
             const double yaw = angles.angle(t, [](const Attitude& a) { return a.yaw; });
-            row.gps_curheading = wrapPi(M_PI / 2 - yaw);
+            row.gps_curheading = wrapPi(MAP_PI / 2 - yaw);
             row.pyro_curroll = -angles.angle(t, [](const Attitude& a) { return a.roll; });
             row.pyro_curpitch = angles.angle(t, [](const Attitude& a) { return a.pitch; });
         }

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "frame/map_frame.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/stream_bucket.h"
 #include "tools/convert/stream_notes.h"
@@ -21,7 +22,7 @@ constexpr uint8_t SYNC[8] = {0x2f, 0x73, 0x13, 0x20, 0x25, 0x0c, 0xbb, 0x12};
 constexpr size_t HEADER = 16;
 constexpr uint64_t MAX_FORMAT_TEXT = 4u << 20;
 constexpr double EARTH_RADIUS = 6371000.0;
-constexpr double DEG = M_PI / 180.0;
+constexpr double DEG = MAP_PI / 180.0;
 
 enum class Topic { globalPosition, gpsPosition, sensorGps, localPosition, attitude, battery, inputRc, actuatorOutputs, airspeed, airspeedValidated, airData };
 

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "convert_test_support.h"
+#include "frame/map_frame.h"
 #include "log_writers.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/resample.h"
@@ -12,7 +13,7 @@ using namespace flightreplay::convert;
 using namespace convert_test;
 
 namespace {
-constexpr double DEG = M_PI / 180.0;
+constexpr double DEG = MAP_PI / 180.0;
 }
 
 TEST(DataflashReader, BothClockLayoutsAlignOnTheBootClock)

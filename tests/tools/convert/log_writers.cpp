@@ -3,10 +3,12 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "frame/map_frame.h"
+
 namespace convert_test {
 
 namespace {
-constexpr double DEG = M_PI / 180.0;
+constexpr double DEG = MAP_PI / 180.0;
 }
 
 UlogWriter::UlogWriter(uint8_t incompatible0, uint8_t incompatible1)

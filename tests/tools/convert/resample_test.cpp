@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "frame/map_frame.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/resample.h"
 
@@ -9,7 +10,7 @@ using namespace flightreplay::convert;
 
 namespace {
 
-constexpr double DEG = M_PI / 180.0;
+constexpr double DEG = MAP_PI / 180.0;
 
 FlightData straightFlight(int fixes, double step)
 {
@@ -82,8 +83,8 @@ TEST(Resample, AnglesTakeTheShortWayAndCountsAreHeld)
     const LogRows rows = rowsOfFlight(data, {10.0, NAN, NAN, 10000});
     ASSERT_EQ(rows.rows.size(), 11u);
     const LogRow& half = rows.rows[5];
-    EXPECT_NEAR(std::fabs(half.pyro_curroll), M_PI, 1e-9);
-    EXPECT_NEAR(half.gps_curheading, -M_PI / 2, 1e-9); // pi/2 - 180 degrees
+    EXPECT_NEAR(std::fabs(half.pyro_curroll), MAP_PI, 1e-9);
+    EXPECT_NEAR(half.gps_curheading, -MAP_PI / 2, 1e-9); // pi/2 - 180 degrees
     EXPECT_NEAR(rows.rows[1].pyro_curroll, -179.2 * DEG, 1e-9);
     EXPECT_EQ(rows.rows[9].gps_numsatellites, 5);
     EXPECT_EQ(rows.rows[10].gps_numsatellites, 9);

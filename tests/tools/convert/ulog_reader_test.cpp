@@ -4,6 +4,7 @@
 #include <random>
 
 #include "convert_test_support.h"
+#include "frame/map_frame.h"
 #include "log_writers.h"
 #include "support/test_support.h"
 #include "tools/common/tool_error.h"
@@ -14,7 +15,7 @@ using namespace convert_test;
 using flightreplay::tools::ToolError;
 
 namespace {
-constexpr double DEG = M_PI / 180.0;
+constexpr double DEG = MAP_PI / 180.0;
 }
 
 TEST(UlogReader, RealSamplesConvert)
@@ -44,8 +45,8 @@ TEST(UlogReader, RealSamplesConvert)
         for (const LogRow& row : rows.rows) {
             ASSERT_NEAR(row.gps_curlat / 60, c.lat, c.tolerance) << c.file;
             ASSERT_NEAR(row.gps_curlon / 60, c.lon, c.tolerance) << c.file;
-            ASSERT_TRUE(std::isfinite(row.pyro_curroll) && std::fabs(row.pyro_curroll) < M_PI) << c.file;
-            ASSERT_TRUE(std::isfinite(row.pyro_curpitch) && std::fabs(row.pyro_curpitch) <= M_PI / 2) << c.file;
+            ASSERT_TRUE(std::isfinite(row.pyro_curroll) && std::fabs(row.pyro_curroll) < MAP_PI) << c.file;
+            ASSERT_TRUE(std::isfinite(row.pyro_curpitch) && std::fabs(row.pyro_curpitch) <= MAP_PI / 2) << c.file;
         }
     }
 }
