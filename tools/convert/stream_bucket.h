@@ -38,7 +38,7 @@ public:
         }
         // A stream that grows long gets its whole room at once: growing by
         // doubling would touch and copy twice the memory it ends up using.
-        if (samples.size() == 4096)
+        if (samples.size() == STREAM_CAP / 8)
             samples.reserve(STREAM_CAP);
         samples.push_back(sample);
     }
