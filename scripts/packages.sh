@@ -11,7 +11,7 @@ FLIGHTREPLAY_PREP_PACKAGES=(libgdal-dev libsqlite3-dev libwebp-dev pkg-config)
 FLIGHTREPLAY_CONVERT_PACKAGES=(libtinyxml2-dev pkg-config)
 FLIGHTREPLAY_STUDIO_PACKAGES=(libimgui-dev ffmpeg)
 # Tests, benchmarks, fuzzers and the Debian package.
-FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev dpkg-dev)
+FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev dpkg-dev chromium)
 
 # Everything: what scripts/test and CI build.
 FLIGHTREPLAY_PACKAGES=(

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "frame/map_frame.h"
 #include "tools/convert/flight_data.h"
 #include "tools/convert/track_attitude.h"
 
@@ -33,7 +34,7 @@ inline void deriveAndCheck(flightreplay::convert::FlightData& data)
     flightreplay::convert::deriveAttitude(data);
     if (!recorded)
         require(data.attitude.size() == data.position.size(), "one derived attitude per fix");
-    const double limit = 60.0 * 3.14159265358979323846 / 180.0 + 1e-12;
+    const double limit = 60.0 * MAP_PI / 180.0 + 1e-12;
     for (const Attitude& a : data.attitude) {
         require(std::isfinite(a.roll) && std::isfinite(a.pitch) && std::isfinite(a.yaw), "finite angles");
         if (!recorded)

@@ -1,3 +1,4 @@
+#include "frame/map_frame.h"
 #include "tools/convert/csv_reader.h"
 
 #include <algorithm>
@@ -13,9 +14,8 @@ namespace flightreplay::convert {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kYear2000 = 946684800.0;
-constexpr double kMaxAbsTime = 1e11; // s; beyond that a time is garbage, not a clock
+constexpr double YEAR2000 = 946684800.0;
+constexpr double MAX_ABS_TIME = 1e11; // s; beyond that a time is garbage, not a clock
 
 enum Stream : size_t {
     kLat, kLon, kAlt, kTime, kHeading, kRoll, kPitch, kSpeed, kVoltage, kCurrent, kMah, kSatellites,
@@ -233,7 +233,7 @@ bool readTime(const std::string& cell, TimeUnit unit, char separator, double& t)
     if (!parseNumber(cell, separator, t))
         return unit == TimeUnit::Seconds && parseIsoTime(cell, t);
     t *= unit == TimeUnit::Milliseconds ? 1e-3 : unit == TimeUnit::Microseconds ? 1e-6 : 1.0;
-    return std::fabs(t) <= kMaxAbsTime;
+    return std::fabs(t) <= MAX_ABS_TIME;
 }
 
 } // namespace
@@ -300,7 +300,7 @@ FlightData readCsv(const std::string& bytes, const CsvOptions& options)
     data.format = "CSV";
     data.positionSource = "lat/lon columns";
     const bool hasTime = field[kTime] >= 0;
-    const double angleScale = options.angles == AngleUnit::Degrees ? kPi / 180.0 : 1.0;
+    const double angleScale = options.angles == AngleUnit::Degrees ? MAP_PI / 180.0 : 1.0;
 
     Table table(field);
     std::vector<std::string> fields;
@@ -338,7 +338,7 @@ FlightData readCsv(const std::string& bytes, const CsvOptions& options)
         data.notes.push_back(std::to_string(rows.end() - repeated) + " rows with the time of an earlier row skipped");
     rows.erase(repeated, rows.end());
 
-    if (hasTime && !rows.empty() && (options.time == TimeUnit::Iso || table.t(rows.front()) >= kYear2000))
+    if (hasTime && !rows.empty() && (options.time == TimeUnit::Iso || table.t(rows.front()) >= YEAR2000))
         data.utcAtClockZero = 0.0;
 
     const bool hasAttitude = field[kHeading] >= 0 || field[kRoll] >= 0 || field[kPitch] >= 0;

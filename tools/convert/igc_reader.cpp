@@ -12,8 +12,8 @@ namespace flightreplay::convert {
 
 namespace {
 
-constexpr size_t kBRecordLength = 35; // up to and including the GNSS altitude
-constexpr double kSecondsPerDay = 86400.0;
+constexpr size_t BRECORD_LENGTH = 35; // up to and including the GNSS altitude
+constexpr double SECONDS_PER_DAY = 86400.0;
 
 bool digitsAt(std::string_view line, size_t pos, size_t count, int& value)
 {
@@ -78,7 +78,7 @@ std::vector<Extension> readIRecord(std::string_view line)
         if (!digitsAt(line, at, 2, first) || !digitsAt(line, at + 2, 2, last) || at + 7 > line.size())
             break;
         // Columns overlapping the fixed fields would be a broken declaration.
-        if (first > static_cast<int>(kBRecordLength) && last >= first)
+        if (first > static_cast<int>(BRECORD_LENGTH) && last >= first)
             extensions.push_back({static_cast<size_t>(first - 1), static_cast<size_t>(last - 1),
                                   std::string(line.substr(at + 4, 3))});
     }
@@ -124,7 +124,7 @@ struct BFix {
 
 bool readBRecord(std::string_view line, const std::vector<Extension>& extensions, BFix& out)
 {
-    if (line.size() < kBRecordLength)
+    if (line.size() < BRECORD_LENGTH)
         return false;
     int hh = 0, mm = 0, ss = 0;
     if (!digitsAt(line, 1, 2, hh) || !digitsAt(line, 3, 2, mm) || !digitsAt(line, 5, 2, ss) || hh > 23 || mm > 59
@@ -177,7 +177,7 @@ bool readDate(std::string_view line, double& midnightUtc)
         || day < 1 || day > 31 || month < 1 || month > 12)
         return false;
     const int fullYear = year >= 80 ? 1900 + year : 2000 + year;
-    midnightUtc = static_cast<double>(daysFromCivil(fullYear, month, day)) * kSecondsPerDay;
+    midnightUtc = static_cast<double>(daysFromCivil(fullYear, month, day)) * SECONDS_PER_DAY;
     return true;
 }
 
@@ -260,8 +260,8 @@ FlightData readIgc(const std::string& bytes)
     size_t dropped = 0, outOfOrder = 0;
     for (BFix& f : fixes) {
         // A step back of more than half a day is the clock passing midnight.
-        if (lastTimeOfDay >= 0.0 && f.fix.t < lastTimeOfDay - kSecondsPerDay / 2)
-            dayOffset += kSecondsPerDay;
+        if (lastTimeOfDay >= 0.0 && f.fix.t < lastTimeOfDay - SECONDS_PER_DAY / 2)
+            dayOffset += SECONDS_PER_DAY;
         lastTimeOfDay = f.fix.t;
         f.fix.t += dayOffset;
         if (anyValid && !f.valid) {

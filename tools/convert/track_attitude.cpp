@@ -1,3 +1,4 @@
+#include "frame/map_frame.h"
 #include "tools/convert/track_attitude.h"
 
 #include <algorithm>
@@ -8,23 +9,22 @@ namespace flightreplay::convert {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kHalfWindowS = 3.0;
-constexpr size_t kMaxFixesEachSide = 50;
-constexpr double kChordHalfS = 0.5;
-constexpr double kMinSpeed = 1.0;
-constexpr double kMaxAngle = 60.0 * kPi / 180.0;
-constexpr double kGravity = 9.80665;
-constexpr double kEarthRadiusM = 6371008.8;
+constexpr double HALF_WINDOW_S = 3.0;
+constexpr size_t MAX_FIXES_EACH_SIDE = 50;
+constexpr double CHORD_HALF_S = 0.5;
+constexpr double MIN_SPEED = 1.0;
+constexpr double MAX_ANGLE = 60.0 * MAP_PI / 180.0;
+constexpr double GRAVITY = 9.80665;
+constexpr double EARTH_RADIUS_M = 6371008.8;
 
 double wrapPi(double angle)
 {
-    return angle - 2.0 * kPi * std::floor((angle + kPi) / (2.0 * kPi));
+    return angle - 2.0 * MAP_PI * std::floor((angle + MAP_PI) / (2.0 * MAP_PI));
 }
 
 double clampAngle(double angle)
 {
-    return std::isfinite(angle) ? std::clamp(angle, -kMaxAngle, kMaxAngle) : 0.0;
+    return std::isfinite(angle) ? std::clamp(angle, -MAX_ANGLE, MAX_ANGLE) : 0.0;
 }
 
 bool finiteFix(const Fix& f)
@@ -36,11 +36,11 @@ bool finiteFix(const Fix& f)
 // neighbouring fixes, and across the antimeridian.
 void offsetMetres(const Fix& a, const Fix& b, double& east, double& north)
 {
-    const double degToRad = kPi / 180.0;
+    const double degToRad = MAP_PI / 180.0;
     double dLon = std::remainder(b.lonDeg - a.lonDeg, 360.0);
     const double meanLat = 0.5 * (a.latDeg + b.latDeg) * degToRad;
-    east = dLon * degToRad * kEarthRadiusM * std::cos(meanLat);
-    north = (b.latDeg - a.latDeg) * degToRad * kEarthRadiusM;
+    east = dLon * degToRad * EARTH_RADIUS_M * std::cos(meanLat);
+    north = (b.latDeg - a.latDeg) * degToRad * EARTH_RADIUS_M;
 }
 
 struct Line {
@@ -97,10 +97,10 @@ TrackAngles anglesFromTrack(const std::vector<Fix>& all)
     for (size_t i = 0; i < n; ++i) {
         out.t[i] = fixes[i].t;
         alt[i] = fixes[i].altM;
-        while (prev + 1 < i && fixes[i].t - fixes[prev + 1].t >= kChordHalfS)
+        while (prev + 1 < i && fixes[i].t - fixes[prev + 1].t >= CHORD_HALF_S)
             ++prev;
         next = std::max(next, std::min(i + 1, n - 1));
-        while (next + 1 < n && fixes[next].t - fixes[i].t < kChordHalfS)
+        while (next + 1 < n && fixes[next].t - fixes[i].t < CHORD_HALF_S)
             ++next;
         double east = 0.0, north = 0.0;
         const double dt = fixes[next].t - fixes[prev].t;
@@ -109,9 +109,9 @@ TrackAngles anglesFromTrack(const std::vector<Fix>& all)
         speed[i] = next != prev && dt > 0.0 ? std::hypot(east, north) / dt : 0.0;
         if (!std::isfinite(speed[i]))
             speed[i] = 0.0;
-        if (speed[i] >= kMinSpeed) {
+        if (speed[i] >= MIN_SPEED) {
             const double course = std::atan2(east, north);
-            held = std::isnan(held) ? course : held + std::remainder(course - held, 2.0 * kPi);
+            held = std::isnan(held) ? course : held + std::remainder(course - held, 2.0 * MAP_PI);
         }
         heading[i] = held;
     }
@@ -128,16 +128,16 @@ TrackAngles anglesFromTrack(const std::vector<Fix>& all)
     out.speed.resize(n);
     for (size_t i = 0; i < n; ++i) {
         size_t lo = i;
-        while (lo > 0 && i - lo < kMaxFixesEachSide && (lo == i || out.t[i] - out.t[lo - 1] <= kHalfWindowS))
+        while (lo > 0 && i - lo < MAX_FIXES_EACH_SIDE && (lo == i || out.t[i] - out.t[lo - 1] <= HALF_WINDOW_S))
             --lo;
         size_t hi = i;
-        while (hi + 1 < n && hi - i < kMaxFixesEachSide && (hi == i || out.t[hi + 1] - out.t[i] <= kHalfWindowS))
+        while (hi + 1 < n && hi - i < MAX_FIXES_EACH_SIDE && (hi == i || out.t[hi + 1] - out.t[i] <= HALF_WINDOW_S))
             ++hi;
         // Near either end the window keeps its width on the side that has
         // fixes, so the first and last seconds are as smooth as the rest.
-        while (lo == 0 && hi + 1 < n && hi - lo < 2 * kMaxFixesEachSide && out.t[hi + 1] - out.t[lo] <= 2 * kHalfWindowS)
+        while (lo == 0 && hi + 1 < n && hi - lo < 2 * MAX_FIXES_EACH_SIDE && out.t[hi + 1] - out.t[lo] <= 2 * HALF_WINDOW_S)
             ++hi;
-        while (hi + 1 == n && lo > 0 && hi - lo < 2 * kMaxFixesEachSide && out.t[hi] - out.t[lo - 1] <= 2 * kHalfWindowS)
+        while (hi + 1 == n && lo > 0 && hi - lo < 2 * MAX_FIXES_EACH_SIDE && out.t[hi] - out.t[lo - 1] <= 2 * HALF_WINDOW_S)
             --lo;
         double speedSum = 0.0;
         for (size_t j = lo; j <= hi; ++j)
@@ -147,8 +147,8 @@ TrackAngles anglesFromTrack(const std::vector<Fix>& all)
         const Line height = fitLine(out.t, alt, lo, hi, i);
         out.yaw[i] = course.value;
         out.speed[i] = v;
-        if (v >= kMinSpeed) {
-            out.roll[i] = clampAngle(std::atan(v * course.slope / kGravity));
+        if (v >= MIN_SPEED) {
+            out.roll[i] = clampAngle(std::atan(v * course.slope / GRAVITY));
             out.pitch[i] = clampAngle(std::atan2(height.slope, v));
         } else {
             out.roll[i] = 0.0;

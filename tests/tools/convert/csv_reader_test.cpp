@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "frame/map_frame.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/csv_reader.h"
 #include "tools/convert/track_attitude.h"
@@ -11,7 +12,6 @@ namespace fc = flightreplay::convert;
 using flightreplay::tools::ToolError;
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
 }
 
 TEST(CsvReader, SeparatorsQuotesAndHeaderNames)
@@ -79,9 +79,9 @@ TEST(CsvReader, AnglesInTheStatedUnit)
         options.angles = c.unit;
         const fc::FlightData data = fc::readCsv(std::string("time,lat,lon,yaw,roll,pitch\n") + c.row, options);
         ASSERT_EQ(data.attitude.size(), 1u);
-        EXPECT_NEAR(data.attitude[0].yaw, kPi / 2, 1e-12);
-        EXPECT_NEAR(data.attitude[0].roll, 10 * kPi / 180, 1e-12);
-        EXPECT_NEAR(data.attitude[0].pitch, -5 * kPi / 180, 1e-12);
+        EXPECT_NEAR(data.attitude[0].yaw, MAP_PI / 2, 1e-12);
+        EXPECT_NEAR(data.attitude[0].roll, 10 * MAP_PI / 180, 1e-12);
+        EXPECT_NEAR(data.attitude[0].pitch, -5 * MAP_PI / 180, 1e-12);
     }
     EXPECT_EQ(fc::parseAngleUnit("rad"), fc::AngleUnit::Radians);
     EXPECT_THROW(fc::parseAngleUnit("grad"), ToolError);
@@ -108,7 +108,7 @@ TEST(CsvReader, ColumnOptions)
     EXPECT_DOUBLE_EQ(data.rcIn[2][0].value, 1500.0);
     ASSERT_EQ(data.voltage.size(), 1u);
     ASSERT_EQ(data.attitude.size(), 1u);
-    EXPECT_NEAR(data.attitude[0].yaw, 1.5 * kPi, 1e-12);
+    EXPECT_NEAR(data.attitude[0].yaw, 1.5 * MAP_PI, 1e-12);
     EXPECT_TRUE(std::isnan(data.attitude[0].roll));
 
     for (const char* bad : {"lat", "=Y", "lat=", "altitude=Z", "rc6=Y"})
@@ -130,13 +130,13 @@ TEST(CsvReader, HeadingOnlyGetsRollAndPitchDerived)
 {
     // A right-hand circle of 100 m radius at 20 m/s, heading recorded.
     std::string table = "time,lat,lon,alt,heading\n";
-    const double radius = 100.0, speed = 20.0, metresPerDegree = 6371008.8 * kPi / 180;
+    const double radius = 100.0, speed = 20.0, metresPerDegree = 6371008.8 * MAP_PI / 180;
     for (int i = 0; i <= 60; ++i) {
         const double angle = speed / radius * i; // clockwise from north, seen from the centre
         const double north = radius * std::cos(angle), east = radius * std::sin(angle);
-        const double heading = std::fmod(angle * 180 / kPi + 90.0, 360.0);
+        const double heading = std::fmod(angle * 180 / MAP_PI + 90.0, 360.0);
         table += std::to_string(i) + "," + std::to_string(48.0 + north / metresPerDegree) + ","
-                 + std::to_string(11.0 + east / (metresPerDegree * std::cos(48.0 * kPi / 180))) + ",500,"
+                 + std::to_string(11.0 + east / (metresPerDegree * std::cos(48.0 * MAP_PI / 180))) + ",500,"
                  + std::to_string(heading) + "\n";
     }
     fc::FlightData data = fc::readCsv(table, {});
@@ -145,6 +145,6 @@ TEST(CsvReader, HeadingOnlyGetsRollAndPitchDerived)
     fc::deriveAttitude(data);
     EXPECT_TRUE(data.attitudeDerived);
     EXPECT_DOUBLE_EQ(data.attitude[30].yaw, recordedYaw);
-    EXPECT_NEAR(data.attitude[30].roll, std::atan(speed * speed / (radius * 9.80665)), 1.5 * kPi / 180);
+    EXPECT_NEAR(data.attitude[30].roll, std::atan(speed * speed / (radius * 9.80665)), 1.5 * MAP_PI / 180);
     EXPECT_NEAR(data.attitude[30].pitch, 0.0, 1e-6);
 }

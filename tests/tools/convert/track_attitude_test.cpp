@@ -4,27 +4,27 @@
 
 #include <gtest/gtest.h>
 
+#include "frame/map_frame.h"
 #include "tools/convert/track_attitude.h"
 
 namespace fc = flightreplay::convert;
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kDeg = kPi / 180;
-constexpr double kG = 9.80665;
-constexpr double kLat0 = 47.0, kLon0 = 8.0;
+constexpr double DEG = MAP_PI / 180;
+constexpr double G = 9.80665;
+constexpr double LAT0 = 47.0, LON0 = 8.0;
 
-// A fix at east/north/up metres from (kLat0, kLon0, 400 m).
+// A fix at east/north/up metres from (LAT0, LON0, 400 m).
 fc::Fix fixAt(double t, double east, double north, double up)
 {
-    const double metresPerDegree = 6371000.0 * kPi / 180;
-    return {t, kLat0 + north / metresPerDegree, kLon0 + east / (metresPerDegree * std::cos(kLat0 * kDeg)), 400 + up};
+    const double metresPerDegree = 6371000.0 * MAP_PI / 180;
+    return {t, LAT0 + north / metresPerDegree, LON0 + east / (metresPerDegree * std::cos(LAT0 * DEG)), 400 + up};
 }
 
 double angleBetween(double a, double b)
 {
-    return std::fabs(std::remainder(a - b, 2 * kPi));
+    return std::fabs(std::remainder(a - b, 2 * MAP_PI));
 }
 
 } // namespace
@@ -51,15 +51,15 @@ TEST(DeriveAttitude, CoordinatedTurnBank)
         fc::deriveAttitude(data);
         ASSERT_EQ(data.attitude.size(), data.position.size());
         EXPECT_TRUE(data.attitudeDerived);
-        const double bank = std::atan(c.speed * c.speed / (c.radius * kG)) * (c.right ? 1 : -1);
+        const double bank = std::atan(c.speed * c.speed / (c.radius * G)) * (c.right ? 1 : -1);
         const size_t margin = static_cast<size_t>(10 * c.rateHz);
         for (size_t i = margin; i + margin < data.attitude.size(); ++i) {
             const fc::Attitude& a = data.attitude[i];
-            ASSERT_NEAR(a.roll, bank, 1 * kDeg) << "radius " << c.radius << " at t " << a.t;
-            ASSERT_NEAR(a.pitch, 0, 0.1 * kDeg);
-            const double tangent = omega * (a.t - 1000) + (c.right ? kPi / 2 : -kPi / 2);
-            ASSERT_LT(angleBetween(a.yaw, tangent), 1 * kDeg) << "radius " << c.radius << " at t " << a.t;
-            ASSERT_LE(std::fabs(a.yaw), kPi);
+            ASSERT_NEAR(a.roll, bank, 1 * DEG) << "radius " << c.radius << " at t " << a.t;
+            ASSERT_NEAR(a.pitch, 0, 0.1 * DEG);
+            const double tangent = omega * (a.t - 1000) + (c.right ? MAP_PI / 2 : -MAP_PI / 2);
+            ASSERT_LT(angleBetween(a.yaw, tangent), 1 * DEG) << "radius " << c.radius << " at t " << a.t;
+            ASSERT_LE(std::fabs(a.yaw), MAP_PI);
         }
         EXPECT_NEAR(data.groundSpeed[data.groundSpeed.size() / 2].value, c.speed, 0.01 * c.speed);
     }
@@ -74,13 +74,13 @@ TEST(DeriveAttitude, StraightClimbAndDescent)
         fc::FlightData data;
         for (int i = 0; i <= 60; ++i) {
             const double d = c.speed * i;
-            data.position.push_back(fixAt(i, d * std::sin(c.headingDeg * kDeg), d * std::cos(c.headingDeg * kDeg), c.climb * i));
+            data.position.push_back(fixAt(i, d * std::sin(c.headingDeg * DEG), d * std::cos(c.headingDeg * DEG), c.climb * i));
         }
         fc::deriveAttitude(data);
         for (const fc::Attitude& a : data.attitude) {
-            ASSERT_NEAR(a.pitch, std::atan(c.climb / c.speed), 0.1 * kDeg) << c.headingDeg;
-            ASSERT_NEAR(a.roll, 0, 0.1 * kDeg) << c.headingDeg;
-            ASSERT_LT(angleBetween(a.yaw, c.headingDeg * kDeg), 0.1 * kDeg) << c.headingDeg;
+            ASSERT_NEAR(a.pitch, std::atan(c.climb / c.speed), 0.1 * DEG) << c.headingDeg;
+            ASSERT_NEAR(a.roll, 0, 0.1 * DEG) << c.headingDeg;
+            ASSERT_LT(angleBetween(a.yaw, c.headingDeg * DEG), 0.1 * DEG) << c.headingDeg;
         }
     }
 }
@@ -97,14 +97,14 @@ TEST(DeriveAttitude, JitterDoesNotFlapTheWings)
         fc::FlightData data;
         for (int i = 0; i <= 300 * c.rateHz; ++i) {
             const double t = i / c.rateHz, d = 20.0 * t;
-            data.position.push_back(fixAt(t, d * std::sin(c.headingDeg * kDeg) + jitter(random),
-                                          d * std::cos(c.headingDeg * kDeg) + jitter(random), jitter(random)));
+            data.position.push_back(fixAt(t, d * std::sin(c.headingDeg * DEG) + jitter(random),
+                                          d * std::cos(c.headingDeg * DEG) + jitter(random), jitter(random)));
         }
         fc::deriveAttitude(data);
         for (const fc::Attitude& a : data.attitude) {
-            ASSERT_LT(std::fabs(a.roll), 5 * kDeg) << c.headingDeg << " at " << a.t;
-            ASSERT_LT(std::fabs(a.pitch), 5 * kDeg) << c.headingDeg << " at " << a.t;
-            ASSERT_LT(angleBetween(a.yaw, c.headingDeg * kDeg), 8 * kDeg) << c.headingDeg << " at " << a.t;
+            ASSERT_LT(std::fabs(a.roll), 5 * DEG) << c.headingDeg << " at " << a.t;
+            ASSERT_LT(std::fabs(a.pitch), 5 * DEG) << c.headingDeg << " at " << a.t;
+            ASSERT_LT(angleBetween(a.yaw, c.headingDeg * DEG), 8 * DEG) << c.headingDeg << " at " << a.t;
         }
     }
 }
@@ -120,7 +120,7 @@ TEST(DeriveAttitude, StandingStillKeepsTheLastHeading)
         data.position.push_back(fixAt(i, 300 + jitter(random), jitter(random), 0));
     fc::deriveAttitude(data);
     for (const fc::Attitude& a : data.attitude) {
-        ASSERT_LT(angleBetween(a.yaw, kPi / 2), 5 * kDeg) << a.t;
+        ASSERT_LT(angleBetween(a.yaw, MAP_PI / 2), 5 * DEG) << a.t;
         if (a.t > 30) {
             ASSERT_EQ(a.roll, 0.0) << a.t;
         }
@@ -141,8 +141,8 @@ TEST(DeriveAttitude, KeepsWhatTheFileRecorded)
     for (size_t i = 0; i < data.attitude.size(); ++i) {
         const fc::Attitude& a = data.attitude[i];
         EXPECT_EQ(a.roll, 0.25);
-        EXPECT_NEAR(a.pitch, std::atan(2.0 / 20.0), 0.1 * kDeg);
-        EXPECT_NEAR(a.yaw, i % 2 ? 0.0 : 1.0, 0.1 * kDeg);
+        EXPECT_NEAR(a.pitch, std::atan(2.0 / 20.0), 0.1 * DEG);
+        EXPECT_NEAR(a.yaw, i % 2 ? 0.0 : 1.0, 0.1 * DEG);
     }
     EXPECT_EQ(data.groundSpeed.size(), 1u);
 

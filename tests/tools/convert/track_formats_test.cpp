@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "frame/map_frame.h"
 #include "tools/convert/read_flight.h"
 #include "tools/convert/resample.h"
 
@@ -16,9 +17,8 @@ namespace fc = flightreplay::convert;
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kDeg = kPi / 180;
-constexpr double kRadius = 150, kSpeed = 25, kClimb = 1, kLat0 = 47, kLon0 = 8;
+constexpr double DEG = MAP_PI / 180;
+constexpr double RADIUS = 150, SPEED = 25, CLIMB = 1, LAT0 = 47, LON0 = 8;
 
 struct Point {
     int second;
@@ -28,9 +28,9 @@ struct Point {
 // Clockwise seen from above, one fix a second, starting north of the centre.
 Point pointAt(int second)
 {
-    const double bearing = kSpeed / kRadius * second, metresPerDegree = 6371000.0 * kDeg;
-    return {second, kLat0 + kRadius * std::cos(bearing) / metresPerDegree,
-            kLon0 + kRadius * std::sin(bearing) / (metresPerDegree * std::cos(kLat0 * kDeg)), 600 + kClimb * second};
+    const double bearing = SPEED / RADIUS * second, metresPerDegree = 6371000.0 * DEG;
+    return {second, LAT0 + RADIUS * std::cos(bearing) / metresPerDegree,
+            LON0 + RADIUS * std::sin(bearing) / (metresPerDegree * std::cos(LAT0 * DEG)), 600 + CLIMB * second};
 }
 
 std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
@@ -87,7 +87,7 @@ TEST(TrackFormats, RightHandCircleInTheReplaysAngles)
         const char* format;
         double rollToleranceDeg; // IGC rounds positions to a thousandth of a minute
     } cases[] = {{gpx(), "GPX", 1}, {igc(), "IGC", 2.5}, {csv(), "CSV", 1}};
-    const double bank = std::atan(kSpeed * kSpeed / (kRadius * 9.80665));
+    const double bank = std::atan(SPEED * SPEED / (RADIUS * 9.80665));
     for (const auto& c : cases) {
         fc::FlightData data = fc::readFlightBytes(c.bytes, std::nullopt, {});
         EXPECT_EQ(data.format, c.format);
@@ -98,13 +98,13 @@ TEST(TrackFormats, RightHandCircleInTheReplaysAngles)
             const LogRow& row = rows.rows[static_cast<size_t>(s)];
             ASSERT_NEAR(row.gps_time, s, 1e-9) << c.format;
             // Right wing down is negative roll in the replay's log.
-            ASSERT_NEAR(row.pyro_curroll, -bank, c.rollToleranceDeg * kDeg) << c.format << " at " << s;
-            ASSERT_NEAR(row.pyro_curpitch, std::atan(kClimb / kSpeed), 0.5 * kDeg) << c.format << " at " << s;
+            ASSERT_NEAR(row.pyro_curroll, -bank, c.rollToleranceDeg * DEG) << c.format << " at " << s;
+            ASSERT_NEAR(row.pyro_curpitch, std::atan(CLIMB / SPEED), 0.5 * DEG) << c.format << " at " << s;
             // Compass course of the tangent, then counter-clockwise from east.
-            const double course = kSpeed / kRadius * s + kPi / 2;
-            ASSERT_LT(std::fabs(std::remainder(row.gps_curheading - (kPi / 2 - course), 2 * kPi)), 2 * kDeg)
+            const double course = SPEED / RADIUS * s + MAP_PI / 2;
+            ASSERT_LT(std::fabs(std::remainder(row.gps_curheading - (MAP_PI / 2 - course), 2 * MAP_PI)), 2 * DEG)
                 << c.format << " at " << s;
-            ASSERT_NEAR(row.gps_curalt, 600 + kClimb * s, 0.51) << c.format;
+            ASSERT_NEAR(row.gps_curalt, 600 + CLIMB * s, 0.51) << c.format;
         }
     }
 }

@@ -14,6 +14,7 @@
 #include <osgDB/Registry>
 #include <webp/encode.h>
 
+#include "frame/map_frame.h"
 #include "support/test_support.h"
 
 std::string prepPath()
@@ -75,8 +76,8 @@ void projectFromWgs84(int epsg, double lon, double lat, double& x, double& y)
 
 double latitudeOfRow(int32_t row)
 {
-    const double n = 3.14159265358979323846 * (1.0 - 2.0 * row / 262144.0);
-    return std::atan(0.5 * (std::exp(n) - std::exp(-n))) * 180.0 / 3.14159265358979323846;
+    const double n = MAP_PI * (1.0 - 2.0 * row / 262144.0);
+    return std::atan(0.5 * (std::exp(n) - std::exp(-n))) * 180.0 / MAP_PI;
 }
 
 double longitudeOfCol(int32_t col)
