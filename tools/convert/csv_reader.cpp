@@ -1,4 +1,3 @@
-#include "frame/map_frame.h"
 #include "tools/convert/csv_reader.h"
 
 #include <algorithm>
@@ -7,7 +6,9 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "frame/map_frame.h"
 #include "tools/common/tool_error.h"
+#include "tools/convert/text_field.h"
 #include "tools/convert/utc_time.h"
 
 namespace flightreplay::convert {
@@ -39,15 +40,6 @@ std::string lower(std::string_view text)
     for (char& c : out)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
 }
 
 // "Altitude (m)" and "alt[m]" name the altitude.

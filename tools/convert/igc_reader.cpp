@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "tools/common/tool_error.h"
+#include "tools/convert/text_field.h"
 #include "tools/convert/utc_time.h"
 
 namespace flightreplay::convert {
@@ -42,15 +43,6 @@ bool altitudeAt(std::string_view line, size_t pos, double& metres)
         return false;
     metres = value;
     return true;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
 }
 
 // The text after the colon of an H record ("HFFTYFRTYPE:LXNAV,LX8000").

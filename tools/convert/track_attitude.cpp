@@ -1,9 +1,10 @@
-#include "frame/map_frame.h"
 #include "tools/convert/track_attitude.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+
+#include "frame/map_frame.h"
 
 namespace flightreplay::convert {
 

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "tools/convert/text_field.h"
+
 namespace flightreplay::convert {
 
 int64_t daysFromCivil(int64_t year, int month, int day)
@@ -59,15 +61,6 @@ private:
     std::string_view text_;
     size_t pos_ = 0;
 };
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool zoneOffset(Cursor& in, int& offsetSeconds)
 {
