@@ -19,18 +19,22 @@
 #include <osgViewer/Viewer>
 
 #include "app/log_summary.h"
-#include "log/log_reader.h"
 #include "frame/elevation_tile.h"
 #include "frame/map_frame.h"
 #include "frame/terrain.h"
 #include "frame/terrain_tiles.h"
 #include "log/flight_log.h"
+#include "log/log_reader.h"
 #include "log/log_scanner.h"
 #include "scene/aircraft_model.h"
 #include "scene/scene.h"
 #include "scene/sky_dome.h"
+#include "offscreen_context.h"
 
 namespace {
+
+constexpr int WIDTH = 1280;
+constexpr int HEIGHT = 1024;
 
 using Clock = std::chrono::steady_clock;
 
@@ -67,30 +71,16 @@ int main(int argc, char** argv)
     const double scanMs = msSince(t);
     summarizeLog();
 
-    osg::ref_ptr<osg::GraphicsContext::Traits> traits = new osg::GraphicsContext::Traits;
-    traits->readDISPLAY();
-    traits->setUndefinedScreenDetailsToDefaultScreen();
-    traits->width = 1280;
-    traits->height = 1024;
-    traits->pbuffer = true;
-    traits->doubleBuffer = false;
-    traits->depth = 24;
-    osg::ref_ptr<osg::GraphicsContext> context = osg::GraphicsContext::createGraphicsContext(traits.get());
-    if (!context) {
-        // Some X servers offer no pbuffer: an undecorated window instead.
-        traits->pbuffer = false;
-        traits->windowDecoration = false;
-        context = osg::GraphicsContext::createGraphicsContext(traits.get());
-    }
+    osg::ref_ptr<osg::GraphicsContext> context = createOffscreenContext(WIDTH, HEIGHT);
     if (!context) {
         std::fprintf(stderr, "no graphics context (is DISPLAY set?)\n");
         return 1;
     }
-    std::fprintf(stderr, "surface %s\n", traits->pbuffer ? "pbuffer" : "window");
+    std::fprintf(stderr, "surface %s\n", context->getTraits()->pbuffer ? "pbuffer" : "window");
     osg::ref_ptr<osgViewer::Viewer> viewer = new osgViewer::Viewer;
     viewer->setThreadingModel(osgViewer::Viewer::SingleThreaded);
     viewer->getCamera()->setGraphicsContext(context.get());
-    viewer->getCamera()->setViewport(0, 0, traits->width, traits->height);
+    viewer->getCamera()->setViewport(0, 0, WIDTH, HEIGHT);
     viewer->getCamera()->setProjectionMatrixAsPerspective(30.0, 1.25, 1.0, 1000.0);
     viewer->getCamera()->setFinalDrawCallback(new FinishDrawing);
     viewer->setCameraManipulator(new osgGA::TrackballManipulator);

@@ -23,8 +23,12 @@
 #include "log/log_reader.h"
 #include "scene/scene.h"
 #include "tools/studio/studio_app.h"
+#include "offscreen_context.h"
 
 namespace {
+
+constexpr int WIDTH = 1280;
+constexpr int HEIGHT = 1024;
 
 using Clock = std::chrono::steady_clock;
 constexpr int STEADY_FRAMES = 120;
@@ -40,25 +44,12 @@ struct FinishDrawing : osg::Camera::DrawCallback {
 
 bool giveContext(osgViewer::Viewer& viewer)
 {
-    osg::ref_ptr<osg::GraphicsContext::Traits> traits = new osg::GraphicsContext::Traits;
-    traits->readDISPLAY();
-    traits->setUndefinedScreenDetailsToDefaultScreen();
-    traits->width = 1280;
-    traits->height = 1024;
-    traits->pbuffer = true;
-    traits->doubleBuffer = false;
-    traits->depth = 24;
-    osg::ref_ptr<osg::GraphicsContext> context = osg::GraphicsContext::createGraphicsContext(traits.get());
-    if (!context) {
-        traits->pbuffer = false;
-        traits->windowDecoration = false;
-        context = osg::GraphicsContext::createGraphicsContext(traits.get());
-    }
+    osg::ref_ptr<osg::GraphicsContext> context = createOffscreenContext(WIDTH, HEIGHT);
     if (!context)
         return false;
     viewer.setThreadingModel(osgViewer::Viewer::SingleThreaded);
     viewer.getCamera()->setGraphicsContext(context.get());
-    viewer.getCamera()->setViewport(0, 0, traits->width, traits->height);
+    viewer.getCamera()->setViewport(0, 0, WIDTH, HEIGHT);
     viewer.getCamera()->setProjectionMatrixAsPerspective(30.0, 1.25, 1.0, 1000.0);
     viewer.getCamera()->setFinalDrawCallback(new FinishDrawing);
     return true;
