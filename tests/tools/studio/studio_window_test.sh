@@ -26,8 +26,13 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     viewer_start "$work/studio-trace" demo.log "$work/out.txt" "$work/err.txt" || exit
     key() { xdotool key --window "$viewer_window" "$@"; sleep 0.7; }
     shot() { import -window root "$work/$1.png"; }
-    sleep 3
+    # The first frame writes the first trace line; on a busy machine it can
+    # come seconds after the window.
+    for _ in $(seq 120); do grep -q "^trace" "$work/out.txt" && break; sleep 0.5; done
+    sleep 2
     key space
+    # Frames go on while paused: the panels settle in over the first ones.
+    sleep 1
     shot paused1; sleep 1; shot paused2
     key space
     sleep 0.5
