@@ -5,8 +5,6 @@
 set -euo pipefail
 build=$(cd "${1:?usage: record_bench.sh BUILD_DIR [ROUNDS]}" && pwd)
 rounds=${2:-3}
-demo=$build/bench-demo
-if [ ! -f "$demo/demo.log" ]; then
-    "$build/tools/demo_data/flightreplay-demo-data" "$demo" > /dev/null
-fi
+. "$(dirname "$0")/bench_demo.sh"
+demo=$(bench_demo_folder "$build")
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/record_bench" "$demo" 120 20 "$rounds"

@@ -6,10 +6,8 @@
 set -euo pipefail
 build=$(cd "${1:?usage: startup_bench.sh BUILD_DIR [LAUNCHES]}" && pwd)
 launches=${2:-7}
-demo=$build/bench-demo
-if [ ! -f "$demo/demo.log" ]; then
-    "$build/tools/demo_data/flightreplay-demo-data" "$demo" > /dev/null
-fi
+. "$(dirname "$0")/bench_demo.sh"
+demo=$(bench_demo_folder "$build")
 results=$(mktemp)
 trap 'rm -f "$results"' EXIT
 for _ in $(seq 1 "$launches"); do
