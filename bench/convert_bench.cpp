@@ -190,7 +190,7 @@ void measure(const char* name, const std::string& path, FlightFormat format, uin
         }));
         reads.push_back(timed([&] { readFlightFile(path, format, {}); }));
         converts.push_back(timed([&] {
-            const FlightData data = readFlightFile(path, format, {});
+            const Flight data = readFlightFile(path, format, {});
             const LogRows out = rowsOfFlight(data, {});
             writeLog(sink, out.rows, out.fieldCodes);
             rows = out.rows.size();

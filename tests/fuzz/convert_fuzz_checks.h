@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "frame/map_frame.h"
-#include "tools/convert/flight_data.h"
+#include "tools/flight/flight.h"
 #include "tools/convert/resample.h"
 
 inline void requireThat(bool holds, const char* what)
@@ -19,7 +19,7 @@ inline void requireThat(bool holds, const char* what)
     }
 }
 
-inline void checkConversion(flightreplay::convert::FlightData data, size_t inputSize)
+inline void checkConversion(flightreplay::flight::Flight data, size_t inputSize)
 {
     using namespace flightreplay::convert;
     tidyStreams(data);

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             options.columns.push_back(fc::parseColumnOption(bytes.substr(0, lineEnd)));
             bytes = lineEnd == std::string::npos ? std::string() : bytes.substr(lineEnd + 1);
         }
-        fc::FlightData flight = fc::readCsv(bytes, options);
+        fc::Flight flight = fc::readCsv(bytes, options);
         trackfuzz::deriveAndCheck(flight);
     } catch (const flightreplay::tools::ToolError&) {
     }

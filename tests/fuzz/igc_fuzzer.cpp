@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     try {
-        flightreplay::convert::FlightData flight = flightreplay::convert::readIgc(bytes);
+        flightreplay::flight::Flight flight = flightreplay::convert::readIgc(bytes);
         trackfuzz::deriveAndCheck(flight);
     } catch (const flightreplay::tools::ToolError&) {
     }

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "frame/map_frame.h"
-#include "tools/convert/flight_data.h"
+#include "tools/flight/flight.h"
 #include "tools/convert/track_attitude.h"
 
 namespace trackfuzz {
@@ -20,10 +20,10 @@ inline void require(bool holds, const char* what)
     }
 }
 
-inline void deriveAndCheck(flightreplay::convert::FlightData& data)
+inline void deriveAndCheck(flightreplay::flight::Flight& data)
 {
-    using flightreplay::convert::Attitude;
-    using flightreplay::convert::Fix;
+    using flightreplay::flight::Attitude;
+    using flightreplay::flight::Fix;
     const bool recorded = !data.attitude.empty();
     for (size_t i = 0; i < data.position.size(); ++i) {
         const Fix& f = data.position[i];

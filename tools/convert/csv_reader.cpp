@@ -272,7 +272,7 @@ std::pair<std::string, std::string> parseColumnOption(const std::string& text)
     return option;
 }
 
-FlightData readCsv(const std::string& bytes, const CsvOptions& options)
+Flight readCsv(const std::string& bytes, const CsvOptions& options)
 {
     RecordReader reader(bytes);
     const char separator = reader.guessSeparator();
@@ -288,7 +288,7 @@ FlightData readCsv(const std::string& bytes, const CsvOptions& options)
         throw tools::ToolError("no header row: the first line holds numbers, not column names");
     const std::vector<int> field = mapColumns(header, options);
 
-    FlightData data;
+    Flight data;
     data.format = "CSV";
     data.positionSource = "lat/lon columns";
     const bool hasTime = field[kTime] >= 0;

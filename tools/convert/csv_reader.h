@@ -6,9 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "tools/convert/flight_data.h"
+#include "tools/flight/flight.h"
 
 namespace flightreplay::convert {
+
+using namespace flight;
 
 enum class AngleUnit { Degrees, Radians };
 enum class TimeUnit { Seconds, Milliseconds, Microseconds, Iso };
@@ -46,6 +48,6 @@ std::pair<std::string, std::string> parseColumnOption(const std::string& text);
 // sample per row, NaN where the column is missing or the cell empty, for
 // deriveAttitude to fill. Throws tools::ToolError with no header row, or a
 // column option naming an unknown stream or a field not in the header.
-FlightData readCsv(const std::string& bytes, const CsvOptions& options);
+Flight readCsv(const std::string& bytes, const CsvOptions& options);
 
 } // namespace flightreplay::convert

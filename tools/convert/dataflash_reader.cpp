@@ -136,7 +136,7 @@ double centiScale(const Type& type, int role)
 class DataflashParser {
 public:
     explicit DataflashParser(ByteStream& in) : in_(in) {}
-    FlightData run();
+    Flight run();
 
 private:
     void define(const uint8_t* body);
@@ -152,14 +152,14 @@ private:
     DamageCount damage_;
 };
 
-FlightData DataflashParser::run()
+Flight DataflashParser::run()
 {
     types_[FMT_TYPE].known = true;
     types_[FMT_TYPE].length = FMT_LENGTH;
     const uint8_t* first = in_.peek(3);
     if (!first || !knownHeader(first))
         throw tools::ToolError("not a DataFlash log: it does not start with a format message");
-    FlightData out;
+    Flight out;
     static const uint8_t HEAD[2] = {HEAD1, HEAD2};
     for (;;) {
         const uint64_t at = in_.offset();
@@ -372,7 +372,7 @@ void DataflashParser::text(const std::string& message)
 
 } // namespace
 
-FlightData readDataflash(ByteStream& in)
+Flight readDataflash(ByteStream& in)
 {
     DataflashParser parser(in);
     return parser.run();

@@ -7,15 +7,17 @@
 #include <string>
 
 #include "tools/convert/byte_stream.h"
-#include "tools/convert/flight_data.h"
+#include "tools/flight/flight.h"
 
 namespace flightreplay::convert {
 
+using namespace flight;
+
 // Reads the stream to its end. Damaged stretches are skipped up to the next
 // header of a known message type and a file ending inside a message keeps
-// what came before; both are told in FlightData::notes. Throws
+// what came before; both are told in Flight::notes. Throws
 // tools::ToolError when the stream does not start with a DataFlash message.
-FlightData readDataflash(ByteStream& in);
+Flight readDataflash(ByteStream& in);
 
 // True when the bytes start with a DataFlash FMT message.
 bool looksLikeDataflash(const std::string& head);

@@ -39,7 +39,7 @@ std::string utcText(double utc)
 
 } // namespace
 
-std::string listFlight(const FlightData& data)
+std::string listFlight(const Flight& data)
 {
     std::string text = "format:   " + data.format + "\n";
     text += "firmware: " + (data.firmware.empty() ? std::string("unknown") : data.firmware) + "\n";
@@ -76,7 +76,7 @@ std::string listFlight(const FlightData& data)
     return text;
 }
 
-std::string missingPosition(const FlightData& data)
+std::string missingPosition(const Flight& data)
 {
     if (data.format == "ULog")
         return "no usable position: no fix in vehicle_global_position, vehicle_gps_position or sensor_gps, "

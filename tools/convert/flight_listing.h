@@ -3,16 +3,18 @@
 
 #include <string>
 
-#include "tools/convert/flight_data.h"
+#include "tools/flight/flight.h"
 
 namespace flightreplay::convert {
+
+using namespace flight;
 
 // Lines of text: format, firmware, vehicle, duration, fixes and their
 // source, each stream found with its time span (seconds from the first fix),
 // and whether the attitude was derived from the track.
-std::string listFlight(const FlightData& data);
+std::string listFlight(const Flight& data);
 
 // One line naming what the file lacks for a position, by format.
-std::string missingPosition(const FlightData& data);
+std::string missingPosition(const Flight& data);
 
 } // namespace flightreplay::convert

@@ -97,7 +97,7 @@ void readPoint(const XMLElement& trkpt, std::vector<Point>& points)
 
 } // namespace
 
-FlightData readGpx(const std::string& bytes)
+Flight readGpx(const std::string& bytes)
 {
     tinyxml2::XMLDocument doc;
     if (doc.Parse(bytes.data(), bytes.size()) != tinyxml2::XML_SUCCESS)
@@ -107,7 +107,7 @@ FlightData readGpx(const std::string& bytes)
     if (!root || localName(*root) != "gpx")
         throw tools::ToolError("not a GPX file: the root element is not <gpx>");
 
-    FlightData data;
+    Flight data;
     data.format = "GPX";
     data.positionSource = "trk";
     if (const char* creator = root->Attribute("creator"))

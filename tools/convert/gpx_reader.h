@@ -3,9 +3,11 @@
 
 #include <string>
 
-#include "tools/convert/flight_data.h"
+#include "tools/flight/flight.h"
 
 namespace flightreplay::convert {
+
+using namespace flight;
 
 // The fixes of every trk/trkseg/trkpt, in time order, t in seconds since
 // 1970 UTC (utcAtClockZero = 0); points without a time are dropped, unless
@@ -15,6 +17,6 @@ namespace flightreplay::convert {
 // `firmware`. Routes and waypoints are not a flight: a file with only
 // rte/wpt returns no position. Throws tools::ToolError for XML that is not
 // well-formed or whose root is not <gpx>.
-FlightData readGpx(const std::string& bytes);
+Flight readGpx(const std::string& bytes);
 
 } // namespace flightreplay::convert

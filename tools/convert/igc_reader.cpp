@@ -175,9 +175,9 @@ bool readDate(std::string_view line, double& midnightUtc)
 
 } // namespace
 
-FlightData readIgc(const std::string& bytes)
+Flight readIgc(const std::string& bytes)
 {
-    FlightData data;
+    Flight data;
     data.format = "IGC";
     data.positionSource = "B records";
 

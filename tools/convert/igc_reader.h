@@ -3,9 +3,11 @@
 
 #include <string>
 
-#include "tools/convert/flight_data.h"
+#include "tools/flight/flight.h"
 
 namespace flightreplay::convert {
+
+using namespace flight;
 
 // The B-record fixes, t in seconds since 00:00 UTC of the HFDTE date
 // (utcAtClockZero is that midnight; unknown without HFDTE), counted on past
@@ -18,6 +20,6 @@ namespace flightreplay::convert {
 // second. Lines end in CR LF
 // or LF. `firmware` is HFFTYFRTYPE (with HFRFWFIRMWAREVERSION), else the
 // A record. Throws tools::ToolError when the bytes hold no A, H or B record.
-FlightData readIgc(const std::string& bytes);
+Flight readIgc(const std::string& bytes);
 
 } // namespace flightreplay::convert

@@ -97,7 +97,7 @@ int run(int argc, char** argv)
         throw ToolError("--max-rows must be at least 1");
     const std::string in = words[0];
 
-    FlightData data;
+    Flight data;
     try {
         data = readFlightFile(in, format, csv);
     } catch (const ToolError& error) {

@@ -75,7 +75,7 @@ bool looksLikeCsvHeader(const std::string& head)
     return separated && letters;
 }
 
-void finish(FlightData& data)
+void finish(Flight& data)
 {
     tidyStreams(data);
     bool missingAngle = data.attitude.empty();
@@ -87,7 +87,7 @@ void finish(FlightData& data)
     }
 }
 
-FlightData readText(FlightFormat format, const std::string& bytes, const CsvOptions& csv)
+Flight readText(FlightFormat format, const std::string& bytes, const CsvOptions& csv)
 {
     switch (format) {
     case FlightFormat::gpx: return readGpx(bytes);
@@ -136,18 +136,18 @@ std::optional<FlightFormat> recogniseFormat(const std::string& head)
     return std::nullopt;
 }
 
-FlightData readFlightBytes(const std::string& bytes, std::optional<FlightFormat> format, const CsvOptions& csv)
+Flight readFlightBytes(const std::string& bytes, std::optional<FlightFormat> format, const CsvOptions& csv)
 {
     if (!format)
         format = recogniseFormat(bytes.substr(0, HEAD));
     if (!format)
         throw tools::ToolError("not a flight log of a known format (ULog, DataFlash, GPX, IGC, CSV); try --format");
-    FlightData data = readText(*format, bytes, csv);
+    Flight data = readText(*format, bytes, csv);
     finish(data);
     return data;
 }
 
-FlightData readFlightFile(const std::string& path, std::optional<FlightFormat> format, const CsvOptions& csv)
+Flight readFlightFile(const std::string& path, std::optional<FlightFormat> format, const CsvOptions& csv)
 {
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!file)
@@ -161,7 +161,7 @@ FlightData readFlightFile(const std::string& path, std::optional<FlightFormat> f
     if (!format)
         throw tools::ToolError("not a flight log of a known format (ULog, DataFlash, GPX, IGC, CSV); try --format");
     std::rewind(file.get());
-    FlightData data;
+    Flight data;
     if (*format == FlightFormat::ulog || *format == FlightFormat::dataflash) {
         ByteStream stream(file.get());
         data = *format == FlightFormat::ulog ? readUlog(stream) : readDataflash(stream);

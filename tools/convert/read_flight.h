@@ -6,9 +6,11 @@
 #include <string>
 
 #include "tools/convert/csv_reader.h"
-#include "tools/convert/flight_data.h"
+#include "tools/flight/flight.h"
 
 namespace flightreplay::convert {
+
+using namespace flight;
 
 enum class FlightFormat { ulog, dataflash, gpx, igc, csv };
 
@@ -27,9 +29,9 @@ std::optional<FlightFormat> recogniseFormat(const std::string& head);
 // derives the attitude from the track where the file records none. Throws
 // tools::ToolError (without the path) for an unreadable file, one of no
 // known format or one the reader refuses.
-FlightData readFlightFile(const std::string& path, std::optional<FlightFormat> format, const CsvOptions& csv);
+Flight readFlightFile(const std::string& path, std::optional<FlightFormat> format, const CsvOptions& csv);
 
 // As above on bytes in memory.
-FlightData readFlightBytes(const std::string& bytes, std::optional<FlightFormat> format, const CsvOptions& csv);
+Flight readFlightBytes(const std::string& bytes, std::optional<FlightFormat> format, const CsvOptions& csv);
 
 } // namespace flightreplay::convert

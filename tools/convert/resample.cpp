@@ -97,7 +97,7 @@ int32_t toCount(double value)
     return std::isfinite(value) ? static_cast<int32_t>(std::fmax(-1e9, std::fmin(1e9, value))) : 0;
 }
 
-std::vector<double> rowTimes(const FlightData& data, const ResampleOptions& options, std::vector<std::string>& notes)
+std::vector<double> rowTimes(const Flight& data, const ResampleOptions& options, std::vector<std::string>& notes)
 {
     const double first = data.position.front().t;
     const double last = data.position.back().t;
@@ -137,7 +137,7 @@ std::vector<double> rowTimes(const FlightData& data, const ResampleOptions& opti
 
 } // namespace
 
-void tidyStreams(FlightData& data)
+void tidyStreams(Flight& data)
 {
     tidy(data.position);
     tidy(data.attitude);
@@ -163,7 +163,7 @@ int fieldCodeOf(const std::string& keyword)
     return 0;
 }
 
-LogRows rowsOfFlight(const FlightData& data, const ResampleOptions& options)
+LogRows rowsOfFlight(const Flight& data, const ResampleOptions& options)
 {
     LogRows out;
     const std::vector<double> times = rowTimes(data, options, out.notes);

@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "log/flight_log.h"
-#include "tools/convert/flight_data.h"
+#include "tools/flight/flight.h"
 
 namespace flightreplay::convert {
+
+using namespace flight;
 
 struct ResampleOptions {
     double rate = 0.0;  // rows per second; 0: one row per position fix
@@ -27,11 +29,11 @@ struct LogRows {
 
 // Sorts every stream by time and drops samples whose time is not finite, as
 // rowsOfFlight expects.
-void tidyStreams(FlightData& data);
+void tidyStreams(Flight& data);
 
 // The rows of a tidied flight with at least one position fix. Throws
 // tools::ToolError when the range selects no time.
-LogRows rowsOfFlight(const FlightData& data, const ResampleOptions& options);
+LogRows rowsOfFlight(const Flight& data, const ResampleOptions& options);
 
 // The field code (1 to LOG_FIELD_COUNT) of a log keyword; 0 when unknown.
 int fieldCodeOf(const std::string& keyword);

@@ -10,9 +10,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/convert/flight_data.h"
+#include "tools/flight/flight.h"
 
 namespace flightreplay::convert {
+
+using namespace flight;
 
 // Well above the replay's 10000 rows: a two-hour log at 25 Hz keeps every
 // sample, longer ones a sample every few tenths of a second.

@@ -1,5 +1,5 @@
 #pragma once
-// The lines a binary reader adds to FlightData::notes for a damaged or
+// The lines a binary reader adds to Flight::notes for a damaged or
 // truncated file, worded alike for every format.
 
 #include <cstdint>

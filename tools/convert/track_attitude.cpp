@@ -183,7 +183,7 @@ Angles anglesAt(const TrackAngles& track, double t)
 
 } // namespace
 
-void deriveAttitude(FlightData& data)
+void deriveAttitude(Flight& data)
 {
     const TrackAngles track = anglesFromTrack(data.position);
 

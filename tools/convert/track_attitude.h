@@ -2,11 +2,13 @@
 // Attitude for a flight recorded as a track only (GPX, IGC, CSV without
 // angles), worked out from the fixes as a coordinated flight would fly them.
 
-#include "tools/convert/flight_data.h"
+#include "tools/flight/flight.h"
 
 namespace flightreplay::convert {
 
-// Fills what the file did not record, in FlightData's aerospace angles:
+using namespace flight;
+
+// Fills what the file did not record, in Flight's aerospace angles:
 // yaw is the course over ground, pitch the climb angle atan(climb/speed),
 // roll the coordinated-turn bank atan(v·ω/g), positive in a right turn.
 // The velocity at a fix is the chord from the fixes about 0.5 s before to
@@ -19,6 +21,6 @@ namespace flightreplay::convert {
 // NaN angles are replaced (by the track's values at the sample's time) and
 // every finite angle is kept. groundSpeed is filled from the track when
 // empty. Sets attitudeDerived when any angle was derived.
-void deriveAttitude(FlightData& data);
+void deriveAttitude(Flight& data);
 
 } // namespace flightreplay::convert

@@ -93,7 +93,7 @@ class UlogParser {
 public:
     explicit UlogParser(ByteStream& in) : in_(in) {}
 
-    FlightData run();
+    Flight run();
 
 private:
     bool handle(char type, const uint8_t* p, uint16_t size, bool first);
@@ -101,7 +101,7 @@ private:
     bool subscribe(const uint8_t* p, uint16_t size);
     bool data(const uint8_t* p, uint16_t size);
     void sample(const Subscription& sub, const uint8_t* d, size_t size);
-    void merge(FlightData& out);
+    void merge(Flight& out);
 
     ByteStream& in_;
     UlogFormats formats_;
@@ -119,13 +119,13 @@ private:
     int64_t dropoutMs_ = 0;
 };
 
-FlightData UlogParser::run()
+Flight UlogParser::run()
 {
     const uint8_t* head = in_.peek(HEADER);
     if (!head || std::memcmp(head, MAGIC, sizeof MAGIC) != 0)
         throw tools::ToolError("not a ULog file: no ULog header");
     in_.skip(HEADER);
-    FlightData out;
+    Flight out;
     bool first = true;
     for (;;) {
         const uint64_t at = in_.offset();
@@ -384,7 +384,7 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
     }
 }
 
-void UlogParser::merge(FlightData& out)
+void UlogParser::merge(Flight& out)
 {
     out.format = "ULog";
     // Lowest instance first: std::map orders the buckets by topic, then instance.
@@ -448,7 +448,7 @@ void UlogParser::merge(FlightData& out)
 
 } // namespace
 
-FlightData readUlog(ByteStream& in)
+Flight readUlog(ByteStream& in)
 {
     UlogParser parser(in);
     return parser.run();

@@ -7,16 +7,18 @@
 #include <string>
 
 #include "tools/convert/byte_stream.h"
-#include "tools/convert/flight_data.h"
+#include "tools/flight/flight.h"
 
 namespace flightreplay::convert {
 
+using namespace flight;
+
 // Reads the stream to its end. Damaged stretches are skipped up to the next
 // sync marker and a file ending inside a message keeps what came before;
-// both are told in FlightData::notes. Throws tools::ToolError (one line) for
+// both are told in Flight::notes. Throws tools::ToolError (one line) for
 // a file that is not a ULog or sets incompatible flags this reader does not
 // know.
-FlightData readUlog(ByteStream& in);
+Flight readUlog(ByteStream& in);
 
 // True when the bytes start with the ULog magic.
 bool looksLikeUlog(const std::string& head);

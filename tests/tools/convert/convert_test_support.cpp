@@ -21,18 +21,18 @@ std::string realLogDir()
     return dir;
 }
 
-flightreplay::convert::FlightData readUlogBytes(const std::string& bytes)
+flightreplay::flight::Flight readUlogBytes(const std::string& bytes)
 {
     flightreplay::convert::ByteStream in(bytes.data(), bytes.size());
-    flightreplay::convert::FlightData data = flightreplay::convert::readUlog(in);
+    flightreplay::flight::Flight data = flightreplay::convert::readUlog(in);
     flightreplay::convert::tidyStreams(data);
     return data;
 }
 
-flightreplay::convert::FlightData readDataflashBytes(const std::string& bytes)
+flightreplay::flight::Flight readDataflashBytes(const std::string& bytes)
 {
     flightreplay::convert::ByteStream in(bytes.data(), bytes.size());
-    flightreplay::convert::FlightData data = flightreplay::convert::readDataflash(in);
+    flightreplay::flight::Flight data = flightreplay::convert::readDataflash(in);
     flightreplay::convert::tidyStreams(data);
     return data;
 }

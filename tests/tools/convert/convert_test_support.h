@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "log/flight_log.h"
-#include "tools/convert/flight_data.h"
+#include "tools/flight/flight.h"
 
 namespace convert_test {
 
 // The real ULog samples' folder, or "" (after saying so) when it is missing.
 std::string realLogDir();
 
-flightreplay::convert::FlightData readUlogBytes(const std::string& bytes);
-flightreplay::convert::FlightData readDataflashBytes(const std::string& bytes);
+flightreplay::flight::Flight readUlogBytes(const std::string& bytes);
+flightreplay::flight::Flight readDataflashBytes(const std::string& bytes);
 
 // The row whose gps_time is nearest t.
 const LogRow& rowAt(const std::vector<LogRow>& rows, double t);

@@ -25,7 +25,7 @@ TEST(CsvReader, SeparatorsQuotesAndHeaderNames)
         "time,lat,lon,alt\n1,48.5001,11.2502,-19\n0,48.5,11.25,-20.5\n1,0,0,0\n",
     };
     for (const char* table : tables) {
-        const fc::FlightData data = fc::readCsv(table, {});
+        const fc::Flight data = fc::readCsv(table, {});
         ASSERT_EQ(data.position.size(), 2u) << table;
         EXPECT_DOUBLE_EQ(data.position[0].t, 0.0) << table;
         EXPECT_DOUBLE_EQ(data.position[0].latDeg, 48.5) << table;
@@ -55,7 +55,7 @@ TEST(CsvReader, TimeUnits)
     for (const auto& c : cases) {
         fc::CsvOptions options;
         options.time = c.unit;
-        const fc::FlightData data = fc::readCsv(std::string("time,lat,lon\n") + c.cell + ",1,2\n", options);
+        const fc::Flight data = fc::readCsv(std::string("time,lat,lon\n") + c.cell + ",1,2\n", options);
         ASSERT_EQ(data.position.size(), 1u) << c.cell;
         EXPECT_DOUBLE_EQ(data.position[0].t, c.seconds) << c.cell;
         EXPECT_EQ(std::isnan(data.utcAtClockZero), c.seconds < 1e9) << c.cell;
@@ -77,7 +77,7 @@ TEST(CsvReader, AnglesInTheStatedUnit)
     for (const auto& c : cases) {
         fc::CsvOptions options;
         options.angles = c.unit;
-        const fc::FlightData data = fc::readCsv(std::string("time,lat,lon,yaw,roll,pitch\n") + c.row, options);
+        const fc::Flight data = fc::readCsv(std::string("time,lat,lon,yaw,roll,pitch\n") + c.row, options);
         ASSERT_EQ(data.attitude.size(), 1u);
         EXPECT_NEAR(data.attitude[0].yaw, MAP_PI / 2, 1e-12);
         EXPECT_NEAR(data.attitude[0].roll, 10 * MAP_PI / 180, 1e-12);
@@ -96,7 +96,7 @@ TEST(CsvReader, ColumnOptions)
     for (const char* option :
          {"time=T_MS", "lat=Y", "lon=x", "alt=Z", "heading=hdg", "baro_alt=pressure alt", "rc3=RC Throttle", "voltage=Bat"})
         options.columns.push_back(fc::parseColumnOption(option));
-    const fc::FlightData data = fc::readCsv(table, options);
+    const fc::Flight data = fc::readCsv(table, options);
     ASSERT_EQ(data.position.size(), 1u);
     EXPECT_DOUBLE_EQ(data.position[0].t, 1.0);
     EXPECT_DOUBLE_EQ(data.position[0].latDeg, 48.5);
@@ -119,7 +119,7 @@ TEST(CsvReader, ColumnOptions)
     for (const char* noHeader : {"", "\n\n", "0,48.5,11.25\n1,48.6,11.3\n"})
         EXPECT_THROW(fc::readCsv(noHeader, {}), ToolError) << noHeader;
     EXPECT_TRUE(fc::readCsv("speed,voltage\n1,2\n", {}).position.empty());
-    const fc::FlightData speeds = fc::readCsv("time,speed,airspeed,current\n0,-20,-1,-3\n1,20,21,3\n", {});
+    const fc::Flight speeds = fc::readCsv("time,speed,airspeed,current\n0,-20,-1,-3\n1,20,21,3\n", {});
     ASSERT_EQ(speeds.groundSpeed.size(), 1u);
     EXPECT_EQ(speeds.groundSpeed[0].value, 20.0);
     ASSERT_EQ(speeds.airspeed.size(), 1u);
@@ -139,7 +139,7 @@ TEST(CsvReader, HeadingOnlyGetsRollAndPitchDerived)
                  + std::to_string(11.0 + east / (metresPerDegree * std::cos(48.0 * MAP_PI / 180))) + ",500,"
                  + std::to_string(heading) + "\n";
     }
-    fc::FlightData data = fc::readCsv(table, {});
+    fc::Flight data = fc::readCsv(table, {});
     ASSERT_EQ(data.attitude.size(), 61u);
     const double recordedYaw = data.attitude[30].yaw;
     fc::deriveAttitude(data);

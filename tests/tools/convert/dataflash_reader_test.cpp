@@ -30,7 +30,7 @@ TEST(DataflashReader, BothClockLayoutsAlignOnTheBootClock)
         {true, "ArduCopter V3.2.1", "multicopter", 90714},
     };
     for (const auto& c : cases) {
-        const FlightData data = readDataflashBytes(dataflashFlight(c.older));
+        const Flight data = readDataflashBytes(dataflashFlight(c.older));
         EXPECT_EQ(data.positionSource, "GPS");
         EXPECT_EQ(data.firmware, c.firmware);
         EXPECT_EQ(data.vehicle, c.vehicle);
@@ -79,7 +79,7 @@ TEST(DataflashReader, DamagedCopiesKeepWhatIsIntact)
         {"forged length", forgedFormat, "", 20},
     };
     for (const auto& c : cases) {
-        const FlightData data = readDataflashBytes(c.bytes);
+        const Flight data = readDataflashBytes(c.bytes);
         EXPECT_GE(data.position.size(), c.minFixes) << c.what;
         std::string notes;
         for (const std::string& n : data.notes)
@@ -93,7 +93,7 @@ TEST(DataflashReader, DamagedCopiesKeepWhatIsIntact)
         std::string bytes = good.substr(0, 3 + random() % (good.size() - 3));
         for (int k = 0; k < 1 + round % 8; ++k)
             bytes[3 + random() % (bytes.size() - 3)] = static_cast<char>(random());
-        const FlightData data = readDataflashBytes(bytes);
+        const Flight data = readDataflashBytes(bytes);
         if (!data.position.empty()) {
             EXPECT_FALSE(rowsOfFlight(data, {}).rows.empty());
         }

@@ -42,7 +42,7 @@ TEST(GpxReader, TimesOnTheUtcEpochClock)
     for (const auto& c : cases) {
         const std::string doc = gpx11("<trk><trkseg>" + point("48.1", "11.5", std::string("<time>") + c.stamp + "</time>")
                                       + "</trkseg></trk>");
-        const fc::FlightData data = fc::readGpx(doc);
+        const fc::Flight data = fc::readGpx(doc);
         ASSERT_EQ(data.position.size(), 1u) << c.stamp;
         EXPECT_DOUBLE_EQ(data.position[0].t, c.epoch) << c.stamp;
         EXPECT_EQ(data.utcAtClockZero, 0.0);
@@ -70,7 +70,7 @@ TEST(GpxReader, TrackPointsOfBothVersions)
         + point("-33.5002", "151.2502", "<time>2024-03-10T12:00:03Z</time>") + "</trkseg></trk>");
 
     for (const std::string& doc : {v10, v11}) {
-        const fc::FlightData data = fc::readGpx(doc);
+        const fc::Flight data = fc::readGpx(doc);
         EXPECT_EQ(data.format, "GPX");
         ASSERT_GE(data.position.size(), 2u);
         EXPECT_DOUBLE_EQ(data.position[0].t, 1710072001.0);
@@ -82,7 +82,7 @@ TEST(GpxReader, TrackPointsOfBothVersions)
         EXPECT_DOUBLE_EQ(data.groundSpeed[0].value, 7.5);
         EXPECT_DOUBLE_EQ(data.groundSpeed[1].t, 1710072002.0);
     }
-    const fc::FlightData data = fc::readGpx(v11);
+    const fc::Flight data = fc::readGpx(v11);
     EXPECT_EQ(data.firmware, "Test Tracker 2.1");
     ASSERT_EQ(data.position.size(), 3u);
     EXPECT_DOUBLE_EQ(data.position[2].altM, -11.0); // ele held from the fix before
@@ -91,7 +91,7 @@ TEST(GpxReader, TrackPointsOfBothVersions)
 
 TEST(GpxReader, RoutesAndWaypointsAreNoFlight)
 {
-    const fc::FlightData data = fc::readGpx(gpx11(
+    const fc::Flight data = fc::readGpx(gpx11(
         "<wpt lat=\"48\" lon=\"11\"><time>2024-03-10T12:00:00Z</time></wpt>"
         "<rte><rtept lat=\"48\" lon=\"11\"/><rtept lat=\"48.1\" lon=\"11.1\"/></rte>"
         "<trk><trkseg><trkpt lat=\"91\" lon=\"11\"><time>2024-03-10T12:00:00Z</time></trkpt></trkseg></trk>"));

@@ -34,7 +34,7 @@ TEST(IgcReader, FixFields)
         {bRecord("110135", "0000000N", "17959999E", 'A', "-0100", "12345"), 0.0, 179 + 59.999 / 60, 12345},
     };
     for (const auto& c : cases) {
-        const fc::FlightData data = fc::readIgc(kHeader + c.record);
+        const fc::Flight data = fc::readIgc(kHeader + c.record);
         ASSERT_EQ(data.position.size(), 1u) << c.record;
         EXPECT_DOUBLE_EQ(data.position[0].t, 11 * 3600 + 60 + 35);
         EXPECT_NEAR(data.position[0].latDeg, c.lat, 1e-12) << c.record;
@@ -55,7 +55,7 @@ TEST(IgcReader, DateInBothFormsAndMidnight)
     const std::string fixes = bRecord("235958", "5206343N", "00006198W") + bRecord("235959", "5206343N", "00006198W")
                               + bRecord("000000", "5206343N", "00006198W") + bRecord("000001", "5206343N", "00006198W");
     for (const std::string& date : {std::string("HFDTE160701\r\n"), std::string("HFDTEDATE:160701,01\r\n")}) {
-        const fc::FlightData data = fc::readIgc("AXCT\r\n" + date + fixes);
+        const fc::Flight data = fc::readIgc("AXCT\r\n" + date + fixes);
         EXPECT_DOUBLE_EQ(data.utcAtClockZero, 995241600.0) << date; // 2001-07-16T00:00Z
         ASSERT_EQ(data.position.size(), 4u);
         EXPECT_DOUBLE_EQ(data.position[0].t, 86398.0);
@@ -69,12 +69,12 @@ TEST(IgcReader, DateInBothFormsAndMidnight)
 TEST(IgcReader, ExtensionColumnsFromTheIRecord)
 {
     const std::string fix = bRecord("120000", "5206343N", "00006198W", 'A', "00587", "00558", "123" "09" "045");
-    const fc::FlightData siu = fc::readIgc(kHeader + "I033638FXA3940SIU4143ENL\r\n" + fix);
+    const fc::Flight siu = fc::readIgc(kHeader + "I033638FXA3940SIU4143ENL\r\n" + fix);
     ASSERT_EQ(siu.satellites.size(), 1u);
     EXPECT_DOUBLE_EQ(siu.satellites[0].value, 9.0);
     EXPECT_DOUBLE_EQ(siu.position[0].altM, 558.0);
 
-    const fc::FlightData extraDigits = fc::readIgc(
+    const fc::Flight extraDigits = fc::readIgc(
         kHeader + "I033636LAD3737LOD3840GSP\r\n" + bRecord("120000", "5206343N", "00006198W", 'A', "00587", "00558", "47072"));
     ASSERT_EQ(extraDigits.position.size(), 1u);
     EXPECT_NEAR(extraDigits.position[0].latDeg, 52 + 6.3434 / 60, 1e-12);
@@ -84,7 +84,7 @@ TEST(IgcReader, ExtensionColumnsFromTheIRecord)
 
     const std::string tenths = kHeader + "I013637TDS\r\n" + bRecord("120000", "5206343N", "00006198W", 'A', "00587", "00558", "00")
                                + bRecord("120000", "5206343N", "00006198W", 'A', "00587", "00558", "50");
-    const fc::FlightData fast = fc::readIgc(tenths);
+    const fc::Flight fast = fc::readIgc(tenths);
     ASSERT_EQ(fast.position.size(), 2u);
     EXPECT_DOUBLE_EQ(fast.position[1].t, 12 * 3600 + 0.5);
 }
@@ -101,7 +101,7 @@ TEST(IgcReader, ValidityAndAltitudeSource)
 
     const std::string noGnss = kHeader + bRecord("120000", "5206343N", "00006198W", 'A', "00587", "00000")
                                + bRecord("120001", "5206343N", "00006198W", 'A', "-0003", "00000");
-    const fc::FlightData baro = fc::readIgc(noGnss);
+    const fc::Flight baro = fc::readIgc(noGnss);
     ASSERT_EQ(baro.position.size(), 2u);
     EXPECT_DOUBLE_EQ(baro.position[0].altM, 587.0);
     EXPECT_DOUBLE_EQ(baro.position[1].altM, -3.0);
@@ -116,8 +116,8 @@ TEST(IgcReader, LineEndsAndLoggerName)
     for (char c : crlf)
         if (c != '\r')
             lf += c;
-    const fc::FlightData a = fc::readIgc(crlf);
-    const fc::FlightData b = fc::readIgc(lf);
+    const fc::Flight a = fc::readIgc(crlf);
+    const fc::Flight b = fc::readIgc(lf);
     ASSERT_EQ(a.position.size(), 2u);
     ASSERT_EQ(b.position.size(), 2u);
     EXPECT_DOUBLE_EQ(a.position[1].latDeg, b.position[1].latDeg);

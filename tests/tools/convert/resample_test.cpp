@@ -12,9 +12,9 @@ namespace {
 
 constexpr double DEG = MAP_PI / 180.0;
 
-FlightData straightFlight(int fixes, double step)
+Flight straightFlight(int fixes, double step)
 {
-    FlightData data;
+    Flight data;
     for (int i = 0; i < fixes; ++i)
         data.position.push_back({100.0 + i * step, 48.0 + i * 1e-5, 11.0, 500.0 + i});
     return data;
@@ -76,7 +76,7 @@ TEST(Resample, AnglesTakeTheShortWayAndCountsAreHeld)
         EXPECT_NEAR(std::remainder(got - c.expected, 360.0), 0.0, 1e-9) << c.a << " " << c.b << " " << c.f;
     }
 
-    FlightData data = straightFlight(2, 1.0);
+    Flight data = straightFlight(2, 1.0);
     data.attitude = {{100.0, 179 * DEG, 0, 179 * DEG}, {101.0, -179 * DEG, 0, -179 * DEG}};
     data.satellites = {{100.0, 5}, {101.0, 9}};
     data.voltage = {{100.0, 12}, {101.0, 11}};
@@ -93,7 +93,7 @@ TEST(Resample, AnglesTakeTheShortWayAndCountsAreHeld)
 
 TEST(Resample, HeaderNamesOnlyTheFilledColumns)
 {
-    FlightData data = straightFlight(3, 1.0);
+    Flight data = straightFlight(3, 1.0);
     EXPECT_EQ(header(rowsOfFlight(data, {})),
               "samplenumber,gps_time,gps_startlat,gps_startlon,gps_startalt,gps_curlat,gps_curlon,gps_curalt");
     data.attitude = {{100.0, 0, 0, 0}};
@@ -109,7 +109,7 @@ TEST(Resample, HeaderNamesOnlyTheFilledColumns)
 TEST(Resample, DamagedValuesStayInTheirColumns)
 {
     // Found by fuzzing: a clock far outside any date, counts far outside int.
-    FlightData data = straightFlight(3, 1.0);
+    Flight data = straightFlight(3, 1.0);
     data.satellites = {{100.0, 1e30}};
     data.fixMode = {{100.0, -1e30}};
     for (double utc : {-5.70415e+23, 1e300, -1e6}) {

@@ -41,7 +41,7 @@ TEST(DeriveAttitude, CoordinatedTurnBank)
         {400, 30, 0.5, false},
     };
     for (const auto& c : cases) {
-        fc::FlightData data;
+        fc::Flight data;
         const double omega = c.speed / c.radius * (c.right ? 1 : -1); // heading rate, clockwise positive
         const int count = static_cast<int>(120 * c.rateHz);
         for (int i = 0; i <= count; ++i) {
@@ -71,7 +71,7 @@ TEST(DeriveAttitude, StraightClimbAndDescent)
         double speed, climb, headingDeg;
     } cases[] = {{20, 3, 45}, {10, -2, 180}, {30, 0, -90}, {8, 4, 0}};
     for (const auto& c : cases) {
-        fc::FlightData data;
+        fc::Flight data;
         for (int i = 0; i <= 60; ++i) {
             const double d = c.speed * i;
             data.position.push_back(fixAt(i, d * std::sin(c.headingDeg * DEG), d * std::cos(c.headingDeg * DEG), c.climb * i));
@@ -94,7 +94,7 @@ TEST(DeriveAttitude, JitterDoesNotFlapTheWings)
     for (const auto& c : cases) {
         std::mt19937 random(7);
         std::uniform_real_distribution<double> jitter(-1.5, 1.5);
-        fc::FlightData data;
+        fc::Flight data;
         for (int i = 0; i <= 300 * c.rateHz; ++i) {
             const double t = i / c.rateHz, d = 20.0 * t;
             data.position.push_back(fixAt(t, d * std::sin(c.headingDeg * DEG) + jitter(random),
@@ -113,7 +113,7 @@ TEST(DeriveAttitude, StandingStillKeepsTheLastHeading)
 {
     std::mt19937 random(3);
     std::uniform_real_distribution<double> jitter(-0.3, 0.3);
-    fc::FlightData data;
+    fc::Flight data;
     for (int i = 0; i <= 20; ++i)
         data.position.push_back(fixAt(i, 15.0 * i, 0, 0));
     for (int i = 21; i <= 80; ++i)
@@ -129,7 +129,7 @@ TEST(DeriveAttitude, StandingStillKeepsTheLastHeading)
 
 TEST(DeriveAttitude, KeepsWhatTheFileRecorded)
 {
-    fc::FlightData data;
+    fc::Flight data;
     for (int i = 0; i <= 30; ++i)
         data.position.push_back(fixAt(i, 0, 20.0 * i, 2.0 * i));
     for (int i = 0; i <= 60; ++i)
@@ -146,7 +146,7 @@ TEST(DeriveAttitude, KeepsWhatTheFileRecorded)
     }
     EXPECT_EQ(data.groundSpeed.size(), 1u);
 
-    fc::FlightData recorded;
+    fc::Flight recorded;
     recorded.position = data.position;
     recorded.attitude = {{0, 0.1, 0.2, 0.3}};
     fc::deriveAttitude(recorded);

@@ -89,7 +89,7 @@ TEST(TrackFormats, RightHandCircleInTheReplaysAngles)
     } cases[] = {{gpx(), "GPX", 1}, {igc(), "IGC", 2.5}, {csv(), "CSV", 1}};
     const double bank = std::atan(SPEED * SPEED / (RADIUS * 9.80665));
     for (const auto& c : cases) {
-        fc::FlightData data = fc::readFlightBytes(c.bytes, std::nullopt, {});
+        fc::Flight data = fc::readFlightBytes(c.bytes, std::nullopt, {});
         EXPECT_EQ(data.format, c.format);
         EXPECT_TRUE(data.attitudeDerived) << c.format;
         const fc::LogRows rows = fc::rowsOfFlight(data, {});

@@ -34,7 +34,7 @@ TEST(UlogReader, RealSamplesConvert)
         {"sample_px4_events.ulg", "vehicle_global_position", 47.398, 8.546, 0.01, 100, "PX4 v1.15.0"},
     };
     for (const Case& c : cases) {
-        const FlightData data = readUlogBytes(readFile(dir + "/" + c.file));
+        const Flight data = readUlogBytes(readFile(dir + "/" + c.file));
         EXPECT_EQ(data.positionSource, c.source) << c.file;
         EXPECT_EQ(data.firmware, c.firmware) << c.file;
         EXPECT_FALSE(data.attitude.empty()) << c.file;
@@ -53,7 +53,7 @@ TEST(UlogReader, RealSamplesConvert)
 
 TEST(UlogReader, LayoutsInstancesAndKnownAttitude)
 {
-    const FlightData data = readUlogBytes(ulogFlight());
+    const Flight data = readUlogBytes(ulogFlight());
     ASSERT_EQ(data.position.size(), 10u);
     // Nested format before lat and trailing padding left out of the data.
     EXPECT_NEAR(data.position[3].latDeg, 48.10003, 1e-9);
@@ -102,7 +102,7 @@ TEST(UlogReader, FirstGenerationLayouts)
     // Found by fuzzing: a version number given as text is no version.
     w.info("char[4] ver_sw_release", "1.2x");
     w.info("char[6] ver_sw", "abcdef");
-    const FlightData data = readUlogBytes(w.bytes);
+    const Flight data = readUlogBytes(w.bytes);
     EXPECT_EQ(data.firmware, "abcdef");
     EXPECT_EQ(data.positionSource, "vehicle_global_position");
     ASSERT_EQ(data.position.size(), 3u);
@@ -136,7 +136,7 @@ TEST(UlogReader, UnsubscribedAndResubscribedIds)
     Body baro;
     baro.put<uint64_t>(3000000).put<float>(410.f);
     w.data(1, baro);
-    const FlightData data = readUlogBytes(w.bytes);
+    const Flight data = readUlogBytes(w.bytes);
     EXPECT_EQ(data.position.size(), 1u);
     ASSERT_EQ(data.baroAlt.size(), 1u);
     EXPECT_EQ(data.baroAlt[0].value, 410.0);
@@ -169,7 +169,7 @@ TEST(UlogReader, DamagedCopiesKeepWhatIsIntact)
         {"flipped", flipped, "", 5},
     };
     for (const Case& c : cases) {
-        const FlightData data = readUlogBytes(c.bytes);
+        const Flight data = readUlogBytes(c.bytes);
         EXPECT_GE(data.position.size(), c.minFixes) << c.what;
         std::string notes;
         for (const std::string& n : data.notes)
@@ -213,7 +213,7 @@ TEST(UlogReader, RandomDamageNeverCrashes)
             std::string bytes = source.substr(0, 16 + random() % (source.size() - 16));
             for (int k = 0; k < 1 + round % 8; ++k)
                 bytes[16 + random() % (bytes.size() - 16)] = static_cast<char>(random());
-            const FlightData data = readUlogBytes(bytes);
+            const Flight data = readUlogBytes(bytes);
             if (!data.position.empty()) {
                 const LogRows rows = rowsOfFlight(data, {});
                 EXPECT_FALSE(rows.rows.empty());
