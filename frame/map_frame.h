@@ -8,10 +8,11 @@
 
 #include <osg/Vec3f>
 
+#include "log/units.h"
+
 constexpr int FRAME_ZOOM = 18;
 constexpr int32_t FRAME_SIZE = 262144;
-constexpr double EARTH_RADIUS = 6374000.0;
-constexpr double MAP_PI = 3.141592653589793;
+constexpr double EARTH_RADIUS = MAP_FRAME_EARTH_RADIUS;
 
 struct MapFrame {
     int32_t CI; // zoom-18 tile row of the centre

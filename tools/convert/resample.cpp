@@ -4,18 +4,12 @@
 #include <cstdio>
 #include <ctime>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 #include "tools/common/tool_error.h"
 
 namespace flightreplay::convert {
 
 namespace {
-
-double wrapPi(double angle)
-{
-    angle = std::remainder(angle, 2 * MAP_PI);
-    return angle <= -MAP_PI ? angle + 2 * MAP_PI : angle;
-}
 
 template <typename T>
 void tidy(std::vector<T>& samples)
@@ -56,7 +50,7 @@ public:
     {
         const double f = seek(t);
         const double a = get(s_[i_]);
-        return f == 0.0 ? wrapPi(a) : interpolateAngle(a, get(s_[i_ + 1]), f);
+        return f == 0.0 ? wrapPlusMinusPi(a) : interpolateAngle(a, get(s_[i_ + 1]), f);
     }
     template <typename Get>
     double held(double t, Get get)
@@ -150,11 +144,6 @@ void tidyStreams(Flight& data)
         tidy(series);
 }
 
-double interpolateAngle(double a, double b, double f)
-{
-    return wrapPi(a + f * wrapPi(b - a));
-}
-
 int fieldCodeOf(const std::string& keyword)
 {
     for (int code = 1; code <= LOG_FIELD_COUNT; ++code)
@@ -240,7 +229,7 @@ LogRows rowsOfFlight(const Flight& data, const ResampleOptions& options)
             row.gps_curspeed = speed.linear(t, valueOf);
         if (attitude) {
             const double yaw = angles.angle(t, [](const Attitude& a) { return a.yaw; });
-            row.gps_curheading = wrapPi(MAP_PI / 2 - yaw);
+            row.gps_curheading = logHeadingOfCompass(yaw);
             row.pyro_curroll = -angles.angle(t, [](const Attitude& a) { return a.roll; });
             row.pyro_curpitch = angles.angle(t, [](const Attitude& a) { return a.pitch; });
         }

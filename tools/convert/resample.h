@@ -38,7 +38,4 @@ LogRows rowsOfFlight(const Flight& data, const ResampleOptions& options);
 // The field code (1 to LOG_FIELD_COUNT) of a log keyword; 0 when unknown.
 int fieldCodeOf(const std::string& keyword);
 
-// Angle a + f (b - a) along the shorter way round, in (-pi, pi].
-double interpolateAngle(double a, double b, double f);
-
 } // namespace flightreplay::convert

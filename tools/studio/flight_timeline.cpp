@@ -11,7 +11,6 @@ namespace flightreplay::studio {
 
 namespace {
 
-constexpr double TWO_PI = 2.0 * MAP_PI;
 
 int fieldCode(const char* keyword)
 {
@@ -104,15 +103,6 @@ FlightTimeline buildTimeline(const LogRow* rows, int count, const LogColumns& co
 FlightTimeline buildFlightLogTimeline()
 {
     return buildTimeline(flightLog.rows, rowCount(), columnsOfFlightLog());
-}
-
-double interpolateAngle(double a, double b, double f)
-{
-    double turn = std::remainder(b - a, TWO_PI);
-    double angle = std::remainder(a + turn * f, TWO_PI);
-    if (angle <= -MAP_PI)
-        angle += TWO_PI;
-    return angle;
 }
 
 FlightSample sampleFlight(const FlightTimeline& timeline, double t)

@@ -58,10 +58,6 @@ FlightTimeline buildTimeline(const LogRow* rows, int count, const LogColumns& co
 // The timeline of the flight log table.
 FlightTimeline buildFlightLogTimeline();
 
-// Angle a + f * (b - a) along the shorter way round, in radians within
-// (-pi, pi].
-double interpolateAngle(double a, double b, double f);
-
 struct FlightSample {
     double time = 0.0;  // seconds from the first row, clamped to the flight
     int row = 0;        // the row at or before time
