@@ -1,8 +1,8 @@
 #include <cstdio>
 
-#include "app/log_summary.h"
-#include "app/viewer.h"
+#include "frame/map_frame.h"
 #include "log/log_reader.h"
+#include "scene/viewer.h"
 
 int main(int argc, char** argv)
 {
@@ -10,13 +10,10 @@ int main(int argc, char** argv)
         std::printf("U: %s smltm.log\n", argc > 0 ? argv[0] : "flightreplay");
         return -1;
     }
-    FILE* log = std::fopen(argv[1], "r");
-    if (!log) {
+    if (!readLogFile(argv[1])) {
         std::printf("Not open '%s'\n", argv[1]);
         return -2;
     }
-    readLog(log);
-    std::fclose(log);
     summarizeLog();
     runViewer();
     return 0;

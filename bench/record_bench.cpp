@@ -13,7 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/log_summary.h"
+#include "frame/map_frame.h"
 #include "log/log_reader.h"
 #include "tools/studio/offscreen_frame.h"
 #include "tools/studio/studio_app.h"

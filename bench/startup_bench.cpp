@@ -18,7 +18,6 @@
 #include <osgGA/TrackballManipulator>
 #include <osgViewer/Viewer>
 
-#include "app/log_summary.h"
 #include "frame/elevation_tile.h"
 #include "frame/map_frame.h"
 #include "frame/terrain.h"

@@ -19,7 +19,7 @@
 #include <osgGA/TrackballManipulator>
 #include <osgViewer/Viewer>
 
-#include "app/log_summary.h"
+#include "frame/map_frame.h"
 #include "log/log_reader.h"
 #include "scene/scene.h"
 #include "tools/studio/studio_app.h"

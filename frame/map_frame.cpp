@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "log/console_report.h"
+#include "log/log_summary.h"
 
 MapFrame mapFrame;
 
@@ -44,6 +45,12 @@ void setupMapFrame(double latMin, double latMax, double lonMin, double lonMax)
     mapFrame.CI = mercatorToTileIndex(latToMercatorY(latc));
     mapFrame.CJ = mercatorToTileIndex(lonToMercatorX(lonc));
     report("CI,CJ=%ld %ld\n", static_cast<long>(mapFrame.CI), static_cast<long>(mapFrame.CJ));
+}
+
+void summarizeLog()
+{
+    const LogExtents e = printLogSummary();
+    setupMapFrame(e.latMin, e.latMax, e.lonMin, e.lonMax);
 }
 
 osg::Vec3f geoToScene(double lat, double lon, double alt)

@@ -36,6 +36,11 @@ int32_t mercatorToTileIndex(double normalised);
 // "1/k=..." and "CI,CJ=..." on standard output.
 void setupMapFrame(double latMin, double latMax, double lonMin, double lonMax);
 
+// The driver's work between reading the log and building the scene: prints
+// the log summary (printLogSummary) and sets up the map frame from the
+// extents of the log in the flight log table.
+void summarizeLog();
+
 // Scene point of a latitude and longitude in degrees and an altitude in metres.
 osg::Vec3f geoToScene(double lat, double lon, double alt);
 // Scene point of the north-west corner of zoom-18 tile (row, col) at a height in metres.

@@ -94,3 +94,21 @@ void resetFlightLog()
 {
     std::memset(&flightLog, 0, sizeof flightLog);
 }
+
+int fieldCodeOf(const std::string& keyword)
+{
+    for (int code = 1; code <= LOG_FIELD_COUNT; ++code)
+        if (keyword == logFields[code].keyword)
+            return code;
+    return 0;
+}
+
+bool logHasColumn(int fieldCode)
+{
+    if (fieldCode <= 0 || fieldCode > LOG_FIELD_COUNT)
+        return false;
+    for (int i = 0; i <= flightLog.maxColumn && i < MAX_LOG_COLUMNS; ++i)
+        if (flightLog.cols[i] == fieldCode)
+            return true;
+    return false;
+}

@@ -4,6 +4,7 @@
 // flight track and the animation path.
 
 #include <cstdint>
+#include <string>
 
 constexpr int MAX_LOG_ROWS = 10000;
 constexpr int MAX_LOG_COLUMNS = 1000;
@@ -60,6 +61,9 @@ struct LogField {
 
 // Indexed by field code 0 to 41; entry 0 drops the value.
 extern const LogField logFields[LOG_FIELD_COUNT + 1];
+
+// The field code (1 to LOG_FIELD_COUNT) of a header keyword; 0 when unknown.
+int fieldCodeOf(const std::string& keyword);
 
 struct FlightLog {
     int32_t columnIndex;
@@ -120,6 +124,10 @@ inline int rowCount()
 {
     return flightLog.lineIndex - 1;
 }
+
+// Whether the header of the log in the table gave some column the field
+// code (1 to LOG_FIELD_COUNT).
+bool logHasColumn(int fieldCode);
 
 // Zeroes the whole table, as at program start.
 void resetFlightLog();

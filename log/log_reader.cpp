@@ -7,9 +7,19 @@ void readLog(FILE* log)
 {
     resetFlightLog();
     // A scan that ended at the end of an earlier log leaves its buffer at
-    // that end; restarting on the new stream empties it.
+    // that end; restarting on the new file empties it.
     yyrestart(log);
     yylex();
+}
+
+bool readLogFile(const std::string& path)
+{
+    FILE* log = std::fopen(path.c_str(), "r");
+    if (!log)
+        return false;
+    readLog(log);
+    std::fclose(log);
+    return true;
 }
 
 LogExtents computeLogExtents()

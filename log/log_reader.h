@@ -5,10 +5,15 @@
 // program does at start.
 
 #include <cstdio>
+#include <string>
 
-// Empties the table and scans the whole stream into it from line 0,
+// Empties the table and scans the whole open file into it from line 0,
 // column 0. The scanner's echo goes to the console report.
 void readLog(FILE* log);
+
+// Reads the log file at path as readLog does; false, with the table left
+// as it was, when the file cannot be opened.
+bool readLogFile(const std::string& path);
 
 // Latitude and longitude extents of the data rows, in minutes of arc. With no
 // data row they keep their start values, 100000 for the minima and -100000

@@ -9,7 +9,7 @@
 extern FILE* yyin;
 extern FILE* yyout;
 int yylex();
-// Points the scanner at a new stream with an empty buffer.
+// Points the scanner at a new open file with an empty buffer.
 void yyrestart(FILE* input);
 // Frees the scanner's buffer and state so that the next yylex starts afresh
 // (tests and the fuzzer scan many inputs in one process; the program never does).

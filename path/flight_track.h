@@ -1,5 +1,5 @@
 #pragma once
-// The recorded flight as one white line through the scene positions of all
+// The logged flight as one white line through the scene positions of all
 // data rows, in log order.
 
 #include <osg/Group>

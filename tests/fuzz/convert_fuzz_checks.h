@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 #include "tools/flight/flight.h"
 #include "tools/convert/resample.h"
 

@@ -9,10 +9,9 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "app/log_summary.h"
-#include "log/log_reader.h"
 #include "frame/map_frame.h"
 #include "log/flight_log.h"
+#include "log/log_reader.h"
 #include "log/log_scanner.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "log/flight_log.h"
+#include "log/log_reader.h"
 #include "log/log_scanner.h"
 #include "support/test_support.h"
 
@@ -74,6 +75,30 @@ TEST(LogReader, EachOfTwoLogsReadsAsInAFreshProcess)
     EXPECT_EQ(flightLog.cols[0], 12);
     EXPECT_EQ(flightLog.rows[0].gps_curalt, 0.0);
     EXPECT_EQ(flightLog.rows[0].gps_curlat, 2900.25);
+    EXPECT_EQ(rowCount(), 1);
+}
+
+// The keyword table and its inverse agree, and the columns a header names
+// are found whatever their place; an unknown keyword names no column.
+TEST(LogReader, ColumnsOfTheHeaderByKeyword)
+{
+    for (int code = 1; code <= LOG_FIELD_COUNT; ++code)
+        EXPECT_EQ(fieldCodeOf(logFields[code].keyword), code) << code;
+    EXPECT_EQ(fieldCodeOf("gps_curlat "), 0);
+    EXPECT_EQ(fieldCodeOf(""), 0);
+
+    TempWorkingDir dir;
+    writeFile("flight.log", "junk,gps_time,gps_curlon\n1,2,3\n");
+    ASSERT_TRUE(readLogFile("flight.log"));
+    EXPECT_TRUE(logHasColumn(fieldCodeOf("gps_curlon")));
+    EXPECT_TRUE(logHasColumn(fieldCodeOf("gps_time")));
+    EXPECT_FALSE(logHasColumn(fieldCodeOf("gps_curlat")));
+    EXPECT_FALSE(logHasColumn(0));
+    EXPECT_EQ(rowCount(), 1);
+
+    // A missing file leaves the table as it was.
+    EXPECT_FALSE(readLogFile("missing.log"));
+    EXPECT_TRUE(logHasColumn(fieldCodeOf("gps_curlon")));
     EXPECT_EQ(rowCount(), 1);
 }
 

@@ -4,10 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/log_summary.h"
-#include "log/log_reader.h"
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
+#include "log/log_reader.h"
 #include "scene_files.h"
 #include "support/test_support.h"
 

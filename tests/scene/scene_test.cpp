@@ -80,8 +80,6 @@ TEST_F(Scene, FourChildrenInOrderUnderAnUnlitRoot)
     ASSERT_NE(state, nullptr);
     // A plain OFF: neither OVERRIDE nor PROTECTED.
     EXPECT_EQ(state->getMode(GL_LIGHTING), osg::StateAttribute::OFF);
-    EXPECT_EQ(state->getModeList().size(), 1u);
-    EXPECT_TRUE(state->getAttributeList().empty());
 
     const osg::Group* terrain = root->getChild(0)->asGroup();
     ASSERT_NE(terrain, nullptr);
@@ -100,8 +98,6 @@ TEST_F(Scene, FourChildrenInOrderUnderAnUnlitRoot)
 
     auto* aircraft = dynamic_cast<osg::MatrixTransform*>(root->getChild(3));
     ASSERT_NE(aircraft, nullptr);
-    EXPECT_TRUE(aircraft->getMatrix().isIdentity());
-    EXPECT_EQ(aircraft->getStateSet(), nullptr);
     ASSERT_EQ(aircraft->getNumChildren(), 1u);
     const auto* model = dynamic_cast<const osg::MatrixTransform*>(aircraft->getChild(0));
     ASSERT_NE(model, nullptr);
@@ -109,11 +105,6 @@ TEST_F(Scene, FourChildrenInOrderUnderAnUnlitRoot)
 
     const auto* animation = dynamic_cast<const osg::AnimationPathCallback*>(aircraft->getUpdateCallback());
     ASSERT_NE(animation, nullptr);
-    EXPECT_EQ(animation->getTimeOffset(), 0.0);
-    EXPECT_EQ(animation->getTimeMultiplier(), 1.0);
-    EXPECT_EQ(animation->getPivotPoint(), osg::Vec3d(0, 0, 0));
-    EXPECT_FALSE(animation->getUseInverseMatrix());
-    EXPECT_FALSE(animation->getPause());
     const osg::AnimationPath* path = animation->getAnimationPath();
     ASSERT_NE(path, nullptr);
     EXPECT_EQ(path->getLoopMode(), osg::AnimationPath::LOOP);
@@ -211,12 +202,6 @@ TEST_F(Scene, TheAnimationMovesTheAircraftWithSimulationTime)
     EXPECT_NEAR((nose - attitude * osg::Vec3d(1, 0, 0)).length(), 0, 1e-6);
     EXPECT_NE(row.gps_curheading, flightLog.rows[0].gps_curheading);
     EXPECT_GT((m.getTrans() - scenePositionOfRow(0)).length(), 1e-3);
-
-    // The model's own scale stays below the moving transform.
-    const auto* model = dynamic_cast<const osg::MatrixTransform*>(aircraft->getChild(0));
-    ASSERT_NE(model, nullptr);
-    EXPECT_FALSE(model->getMatrix().isIdentity());
-    EXPECT_NEAR(model->getMatrix()(0, 0), model->getMatrix()(1, 1), 1e-15);
 }
 
 } // namespace

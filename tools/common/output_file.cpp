@@ -4,7 +4,11 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <system_error>
+
+#include <osgDB/FileNameUtils>
+#include <osgDB/Registry>
 
 #include "tools/common/tool_error.h"
 
@@ -35,6 +39,20 @@ void writeFileAtomically(const std::string& path, const std::function<bool(FILE*
         std::remove(temporary.c_str());
         throw ToolError(path + ": cannot rename the finished file into place: " + error.message());
     }
+}
+
+void writeImageFileAtomically(const osg::Image& image, const std::string& path)
+{
+    const std::string extension = osgDB::getLowerCaseFileExtension(path);
+    osgDB::ReaderWriter* writer = osgDB::Registry::instance()->getReaderWriterForExtension(extension);
+    if (!writer)
+        throw ToolError(path + ": no image plug-in writes ." + extension + " files");
+    std::ostringstream bytes(std::ios::binary);
+    const osgDB::ReaderWriter::WriteResult result =
+        writer->writeImage(image, bytes, osgDB::Registry::instance()->getOptions());
+    if (!result.success())
+        throw ToolError(path + ": cannot encode the image: " + result.message());
+    writeFileAtomically(path, bytes.str());
 }
 
 bool fileExists(const std::string& path)

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include <osg/Image>
+
 namespace flightreplay::tools {
 
 // Writes bytes to path through path + ".part"; throws ToolError naming the
@@ -15,6 +17,10 @@ void writeFileAtomically(const std::string& path, const std::string& bytes);
 // As above, the bytes written by write to the open temporary file; write
 // returns false when it failed.
 void writeFileAtomically(const std::string& path, const std::function<bool(FILE*)>& write);
+
+// Writes image through path + ".part" in the format the extension of path
+// names (OSG's image plug-ins); throws ToolError as above.
+void writeImageFileAtomically(const osg::Image& image, const std::string& path);
 
 bool fileExists(const std::string& path);
 

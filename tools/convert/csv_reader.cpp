@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/text_field.h"
 #include "tools/convert/utc_time.h"
@@ -292,7 +292,7 @@ Flight readCsv(const std::string& bytes, const CsvOptions& options)
     data.format = "CSV";
     data.positionSource = "lat/lon columns";
     const bool hasTime = field[kTime] >= 0;
-    const double angleScale = options.angles == AngleUnit::Degrees ? MAP_PI / 180.0 : 1.0;
+    const double angleScale = options.angles == AngleUnit::Degrees ? RADIANS_PER_DEGREE : 1.0;
 
     Table table(field);
     std::vector<std::string> fields;

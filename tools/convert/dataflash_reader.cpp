@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/stream_bucket.h"
 #include "tools/convert/stream_notes.h"
@@ -19,7 +19,6 @@ constexpr uint8_t HEAD1 = 0xa3;
 constexpr uint8_t HEAD2 = 0x95;
 constexpr uint8_t FMT_TYPE = 128;
 constexpr size_t FMT_LENGTH = 89;
-constexpr double DEG = MAP_PI / 180.0;
 
 enum class Kind { none, gps, att, pos, bat, curr, baro, rcin, rcou, msg };
 
@@ -326,7 +325,7 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
     case Kind::att: {
         const double r = v(roll), p = v(pitch), y = v(yaw);
         if (std::isfinite(r) && std::isfinite(p) && std::isfinite(y))
-            rest_.attitude.add({t, r * DEG, p * DEG, y * DEG});
+            rest_.attitude.add({t, r * RADIANS_PER_DEGREE, p * RADIANS_PER_DEGREE, y * RADIANS_PER_DEGREE});
         break;
     }
     case Kind::bat:

@@ -1,17 +1,19 @@
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "log/log_writer.h"
 #include "tools/common/output_file.h"
+#include "tools/common/parse_number.h"
 #include "tools/common/tool_error.h"
+#include "tools/common/tool_main.h"
 #include "tools/convert/flight_listing.h"
 #include "tools/convert/read_flight.h"
 #include "tools/convert/resample.h"
 
+using flightreplay::tools::parseNumber;
 using flightreplay::tools::ToolError;
 using namespace flightreplay::convert;
 
@@ -28,15 +30,6 @@ const char* const USAGE =
     "  --force              overwrite an existing OUT\n"
     "  CSV: --angles deg|rad, --time s|ms|us|iso, --column NAME=FIELD\n";
 
-double number(const std::string& option, const std::string& text)
-{
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !std::isfinite(value))
-        throw ToolError(option + " " + text + ": not a number");
-    return value;
-}
-
 std::string defaultOutput(const std::string& in)
 {
     const size_t slash = in.find_last_of("/\\");
@@ -46,7 +39,7 @@ std::string defaultOutput(const std::string& in)
     return out == in ? in + ".log" : out;
 }
 
-int run(int argc, char** argv)
+int run(const std::vector<std::string>& args)
 {
     std::optional<FlightFormat> format;
     ResampleOptions resample;
@@ -54,22 +47,22 @@ int run(int argc, char** argv)
     bool list = false;
     bool force = false;
     std::vector<std::string> words;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         const bool valued = arg == "--format" || arg == "--from" || arg == "--to" || arg == "--rate"
                             || arg == "--max-rows" || arg == "--angles" || arg == "--time" || arg == "--column";
-        if (valued && i + 1 < argc) {
-            const std::string value = argv[++i];
+        if (valued && i + 1 < args.size()) {
+            const std::string& value = args[++i];
             if (arg == "--format")
                 format = parseFormatName(value);
             else if (arg == "--from")
-                resample.from = number(arg, value);
+                resample.from = parseNumber(arg, value);
             else if (arg == "--to")
-                resample.to = number(arg, value);
+                resample.to = parseNumber(arg, value);
             else if (arg == "--rate")
-                resample.rate = number(arg, value);
+                resample.rate = parseNumber(arg, value);
             else if (arg == "--max-rows")
-                resample.maxRows = static_cast<int>(std::fmax(-1.0, std::fmin(number(arg, value), 1e9)));
+                resample.maxRows = static_cast<int>(std::fmax(-1.0, std::fmin(parseNumber(arg, value), 1e9)));
             else if (arg == "--angles")
                 csv.angles = parseAngleUnit(value);
             else if (arg == "--time")
@@ -80,9 +73,6 @@ int run(int argc, char** argv)
             list = true;
         } else if (arg == "--force") {
             force = true;
-        } else if (arg == "--help" || arg == "-h") {
-            std::fputs(USAGE, stdout);
-            return 0;
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw ToolError(arg + ": unknown option or missing value (see --help)");
         } else {
@@ -131,13 +121,5 @@ int run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    try {
-        return run(argc, argv);
-    } catch (const ToolError& error) {
-        std::fprintf(stderr, "flightreplay-convert: %s\n", error.what());
-        return 2;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "flightreplay-convert: %s\n", error.what());
-        return 2;
-    }
+    return flightreplay::tools::runTool("flightreplay-convert", USAGE, argc, argv, run);
 }

@@ -144,14 +144,6 @@ void tidyStreams(Flight& data)
         tidy(series);
 }
 
-int fieldCodeOf(const std::string& keyword)
-{
-    for (int code = 1; code <= LOG_FIELD_COUNT; ++code)
-        if (keyword == logFields[code].keyword)
-            return code;
-    return 0;
-}
-
 LogRows rowsOfFlight(const Flight& data, const ResampleOptions& options)
 {
     LogRows out;

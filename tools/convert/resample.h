@@ -35,7 +35,4 @@ void tidyStreams(Flight& data);
 // tools::ToolError when the range selects no time.
 LogRows rowsOfFlight(const Flight& data, const ResampleOptions& options);
 
-// The field code (1 to LOG_FIELD_COUNT) of a log keyword; 0 when unknown.
-int fieldCodeOf(const std::string& keyword);
-
 } // namespace flightreplay::convert

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 
 namespace flightreplay::convert {
 
@@ -14,14 +14,8 @@ constexpr double HALF_WINDOW_S = 3.0;
 constexpr size_t MAX_FIXES_EACH_SIDE = 50;
 constexpr double CHORD_HALF_S = 0.5;
 constexpr double MIN_SPEED = 1.0;
-constexpr double MAX_ANGLE = 60.0 * MAP_PI / 180.0;
+constexpr double MAX_ANGLE = 60.0 * RADIANS_PER_DEGREE;
 constexpr double GRAVITY = 9.80665;
-constexpr double EARTH_RADIUS_M = 6371008.8;
-
-double wrapPi(double angle)
-{
-    return angle - 2.0 * MAP_PI * std::floor((angle + MAP_PI) / (2.0 * MAP_PI));
-}
 
 double clampAngle(double angle)
 {
@@ -37,11 +31,10 @@ bool finiteFix(const Fix& f)
 // neighbouring fixes, and across the antimeridian.
 void offsetMetres(const Fix& a, const Fix& b, double& east, double& north)
 {
-    const double degToRad = MAP_PI / 180.0;
     double dLon = std::remainder(b.lonDeg - a.lonDeg, 360.0);
-    const double meanLat = 0.5 * (a.latDeg + b.latDeg) * degToRad;
-    east = dLon * degToRad * EARTH_RADIUS_M * std::cos(meanLat);
-    north = (b.latDeg - a.latDeg) * degToRad * EARTH_RADIUS_M;
+    const double meanLat = 0.5 * (a.latDeg + b.latDeg) * RADIANS_PER_DEGREE;
+    east = dLon * RADIANS_PER_DEGREE * MEAN_EARTH_RADIUS * std::cos(meanLat);
+    north = (b.latDeg - a.latDeg) * RADIANS_PER_DEGREE * MEAN_EARTH_RADIUS;
 }
 
 struct Line {
@@ -172,13 +165,13 @@ Angles anglesAt(const TrackAngles& track, double t)
         return {0.0, 0.0, 0.0};
     size_t hi = static_cast<size_t>(std::lower_bound(track.t.begin(), track.t.end(), t) - track.t.begin());
     if (hi == 0 || !std::isfinite(t))
-        return {track.roll[0], track.pitch[0], wrapPi(track.yaw[0])};
+        return {track.roll[0], track.pitch[0], wrapPlusMinusPi(track.yaw[0])};
     if (hi >= n)
-        return {track.roll[n - 1], track.pitch[n - 1], wrapPi(track.yaw[n - 1])};
+        return {track.roll[n - 1], track.pitch[n - 1], wrapPlusMinusPi(track.yaw[n - 1])};
     const size_t lo = hi - 1;
     const double w = (t - track.t[lo]) / (track.t[hi] - track.t[lo]);
     auto mix = [&](const std::vector<double>& v) { return v[lo] + w * (v[hi] - v[lo]); };
-    return {mix(track.roll), mix(track.pitch), wrapPi(mix(track.yaw))};
+    return {mix(track.roll), mix(track.pitch), wrapPlusMinusPi(mix(track.yaw))};
 }
 
 } // namespace
@@ -190,7 +183,7 @@ void deriveAttitude(Flight& data)
     if (data.attitude.empty()) {
         data.attitude.reserve(track.t.size());
         for (size_t i = 0; i < track.t.size(); ++i)
-            data.attitude.push_back({track.t[i], track.roll[i], track.pitch[i], wrapPi(track.yaw[i])});
+            data.attitude.push_back({track.t[i], track.roll[i], track.pitch[i], wrapPlusMinusPi(track.yaw[i])});
         data.attitudeDerived = !track.t.empty();
     } else {
         for (Attitude& a : data.attitude) {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/stream_bucket.h"
 #include "tools/convert/stream_notes.h"
@@ -21,8 +21,6 @@ constexpr uint8_t MAGIC[7] = {0x55, 0x4c, 0x6f, 0x67, 0x01, 0x12, 0x35};
 constexpr uint8_t SYNC[8] = {0x2f, 0x73, 0x13, 0x20, 0x25, 0x0c, 0xbb, 0x12};
 constexpr size_t HEADER = 16;
 constexpr uint64_t MAX_FORMAT_TEXT = 4u << 20;
-constexpr double EARTH_RADIUS = 6371000.0;
-constexpr double DEG = MAP_PI / 180.0;
 
 enum class Topic { globalPosition, gpsPosition, sensorGps, localPosition, attitude, battery, inputRc, actuatorOutputs, airspeed, airspeedValidated, airData };
 
@@ -334,8 +332,8 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
         const double refLat = v(4), refLon = v(5);
         if (v(7) != 1.0 || v(8) != 1.0 || !validLatLon(refLat, refLon) || std::fabs(refLat) > 89.0)
             break;
-        const double lat = refLat + v(1) / EARTH_RADIUS / DEG;
-        const double lon = refLon + v(2) / (EARTH_RADIUS * std::cos(refLat * DEG)) / DEG;
+        const double lat = refLat + v(1) / MEAN_EARTH_RADIUS * DEGREES_PER_RADIAN;
+        const double lon = refLon + v(2) / (MEAN_EARTH_RADIUS * std::cos(refLat * RADIANS_PER_DEGREE)) * DEGREES_PER_RADIAN;
         const double alt = v(6) - v(3);
         if (validLatLon(lat, lon) && std::isfinite(alt))
             b.position.add({t, lat, lon, alt});

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-#include "frame/map_frame.h"
+#include "log/units.h"
+#include "tools/common/output_file.h"
+#include "tools/common/tool_error.h"
 
 namespace flightreplay::demo {
 
@@ -143,7 +145,7 @@ std::vector<Part> buildParts()
     parts.push_back(loft("canopy", CANOPY, rings));
 
     // Wing on top of the fuselage, 6 degrees of dihedral, red tips.
-    const double dihedral = std::tan(6.0 * MAP_PI / 180.0);
+    const double dihedral = std::tan(6.0 * RADIANS_PER_DEGREE);
     auto wingAt = [&](double z) {
         const double f = std::fabs(z) / 0.685;
         return wingRing(z, -0.15 + 0.035 * f, 0.19 - 0.055 * f, 0.078 + std::fabs(z) * dihedral, 0.022 - 0.008 * f);
@@ -192,14 +194,8 @@ std::vector<Part> buildParts()
     return parts;
 }
 
-
-} // namespace
-
-bool writeAircraftModel(const std::string& path)
+bool writeAircraftText(FILE* file)
 {
-    FILE* file = std::fopen(path.c_str(), "w");
-    if (!file)
-        return false;
     std::fprintf(file, "AC3Db\n");
     for (int paint = 0; paint < PAINT_COUNT; ++paint) {
         for (int shade = 0; shade < SHADES; ++shade) {
@@ -247,7 +243,19 @@ bool writeAircraftModel(const std::string& path)
         }
         std::fprintf(file, "numsurf %zu\n%skids 0\n", surfaceCount, surfaces.c_str());
     }
-    return std::fclose(file) == 0;
+    return true;
+}
+
+} // namespace
+
+bool writeAircraftModel(const std::string& path)
+{
+    try {
+        tools::writeFileAtomically(path, writeAircraftText);
+    } catch (const tools::ToolError&) {
+        return false;
+    }
+    return true;
 }
 
 } // namespace flightreplay::demo

@@ -12,6 +12,8 @@
 
 namespace flightreplay::demo {
 
+// Writes the model to path, renamed into place once whole; false when it
+// cannot be written.
 bool writeAircraftModel(const std::string& path);
 
 } // namespace flightreplay::demo

@@ -8,7 +8,7 @@ namespace flightreplay::demo {
 
 double siteMercatorScale()
 {
-    return 2.0 * MAP_PI * EARTH_RADIUS * std::cos(SITE_LAT * MAP_PI / 180.0);
+    return 2.0 * MAP_PI * MAP_FRAME_EARTH_RADIUS * std::cos(SITE_LAT * RADIANS_PER_DEGREE);
 }
 
 LocalPoint mercatorToLocal(double mercatorX, double mercatorY)
@@ -24,7 +24,7 @@ GeoPoint localToGeo(LocalPoint p)
     const double x = lonToMercatorX(SITE_LON) + p.east / scale;
     const double y = latToMercatorY(SITE_LAT) - p.north / scale;
     // Inverse of latToMercatorY: y = 0.5 - atanh(sin(lat)) / (2 pi).
-    const double lat = std::asin(std::tanh(2.0 * MAP_PI * (0.5 - y))) * 180.0 / MAP_PI;
+    const double lat = std::asin(std::tanh(2.0 * MAP_PI * (0.5 - y))) * DEGREES_PER_RADIAN;
     return {lat, x * 360.0 - 180.0};
 }
 

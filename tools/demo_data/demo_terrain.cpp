@@ -2,13 +2,10 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <thread>
 #include <vector>
 
 #include <osg/Image>
-#include <osgDB/WriteFile>
 
 #include "frame/elevation_tile.h"
 #include "frame/grid_geography.h"
@@ -16,6 +13,7 @@
 #include "frame/terrain_tiles.h"
 #include "landscape.h"
 #include "noise.h"
+#include "tools/common/output_file.h"
 
 namespace flightreplay::demo {
 
@@ -126,30 +124,20 @@ int writeElevationTiles(const std::string& folder)
             }
         });
         const std::string name = elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN);
-        FILE* out = std::fopen((folder + "/" + name).c_str(), "wb");
-        if (!out)
-            return -1;
-        const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), out);
-        if (std::fclose(out) != 0 || written != bytes.size())
-            return -1;
+        tools::writeFileAtomically(folder + "/" + name, std::string(bytes.begin(), bytes.end()));
     }
     return static_cast<int>(files.size());
 }
 
 int writeImageTiles(const std::string& folder)
 {
-    std::error_code error;
-    std::filesystem::create_directories(folder + "/img", error);
-    if (error)
-        return -1;
+    tools::makeFolder(folder + "/img");
     std::vector<TerrainTile> tiles;
     forEachTerrainTile(mapFrame.CI, mapFrame.CJ, [&](const TerrainTile& tile) { tiles.push_back(tile); });
     std::vector<osg::ref_ptr<osg::Image>> images(tiles.size());
     parallelFor(static_cast<int>(tiles.size()), [&](int i) { images[static_cast<size_t>(i)] = drawTile(tiles[static_cast<size_t>(i)]); });
-    for (size_t i = 0; i < tiles.size(); ++i) {
-        if (!osgDB::writeImageFile(*images[i], folder + "/" + terrainImageName(tiles[i])))
-            return -1;
-    }
+    for (size_t i = 0; i < tiles.size(); ++i)
+        tools::writeImageFileAtomically(*images[i], folder + "/" + terrainImageName(tiles[i]));
     return static_cast<int>(tiles.size());
 }
 

@@ -6,12 +6,13 @@
 
 namespace flightreplay::demo {
 
-// Writes every "zsi-FI-FJ.egm" that the patch's tile corners fall into.
-// Returns the number of files, or -1 when one could not be written.
+// Writes every "zsi-FI-FJ.egm" that the patch's tile corners fall into, each
+// renamed into place once whole. Returns the number of files; throws
+// tools::ToolError when one cannot be written.
 int writeElevationTiles(const std::string& folder);
 
-// Writes the patch's 249 image tiles under folder/img. Returns the number of
-// tiles written, or -1 on a failure.
+// Writes the patch's 249 image tiles under folder/img, each renamed into
+// place once whole. Returns the number of tiles; throws tools::ToolError.
 int writeImageTiles(const std::string& folder);
 
 } // namespace flightreplay::demo

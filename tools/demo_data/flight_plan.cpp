@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "demo_site.h"
-#include "frame/map_frame.h"
+#include "log/units.h"
 #include "noise.h"
 
 namespace flightreplay::demo {
@@ -103,12 +103,6 @@ double plannedHeight(int row)
         }
     }
     return 0.0;
-}
-
-double wrapAngle(double a)
-{
-    a = std::fmod(a, TAU);
-    return a < 0.0 ? a + TAU : a;
 }
 
 double unwrapNear(double a, double reference)
@@ -234,11 +228,11 @@ std::vector<LogRow> planDemoFlight()
         r.gps_curlon = geo.lon * 60.0;
         r.gps_curalt = startAlt + height[i];
         r.gps_curspeed = speed[i];
-        r.gps_curheading = wrapAngle(heading[i]);
-        r.compass_curheading = wrapAngle(heading[i] + 0.04 * std::sin(row / 97.0) + jitter(row, 1, 0.01));
+        r.gps_curheading = wrapZeroTwoPi(heading[i]);
+        r.compass_curheading = wrapZeroTwoPi(heading[i] + 0.04 * std::sin(row / 97.0) + jitter(row, 1, 0.01));
         const double toBaseE = position[0].east - position[i].east;
         const double toBaseN = position[0].north - position[i].north;
-        r.bearing_to_base = std::hypot(toBaseE, toBaseN) > 1.0 ? wrapAngle(std::atan2(toBaseN, toBaseE)) : 0.0;
+        r.bearing_to_base = std::hypot(toBaseE, toBaseN) > 1.0 ? wrapZeroTwoPi(std::atan2(toBaseN, toBaseE)) : 0.0;
         r.turn_rate = turnRate[i];
 
         const double throttle = !motorOn ? 0.0 : (!flying ? 1.0 : std::fmin(1.0, 0.5 + 0.15 * climb[i]));

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "noise.h"
-#include "frame/map_frame.h"
+#include "log/units.h"
 
 namespace flightreplay::demo {
 

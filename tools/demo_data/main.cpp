@@ -4,8 +4,8 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "aircraft_file.h"
 #include "demo_terrain.h"
@@ -15,59 +15,60 @@
 #include "scene/aircraft_model.h"
 #include "scene/sky_dome.h"
 #include "sky_image.h"
+#include "tools/common/output_file.h"
 #include "tools/common/position_log.h"
 #include "tools/common/tool_error.h"
+#include "tools/common/tool_main.h"
 
 using namespace flightreplay::demo;
+using flightreplay::tools::ToolError;
 
-int main(int argc, char** argv)
+namespace {
+
+const char* const USAGE =
+    "usage: flightreplay-demo-data FOLDER\n"
+    "  writes the demo data set into FOLDER (made when missing): demo.log, its\n"
+    "  elevation and image tiles, the sky and the aircraft model\n";
+
+int run(const std::vector<std::string>& args)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argc > 0 ? argv[0] : "flightreplay-demo-data");
-        return 2;
-    }
+    if (args.size() != 1)
+        throw ToolError(args.empty() ? "no FOLDER given (see --help)" : args[1] + ": one argument too many");
     const auto started = std::chrono::steady_clock::now();
-    const std::string folder = argv[1];
-    std::error_code error;
-    std::filesystem::create_directories(folder + "/EasyStar/data", error);
-    if (error) {
-        std::fprintf(stderr, "cannot make '%s': %s\n", folder.c_str(), error.message().c_str());
-        return 1;
-    }
+    const std::string& folder = args[0];
+    flightreplay::tools::makeFolder(folder + "/EasyStar/data");
     auto lap = [last = started](const char* what) mutable {
         const auto now = std::chrono::steady_clock::now();
         std::printf("  %-16s %.2f s\n", what, std::chrono::duration<double>(now - last).count());
         last = now;
     };
-    auto fail = [](const std::string& what) {
-        std::fprintf(stderr, "cannot write %s\n", what.c_str());
-        return 1;
-    };
-    if (!writeLogFile(folder + "/demo.log", planDemoFlight(), allLogFieldCodes()))
-        return fail("demo.log");
+    const std::vector<LogRow> rows = planDemoFlight();
+    const std::vector<int> fields = allLogFieldCodes();
+    flightreplay::tools::writeFileAtomically(folder + "/demo.log",
+                                             [&](FILE* file) { return writeLog(file, rows, fields); });
     lap("log");
-    try {
-        const LogExtents e = flightreplay::tools::readPositionLog(folder + "/demo.log");
-        setupMapFrame(e.latMin, e.latMax, e.lonMin, e.lonMax);
-    } catch (const flightreplay::tools::ToolError& failure) {
-        std::fprintf(stderr, "%s\n", failure.what());
-        return 1;
-    }
+    const LogExtents e = flightreplay::tools::readPositionLog(folder + "/demo.log");
+    setupMapFrame(e.latMin, e.latMax, e.lonMin, e.lonMax);
     const int elevationFiles = writeElevationTiles(folder);
-    if (elevationFiles < 0)
-        return fail("the elevation tiles");
     lap("elevation tiles");
     const int imageTiles = writeImageTiles(folder);
-    if (imageTiles < 0)
-        return fail("the image tiles");
     lap("image tiles");
-    if (!writeSkyImage(folder + "/" + SKY_IMAGE_PATH))
-        return fail("the sky");
+    const std::string sky = folder + "/" + SKY_IMAGE_PATH;
+    if (!writeSkyImage(sky))
+        throw ToolError(sky + ": cannot write");
     lap("sky");
-    if (!writeAircraftModel(folder + "/" + AIRCRAFT_MODEL_PATH))
-        return fail("the aircraft model");
+    const std::string aircraft = folder + "/" + AIRCRAFT_MODEL_PATH;
+    if (!writeAircraftModel(aircraft))
+        throw ToolError(aircraft + ": cannot write");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("demo data in %s: %d log rows, %d elevation files, %d image tiles, sky, aircraft (%.1f s)\n",
                 folder.c_str(), DEMO_ROW_COUNT, elevationFiles, imageTiles, seconds);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return flightreplay::tools::runTool("flightreplay-demo-data", USAGE, argc, argv, run);
 }

@@ -3,10 +3,11 @@
 #include <cmath>
 
 #include <osg/Image>
-#include <osgDB/WriteFile>
 
 #include "noise.h"
-#include "frame/map_frame.h"
+#include "log/units.h"
+#include "tools/common/output_file.h"
+#include "tools/common/tool_error.h"
 
 namespace flightreplay::demo {
 
@@ -72,7 +73,12 @@ bool writeSkyImage(const std::string& path)
             out[3 * col + 2] = static_cast<unsigned char>(std::lround(255.0 * clamp01(c.b)));
         }
     }
-    return osgDB::writeImageFile(*image, path);
+    try {
+        tools::writeImageFileAtomically(*image, path);
+    } catch (const tools::ToolError&) {
+        return false;
+    }
+    return true;
 }
 
 } // namespace flightreplay::demo

@@ -7,6 +7,8 @@
 
 namespace flightreplay::demo {
 
+// Writes the sky picture to path (JPEG), renamed into place once whole;
+// false when it cannot be written.
 bool writeSkyImage(const std::string& path);
 
 } // namespace flightreplay::demo

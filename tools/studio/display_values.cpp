@@ -3,15 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 
 namespace flightreplay::studio {
-
-namespace {
-
-constexpr double DEGREES_PER_RADIAN = 180.0 / MAP_PI;
-
-} // namespace
 
 double compassDegrees(double headingRadians)
 {

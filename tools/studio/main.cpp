@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/log_summary.h"
+#include "frame/map_frame.h"
 #include "log/log_reader.h"
 #include "tools/studio/studio_app.h"
 #include "tools/studio/studio_options.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/csv_reader.h"
 #include "tools/convert/track_attitude.h"

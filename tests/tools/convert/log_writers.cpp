@@ -3,7 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 
 namespace convert_test {
 

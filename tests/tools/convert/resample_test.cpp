@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/resample.h"
 

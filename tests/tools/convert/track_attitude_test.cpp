@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 #include "tools/convert/track_attitude.h"
 
 namespace fc = flightreplay::convert;

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 #include "tools/convert/read_flight.h"
 #include "tools/convert/resample.h"
 

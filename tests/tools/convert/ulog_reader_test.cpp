@@ -4,7 +4,7 @@
 #include <random>
 
 #include "convert_test_support.h"
-#include "frame/map_frame.h"
+#include "log/units.h"
 #include "log_writers.h"
 #include "support/test_support.h"
 #include "tools/common/tool_error.h"

@@ -277,4 +277,27 @@ TEST(DemoData, SkyAndAircraftAreReadable)
     EXPECT_LT(bound.radius(), 0.9f);
 }
 
+// The generator's main is the companions' one: usage on --help, every
+// failure one line after the program's name and status 2, nothing half
+// written.
+TEST(DemoDataProgram, UsageAndOneErrorLine)
+{
+    const std::string program = DEMO_DATA_BINARY;
+    const ProgramRun help = runCommand(program + " --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("usage: flightreplay-demo-data FOLDER\n", 0), 0u) << help.out;
+
+    const ProgramRun bare = runCommand(program);
+    EXPECT_EQ(bare.status, 2);
+    EXPECT_EQ(bare.err, "flightreplay-demo-data: no FOLDER given (see --help)\n");
+
+    const std::string dir = makeTempDir();
+    writeFile(dir + "/plain", "a file, not a folder");
+    const ProgramRun blocked = runCommand(program + " plain/demo", dir);
+    EXPECT_EQ(blocked.status, 2);
+    EXPECT_EQ(blocked.err.rfind("flightreplay-demo-data: plain/demo/EasyStar/data: cannot create the folder: ", 0), 0u)
+        << blocked.err;
+    EXPECT_EQ(std::count(blocked.err.begin(), blocked.err.end(), '\n'), 1);
+}
+
 } // namespace

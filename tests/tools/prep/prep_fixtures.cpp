@@ -14,7 +14,7 @@
 #include <osgDB/Registry>
 #include <webp/encode.h>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 #include "support/test_support.h"
 
 std::string prepPath()

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "frame/map_frame.h"
+#include "log/units.h"
 #include "tools/studio/display_values.h"
 
 using namespace flightreplay::studio;

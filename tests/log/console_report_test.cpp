@@ -6,7 +6,7 @@
 #include <osg/Group>
 #include <osg/ref_ptr>
 
-#include "app/log_summary.h"
+#include "frame/map_frame.h"
 #include "log/console_report.h"
 #include "log/log_reader.h"
 #include "scene/scene.h"

@@ -1,4 +1,4 @@
-#include "app/viewer.h"
+#include "scene/viewer.h"
 
 #include <osgViewer/ViewerEventHandlers>
 #include <osgViewer/Viewer>

@@ -1,13 +1,11 @@
-#include "app/log_summary.h"
+#include "log/log_summary.h"
 
 #include <cstdio>
 
-#include "frame/map_frame.h"
 #include "log/console_report.h"
 #include "log/flight_log.h"
-#include "log/log_reader.h"
 
-void summarizeLog()
+LogExtents printLogSummary()
 {
     const FlightLog& log = flightLog;
     for (int i = 0; i <= log.maxColumn; ++i)
@@ -17,9 +15,8 @@ void summarizeLog()
     report("lat(mn,mx)=(%f %f)\n", e.latMin / 60, e.latMax / 60);
     report("lon(mn,mx)=(%f %f)\n", e.lonMin / 60, e.lonMax / 60);
     report("time(mn,mx)=(%f %f)\n", log.timeMin, log.timeMax);
-    setupMapFrame(e.latMin, e.latMax, e.lonMin, e.lonMax);
-
     if (log.ignoredLines > 0)
         std::fprintf(stderr, "Ignored %lld data lines beyond the first %d\n",
                      static_cast<long long>(log.ignoredLines), MAX_LOG_ROWS);
+    return e;
 }
