@@ -55,21 +55,11 @@ TEST(FlightTrack, OneWhiteLineStripOverEveryRowWhateverTheLength)
         const auto* strip = dynamic_cast<const osg::DrawArrays*>(track.geometry->getPrimitiveSet(0));
         ASSERT_NE(strip, nullptr);
         EXPECT_EQ(strip->getMode(), static_cast<GLenum>(GL_LINE_STRIP));
-        EXPECT_EQ(strip->getFirst(), 0);
         EXPECT_EQ(strip->getCount(), static_cast<GLsizei>(count));
 
         const auto* colors = dynamic_cast<const osg::Vec4Array*>(track.geometry->getColorArray());
-        ASSERT_NE(colors, nullptr);
-        ASSERT_EQ(colors->size(), 1u);
+        ASSERT_TRUE(colors && colors->size() == 1u);
         EXPECT_EQ((*colors)[0], osg::Vec4(1, 1, 1, 1));
-        EXPECT_EQ(track.geometry->getColorArray()->getBinding(), osg::Array::BIND_OVERALL);
-        EXPECT_EQ(track.geometry->getNormalArray(), nullptr);
-        EXPECT_EQ(track.geometry->getTexCoordArray(0), nullptr);
-
-        // The line takes all its state from the root.
-        EXPECT_EQ(track.group->getStateSet(), nullptr);
-        EXPECT_EQ(track.geode->getStateSet(), nullptr);
-        EXPECT_EQ(track.geometry->getStateSet(), nullptr);
     }
 }
 
