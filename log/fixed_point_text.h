@@ -4,7 +4,12 @@
 // exact binary value, ties to even, "-0.000" for small negatives), at a
 // fraction of its cost for the magnitudes a flight log holds.
 
-#include <string>
+#include <cstddef>
 
-// Appends value with decimals digits after the point (0 to 9) to out.
-void appendFixedPoint(std::string& out, double value, int decimals);
+// Room the longest text needs: the largest double with 9 decimals.
+constexpr size_t FIXED_POINT_TEXT_MAX = 330;
+
+// Writes value with decimals digits after the point (0 to 9) at out, which
+// has room for FIXED_POINT_TEXT_MAX characters; no terminating NUL. Returns
+// the end of the text.
+char* writeFixedPoint(char* out, double value, int decimals);

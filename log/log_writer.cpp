@@ -1,9 +1,11 @@
 #include "log/log_writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "log/fixed_point_text.h"
 
@@ -31,26 +33,25 @@ struct Column {
     int decimals;
 };
 
-void appendValue(std::string& line, const LogRow& row, const Column& column)
+char* writeValue(char* out, const LogRow& row, const Column& column)
 {
     const auto* bytes = reinterpret_cast<const unsigned char*>(&row);
     if (column.integer) {
         int32_t value;
         std::memcpy(&value, bytes + column.offset, sizeof value);
-        char text[16];
-        const auto written = std::to_chars(text, text + sizeof text, value);
-        line.append(text, written.ptr);
-        return;
+        return std::to_chars(out, out + 16, value).ptr;
     }
     double value;
     std::memcpy(&value, bytes + column.offset, sizeof value);
     if (!std::isfinite(value))
         value = 0.0;
-    const size_t start = line.size();
-    appendFixedPoint(line, value, column.decimals);
+    char* end = writeFixedPoint(out, value, column.decimals);
     // "-0.0000" reads back as 0 but looks odd.
-    if (line[start] == '-' && line.find_first_not_of("0.", start + 1) == std::string::npos)
-        line.erase(start, 1);
+    if (*out == '-' && std::all_of(out + 1, end, [](char c) { return c == '0' || c == '.'; })) {
+        std::memmove(out, out + 1, static_cast<size_t>(end - out - 1));
+        --end;
+    }
+    return end;
 }
 
 } // namespace
@@ -76,24 +77,26 @@ bool writeLog(FILE* out, const std::vector<LogRow>& rows, const std::vector<int>
         text += field.keyword;
     }
     text += '\n';
+    bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
     // Whole blocks to the stream: a call per character or number would cost
     // more than the formatting.
     constexpr size_t BLOCK = 1 << 16;
-    text.reserve(2 * BLOCK);
-    bool written = true;
+    const size_t rowRoom = columns.size() * (FIXED_POINT_TEXT_MAX + 1) + 1;
+    std::vector<char> block(BLOCK + rowRoom);
+    char* end = block.data();
     for (const LogRow& row : rows) {
         for (size_t i = 0; i < columns.size(); ++i) {
             if (i > 0)
-                text += ',';
-            appendValue(text, row, columns[i]);
+                *end++ = ',';
+            end = writeValue(end, row, columns[i]);
         }
-        text += '\n';
-        if (text.size() >= BLOCK) {
-            written = std::fwrite(text.data(), 1, text.size(), out) == text.size() && written;
-            text.clear();
+        *end++ = '\n';
+        const size_t filled = static_cast<size_t>(end - block.data());
+        if (filled >= BLOCK || &row == &rows.back()) {
+            written = std::fwrite(block.data(), 1, filled, out) == filled && written;
+            end = block.data();
         }
     }
-    written = std::fwrite(text.data(), 1, text.size(), out) == text.size() && written;
     return written && std::ferror(out) == 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -38,6 +39,7 @@ struct Type {
     Kind kind = Kind::none;
     std::vector<Field> fields;
     std::array<int, ROLE_COUNT> role{};
+    std::bitset<ROLE_COUNT> alwaysFinite; // roles held in an integer field
 };
 
 int sizeOfKind(char c)
@@ -51,6 +53,11 @@ int sizeOfKind(char c)
     case 'Z': case 'a': return 64;
     default: return 0;
     }
+}
+
+bool isIntegerKind(char c)
+{
+    return c != 0 && std::strchr("bBMhHcCiIeELqQ", c) != nullptr;
 }
 
 double valueOf(const uint8_t* p, char c)
@@ -265,6 +272,8 @@ void DataflashParser::define(const uint8_t* body)
     for (int& role : type.role)
         if (role >= static_cast<int>(type.fields.size()))
             role = -1;
+    for (size_t role = 0; role < type.role.size(); ++role)
+        type.alwaysFinite[role] = type.role[role] >= 0 && isIntegerKind(type.fields[static_cast<size_t>(type.role[role])].kind);
     types_[id] = std::move(type);
 }
 
@@ -301,6 +310,15 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         return;
     if (has(instance) && v(instance) != 0.0)
         return;
+    // A sample its stream would drop is not worked out when it cannot fail
+    // the checks below: most of a long log's samples are dropped.
+    const auto finite = [&](int role) { return type.alwaysFinite[static_cast<size_t>(role)]; };
+    const auto addField = [&](ThinnedStream<Sample>& stream, int role) {
+        if (!stream.keepsNext() && finite(role))
+            stream.pass();
+        else
+            addValue(stream, t, v(role));
+    };
     switch (type.kind) {
     case Kind::gps: {
         const double fix = v(status);
@@ -308,7 +326,7 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         if (fix >= 3 && std::fabs(la) <= 90 && std::fabs(lo) <= 180 && std::isfinite(al) && (la != 0 || lo != 0))
             gps_.position.add({t, la, lo, al});
         addValue(gps_.groundSpeed, t, v(spd));
-        addValue(gps_.satellites, t, v(nsats));
+        addField(gps_.satellites, nsats);
         addValue(gps_.fixMode, t, fix);
         const double wk = v(week);
         if (fix >= 3 && wk > 0 && std::isfinite(towMs) && std::isnan(gps_.utcAtClockZero)) {
@@ -324,6 +342,10 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         break;
     }
     case Kind::att: {
+        if (!rest_.attitude.keepsNext() && finite(roll) && finite(pitch) && finite(yaw)) {
+            rest_.attitude.pass();
+            break;
+        }
         const double r = v(roll), p = v(pitch), y = v(yaw);
         if (std::isfinite(r) && std::isfinite(p) && std::isfinite(y))
             rest_.attitude.add({t, r * DEG, p * DEG, y * DEG});
@@ -337,14 +359,14 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         addValue(b.mah, t, v(currTot));
         break;
     }
-    case Kind::baro: addValue(rest_.baroAlt, t, v(alt)); break;
+    case Kind::baro: addField(rest_.baroAlt, alt); break;
     case Kind::rcin:
     case Kind::rcou:
         for (int ch = 0; ch < 5; ++ch) {
             if (type.kind == Kind::rcou && ch >= 4)
                 break;
             ThinnedStream<Sample>& s = type.kind == Kind::rcin ? rest_.rcIn[static_cast<size_t>(ch)] : rest_.servoOut[static_cast<size_t>(ch)];
-            addValue(s, t, v(channel1 + ch));
+            addField(s, channel1 + ch);
         }
         break;
     default: break;
