@@ -40,6 +40,7 @@ struct Type {
     std::vector<Field> fields;
     std::array<int, ROLE_COUNT> role{};
     std::bitset<ROLE_COUNT> alwaysFinite; // roles held in an integer field
+    bool attitudeAlwaysValid = false;     // ATT in integers, no instance: every message is a sample
 };
 
 int sizeOfKind(char c)
@@ -189,7 +190,7 @@ Flight DataflashParser::run()
             continue;
         }
         const Type& type = types_[h[2]];
-        const uint8_t* message = in_.peek(type.length);
+        const uint8_t* message = in_.buffered() >= type.length ? h : in_.peek(type.length);
         if (!message) {
             out.notes.push_back(truncationNote(at, in_.buffered(), type.length));
             break;
@@ -274,11 +275,20 @@ void DataflashParser::define(const uint8_t* body)
             role = -1;
     for (size_t role = 0; role < type.role.size(); ++role)
         type.alwaysFinite[role] = type.role[role] >= 0 && isIntegerKind(type.fields[static_cast<size_t>(type.role[role])].kind);
+    const int clock = type.role[timeUs] >= 0 ? timeUs : timeMs;
+    type.attitudeAlwaysValid = type.kind == Kind::att && type.role[instance] < 0 && type.alwaysFinite[clock]
+                               && type.alwaysFinite[roll] && type.alwaysFinite[pitch] && type.alwaysFinite[yaw];
     types_[id] = std::move(type);
 }
 
 void DataflashParser::sample(const Type& type, const uint8_t* body)
 {
+    // Attitude comes most often and fills its stream first: most of a long
+    // log's are dropped, and need not be read.
+    if (type.attitudeAlwaysValid && !rest_.attitude.keepsNext()) {
+        rest_.attitude.pass();
+        return;
+    }
     const auto has = [&](int role) { return type.role[static_cast<size_t>(role)] >= 0; };
     const auto v = [&](int role) {
         const int index = type.role[static_cast<size_t>(role)];
@@ -342,10 +352,6 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         break;
     }
     case Kind::att: {
-        if (!rest_.attitude.keepsNext() && finite(roll) && finite(pitch) && finite(yaw)) {
-            rest_.attitude.pass();
-            break;
-        }
         const double r = v(roll), p = v(pitch), y = v(yaw);
         if (std::isfinite(r) && std::isfinite(p) && std::isfinite(y))
             rest_.attitude.add({t, r * DEG, p * DEG, y * DEG});
