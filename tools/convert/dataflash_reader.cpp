@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -37,6 +38,8 @@ struct Type {
     Kind kind = Kind::none;
     std::vector<Field> fields;
     std::array<int, ROLE_COUNT> role{};
+    std::bitset<ROLE_COUNT> alwaysFinite; // roles held in an integer field
+    bool attitudeAlwaysValid = false;     // ATT in integers, no instance: every message is a sample
 };
 
 int sizeOfKind(char c)
@@ -50,6 +53,11 @@ int sizeOfKind(char c)
     case 'Z': case 'a': return 64;
     default: return 0;
     }
+}
+
+bool isIntegerKind(char c)
+{
+    return c != 0 && std::strchr("bBMhHcCiIeELqQ", c) != nullptr;
 }
 
 double valueOf(const uint8_t* p, char c)
@@ -181,7 +189,7 @@ Flight DataflashParser::run()
             continue;
         }
         const Type& type = types_[h[2]];
-        const uint8_t* message = in_.peek(type.length);
+        const uint8_t* message = in_.buffered() >= type.length ? h : in_.peek(type.length);
         if (!message) {
             out.notes.push_back(truncationNote(at, in_.buffered(), type.length));
             break;
@@ -264,11 +272,22 @@ void DataflashParser::define(const uint8_t* body)
     for (int& role : type.role)
         if (role >= static_cast<int>(type.fields.size()))
             role = -1;
+    for (size_t role = 0; role < type.role.size(); ++role)
+        type.alwaysFinite[role] = type.role[role] >= 0 && isIntegerKind(type.fields[static_cast<size_t>(type.role[role])].kind);
+    const int clock = type.role[timeUs] >= 0 ? timeUs : timeMs;
+    type.attitudeAlwaysValid = type.kind == Kind::att && type.role[instance] < 0 && type.alwaysFinite[clock]
+                               && type.alwaysFinite[roll] && type.alwaysFinite[pitch] && type.alwaysFinite[yaw];
     types_[id] = std::move(type);
 }
 
 void DataflashParser::sample(const Type& type, const uint8_t* body)
 {
+    // Attitude comes most often and fills its stream first: most of a long
+    // log's are dropped, and need not be read.
+    if (type.attitudeAlwaysValid && !rest_.attitude.keepsNext()) {
+        rest_.attitude.pass();
+        return;
+    }
     const auto has = [&](int role) { return type.role[static_cast<size_t>(role)] >= 0; };
     const auto v = [&](int role) {
         const int index = type.role[static_cast<size_t>(role)];
@@ -300,6 +319,15 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         return;
     if (has(instance) && v(instance) != 0.0)
         return;
+    // A sample its stream would drop is not worked out when it cannot fail
+    // the checks below: most of a long log's samples are dropped.
+    const auto finite = [&](int role) { return type.alwaysFinite[static_cast<size_t>(role)]; };
+    const auto addField = [&](ThinnedStream<Sample>& stream, int role) {
+        if (!stream.keepsNext() && finite(role))
+            stream.pass();
+        else
+            addValue(stream, t, v(role));
+    };
     switch (type.kind) {
     case Kind::gps: {
         const double fix = v(status);
@@ -307,7 +335,7 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         if (fix >= 3 && std::fabs(la) <= 90 && std::fabs(lo) <= 180 && std::isfinite(al) && (la != 0 || lo != 0))
             gps_.position.add({t, la, lo, al});
         addValue(gps_.groundSpeed, t, v(spd));
-        addValue(gps_.satellites, t, v(nsats));
+        addField(gps_.satellites, nsats);
         addValue(gps_.fixMode, t, fix);
         const double wk = v(week);
         if (fix >= 3 && wk > 0 && std::isfinite(towMs) && std::isnan(gps_.utcAtClockZero)) {
@@ -336,14 +364,14 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         addValue(b.mah, t, v(currTot));
         break;
     }
-    case Kind::baro: addValue(rest_.baroAlt, t, v(alt)); break;
+    case Kind::baro: addField(rest_.baroAlt, alt); break;
     case Kind::rcin:
     case Kind::rcou:
         for (int ch = 0; ch < 5; ++ch) {
             if (type.kind == Kind::rcou && ch >= 4)
                 break;
             ThinnedStream<Sample>& s = type.kind == Kind::rcin ? rest_.rcIn[static_cast<size_t>(ch)] : rest_.servoOut[static_cast<size_t>(ch)];
-            addValue(s, t, v(channel1 + ch));
+            addField(s, channel1 + ch);
         }
         break;
     default: break;

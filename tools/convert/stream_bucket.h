@@ -25,10 +25,29 @@ class ThinnedStream {
 public:
     void add(const T& sample)
     {
+        if (placeFor(arrived_++))
+            samples.push_back(sample);
+    }
+    // Whether the next sample added would be kept: a reader may skip working
+    // out one that would not, and count it with pass() instead of add().
+    bool keepsNext() const
+    {
+        return (arrived_ & (stride_ - 1)) == 0 && (samples.size() < STREAM_CAP || (arrived_ & (2 * stride_ - 1)) == 0);
+    }
+    // Counts a sample that keepsNext() said would be dropped.
+    void pass() { placeFor(arrived_++); }
+    bool empty() const { return samples.empty(); }
+
+    std::vector<T> samples;
+
+private:
+    // Whether the sample arriving as number index is kept, thinning a full
+    // stream first.
+    bool placeFor(uint64_t index)
+    {
         // The stride is a power of two: a mask instead of a division per sample.
-        const uint64_t index = arrived_++;
         if ((index & (stride_ - 1)) != 0)
-            return;
+            return false;
         if (samples.size() >= STREAM_CAP) {
             size_t kept = 0;
             for (size_t i = 0; i < samples.size(); i += 2)
@@ -36,19 +55,15 @@ public:
             samples.resize(kept);
             stride_ *= 2;
             if ((index & (stride_ - 1)) != 0)
-                return;
+                return false;
         }
         // A stream that grows long gets its whole room at once: growing by
         // doubling would touch and copy twice the memory it ends up using.
         if (samples.size() == STREAM_CAP / 8)
             samples.reserve(STREAM_CAP);
-        samples.push_back(sample);
+        return true;
     }
-    bool empty() const { return samples.empty(); }
 
-    std::vector<T> samples;
-
-private:
     uint64_t arrived_ = 0;
     uint64_t stride_ = 1;
 };

@@ -147,32 +147,4 @@ UlogSlot UlogFormats::find(const std::string& format, const std::string& field) 
     return {};
 }
 
-double ulogValue(const uint8_t* data, size_t size, const UlogSlot& slot, uint32_t index)
-{
-    if (index >= slot.count)
-        return NAN;
-    static constexpr uint8_t SIZES[] = {1, 1, 2, 2, 4, 4, 8, 8, 4, 8, 1, 1, 0};
-    const uint32_t element = SIZES[static_cast<int>(slot.type)];
-    const uint64_t at = slot.offset + static_cast<uint64_t>(index) * element;
-    if (element == 0 || at + element > size)
-        return NAN;
-    const uint8_t* p = data + at;
-    switch (slot.type) {
-    case UlogType::i8: return static_cast<int8_t>(*p);
-    case UlogType::u8:
-    case UlogType::boolean:
-    case UlogType::chr: return *p;
-    case UlogType::i16: return readLE<int16_t>(p);
-    case UlogType::u16: return readLE<uint16_t>(p);
-    case UlogType::i32: return readLE<int32_t>(p);
-    case UlogType::u32: return readLE<uint32_t>(p);
-    case UlogType::i64: return static_cast<double>(readLE<int64_t>(p));
-    case UlogType::u64: return static_cast<double>(readLE<uint64_t>(p));
-    case UlogType::f32: return readLE<float>(p);
-    case UlogType::f64: return readLE<double>(p);
-    case UlogType::nested: break;
-    }
-    return NAN;
-}
-
 } // namespace flightreplay::convert

@@ -348,6 +348,10 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
                 b.attitude.add({t, v(2), v(3), v(4)});
             break;
         }
+        if (!b.attitude.keepsNext()) {
+            b.attitude.pass();
+            break;
+        }
         w /= norm, x /= norm, y /= norm, z /= norm;
         const double roll = std::atan2(2 * (w * x + y * z), 1 - 2 * (x * x + y * y));
         const double pitch = std::asin(std::fmax(-1.0, std::fmin(1.0, 2 * (w * y - z * x))));

@@ -8,6 +8,7 @@
 #include "log_writers.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/resample.h"
+#include "tools/convert/stream_bucket.h"
 
 using namespace flightreplay::convert;
 using namespace convert_test;
@@ -98,4 +99,22 @@ TEST(DataflashReader, DamagedCopiesKeepWhatIsIntact)
             EXPECT_FALSE(rowsOfFlight(data, {}).rows.empty());
         }
     }
+}
+
+// Attitude in integers is counted unread once its stream thins; in floats
+// (which may be NaN) every message is read. Both must keep the same samples.
+TEST(DataflashReader, LongAttitudeThinsAlikeInIntegersAndFloats)
+{
+    std::vector<double> kept[2];
+    for (int floats = 0; floats < 2; ++floats) {
+        DataflashWriter w;
+        w.define(131, "ATT", floats ? "Qfff" : "Qccc", "TimeUS,Roll,Pitch,Yaw");
+        for (uint64_t i = 0; i < 2 * STREAM_CAP + 3; ++i)
+            w.write(131, {static_cast<double>(1000 + 20000 * i), 1.0, 2.0, 3.0});
+        const Flight data = readDataflashBytes(w.bytes);
+        for (const Attitude& a : data.attitude)
+            kept[floats].push_back(a.t);
+    }
+    EXPECT_EQ(kept[0].size(), STREAM_CAP / 2 + 1);
+    EXPECT_EQ(kept[0], kept[1]);
 }

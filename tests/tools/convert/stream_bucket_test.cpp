@@ -25,3 +25,23 @@ TEST(ThinnedStream, BoundedAndEvenlySpacedHoweverLong)
             ASSERT_EQ(stream.samples[i].t, static_cast<double>(i * c.spacing)) << c.arriving << " " << i;
     }
 }
+
+TEST(ThinnedStream, PassingWhatWouldBeDroppedKeepsTheSameSamples)
+{
+    ThinnedStream<Sample> added, passed;
+    uint64_t skipped = 0;
+    for (uint64_t i = 0; i < 5 * STREAM_CAP + 7; ++i) {
+        added.add({static_cast<double>(i), 0.0});
+        if (passed.keepsNext()) {
+            passed.add({static_cast<double>(i), 0.0});
+            ASSERT_EQ(passed.samples.back().t, static_cast<double>(i));
+        } else {
+            passed.pass();
+            ++skipped;
+        }
+    }
+    EXPECT_GT(skipped, 2 * STREAM_CAP);
+    ASSERT_EQ(passed.samples.size(), added.samples.size());
+    for (size_t i = 0; i < added.samples.size(); ++i)
+        ASSERT_EQ(passed.samples[i].t, added.samples[i].t) << i;
+}
