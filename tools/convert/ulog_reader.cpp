@@ -20,6 +20,7 @@ namespace {
 constexpr uint8_t MAGIC[7] = {0x55, 0x4c, 0x6f, 0x67, 0x01, 0x12, 0x35};
 constexpr uint8_t SYNC[8] = {0x2f, 0x73, 0x13, 0x20, 0x25, 0x0c, 0xbb, 0x12};
 constexpr size_t HEADER = 16;
+constexpr const char* MESSAGE_TYPES = "ABCDFILMOPQRS";
 constexpr uint64_t MAX_FORMAT_TEXT = 4u << 20;
 constexpr double EARTH_RADIUS = 6371000.0;
 constexpr double DEG = MAP_PI / 180.0;
@@ -162,9 +163,10 @@ Flight UlogParser::run()
         first = false;
     }
     if (damage_.stretches > 0) {
-        const char* on = !resyncedOnHeader_ ? "the sync marker"
-                         : resyncedOnMarker_ ? "sync markers and message headers"
-                                             : "the next readable message header";
+        const char* on = resyncedOnHeader_ && resyncedOnMarker_ ? "sync markers and message headers"
+                         : resyncedOnHeader_                     ? "the next readable message header"
+                         : resyncedOnMarker_                     ? "the sync marker"
+                                                                 : "a sync marker or readable message header";
         out.notes.push_back(damage_.note(on));
     }
     if (dropouts_ > 0)
@@ -426,6 +428,9 @@ bool UlogParser::plausibleHere(uint64_t skipped)
     const uint8_t* header = in_.peek(3);
     const uint16_t size = readLE<uint16_t>(header);
     const char type = static_cast<char>(header[2]);
+    // Most bytes are no message type: no need to look further.
+    if (type == '\0' || !std::strchr(MESSAGE_TYPES, type))
+        return false;
     const size_t length = 3u + size;
     const uint8_t* message = in_.peek(length);
     if (!message || !plausible(type, message + 3, size, skipped))
@@ -437,7 +442,7 @@ bool UlogParser::plausibleHere(uint64_t skipped)
     const char nextType = static_cast<char>(next[length + 2]);
     next = in_.peek(length + 3 + nextSize);
     if (!next) // the file ends inside the next message
-        return std::strchr("ABCDFILMOPQRS", nextType) != nullptr && nextType != '\0';
+        return nextType != '\0' && std::strchr(MESSAGE_TYPES, nextType) != nullptr;
     return plausible(nextType, next + length + 3, nextSize, skipped);
 }
 

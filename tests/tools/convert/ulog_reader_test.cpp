@@ -350,8 +350,9 @@ TEST(UlogReader, PositionFromLocalPositionAndSensorGps)
         }
         EXPECT_EQ(data.positionSource, c.source) << c.what;
         ASSERT_EQ(data.position.size(), 3u) << c.what;
-        EXPECT_NEAR(data.position[1].latDeg, c.lat, 1e-9) << c.what;
-        EXPECT_NEAR(data.position[1].lonDeg, c.lon, 1e-9) << c.what;
+        // A tenth of a metre: whichever mean Earth radius the local offsets use.
+        EXPECT_NEAR(data.position[1].latDeg, c.lat, 1e-6) << c.what;
+        EXPECT_NEAR(data.position[1].lonDeg, c.lon, 1e-6) << c.what;
         EXPECT_NEAR(data.position[1].altM, c.alt, 1e-4) << c.what;
     }
 }
