@@ -107,12 +107,12 @@ int run(int argc, char** argv)
     // would only bury it.
     if (!list && data.position.empty())
         throw ToolError(in + ": " + missingPosition(data));
-    for (const std::string& note : data.notes)
-        std::fprintf(stderr, "%s: %s\n", in.c_str(), note.c_str());
     if (list) {
         std::fputs(listFlight(data).c_str(), stdout);
         return 0;
     }
+    for (const std::string& note : data.notes)
+        std::fprintf(stderr, "%s: %s\n", in.c_str(), note.c_str());
 
     const std::string out = words.size() > 1 ? words[1] : defaultOutput(in);
     if (out != "-" && !force && flightreplay::tools::fileExists(out))

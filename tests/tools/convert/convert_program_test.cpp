@@ -101,6 +101,15 @@ TEST(ConvertProgram, ListSaysWhatTheFileHolds)
                              "  attitude             0.000 s to     3.980 s, 200 samples\n"})
         EXPECT_NE(run.out.find(line), std::string::npos) << line << run.out;
     EXPECT_FALSE(std::filesystem::exists(dir + "/flight.log"));
+
+    // What the reader assumed is part of the listing, not a warning beside it.
+    writeFile(dir + "/track.csv", "time,lat,lon,alt\n5000000,48.1,11.5,9\n5100000,48.1001,11.5,9\n");
+    const ProgramRun csv = convert("--list track.csv", dir);
+    EXPECT_EQ(csv.status, 0);
+    EXPECT_EQ(csv.err, "");
+    EXPECT_NE(csv.out.find("fixes:    2 from lat/lon columns\n"), std::string::npos) << csv.out;
+    EXPECT_NE(csv.out.find("note:     time column read as microseconds since the clock's start"), std::string::npos)
+        << csv.out;
 }
 
 TEST(ConvertProgram, TheReplayReadsAConvertedLog)
