@@ -30,7 +30,7 @@ inline void checkConversion(flightreplay::flight::Flight data, size_t inputSize)
         return;
     ResampleOptions options;
     options.maxRows = 300;
-    options.rate = (inputSize % 3) * 2.5;
+    options.rate = static_cast<double>(inputSize % 3) * 2.5;
     const LogRows rows = rowsOfFlight(data, options);
     requireThat(!rows.rows.empty() && rows.rows.size() <= 300, "1 to maxRows rows");
     requireThat(rows.rows[0].gps_time == 0.0, "time starts at 0");

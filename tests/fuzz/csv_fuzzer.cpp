@@ -1,5 +1,5 @@
 // Arbitrary bytes as a CSV table: the first byte picks the angle and time
-// units; when its top bit is set, the first line is a --column option and
+// units (the time unit only with bit 6 set, else it is told from the values); when its top bit is set, the first line is a --column option and
 // the table follows it. The reader and the derived attitude, with the
 // output's invariants checked.
 
@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     options.angles = selector & 1 ? fc::AngleUnit::Radians : fc::AngleUnit::Degrees;
     const fc::TimeUnit units[] = {fc::TimeUnit::Seconds, fc::TimeUnit::Milliseconds, fc::TimeUnit::Microseconds,
                                   fc::TimeUnit::Iso};
-    options.time = units[(selector >> 1) & 3];
+    if (selector & 0x40)
+        options.time = units[(selector >> 1) & 3];
     try {
         if (selector & 0x80) {
             const size_t lineEnd = bytes.find('\n');

@@ -17,7 +17,9 @@ ByteStream::ByteStream(const void* data, size_t size)
 
 bool ByteStream::fill(size_t n)
 {
-    if (!file_)
+    // Past the end a reader may still ask for more, byte after byte while
+    // it resynchronises: answer without moving the window each time.
+    if (!file_ || ended_)
         return false;
     if (begin_ > 0) {
         std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
@@ -28,8 +30,11 @@ bool ByteStream::fill(size_t n)
         buffer_.resize(std::max(n, CHUNK));
     while (end_ < n) {
         const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
-        if (got == 0)
+        if (got == 0) {
+            ended_ = true;
+            data_ = buffer_.data();
             return false;
+        }
         end_ += got;
     }
     data_ = buffer_.data();

@@ -40,6 +40,7 @@ private:
     size_t begin_ = 0;
     size_t end_ = 0;
     uint64_t consumed_ = 0;
+    bool ended_ = false; // the file has no more bytes
 };
 
 template <typename T>

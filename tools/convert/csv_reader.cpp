@@ -9,6 +9,7 @@
 #include "log/units.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/text_field.h"
+#include "tools/convert/time_unit_guess.h"
 #include "tools/convert/utc_time.h"
 
 namespace flightreplay::convert {
@@ -207,6 +208,7 @@ public:
     double* last() { return &cells_[cells_.size() - 1 - streams_]; }
     size_t slot(size_t stream) const { return slot_[stream]; }
     double t(size_t row) const { return cells_[row * (1 + streams_)]; }
+    double& t(size_t row) { return cells_[row * (1 + streams_)]; }
     double at(size_t row, size_t stream) const
     {
         return slot_[stream] ? cells_[row * (1 + streams_) + slot_[stream]] : NAN;
@@ -218,14 +220,48 @@ private:
     std::vector<double> cells_;
 };
 
-bool readTime(const std::string& cell, TimeUnit unit, char separator, double& t)
+// A time cell in unit; with no unit, a number as written (checked once its
+// unit is known) or an ISO stamp, which sets iso.
+bool readTime(const std::string& cell, std::optional<TimeUnit> unit, char separator, double& t, bool& iso)
 {
     if (unit == TimeUnit::Iso)
         return parseIsoTime(cell, t);
-    if (!parseNumber(cell, separator, t))
-        return unit == TimeUnit::Seconds && parseIsoTime(cell, t);
+    if (!parseNumber(cell, separator, t)) {
+        iso = (!unit || unit == TimeUnit::Seconds) && parseIsoTime(cell, t);
+        return iso;
+    }
+    if (!unit)
+        return std::isfinite(t);
     t *= unit == TimeUnit::Milliseconds ? 1e-3 : unit == TimeUnit::Microseconds ? 1e-6 : 1.0;
     return std::fabs(t) <= MAX_ABS_TIME;
+}
+
+// With no unit given: scales the numbers of the time column by the unit
+// their values tell, says which in a note, and marks rows whose time then
+// lies beyond any clock; returns how many. Stamps are seconds already, and
+// a column mixing them with numbers keeps its numbers in seconds.
+size_t settleTimeUnit(Table& table, const std::vector<bool>& isoRow, std::vector<bool>& keep, std::vector<std::string>& notes)
+{
+    std::vector<double> numbers;
+    for (size_t i = 0; i < table.rows(); ++i)
+        if (!isoRow[i])
+            numbers.push_back(table.t(i));
+    double scale = 1.0;
+    if (numbers.size() == table.rows()) {
+        const TimeUnitGuess guess = guessTimeUnit(numbers);
+        scale = guess.unit == TimeUnit::Milliseconds ? 1e-3 : guess.unit == TimeUnit::Microseconds ? 1e-6 : 1.0;
+        notes.push_back("time column read as " + guess.said + " (told from its values; --time names the unit)");
+    }
+    size_t beyond = 0;
+    for (size_t i = 0; i < table.rows(); ++i) {
+        if (!isoRow[i])
+            table.t(i) *= scale;
+        if (!(std::fabs(table.t(i)) <= MAX_ABS_TIME)) {
+            keep[i] = false;
+            ++beyond;
+        }
+    }
+    return beyond;
 }
 
 } // namespace
@@ -297,14 +333,20 @@ Flight readCsv(const std::string& bytes, const CsvOptions& options)
     Table table(field);
     std::vector<std::string> fields;
     size_t badTimes = 0;
+    bool iso = false;
+    std::vector<bool> isoRow; // with the unit unknown: rows whose time was a stamp
     while (reader.next(fields)) {
         double t = static_cast<double>(table.rows());
         if (hasTime) {
             const size_t at = static_cast<size_t>(field[kTime]);
-            if (at >= fields.size() || !readTime(fields[at], options.time, separator, t)) {
+            bool stamp = false;
+            if (at >= fields.size() || !readTime(fields[at], options.time, separator, t, stamp)) {
                 ++badTimes;
                 continue;
             }
+            iso = iso || stamp;
+            if (!options.time)
+                isoRow.push_back(stamp);
         }
         table.add(t);
         double* cells = table.last();
@@ -316,21 +358,25 @@ Flight readCsv(const std::string& bytes, const CsvOptions& options)
     }
     if (!hasTime)
         data.notes.push_back("no time column: rows taken 1 s apart");
+    std::vector<bool> keep(table.rows(), true);
+    if (hasTime && !options.time && table.rows() > 0)
+        badTimes += settleTimeUnit(table, isoRow, keep, data.notes);
     if (badTimes > 0)
         data.notes.push_back(std::to_string(badTimes) + " rows without a readable time skipped");
     if (field[kAlt] < 0 && field[kLat] >= 0)
         data.notes.push_back("no altitude column: altitude 0");
 
-    std::vector<size_t> rows(table.rows());
-    for (size_t i = 0; i < rows.size(); ++i)
-        rows[i] = i;
+    std::vector<size_t> rows;
+    for (size_t i = 0; i < table.rows(); ++i)
+        if (keep[i])
+            rows.push_back(i);
     std::stable_sort(rows.begin(), rows.end(), [&](size_t a, size_t b) { return table.t(a) < table.t(b); });
     const auto repeated = std::unique(rows.begin(), rows.end(), [&](size_t a, size_t b) { return table.t(a) == table.t(b); });
     if (repeated != rows.end())
         data.notes.push_back(std::to_string(rows.end() - repeated) + " rows with the time of an earlier row skipped");
     rows.erase(repeated, rows.end());
 
-    if (hasTime && !rows.empty() && (options.time == TimeUnit::Iso || table.t(rows.front()) >= YEAR2000))
+    if (hasTime && !rows.empty() && (options.time == TimeUnit::Iso || iso || table.t(rows.front()) >= YEAR2000))
         data.utcAtClockZero = 0.0;
 
     const bool hasAttitude = field[kHeading] >= 0 || field[kRoll] >= 0 || field[kPitch] >= 0;

@@ -2,6 +2,7 @@
 // Comma-separated tables of a flight: one header row naming the columns,
 // one sample per row.
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,7 +18,8 @@ enum class TimeUnit { Seconds, Milliseconds, Microseconds, Iso };
 
 struct CsvOptions {
     AngleUnit angles = AngleUnit::Degrees;
-    TimeUnit time = TimeUnit::Seconds;
+    // Unset: told from the column's values, and said in a note.
+    std::optional<TimeUnit> time;
     // Stream NAME read from header field FIELD, over the names found by
     // themselves. NAME is one of csvStreamNames().
     std::vector<std::pair<std::string, std::string>> columns;
@@ -41,8 +43,9 @@ std::pair<std::string, std::string> parseColumnOption(const std::string& text);
 // yaw, groundspeed, volt/vbat, sats. Latitude and longitude in degrees,
 // altitude and baro_alt in metres, speeds in m/s (a negative one is skipped),
 // pulse widths in µs; heading clockwise from north, roll positive right wing
-// down, pitch nose up, in `angles`. Times in `time` units (with seconds, an
-// ISO stamp is recognised too); ISO stamps, and seconds past the year 2000,
+// down, pitch nose up, in `angles`. Times in `time` units (with seconds or
+// none given, an ISO stamp is recognised too; with none given, the unit of
+// numbers is told by guessTimeUnit and named in a note); ISO stamps, and seconds past the year 2000,
 // are taken as UTC (utcAtClockZero = 0). Rows are put in time order; with no
 // time column they are taken 1 s apart. Angle columns give an attitude
 // sample per row, NaN where the column is missing or the cell empty, for

@@ -73,6 +73,8 @@ std::string listFlight(const Flight& data)
         addSpan(text, ("servo out " + std::to_string(i + 1)).c_str(), data.servoOut[i], zero);
     if (data.attitudeDerived)
         text += "attitude derived from the track\n";
+    for (const std::string& note : data.notes)
+        text += "note:     " + note + "\n";
     return text;
 }
 

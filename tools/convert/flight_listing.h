@@ -11,7 +11,8 @@ using namespace flight;
 
 // Lines of text: format, firmware, vehicle, duration, fixes and their
 // source, each stream found with its time span (seconds from the first fix),
-// and whether the attitude was derived from the track.
+// whether the attitude was derived from the track, and the reader's notes
+// (what it repaired, assumed or skipped).
 std::string listFlight(const Flight& data);
 
 // One line naming what the file lacks for a position, by format.

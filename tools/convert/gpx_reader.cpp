@@ -95,6 +95,49 @@ void readPoint(const XMLElement& trkpt, std::vector<Point>& points)
     points.push_back(p);
 }
 
+bool sameTimeThroughout(const std::vector<Point>& points)
+{
+    const auto first = std::find_if(points.begin(), points.end(), [](const Point& p) { return p.timed; });
+    return std::all_of(first, points.end(), [&](const Point& p) { return !p.timed || p.fix.t == first->fix.t; });
+}
+
+constexpr double RADIANS_PER_DEGREE = 3.14159265358979323846 / 180.0;
+
+// Ground distance between two points in degrees of latitude: only ratios of
+// it are used.
+double span(const Fix& a, const Fix& b)
+{
+    const double east = (b.lonDeg - a.lonDeg) * std::cos((a.latDeg + b.latDeg) * 0.5 * RADIANS_PER_DEGREE);
+    return std::hypot(b.latDeg - a.latDeg, east);
+}
+
+// Points without a time between two timed ones (the later one later) get a
+// time in proportion to the distance along the track; the number of them.
+size_t interpolateTimes(std::vector<Point>& points)
+{
+    size_t count = 0;
+    size_t before = points.size(); // the last timed point so far
+    for (size_t i = 0; i < points.size(); ++i) {
+        if (!points[i].timed)
+            continue;
+        if (before < points.size() && i > before + 1 && points[i].fix.t > points[before].fix.t) {
+            std::vector<double> along(i - before + 1, 0.0);
+            for (size_t k = before + 1; k <= i; ++k)
+                along[k - before] = along[k - before - 1] + span(points[k - 1].fix, points[k].fix);
+            const double t0 = points[before].fix.t, t1 = points[i].fix.t;
+            for (size_t k = before + 1; k < i; ++k) {
+                const double share = along.back() > 0.0 ? along[k - before] / along.back()
+                                                        : static_cast<double>(k - before) / static_cast<double>(i - before);
+                points[k].fix.t = t0 + (t1 - t0) * share;
+                points[k].timed = true;
+                ++count;
+            }
+        }
+        before = i;
+    }
+    return count;
+}
+
 } // namespace
 
 Flight readGpx(const std::string& bytes)
@@ -121,13 +164,24 @@ Flight readGpx(const std::string& bytes)
     });
 
     const size_t timed = static_cast<size_t>(std::count_if(points.begin(), points.end(), [](const Point& p) { return p.timed; }));
-    if (timed == 0 && !points.empty()) {
+    if (timed > 1 && sameTimeThroughout(points)) {
+        for (Point& p : points)
+            p.timed = false;
+        data.notes.push_back("every timed track point has the same time: the track taken as untimed");
+    }
+    if (std::none_of(points.begin(), points.end(), [](const Point& p) { return p.timed; }) && !points.empty()) {
         for (size_t i = 0; i < points.size(); ++i)
             points[i].fix.t = static_cast<double>(i);
         data.notes.push_back("no point of the track has a time: points taken 1 s apart");
     } else {
-        if (timed < points.size())
-            data.notes.push_back(std::to_string(points.size() - timed) + " track points without a time skipped");
+        const size_t interpolated = interpolateTimes(points);
+        if (interpolated > 0)
+            data.notes.push_back(std::to_string(interpolated)
+                                 + " track points without a time: times interpolated along the track between their "
+                                   "timed neighbours");
+        const size_t untimed = static_cast<size_t>(std::count_if(points.begin(), points.end(), [](const Point& p) { return !p.timed; }));
+        if (untimed > 0)
+            data.notes.push_back(std::to_string(untimed) + " track points without a time skipped");
         points.erase(std::remove_if(points.begin(), points.end(), [](const Point& p) { return !p.timed; }), points.end());
         data.utcAtClockZero = 0.0;
     }

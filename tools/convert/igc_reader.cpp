@@ -247,23 +247,46 @@ Flight readIgc(const std::string& bytes)
     if (!gnssAltitude && pressureAltitude)
         data.notes.push_back("GNSS altitude 0 throughout: pressure altitude used");
 
-    double dayOffset = 0.0;
-    double lastTimeOfDay = -1.0;
-    size_t dropped = 0, outOfOrder = 0;
-    for (BFix& f : fixes) {
-        // A step back of more than half a day is the clock passing midnight.
-        if (lastTimeOfDay >= 0.0 && f.fix.t < lastTimeOfDay - SECONDS_PER_DAY / 2)
-            dayOffset += SECONDS_PER_DAY;
-        lastTimeOfDay = f.fix.t;
-        f.fix.t += dayOffset;
-        if (anyValid && !f.valid) {
+    std::vector<BFix> kept;
+    size_t dropped = 0;
+    for (const BFix& f : fixes) {
+        if (anyValid && !f.valid)
             ++dropped;
-            continue;
-        }
-        if (!data.position.empty() && f.fix.t <= data.position.back().t) {
+        else
+            kept.push_back(f);
+    }
+    size_t outOfOrder = 0;
+    bool any = false;
+    double dayOffset = 0.0;
+    double last = 0.0;
+    // A time of day on the flight's clock: a step back of more than half a
+    // day from the time before is the clock passing midnight.
+    const auto onClock = [&](const BFix& fix, bool after, double before) {
+        const double t = fix.fix.t + dayOffset;
+        return after && t < before - SECONDS_PER_DAY / 2 ? t + SECONDS_PER_DAY : t;
+    };
+    for (size_t i = 0; i < kept.size(); ++i) {
+        BFix& f = kept[i];
+        const double t = onClock(f, any, last);
+        if (any && t <= last) {
             ++outOfOrder;
             continue;
         }
+        // A fix stamped later than most of the few after it is the outlier,
+        // not they: skipping it keeps the rest of the flight.
+        size_t ahead = 0, earlier = 0;
+        for (size_t k = i + 1; k < kept.size() && ahead < 5; ++k, ++ahead) {
+            const double next = onClock(kept[k], true, t);
+            earlier += next < t && (!any || next > last);
+        }
+        if (earlier * 2 > ahead) {
+            ++outOfOrder;
+            continue;
+        }
+        dayOffset = t - f.fix.t;
+        any = true;
+        last = t;
+        f.fix.t = t;
         if (!gnssAltitude)
             f.fix.altM = f.pressureAlt;
         data.position.push_back(f.fix);
@@ -280,7 +303,7 @@ Flight readIgc(const std::string& bytes)
     if (dropped > 0)
         data.notes.push_back(std::to_string(dropped) + " fixes without a 3-D fix (V) skipped");
     if (outOfOrder > 0)
-        data.notes.push_back(std::to_string(outOfOrder) + " fixes not later than the one before skipped");
+        data.notes.push_back(std::to_string(outOfOrder) + " fixes out of time order skipped");
     return data;
 }
 

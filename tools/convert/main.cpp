@@ -93,14 +93,16 @@ int run(const std::vector<std::string>& args)
     } catch (const ToolError& error) {
         throw ToolError(in + ": " + error.what());
     }
-    for (const std::string& note : data.notes)
-        std::fprintf(stderr, "%s: %s\n", in.c_str(), note.c_str());
+    // A refused file is told in one line, its reason: notes about damage
+    // would only bury it.
+    if (!list && data.position.empty())
+        throw ToolError(in + ": " + missingPosition(data));
     if (list) {
         std::fputs(listFlight(data).c_str(), stdout);
         return 0;
     }
-    if (data.position.empty())
-        throw ToolError(in + ": " + missingPosition(data));
+    for (const std::string& note : data.notes)
+        std::fprintf(stderr, "%s: %s\n", in.c_str(), note.c_str());
 
     const std::string out = words.size() > 1 ? words[1] : defaultOutput(in);
     if (out != "-" && !force && flightreplay::tools::fileExists(out))

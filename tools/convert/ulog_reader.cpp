@@ -20,6 +20,7 @@ namespace {
 constexpr uint8_t MAGIC[7] = {0x55, 0x4c, 0x6f, 0x67, 0x01, 0x12, 0x35};
 constexpr uint8_t SYNC[8] = {0x2f, 0x73, 0x13, 0x20, 0x25, 0x0c, 0xbb, 0x12};
 constexpr size_t HEADER = 16;
+constexpr const char* MESSAGE_TYPES = "ABCDFILMOPQRS";
 constexpr uint64_t MAX_FORMAT_TEXT = 4u << 20;
 
 enum class Topic { globalPosition, gpsPosition, sensorGps, localPosition, attitude, battery, inputRc, actuatorOutputs, airspeed, airspeedValidated, airData };
@@ -60,6 +61,8 @@ struct Subscription {
     StreamBucket* bucket = nullptr;
     std::vector<UlogSlot> slots;
     bool active = true; // false once unsubscribed
+    uint32_t storedSize = 0; // payload bytes of its data messages as met; 0 before the first
+    uint64_t lastTime = 0;   // µs, of its latest data message
 };
 
 bool isInteger(UlogType type)
@@ -100,6 +103,9 @@ private:
     bool data(const uint8_t* p, uint16_t size);
     void sample(const Subscription& sub, const uint8_t* d, size_t size);
     void merge(Flight& out);
+    bool resynchronise(uint64_t at);
+    bool plausibleHere(uint64_t skipped);
+    bool plausible(char type, const uint8_t* p, uint16_t size, uint64_t skipped) const;
 
     ByteStream& in_;
     UlogFormats formats_;
@@ -113,6 +119,9 @@ private:
     uint32_t release_ = 0; // major, minor, patch, type: a byte each from the top
     int mavType_ = -1;
     DamageCount damage_;
+    bool resyncedOnMarker_ = false;
+    bool resyncedOnHeader_ = false;
+    uint64_t latestTime_ = 0; // µs, of all data messages so far
     int64_t dropouts_ = 0;
     int64_t dropoutMs_ = 0;
 };
@@ -136,30 +145,28 @@ Flight UlogParser::run()
         const uint16_t size = readLE<uint16_t>(header);
         const char type = static_cast<char>(header[2]);
         const uint8_t* message = in_.peek(3u + size);
-        if (!message) {
-            // A size reaching past the end is a truncated file, unless a sync
-            // marker follows: then the size was damaged.
+        if (message && handle(type, message + 3, size, first)) {
+            in_.skip(3u + size);
+        } else {
+            // A size reaching past the end is a truncated file, unless a
+            // readable message follows: then the size was damaged.
             const uint64_t have = in_.buffered();
-            in_.skip(1);
-            if (!in_.seek(SYNC, sizeof SYNC)) {
+            const bool found = resynchronise(at);
+            if (!message && !found) {
                 out.notes.push_back(truncationNote(at, have, 3u + size));
                 break;
             }
-            in_.skip(sizeof SYNC);
-            damage_.add(at, in_.offset() - at, false);
-        } else if (handle(type, message + 3, size, first)) {
-            in_.skip(3u + size);
-        } else {
-            in_.skip(1);
-            const bool found = in_.seek(SYNC, sizeof SYNC);
-            if (found)
-                in_.skip(sizeof SYNC);
             damage_.add(at, in_.offset() - at, !found);
         }
         first = false;
     }
-    if (damage_.stretches > 0)
-        out.notes.push_back(damage_.note("the sync marker"));
+    if (damage_.stretches > 0) {
+        const char* on = resyncedOnHeader_ && resyncedOnMarker_ ? "sync markers and message headers"
+                         : resyncedOnHeader_                     ? "the next readable message header"
+                         : resyncedOnMarker_                     ? "the sync marker"
+                                                                 : "a sync marker or readable message header";
+        out.notes.push_back(damage_.note(on));
+    }
     if (dropouts_ > 0)
         out.notes.push_back("the logger dropped data " + std::to_string(dropouts_) + " times ("
                             + std::to_string(dropoutMs_) + " ms in all)");
@@ -285,12 +292,17 @@ bool UlogParser::data(const uint8_t* p, uint16_t size)
     const int32_t index = id < byId_.size() ? byId_[id] : -1;
     if (index < 0)
         return false;
-    const Subscription& sub = subs_[static_cast<size_t>(index)];
+    Subscription& sub = subs_[static_cast<size_t>(index)];
     if (!sub.active)
         return false;
     const size_t dataSize = size - 2u;
     if (sub.size > 0 && dataSize > sub.size)
         return false;
+    sub.storedSize = static_cast<uint32_t>(dataSize);
+    if (dataSize >= 8) {
+        sub.lastTime = readLE<uint64_t>(p + 2);
+        latestTime_ = std::max(latestTime_, sub.lastTime);
+    }
     if (sub.wanted)
         sample(sub, p + 2, dataSize);
     return true;
@@ -383,6 +395,103 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
     case Topic::airData:
         addValue(b.baroAlt, t, v(1));
         break;
+    }
+}
+
+// Older loggers write no sync markers, so after damage the reader also
+// looks for a message header it can trust: the next marker or such a header,
+// whichever comes first, is where reading goes on.
+bool UlogParser::resynchronise(uint64_t at)
+{
+    in_.skip(1);
+    for (;;) {
+        if (!in_.peek(3)) {
+            in_.skip(in_.buffered());
+            return false;
+        }
+        const uint8_t* marker = in_.peek(sizeof SYNC);
+        if (marker && std::memcmp(marker, SYNC, sizeof SYNC) == 0) {
+            in_.skip(sizeof SYNC);
+            resyncedOnMarker_ = true;
+            return true;
+        }
+        if (plausibleHere(in_.offset() - at)) {
+            resyncedOnHeader_ = true;
+            return true;
+        }
+        in_.skip(1);
+    }
+}
+
+// A header is trusted when its message is plausible and so is the one after
+// it (or the file ends right after it): two in a row do not happen by chance.
+bool UlogParser::plausibleHere(uint64_t skipped)
+{
+    const uint8_t* header = in_.peek(3);
+    const uint16_t size = readLE<uint16_t>(header);
+    const char type = static_cast<char>(header[2]);
+    // Most bytes are no message type: no need to look further.
+    if (type == '\0' || !std::strchr(MESSAGE_TYPES, type))
+        return false;
+    const size_t length = 3u + size;
+    const uint8_t* message = in_.peek(length);
+    if (!message || !plausible(type, message + 3, size, skipped))
+        return false;
+    const uint8_t* next = in_.peek(length + 3);
+    if (!next)
+        return in_.buffered() == length;
+    const uint16_t nextSize = readLE<uint16_t>(next + length);
+    const char nextType = static_cast<char>(next[length + 2]);
+    next = in_.peek(length + 3 + nextSize);
+    if (!next) // the file ends inside the next message
+        return nextType != '\0' && std::strchr(MESSAGE_TYPES, nextType) != nullptr;
+    return plausible(nextType, next + length + 3, nextSize, skipped);
+}
+
+bool UlogParser::plausible(char type, const uint8_t* p, uint16_t size, uint64_t skipped) const
+{
+    const auto printable = [](const uint8_t* text, size_t n) {
+        return std::all_of(text, text + n, [](uint8_t c) { return (c >= 0x20 && c < 0x7f) || c == '\t' || c == '\n'; });
+    };
+    // Within a minute of the latest time read, plus a millisecond per byte
+    // skipped for what the damaged stretch may have held.
+    const auto timely = [&](uint64_t t) { return latestTime_ == 0 || t <= latestTime_ + 60000000u + skipped * 1000u; };
+    const auto subscribed = [&](uint16_t id) -> const Subscription* {
+        const int32_t index = id < byId_.size() ? byId_[id] : -1;
+        return index >= 0 && subs_[static_cast<size_t>(index)].active ? &subs_[static_cast<size_t>(index)] : nullptr;
+    };
+    switch (type) {
+    case 'D': {
+        if (size < 10)
+            return false;
+        const Subscription* sub = subscribed(readLE<uint16_t>(p));
+        if (!sub)
+            return false;
+        // Trailing padding is left out of the data, a few bytes at most.
+        const uint32_t dataSize = size - 2u;
+        const bool sized = sub->storedSize > 0 ? dataSize == sub->storedSize
+                                               : dataSize <= sub->size && sub->size - dataSize < 8;
+        const uint64_t t = readLE<uint64_t>(p + 2);
+        return sized && t >= sub->lastTime && timely(t);
+    }
+    case 'S': return size == sizeof SYNC && std::memcmp(p, SYNC, sizeof SYNC) == 0;
+    case 'L': return size >= 9 && p[0] >= '0' && p[0] <= '7' && timely(readLE<uint64_t>(p + 1)) && printable(p + 9, size - 9u);
+    case 'C': return size >= 11 && p[0] >= '0' && p[0] <= '7' && timely(readLE<uint64_t>(p + 3)) && printable(p + 11, size - 11u);
+    case 'O': return size == 2;
+    case 'R': return size == 2 && subscribed(readLE<uint16_t>(p)) != nullptr;
+    case 'A': return size >= 4 && p[0] < 32 && printable(p + 3, size - 3u)
+                     && formats_.has(std::string(reinterpret_cast<const char*>(p + 3), size - 3u));
+    case 'F': return size >= 3 && printable(p, size) && std::memchr(p, ':', size) != nullptr;
+    case 'I':
+    case 'M':
+    case 'P':
+    case 'Q': {
+        const size_t lead = (type == 'M' || type == 'Q') ? 1 : 0;
+        if (size < lead + 1 || p[lead] < 3 || p[lead] > size - lead - 1)
+            return false;
+        return printable(p + lead + 1, p[lead]) && std::memchr(p + lead + 1, ' ', p[lead]) != nullptr;
+    }
+    default: return false;
     }
 }
 

@@ -14,7 +14,9 @@ namespace flightreplay::convert {
 using namespace flight;
 
 // Reads the stream to its end. Damaged stretches are skipped up to the next
-// sync marker and a file ending inside a message keeps what came before;
+// sync marker or plausible message header (a known type and size, a
+// subscribed id, a timestamp not going back, and the message after it as
+// plausible), and a file ending inside a message keeps what came before;
 // both are told in Flight::notes. Throws tools::ToolError (one line) for
 // a file that is not a ULog or sets incompatible flags this reader does not
 // know.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -65,6 +66,10 @@ TEST(ConvertProgram, BadInputEndsWithOneLineAndStatusTwo)
     noFix.define(131, "ATT", "QccccCCCC", "TimeUS,DesRoll,Roll,DesPitch,Pitch,DesYaw,Yaw,ErrRP,ErrYaw");
     noFix.write(131, {1e6, 0.0, 1.0, 0.0, 2.0, 0.0, 3.0, 0.0, 0.0});
     writeFile(dir + "/nofix.bin", noFix.bytes);
+    // Damaged too: its note must not come before the reason it is refused.
+    const size_t before = noFix.bytes.size();
+    noFix.write(131, {2e6, 0.0, 1.0, 0.0, 2.0, 0.0, 3.0, 0.0, 0.0});
+    writeFile(dir + "/nofix-damaged.bin", noFix.bytes.substr(0, before) + "\xa3\x95\x07junk" + noFix.bytes.substr(before));
     const struct {
         const char* arguments;
         const char* message;
@@ -73,6 +78,7 @@ TEST(ConvertProgram, BadInputEndsWithOneLineAndStatusTwo)
         {"noise.dat", "noise.dat: not a flight log of a known format"},
         {"missing.ulg", "missing.ulg: cannot open"},
         {"nofix.bin", "nofix.bin: no usable position: no GPS message with a 3-D fix and no POS message"},
+        {"nofix-damaged.bin", "nofix-damaged.bin: no usable position: no GPS message with a 3-D fix and no POS message"},
         {"--format ulog nofix.bin", "nofix.bin: not a ULog file"},
         {"--rate x nofix.bin", "--rate x: not a number"},
     };
@@ -95,14 +101,21 @@ TEST(ConvertProgram, ListSaysWhatTheFileHolds)
                              "  attitude             0.000 s to     3.980 s, 200 samples\n"})
         EXPECT_NE(run.out.find(line), std::string::npos) << line << run.out;
     EXPECT_FALSE(std::filesystem::exists(dir + "/flight.log"));
+
+    // What the reader assumed is part of the listing, not a warning beside it.
+    writeFile(dir + "/track.csv", "time,lat,lon,alt\n5000000,48.1,11.5,9\n5100000,48.1001,11.5,9\n");
+    const ProgramRun csv = convert("--list track.csv", dir);
+    EXPECT_EQ(csv.status, 0);
+    EXPECT_EQ(csv.err, "");
+    EXPECT_NE(csv.out.find("fixes:    2 from lat/lon columns\n"), std::string::npos) << csv.out;
+    EXPECT_NE(csv.out.find("note:     time column read as microseconds since the clock's start"), std::string::npos)
+        << csv.out;
 }
 
 TEST(ConvertProgram, TheReplayReadsAConvertedLog)
 {
     std::vector<std::pair<std::string, std::string>> inputs = {{"flight.bin", dataflashFlight(false)}};
-    const std::string real = realLogDir();
-    if (!real.empty())
-        inputs.push_back({"flight.ulg", readFile(real + "/sample_log_small.ulg")});
+    inputs.push_back({"flight.ulg", readFile(realLogDir() + "/sample_log_small.ulg")});
     for (const auto& [name, bytes] : inputs) {
         const std::string dir = makeTempDir();
         writeFile(dir + "/" + name, bytes);

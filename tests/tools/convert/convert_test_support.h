@@ -10,7 +10,7 @@
 
 namespace convert_test {
 
-// The real ULog samples' folder, or "" (after saying so) when it is missing.
+// The folder of the real ULog samples kept with the tests.
 std::string realLogDir();
 
 flightreplay::flight::Flight readUlogBytes(const std::string& bytes);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -147,4 +148,51 @@ TEST(CsvReader, HeadingOnlyGetsRollAndPitchDerived)
     EXPECT_DOUBLE_EQ(data.attitude[30].yaw, recordedYaw);
     EXPECT_NEAR(data.attitude[30].roll, std::atan(speed * speed / (radius * 9.80665)), 1.5 * MAP_PI / 180);
     EXPECT_NEAR(data.attitude[30].pitch, 0.0, 1e-6);
+}
+
+TEST(CsvReader, TimeUnitToldFromTheValuesUnlessGiven)
+{
+    const struct {
+        const char* rows; // time cells of three rows
+        double first, second; // seconds
+        const char* said;     // the unit's words in the note; nullptr: no note
+        bool utc;
+    } cases[] = {
+        {"5000000\n5100000\n5200000", 5.0, 5.1, "microseconds since the clock's start", false},
+        {"120000\n120020\n120040", 120.0, 120.02, "milliseconds since the clock's start", false},
+        {"12\n13\n14", 12.0, 13.0, "seconds since the clock's start", false},
+        {"12.5\n12.7\n12.9", 12.5, 12.7, "seconds since the clock's start", false},
+        {"1710072000.5\n1710072001.5\n1710072002.5", 1710072000.5, 1710072001.5, "seconds since 1970", true},
+        {"1710072000500\n1710072000700\n1710072000900", 1710072000.5, 1710072000.7, "milliseconds since 1970", true},
+        {"1710072000500000\n1710072000600000\n1710072000700000", 1710072000.5, 1710072000.6, "microseconds since 1970", true},
+        {"2024-03-10T12:00:00Z\n2024-03-10T12:00:01Z\n2024-03-10T12:00:02Z", 1710072000.0, 1710072001.0, nullptr, true},
+    };
+    for (const auto& c : cases) {
+        std::string table = "time,lat,lon,alt\n";
+        std::string rows = c.rows;
+        for (size_t start = 0; start < rows.size();) {
+            const size_t end = std::min(rows.find('\n', start), rows.size());
+            table += rows.substr(start, end - start) + ",48.1,11.5,100\n";
+            start = end + 1;
+        }
+        const fc::Flight data = fc::readCsv(table, {});
+        ASSERT_EQ(data.position.size(), 3u) << c.rows;
+        EXPECT_NEAR(data.position[0].t, c.first, 1e-6) << c.rows;
+        EXPECT_NEAR(data.position[1].t, c.second, 1e-6) << c.rows;
+        EXPECT_EQ(data.utcAtClockZero == 0.0, c.utc) << c.rows;
+        if (c.said) {
+            ASSERT_EQ(data.notes.size(), 1u) << c.rows;
+            EXPECT_EQ(data.notes[0], std::string("time column read as ") + c.said
+                                         + " (told from its values; --time names the unit)");
+        } else {
+            EXPECT_TRUE(data.notes.empty()) << c.rows;
+        }
+    }
+    // A unit given is taken as it is, without a word.
+    fc::CsvOptions seconds;
+    seconds.time = fc::TimeUnit::Seconds;
+    const fc::Flight given = fc::readCsv("time,lat,lon,alt\n5000000,48.1,11.5,1\n5100000,48.1,11.5,1\n", seconds);
+    ASSERT_EQ(given.position.size(), 2u);
+    EXPECT_DOUBLE_EQ(given.position[1].t, 5100000.0);
+    EXPECT_TRUE(given.notes.empty());
 }

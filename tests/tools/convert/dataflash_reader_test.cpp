@@ -9,6 +9,7 @@
 #include "tools/common/tool_error.h"
 #include "tools/convert/resample.h"
 #include "tools/convert/stream_bucket.h"
+#include "tests/fuzz/convert_fuzz_checks.h"
 
 using namespace flightreplay::convert;
 using namespace convert_test;
@@ -74,18 +75,19 @@ TEST(DataflashReader, DamagedCopiesKeepWhatIsIntact)
         const char* note;
         size_t minFixes;
     } cases[] = {
-        {"truncated", good.substr(0, good.size() - 5), "ends inside a message", 19},
-        {"header byte", header, "1 damaged stretch", 19},
-        {"unknown type", unknownType, "1 damaged stretch", 19},
-        {"forged length", forgedFormat, "", 20},
+        {"truncated", good.substr(0, good.size() - 5), "the file ends inside a message at byte ", 19},
+        {"header byte", header, "1 damaged stretch skipped (", 19},
+        {"unknown type", unknownType, "1 damaged stretch skipped (", 19},
+        // The layout fixes the length: nothing is lost, nothing to tell.
+        {"forged length", forgedFormat, nullptr, 20},
     };
     for (const auto& c : cases) {
         const Flight data = readDataflashBytes(c.bytes);
         EXPECT_GE(data.position.size(), c.minFixes) << c.what;
-        std::string notes;
-        for (const std::string& n : data.notes)
-            notes += n + "\n";
-        EXPECT_NE(notes.find(c.note), std::string::npos) << c.what << ": " << notes;
+        ASSERT_EQ(data.notes.size(), c.note ? 1u : 0u) << c.what;
+        if (c.note) {
+            EXPECT_EQ(data.notes[0].rfind(c.note, 0), 0u) << c.what << ": " << data.notes[0];
+        }
     }
     EXPECT_THROW(readDataflashBytes("\xa3\x95\x05 not a log"), flightreplay::tools::ToolError);
 
@@ -94,10 +96,7 @@ TEST(DataflashReader, DamagedCopiesKeepWhatIsIntact)
         std::string bytes = good.substr(0, 3 + random() % (good.size() - 3));
         for (int k = 0; k < 1 + round % 8; ++k)
             bytes[3 + random() % (bytes.size() - 3)] = static_cast<char>(random());
-        const Flight data = readDataflashBytes(bytes);
-        if (!data.position.empty()) {
-            EXPECT_FALSE(rowsOfFlight(data, {}).rows.empty());
-        }
+        checkConversion(readDataflashBytes(bytes), bytes.size());
     }
 }
 

@@ -103,3 +103,31 @@ TEST(GpxReader, RejectsWhatIsNotGpx)
     for (const char* doc : {"", "<gpx><trk></gpx>", "<?xml version=\"1.0\"?><kml><Document/></kml>", "\x89PNG\r\n"})
         EXPECT_THROW(fc::readGpx(doc), flightreplay::tools::ToolError) << doc;
 }
+
+TEST(GpxReader, UntimedPointsTakeTimesAlongTheTrack)
+{
+    // Along one parallel: the untimed points a quarter and three quarters of
+    // the way, in distance, between fixes four seconds apart.
+    const fc::Flight data = fc::readGpx(gpx11(
+        "<trk><trkseg>" + point("48", "11.000", "<time>2024-03-10T12:00:00Z</time>") + point("48", "11.001", "")
+        + point("48", "11.003", "") + point("48", "11.004", "<time>2024-03-10T12:00:04Z</time>")
+        + point("48", "11.005", "") + "</trkseg></trk>"));
+    ASSERT_EQ(data.position.size(), 4u);
+    EXPECT_NEAR(data.position[1].t - data.position[0].t, 1.0, 1e-6);
+    EXPECT_NEAR(data.position[2].t - data.position[0].t, 3.0, 1e-6);
+    EXPECT_DOUBLE_EQ(data.position[2].lonDeg, 11.003);
+    ASSERT_EQ(data.notes.size(), 2u);
+    EXPECT_EQ(data.notes[0], "2 track points without a time: times interpolated along the track between their timed neighbours");
+    EXPECT_EQ(data.notes[1], "1 track points without a time skipped"); // none after it to interpolate to
+
+    // One time on every point is a logger that had no clock.
+    const fc::Flight bogus = fc::readGpx(gpx11(
+        "<trk><trkseg>" + point("48", "11.000", "<time>2000-01-01T00:00:00Z</time>")
+        + point("48", "11.001", "<time>2000-01-01T00:00:00Z</time>")
+        + point("48", "11.002", "<time>2000-01-01T00:00:00Z</time>") + "</trkseg></trk>"));
+    ASSERT_EQ(bogus.position.size(), 3u);
+    EXPECT_DOUBLE_EQ(bogus.position[2].t, 2.0);
+    EXPECT_TRUE(std::isnan(bogus.utcAtClockZero));
+    ASSERT_EQ(bogus.notes.size(), 2u);
+    EXPECT_EQ(bogus.notes[0], "every timed track point has the same time: the track taken as untimed");
+}

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -132,4 +133,43 @@ TEST(IgcReader, NoRecordIsNoIgc)
     EXPECT_THROW(fc::readIgc(""), flightreplay::tools::ToolError);
     EXPECT_THROW(fc::readIgc("hello\nworld\n"), flightreplay::tools::ToolError);
     EXPECT_TRUE(fc::readIgc(kHeader).position.empty());
+}
+
+TEST(IgcReader, OneFixWithAWrongTimeIsSkippedNotTheRest)
+{
+    // Ten fixes a second apart from `start`; the one at `wrong` stamped an
+    // hour late.
+    const auto track = [](int start, int wrong) {
+        std::string records = kHeader;
+        for (int k = 0; k < 10; ++k) {
+            const int t = (start + k + (k == wrong ? 3600 : 0)) % 86400;
+            char hhmmss[16];
+            std::snprintf(hhmmss, sizeof hhmmss, "%02d%02d%02d", t / 3600, t / 60 % 60, t % 60);
+            records += bRecord(hhmmss, "5206343N", "00006198W");
+        }
+        return records;
+    };
+    const struct {
+        const char* what;
+        int start, wrong;
+        size_t fixes;
+        double lastT;
+    } cases[] = {
+        {"in the middle", 36000, 4, 9, 36009},
+        {"the first", 36000, 0, 9, 36009},
+        {"the one before the last", 36000, 8, 9, 36009},
+        {"just before midnight", 86395, 3, 9, 86404},
+        {"none, over midnight", 86395, -1, 10, 86404},
+    };
+    for (const auto& c : cases) {
+        const fc::Flight data = fc::readIgc(track(c.start, c.wrong));
+        ASSERT_EQ(data.position.size(), c.fixes) << c.what;
+        EXPECT_DOUBLE_EQ(data.position.back().t, c.lastT) << c.what;
+        for (size_t i = 1; i < data.position.size(); ++i)
+            EXPECT_LE(data.position[i].t - data.position[i - 1].t, 2.0) << c.what << " " << i;
+        if (c.wrong >= 0) {
+            ASSERT_EQ(data.notes.size(), 1u) << c.what;
+            EXPECT_EQ(data.notes[0], "1 fixes out of time order skipped") << c.what;
+        }
+    }
 }

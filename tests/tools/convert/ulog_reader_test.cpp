@@ -7,7 +7,9 @@
 #include "log/units.h"
 #include "log_writers.h"
 #include "support/test_support.h"
+#include "tests/fuzz/convert_fuzz_checks.h"
 #include "tools/common/tool_error.h"
+#include "tools/convert/read_flight.h"
 #include "tools/convert/resample.h"
 
 using namespace flightreplay::convert;
@@ -21,8 +23,6 @@ constexpr double DEG = MAP_PI / 180.0;
 TEST(UlogReader, RealSamplesConvert)
 {
     const std::string dir = realLogDir();
-    if (dir.empty())
-        GTEST_SKIP() << "no real ULog samples";
     struct Case {
         const char* file;
         const char* source;
@@ -154,8 +154,8 @@ TEST(UlogReader, DamagedCopiesKeepWhatIsIntact)
         const char* note; // part of the note expected
         size_t minFixes;
     };
-    std::string flipped = good;
-    flipped[good.size() / 2] = '\x7f'; // a message type byte or inside data: resync either way
+    std::string zeroed = good;
+    std::fill(zeroed.begin() + static_cast<std::ptrdiff_t>(good.size() / 2), zeroed.begin() + static_cast<std::ptrdiff_t>(good.size() / 2 + 64), '\0');
     std::string forged = good;
     const size_t d = good.find(std::string("\x00\x44\x02\x00", 4), dataStart) - 1; // an attitude D header
     forged[d] = '\xff';
@@ -163,18 +163,16 @@ TEST(UlogReader, DamagedCopiesKeepWhatIsIntact)
     std::string typeByte = good;
     typeByte[d + 2] = '#';
     const Case cases[] = {
-        {"truncated", good.substr(0, good.size() - 7), "ends inside a message", 9},
-        {"type byte", typeByte, "1 damaged stretch", 8},
-        {"forged size", forged, "damaged stretch", 8},
-        {"flipped", flipped, "", 5},
+        {"truncated", good.substr(0, good.size() - 7), "the file ends inside a message at byte ", 9},
+        {"type byte", typeByte, "1 damaged stretch skipped (", 10},
+        {"forged size", forged, "1 damaged stretch skipped (", 10},
+        {"zeroed", zeroed, "1 damaged stretch skipped (", 9},
     };
     for (const Case& c : cases) {
         const Flight data = readUlogBytes(c.bytes);
         EXPECT_GE(data.position.size(), c.minFixes) << c.what;
-        std::string notes;
-        for (const std::string& n : data.notes)
-            notes += n + "\n";
-        EXPECT_NE(notes.find(c.note), std::string::npos) << c.what << ": " << notes;
+        ASSERT_EQ(data.notes.size(), 1u) << c.what;
+        EXPECT_EQ(data.notes[0].rfind(c.note, 0), 0u) << c.what << ": " << data.notes[0];
     }
 }
 
@@ -201,23 +199,160 @@ TEST(UlogReader, RefusedFiles)
     EXPECT_EQ(readUlogBytes(ulogFlight(0x01)).position.size(), 10u);
 }
 
-TEST(UlogReader, RandomDamageNeverCrashes)
+TEST(UlogReader, RandomDamageKeepsTheConversionsInvariants)
 {
-    std::vector<std::string> sources = {ulogFlight()};
-    const std::string dir = realLogDir();
-    if (!dir.empty())
-        sources.push_back(readFile(dir + "/sample_log_small.ulg"));
+    const std::string sources[] = {ulogFlight(), readFile(realLogDir() + "/sample_log_small.ulg")};
     std::mt19937 random(7);
     for (const std::string& source : sources) {
         for (int round = 0; round < 40; ++round) {
             std::string bytes = source.substr(0, 16 + random() % (source.size() - 16));
             for (int k = 0; k < 1 + round % 8; ++k)
                 bytes[16 + random() % (bytes.size() - 16)] = static_cast<char>(random());
-            const Flight data = readUlogBytes(bytes);
-            if (!data.position.empty()) {
-                const LogRows rows = rowsOfFlight(data, {});
-                EXPECT_FALSE(rows.rows.empty());
+            checkConversion(readUlogBytes(bytes), bytes.size());
+        }
+    }
+}
+
+namespace {
+
+// The file without its sync messages, as loggers before them wrote it, and
+// the offset of its first data message.
+std::string withoutSyncMessages(const std::string& ulog, size_t& firstData)
+{
+    std::string out = ulog.substr(0, 16);
+    firstData = 0;
+    for (size_t at = 16; at + 3 <= ulog.size();) {
+        const size_t size = static_cast<uint8_t>(ulog[at]) | static_cast<size_t>(static_cast<uint8_t>(ulog[at + 1])) << 8;
+        const char type = ulog[at + 2];
+        if (type == 'D' && firstData == 0)
+            firstData = out.size();
+        if (type != 'S')
+            out += ulog.substr(at, 3 + size);
+        at += 3 + size;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(UlogReader, ZeroedBlockInARealLogLosesAFixAtMost)
+{
+    for (const char* file : {"sample_log_small.ulg", "sample_px4_events.ulg"}) {
+        const std::string intact = readFile(realLogDir() + "/" + file);
+        const size_t fixes = readUlogBytes(intact).position.size();
+        size_t firstData = 0;
+        const std::string older = withoutSyncMessages(intact, firstData);
+        ASSERT_LT(older.size(), intact.size()) << file;
+        for (const bool markers : {true, false}) {
+            const std::string& source = markers ? intact : older;
+            for (const double share : {0.1, 0.45, 0.8}) {
+                std::string bytes = source;
+                const size_t at = firstData + static_cast<size_t>(share * static_cast<double>(source.size() - firstData));
+                std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(at + 4096), '\0');
+                const Flight data = readUlogBytes(bytes);
+                EXPECT_GE(data.position.size() + 1, fixes) << file << " markers " << markers << " at " << at;
+                const std::string notes = data.notes.empty() ? "" : data.notes[0];
+                EXPECT_EQ(notes.rfind("1 damaged stretch skipped (", 0), 0u) << notes;
+                if (!markers) {
+                    EXPECT_NE(notes.find("by resynchronising on the next readable message header"), std::string::npos) << notes;
+                }
             }
         }
+    }
+}
+
+TEST(UlogReader, FileReadInChunksAsInMemoryAcrossRefills)
+{
+    // Over a MiB of fixes with a damaged stretch whose sync marker straddles
+    // the first refill of the file's window, at 1 MiB.
+    UlogWriter w;
+    w.format("vehicle_global_position:uint64_t timestamp;double lat;double lon;float alt;");
+    w.subscribe(0, 1, "vehicle_global_position");
+    int fixes = 0;
+    const auto fix = [&] {
+        Body pos;
+        pos.put<uint64_t>(1000000u + 100000u * static_cast<uint64_t>(fixes)).put<double>(47.5 + fixes * 1e-6).put<double>(8.5).put<float>(400.f);
+        w.data(1, pos);
+        ++fixes;
+    };
+    const size_t refill = size_t(1) << 20;
+    while (w.bytes.size() < refill - 200)
+        fix();
+    w.bytes += std::string(refill - 4 - w.bytes.size(), '\xff');
+    w.bytes += std::string("\x2f\x73\x13\x20\x25\x0c\xbb\x12", 8);
+    while (w.bytes.size() < refill + refill / 4)
+        fix();
+    const std::string dir = makeTempDir();
+    writeFile(dir + "/long.ulg", w.bytes);
+
+    const Flight fromFile = readFlightFile(dir + "/long.ulg", std::nullopt, {});
+    ASSERT_EQ(fromFile.position.size(), static_cast<size_t>(fixes));
+    EXPECT_DOUBLE_EQ(fromFile.position.back().latDeg, 47.5 + (fixes - 1) * 1e-6);
+    ASSERT_EQ(fromFile.notes.size(), 1u);
+    EXPECT_EQ(fromFile.notes[0].rfind("1 damaged stretch skipped (", 0), 0u) << fromFile.notes[0];
+    EXPECT_NE(fromFile.notes[0].find("by resynchronising on the sync marker"), std::string::npos) << fromFile.notes[0];
+
+    // A real log longer than the window, its messages crossing the refill.
+    const std::string real = realLogDir() + "/sample_px4_events.ulg";
+    const Flight chunked = readFlightFile(real, std::nullopt, {});
+    const Flight whole = readFlightBytes(readFile(real), std::nullopt, {});
+    ASSERT_EQ(chunked.position.size(), whole.position.size());
+    ASSERT_EQ(chunked.attitude.size(), whole.attitude.size());
+    for (size_t i = 0; i < whole.position.size(); ++i)
+        ASSERT_EQ(chunked.position[i].latDeg, whole.position[i].latDeg) << i;
+}
+
+TEST(UlogReader, PositionFromLocalPositionAndSensorGps)
+{
+    using Write = void (*)(Body&, uint64_t);
+    const struct {
+        const char* what;
+        const char* format;
+        Write write;
+        const char* source; // nullptr: no usable position
+        double lat, lon, alt;
+    } cases[] = {
+        {"local, global reference",
+         "vehicle_local_position:uint64_t timestamp;float x;float y;float z;double ref_lat;double ref_lon;float ref_alt;bool xy_global;bool z_global;",
+         [](Body& b, uint64_t us) { b.put<uint64_t>(us).put<float>(1000.f).put<float>(500.f).put<float>(-20.f).put<double>(47.0).put<double>(8.0).put<float>(400.f).put<uint8_t>(1).put<uint8_t>(1); },
+         "vehicle_local_position", 47.0 + 1000.0 / 6371000.0 / DEG, 8.0 + 500.0 / (6371000.0 * std::cos(47.0 * DEG)) / DEG, 420.0},
+        {"local, no global reference",
+         "vehicle_local_position:uint64_t timestamp;float x;float y;float z;double ref_lat;double ref_lon;float ref_alt;bool xy_global;bool z_global;",
+         [](Body& b, uint64_t us) { b.put<uint64_t>(us).put<float>(1.f).put<float>(1.f).put<float>(0.f).put<double>(47.0).put<double>(8.0).put<float>(400.f).put<uint8_t>(0).put<uint8_t>(1); },
+         nullptr, 0, 0, 0},
+        {"sensor_gps in degrees",
+         "sensor_gps:uint64_t timestamp;double latitude_deg;double longitude_deg;double altitude_msl_m;float vel_m_s;uint8_t fix_type;uint8_t satellites_used;",
+         [](Body& b, uint64_t us) { b.put<uint64_t>(us).put<double>(-33.5).put<double>(151.25).put<double>(12.5).put<float>(3.f).put<uint8_t>(3).put<uint8_t>(11); },
+         "sensor_gps", -33.5, 151.25, 12.5},
+        {"sensor_gps in 1e-7 degrees and mm",
+         "sensor_gps:uint64_t timestamp;int32_t lat;int32_t lon;int32_t alt;uint8_t fix_type;",
+         [](Body& b, uint64_t us) { b.put<uint64_t>(us).put<int32_t>(471234567).put<int32_t>(-1225000000).put<int32_t>(450250).put<uint8_t>(3); },
+         "sensor_gps", 47.1234567, -122.5, 450.25},
+        {"sensor_gps without a fix",
+         "sensor_gps:uint64_t timestamp;int32_t lat;int32_t lon;int32_t alt;uint8_t fix_type;",
+         [](Body& b, uint64_t us) { b.put<uint64_t>(us).put<int32_t>(471234567).put<int32_t>(85000000).put<int32_t>(450250).put<uint8_t>(1); },
+         nullptr, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        UlogWriter w;
+        w.format(c.format);
+        const std::string topic = std::string(c.format).substr(0, std::string(c.format).find(':'));
+        w.subscribe(0, 3, topic);
+        for (uint64_t k = 1; k <= 3; ++k) {
+            Body body;
+            c.write(body, k * 1000000u);
+            w.data(3, body);
+        }
+        const Flight data = readUlogBytes(w.bytes);
+        if (!c.source) {
+            EXPECT_TRUE(data.position.empty()) << c.what;
+            continue;
+        }
+        EXPECT_EQ(data.positionSource, c.source) << c.what;
+        ASSERT_EQ(data.position.size(), 3u) << c.what;
+        // A tenth of a metre: whichever mean Earth radius the local offsets use.
+        EXPECT_NEAR(data.position[1].latDeg, c.lat, 1e-6) << c.what;
+        EXPECT_NEAR(data.position[1].lonDeg, c.lon, 1e-6) << c.what;
+        EXPECT_NEAR(data.position[1].altM, c.alt, 1e-4) << c.what;
     }
 }
