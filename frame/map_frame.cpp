@@ -20,7 +20,7 @@ double latToMercatorY(double lat)
         return 1e20;
     if (s <= -1.0)
         return -1e20;
-    return 0.5 - std::log((1.0 + s) / (1.0 - s)) / 12.566370614359172;
+    return 0.5 - std::log((1.0 + s) / (1.0 - s)) / (4.0 * MAP_PI);
 }
 
 int32_t mercatorToTileIndex(double normalised)
@@ -39,7 +39,7 @@ void setupMapFrame(double latMin, double latMax, double lonMin, double lonMax)
 {
     const double latc = (latMin + latMax) * 0.5 / 60.0;
     const double lonc = (lonMin + lonMax) * 0.5 / 60.0;
-    const double tileWidth = std::cos(latc * MAP_PI / 180.0) * (EARTH_RADIUS * 6.283185307179586) / 262144.0;
+    const double tileWidth = std::cos(latc * MAP_PI / 180.0) * (MAP_FRAME_EARTH_RADIUS * (2.0 * MAP_PI)) / 262144.0;
     report("1/k=%f (latc=%f)\n", tileWidth, latc);
     mapFrame.k = 1.0 / tileWidth;
     mapFrame.CI = mercatorToTileIndex(latToMercatorY(latc));

@@ -12,7 +12,6 @@
 
 constexpr int FRAME_ZOOM = 18;
 constexpr int32_t FRAME_SIZE = 262144;
-constexpr double EARTH_RADIUS = MAP_FRAME_EARTH_RADIUS;
 
 struct MapFrame {
     int32_t CI; // zoom-18 tile row of the centre

@@ -41,7 +41,7 @@ protected:
         mapFrame.CI = 91000;
         mapFrame.CJ = 139000;
         // The frame's own scale at 48 degrees north, where the rows lie.
-        mapFrame.k = 1.0 / (std::cos(48.0 * PI / 180.0) * EARTH_RADIUS * 2.0 * PI / FRAME_SIZE);
+        mapFrame.k = 1.0 / (std::cos(48.0 * PI / 180.0) * MAP_FRAME_EARTH_RADIUS * 2.0 * PI / FRAME_SIZE);
     }
     void TearDown() override { mapFrame = saved; }
     MapFrame saved{};
