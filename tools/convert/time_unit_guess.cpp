@@ -28,34 +28,40 @@ constexpr Candidate UNITS[] = {
 TimeUnitGuess guessTimeUnit(std::vector<double> times)
 {
     std::sort(times.begin(), times.end());
-    for (const Candidate& c : UNITS) {
-        const double first = times.front() * c.seconds;
-        if (first >= YEAR2000 && first < YEAR2100)
-            return {c.unit, std::string(c.name) + " since 1970"};
-    }
     std::vector<double> steps;
     for (size_t i = 1; i < times.size(); ++i)
         if (times[i] > times[i - 1])
             steps.push_back(times[i] - times[i - 1]);
-    if (steps.empty())
+    if (steps.empty()) {
+        for (const Candidate& c : UNITS)
+            if (times.front() * c.seconds >= YEAR2000 && times.front() * c.seconds < YEAR2100)
+                return {c.unit, std::string(c.name) + " since 1970"};
         return {TimeUnit::Seconds, "seconds"};
+    }
     std::nth_element(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(steps.size() / 2), steps.end());
     const double spacing = steps[steps.size() / 2];
     const double span = times.back() - times.front();
+    // Microseconds since boot can look like a date in seconds: a date counts
+    // only where its rows come at a log's pace too. On a tie the date wins.
     const Candidate* best = nullptr;
+    bool bestEpoch = false;
     double bestDistance = 0.0;
-    for (const Candidate& c : UNITS) {
-        if (span * c.seconds > LONGEST_LOG)
-            continue;
-        const double distance = std::fabs(std::log10(spacing * c.seconds / USUAL_SPACING));
-        if (!best || distance < bestDistance) {
-            best = &c;
-            bestDistance = distance;
+    for (const bool epoch : {true, false}) {
+        for (const Candidate& c : UNITS) {
+            const double first = times.front() * c.seconds;
+            if (span * c.seconds > LONGEST_LOG || (epoch && !(first >= YEAR2000 && first < YEAR2100)))
+                continue;
+            const double distance = std::fabs(std::log10(spacing * c.seconds / USUAL_SPACING));
+            if (!best || distance < bestDistance) {
+                best = &c;
+                bestEpoch = epoch;
+                bestDistance = distance;
+            }
         }
     }
     if (!best)
         return {TimeUnit::Seconds, "seconds"};
-    return {best->unit, std::string(best->name) + " since the clock's start"};
+    return {best->unit, std::string(best->name) + (bestEpoch ? " since 1970" : " since the clock's start")};
 }
 
 } // namespace flightreplay::convert

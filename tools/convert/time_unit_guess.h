@@ -1,7 +1,7 @@
 #pragma once
 // The unit of a table's time column that nobody named, told from the
-// values: an epoch date in seconds, milliseconds or microseconds, else a
-// clock since boot whose rows come at a log's usual pace.
+// values: seconds, milliseconds or microseconds, of a date or of a clock
+// since boot, whichever spaces the rows at a log's usual pace.
 
 #include <string>
 #include <vector>
@@ -15,11 +15,11 @@ struct TimeUnitGuess {
     std::string said; // "microseconds since boot", "seconds since 1970", ...
 };
 
-// times: the column's numbers as written (any order, at least one). A
-// value in 2000 to 2100 as seconds, milliseconds or microseconds since 1970
-// is an epoch time in that unit; otherwise the unit is the one that puts the
-// middle spacing of the rows nearest a fifth of a second while the whole
-// table spans at most two days (seconds where nothing else fits).
+// times: the column's numbers as written (any order, at least one). Each
+// unit is tried as a date (the first value in 2000 to 2100 since 1970) and
+// as a clock since boot, where the table spans at most two days: the one
+// that puts the middle spacing of the rows nearest a fifth of a second wins,
+// a date over a clock on a tie; seconds where none fits.
 TimeUnitGuess guessTimeUnit(std::vector<double> times);
 
 } // namespace flightreplay::convert

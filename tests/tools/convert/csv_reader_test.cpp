@@ -159,6 +159,8 @@ TEST(CsvReader, TimeUnitToldFromTheValuesUnlessGiven)
         bool utc;
     } cases[] = {
         {"5000000\n5100000\n5200000", 5.0, 5.1, "microseconds since the clock's start", false},
+        // Half an hour after boot in microseconds, not a date in 2032.
+        {"1960000000\n1960100000\n1960200000", 1960.0, 1960.1, "microseconds since the clock's start", false},
         {"120000\n120020\n120040", 120.0, 120.02, "milliseconds since the clock's start", false},
         {"12\n13\n14", 12.0, 13.0, "seconds since the clock's start", false},
         {"12.5\n12.7\n12.9", 12.5, 12.7, "seconds since the clock's start", false},
