@@ -72,9 +72,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no demo.log in %s\n", argv[2]);
         return 1;
     }
-    readLog(log);
+    // The studio reads its flights itself, the replay through its table.
+    if (!studio) {
+        readLog(log);
+        summarizeLog();
+    }
     std::fclose(log);
-    summarizeLog();
 
     using namespace flightreplay::studio;
     StudioState state;
@@ -86,10 +89,11 @@ int main(int argc, char** argv)
     }
     if (studio) {
         StudioOptions options;
+        options.logPaths = {"demo.log"};
         options.time = 300.0;
         initStudioState(state, options);
         panels = std::make_unique<StudioPanels>(state);
-        setUpStudioViewer(*viewer, state, *panels, true);
+        setUpStudioViewer(*viewer, state, *panels, true, options);
     } else {
         viewer->setCameraManipulator(new osgGA::TrackballManipulator);
         viewer->setSceneData(buildScene());
