@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -22,8 +23,15 @@ using namespace flightreplay::demo;
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argc > 0 ? argv[0] : "flightreplay-demo-data");
+    const char* usage = "usage: flightreplay-demo-data FOLDER\n"
+                        "  writes the demo data set (demo.log, terrain, sky, aircraft) into FOLDER\n";
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fprintf(stderr, "flightreplay-demo-data: %s%s",
+                     argc == 2 ? "unknown option\n" : "one folder expected\n", usage);
         return 2;
     }
     const auto started = std::chrono::steady_clock::now();

@@ -63,13 +63,16 @@ bool flightNameMatches(const std::string& name, const std::string& path)
 
 osg::Vec4 flightColour(size_t index, size_t count)
 {
-    static const osg::Vec4 palette[MAX_FLIGHTS] = {
-        {1.00f, 0.30f, 0.25f, 1}, {0.25f, 0.60f, 1.00f, 1}, {1.00f, 0.85f, 0.15f, 1}, {0.30f, 0.90f, 0.35f, 1},
-        {0.85f, 0.35f, 1.00f, 1}, {1.00f, 0.55f, 0.10f, 1}, {0.15f, 0.95f, 0.95f, 1}, {1.00f, 0.45f, 0.75f, 1},
-        {0.65f, 1.00f, 0.25f, 1}, {0.55f, 0.45f, 1.00f, 1}, {1.00f, 1.00f, 1.00f, 1}, {0.60f, 0.35f, 0.15f, 1},
-        {0.10f, 0.55f, 0.45f, 1}, {0.75f, 0.75f, 0.45f, 1}, {0.95f, 0.15f, 0.55f, 1}, {0.40f, 0.40f, 0.40f, 1},
+    // Far apart from each other and from the grey-green ground and the sky.
+    static const unsigned char palette[MAX_FLIGHTS][3] = {
+        {230, 25, 75},  {60, 180, 75},   {255, 225, 25}, {0, 130, 200},  {245, 130, 48}, {145, 30, 180},
+        {70, 240, 240}, {240, 50, 230},  {210, 245, 60}, {250, 190, 212}, {0, 128, 128}, {220, 190, 255},
+        {170, 110, 40}, {255, 250, 200}, {128, 0, 0},    {170, 255, 195},
     };
-    return count <= 1 ? osg::Vec4(1, 1, 1, 1) : palette[index % MAX_FLIGHTS];
+    const unsigned char* c = palette[index % MAX_FLIGHTS];
+    if (count > 1)
+        return osg::Vec4(c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f, 1.0f);
+    return osg::Vec4(1, 1, 1, 1);
 }
 
 double takeoffTime(const FlightSampler& sampler)
@@ -130,8 +133,6 @@ void loadStudioFlights(StudioState& state, const StudioOptions& options)
         } catch (const tools::ToolError& failure) {
             throw tools::ToolError(path + ": " + failure.what());
         }
-        for (const std::string& note : entry.flight->notes)
-            std::fprintf(stderr, "%s: %s\n", path.c_str(), note.c_str());
         state.flights.push_back(std::move(entry));
     }
     setupMapFrame(extents.latMin, extents.latMax, extents.lonMin, extents.lonMax);
@@ -165,6 +166,10 @@ void loadStudioFlights(StudioState& state, const StudioOptions& options)
         if (!found)
             throw tools::ToolError("--offset " + name + ": no flight of that name");
     }
+    // Notes only for flights that open: a refusal is one line alone.
+    for (size_t i = 0; i < state.flights.size(); ++i)
+        for (const std::string& note : state.flights[i].flight->notes)
+            std::fprintf(stderr, "%s: %s\n", options.logPaths[i].c_str(), note.c_str());
     state.clock = FlightClock(0.0);
     state.settleOffsets();
     state.clock.seek(options.time);

@@ -15,13 +15,14 @@
 namespace flightreplay::studio {
 
 // Reads every file of options.logPaths (format recognised unless --format),
-// prints the readers' notes on standard error ("NAME: note"), sets up the
+// sets up the
 // map frame from the union of the flights' extents (those of each flight's
 // rows as the converter writes them by default; "1/k=" and "CI,CJ=" on
 // standard output), then gives state one flight each with its sampler,
 // colour and offset (alignment, then --offset), the clock over the union
 // of their spans at options.time, and the options' camera, colouring,
-// ghost and trace. Throws tools::ToolError with one line naming the file
+// ghost and trace; then the readers' notes on standard error ("PATH: note").
+// Throws tools::ToolError with one line naming the file
 // for a file that cannot be read, and for --align utc with a flight that
 // has no date, or an --offset naming no flight.
 void loadStudioFlights(StudioState& state, const StudioOptions& options);
