@@ -21,7 +21,6 @@ namespace flightreplay::studio {
 namespace {
 
 constexpr float GHOST_ALPHA = 0.3f;
-constexpr double LABEL_ABOVE_METRES = 18.0;
 
 void dropConsoleLine(const char*, std::size_t, void*) {}
 

@@ -14,6 +14,9 @@
 
 namespace flightreplay::studio {
 
+// Height of a flight's label above its aircraft, metres.
+constexpr double LABEL_ABOVE_METRES = 18.0;
+
 struct StudioScene {
     osg::ref_ptr<osg::Group> root;
     SceneParts parts;

@@ -9,6 +9,7 @@
 #include "support/test_support.h"
 #include "tools/common/tool_error.h"
 #include "tools/studio/studio_flights.h"
+#include "tools/studio/studio_keys.h"
 
 using namespace flightreplay::studio;
 
@@ -146,4 +147,23 @@ TEST_F(StudioFlightsTest, OffsetsByName)
     EXPECT_DOUBLE_EQ(state.clock.duration(), std::max(79.0, 99.0 + 12.5));
     options.offsets = {{"c", 1.0}};
     EXPECT_EQ(refusalOf(state, options), "--offset c: no flight of that name");
+}
+
+TEST(FlightPicking, NearestAircraftOrLabelWithinReach)
+{
+    StudioState state;
+    state.flights.resize(2);
+    state.flights[0].now.position = osg::Vec3d(100, 100, 0);
+    state.flights[1].now.position = osg::Vec3d(130, 100, 0);
+    const osg::Matrixd window; // identity: window x, y are the scene's
+    struct Case {
+        double x, y;
+        int expected;
+    };
+    const Case cases[] = {{103, 98, 0}, {127, 101, 1}, {114, 100, 0}, {116, 100, 1}, {100, 140, -1}};
+    for (const Case& c : cases)
+        EXPECT_EQ(flightAtWindowPoint(state, window, c.x, c.y, 30.0), c.expected) << c.x << ", " << c.y;
+    // Behind the camera nothing is picked.
+    const osg::Matrixd behind(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1);
+    EXPECT_EQ(flightAtWindowPoint(state, behind, -100, -100, 30.0), -1);
 }
