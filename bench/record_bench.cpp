@@ -61,11 +61,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no demo.log in %s\n", argv[1]);
         return 1;
     }
-    readLog(log);
     std::fclose(log);
-    summarizeLog();
 
     StudioOptions options;
+    options.logPaths = {"demo.log"};
     options.time = from;
     StudioState state;
     initStudioState(state, options);
@@ -76,7 +75,7 @@ int main(int argc, char** argv)
     request.to = from + seconds;
     std::string error;
     OffscreenStudio studio;
-    if (!makeOffscreenStudio(state, request.video.width, request.video.height, true, studio, error)) {
+    if (!makeOffscreenStudio(state, request.video.width, request.video.height, true, options, studio, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }

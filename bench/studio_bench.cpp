@@ -6,12 +6,17 @@
 // steady_frame_ms is the median of the next 120 frames. The studio draws
 // its chase view with the panels open while its clock plays.
 // Usage: studio_bench replay|studio DATA_FOLDER (with demo.log)
+//        studio_bench flights DATA_FOLDER FLIGHT... (the studio on these files)
+//        studio_bench make-fleet DATA_FOLDER OUT_FOLDER: writes fleet01.log ...
+//          fleet16.log, 10,000 rows each, the demo flight's rows (the last
+//          one held to fill up) shifted 0.05 minutes north per flight
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -20,7 +25,9 @@
 #include <osgViewer/Viewer>
 
 #include "frame/map_frame.h"
+#include "log/flight_log.h"
 #include "log/log_reader.h"
+#include "log/log_writer.h"
 #include "scene/scene.h"
 #include "tools/studio/studio_app.h"
 #include "offscreen_context.h"
@@ -55,16 +62,52 @@ bool giveContext(osgViewer::Viewer& viewer)
     return true;
 }
 
+constexpr int FLEET = 16;
+constexpr int FLEET_ROWS = 10000;
+
+int makeFleet(const char* outFolder)
+{
+    FILE* log = std::fopen("demo.log", "r");
+    if (!log)
+        return 1;
+    readLog(log);
+    std::fclose(log);
+    const int count = rowCount();
+    if (count < 2)
+        return 1;
+    for (int flight = 0; flight < FLEET; ++flight) {
+        std::vector<LogRow> rows(flightLog.rows, flightLog.rows + std::min(count, FLEET_ROWS));
+        while (static_cast<int>(rows.size()) < FLEET_ROWS) {
+            rows.push_back(rows.back());
+            rows.back().gps_time += 0.2;
+        }
+        for (LogRow& row : rows)
+            row.gps_curlat += 0.05 * flight;
+        char name[64];
+        std::snprintf(name, sizeof name, "/fleet%02d.log", flight + 1);
+        if (!writeLogFile(outFolder + std::string(name), rows, allLogFieldCodes()))
+            return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const Clock::time_point launch = Clock::now();
     const bool studio = argc == 3 && std::strcmp(argv[1], "studio") == 0;
-    if (argc != 3 || (!studio && std::strcmp(argv[1], "replay") != 0) || chdir(argv[2]) != 0) {
-        std::fprintf(stderr, "usage: %s replay|studio DATA_FOLDER (with demo.log)\n", argv[0]);
+    const bool flights = argc >= 4 && std::strcmp(argv[1], "flights") == 0;
+    const bool fleet = argc == 4 && std::strcmp(argv[1], "make-fleet") == 0;
+    if (argc < 3 || (!studio && !flights && !fleet && (argc != 3 || std::strcmp(argv[1], "replay") != 0))
+        || chdir(argv[2]) != 0) {
+        std::fprintf(stderr, "usage: %s replay|studio DATA_FOLDER (with demo.log)\n"
+                             "       %s flights DATA_FOLDER FLIGHT...\n"
+                             "       %s make-fleet DATA_FOLDER OUT_FOLDER\n", argv[0], argv[0], argv[0]);
         return 2;
     }
+    if (fleet)
+        return makeFleet(argv[3]);
     if (!std::freopen("/dev/null", "w", stdout))
         return 1;
     FILE* log = std::fopen("demo.log", "r");
@@ -72,9 +115,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no demo.log in %s\n", argv[2]);
         return 1;
     }
-    readLog(log);
+    // The studio reads its flights itself, the replay through its table.
+    if (!studio && !flights) {
+        readLog(log);
+        summarizeLog();
+    }
     std::fclose(log);
-    summarizeLog();
 
     using namespace flightreplay::studio;
     StudioState state;
@@ -84,12 +130,15 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no graphics context (is DISPLAY set?)\n");
         return 1;
     }
-    if (studio) {
+    if (studio || flights) {
         StudioOptions options;
+        options.logPaths = {"demo.log"};
+        if (flights)
+            options.logPaths.assign(argv + 3, argv + argc);
         options.time = 300.0;
         initStudioState(state, options);
         panels = std::make_unique<StudioPanels>(state);
-        setUpStudioViewer(*viewer, state, *panels, true);
+        setUpStudioViewer(*viewer, state, *panels, true, options);
     } else {
         viewer->setCameraManipulator(new osgGA::TrackballManipulator);
         viewer->setSceneData(buildScene());
@@ -105,6 +154,7 @@ int main(int argc, char** argv)
         frames.push_back(msSince(t));
     }
     std::sort(frames.begin(), frames.end());
-    std::fprintf(stderr, "%s %.2f %.3f\n", argv[1], firstFrameMs, frames[frames.size() / 2]);
+    const std::string mode = flights ? "flights" + std::to_string(argc - 3) : argv[1];
+    std::fprintf(stderr, "%s %.2f %.3f\n", mode.c_str(), firstFrameMs, frames[frames.size() / 2]);
     return 0;
 }

@@ -15,6 +15,7 @@
 #include "tools/convert/resample.h"
 #include "tools/convert/track_attitude.h"
 #include "tools/convert/ulog_reader.h"
+#include "tools/flight/log_table_flight.h"
 
 namespace flightreplay::convert {
 
@@ -87,12 +88,24 @@ void finish(Flight& data)
     }
 }
 
+// The replay's scanner reads from a stream; bytes in memory go through a
+// temporary file.
+Flight readReplayLogBytes(const std::string& bytes)
+{
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::tmpfile(), &std::fclose);
+    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+        throw tools::ToolError("cannot make a temporary file for the log");
+    std::rewind(file.get());
+    return readReplayLog(file.get());
+}
+
 Flight readText(FlightFormat format, const std::string& bytes, const CsvOptions& csv)
 {
     switch (format) {
     case FlightFormat::gpx: return readGpx(bytes);
     case FlightFormat::igc: return readIgc(bytes);
     case FlightFormat::csv: return readCsv(bytes, csv);
+    case FlightFormat::log: return readReplayLogBytes(bytes);
     default: break;
     }
     ByteStream stream(bytes.data(), bytes.size());
@@ -108,6 +121,7 @@ const char* formatName(FlightFormat format)
     case FlightFormat::dataflash: return "dataflash";
     case FlightFormat::gpx: return "gpx";
     case FlightFormat::igc: return "igc";
+    case FlightFormat::log: return "log";
     case FlightFormat::csv: return "csv";
     }
     return "";
@@ -115,10 +129,11 @@ const char* formatName(FlightFormat format)
 
 FlightFormat parseFormatName(const std::string& word)
 {
-    for (FlightFormat format : {FlightFormat::ulog, FlightFormat::dataflash, FlightFormat::gpx, FlightFormat::igc, FlightFormat::csv})
+    for (FlightFormat format : {FlightFormat::ulog, FlightFormat::dataflash, FlightFormat::gpx, FlightFormat::igc, FlightFormat::log,
+                                 FlightFormat::csv})
         if (word == formatName(format))
             return format;
-    throw tools::ToolError("--format " + word + ": expected ulog, dataflash, gpx, igc or csv");
+    throw tools::ToolError("--format " + word + ": expected ulog, dataflash, gpx, igc, log or csv");
 }
 
 std::optional<FlightFormat> recogniseFormat(const std::string& head)
@@ -131,6 +146,8 @@ std::optional<FlightFormat> recogniseFormat(const std::string& head)
         return FlightFormat::gpx;
     if (looksLikeIgc(head))
         return FlightFormat::igc;
+    if (looksLikeReplayLog(head))
+        return FlightFormat::log;
     if (looksLikeCsvHeader(head))
         return FlightFormat::csv;
     return std::nullopt;
@@ -141,7 +158,7 @@ Flight readFlightBytes(const std::string& bytes, std::optional<FlightFormat> for
     if (!format)
         format = recogniseFormat(bytes.substr(0, HEAD));
     if (!format)
-        throw tools::ToolError("not a flight log of a known format (ULog, DataFlash, GPX, IGC, CSV); try --format");
+        throw tools::ToolError("not a flight log of a known format (ULog, DataFlash, GPX, IGC, CSV, the replay's log); try --format");
     Flight data = readText(*format, bytes, csv);
     finish(data);
     return data;
@@ -159,10 +176,12 @@ Flight readFlightFile(const std::string& path, std::optional<FlightFormat> forma
     if (!format)
         format = recogniseFormat(head);
     if (!format)
-        throw tools::ToolError("not a flight log of a known format (ULog, DataFlash, GPX, IGC, CSV); try --format");
+        throw tools::ToolError("not a flight log of a known format (ULog, DataFlash, GPX, IGC, CSV, the replay's log); try --format");
     std::rewind(file.get());
     Flight data;
-    if (*format == FlightFormat::ulog || *format == FlightFormat::dataflash) {
+    if (*format == FlightFormat::log) {
+        data = readReplayLog(file.get());
+    } else if (*format == FlightFormat::ulog || *format == FlightFormat::dataflash) {
         ByteStream stream(file.get());
         data = *format == FlightFormat::ulog ? readUlog(stream) : readDataflash(stream);
     } else {

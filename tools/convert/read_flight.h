@@ -12,16 +12,16 @@ namespace flightreplay::convert {
 
 using namespace flight;
 
-enum class FlightFormat { ulog, dataflash, gpx, igc, csv };
+enum class FlightFormat { ulog, dataflash, gpx, igc, log, csv };
 
-// "ulog", "dataflash", "gpx", "igc", "csv".
+// "ulog", "dataflash", "gpx", "igc", "log", "csv".
 const char* formatName(FlightFormat format);
 // The format of a --format word; throws tools::ToolError naming the choices.
 FlightFormat parseFormatName(const std::string& word);
 
 // The format of a file from its first bytes (a few kilobytes are enough):
 // ULog magic, DataFlash header and FMT, an XML root <gpx>, IGC A/H/B
-// records, else a CSV header row. nullopt when none fits.
+// records, a header of the replay's own log, else a CSV header row. nullopt when none fits.
 std::optional<FlightFormat> recogniseFormat(const std::string& head);
 
 // Reads the file at path (binary formats in chunks, text formats whole),

@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "tools/flight/civil_date.h"
+
 namespace flightreplay::convert {
 
-// Days from 1970-01-01 to the given proleptic Gregorian date (negative before).
-int64_t daysFromCivil(int64_t year, int month, int day);
+using flight::daysFromCivil;
 
 // Parses YYYY-MM-DD[T| ]hh:mm:ss[.fff][Z|+hh:mm|+hhmm|+hh] (no zone: UTC),
 // surrounding blanks allowed. Returns false, leaving `epochSeconds` alone,

@@ -5,7 +5,12 @@
 
 #include <string>
 
+#include <osg/Image>
+
 namespace flightreplay::demo {
+
+// The picture in memory: 1024 x 512 RGB, row 0 at the nadir.
+osg::ref_ptr<osg::Image> makeSkyImage();
 
 // Writes the sky picture to path (JPEG), renamed into place once whole;
 // false when it cannot be written.

@@ -1,10 +1,20 @@
 #pragma once
-// The flight: what every companion program reads and draws. A reader turns a
-// file (ULog, DataFlash, GPX, IGC, CSV or the replay's own log) into timed
-// samples per stream, every time in seconds on the file's own clock (the
-// boot clock of an autopilot, UTC of day or epoch for a tracker), each
-// stream in time order once tidied. The converter writes a flight as the
-// replay's log; the studio draws it; prep finds its area.
+// The flight: what every companion program reads and draws, and the place
+// to start reading the companion programs.
+//
+//   file --(tools/convert readers, readFlightFile)--> Flight
+//   replay's own log --(log_table_flight.h)--------> Flight
+//   Flight --(tools/convert resample)--> the replay's log rows
+//   Flight --(flight_sampler.h)--> any moment: scene position, attitude,
+//                                  every series (the studio draws this)
+//
+// A reader turns a file (ULog, DataFlash, GPX, IGC, CSV or the replay's own
+// log) into timed samples per stream, every time in seconds on the file's
+// own clock (the boot clock of an autopilot, UTC of day or epoch for a
+// tracker), each stream in time order once tidied. Units and angle
+// conventions are those of log/units.h: degrees, metres, aerospace angles.
+// The converter writes a flight as the replay's log; the studio draws it;
+// prep finds its area.
 
 #include <array>
 #include <cmath>

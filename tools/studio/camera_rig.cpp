@@ -4,14 +4,13 @@
 #include <cmath>
 
 #include "frame/map_frame.h"
-#include "tools/studio/flight_timeline.h"
+#include "log/units.h"
 
 namespace flightreplay::studio {
 
 namespace {
 
-constexpr double CHASE_BEHIND_METRES = 70.0;
-constexpr double CHASE_ABOVE_METRES = 22.0;
+constexpr double CHASE_ABOVE_PER_BEHIND = 22.0 / 70.0;
 constexpr double CHASE_SETTLE_SECONDS = 1.2; // flight seconds to follow a turn
 constexpr double COCKPIT_AHEAD_METRES = 13.0;
 constexpr double COCKPIT_ABOVE_METRES = 2.5;
@@ -53,16 +52,18 @@ osg::Matrixd CameraRig::followView(double flightStep)
 {
     const FlightSample& now = state_.now;
     const osg::Vec3d up(0, 0, 1);
+    const double heading = logHeadingOfCompass(now.yaw);
+    const double behind = state_.flights.empty() ? 70.0 : state_.selectedFlight().chaseMetres;
     switch (mode_) {
     case CameraMode::chase: {
         // A long step (a seek, a fast replay) brings the camera round at once.
         if (!started_)
-            chaseHeading_ = now.heading;
+            chaseHeading_ = heading;
         else
-            chaseHeading_ = interpolateAngle(chaseHeading_, now.heading,
+            chaseHeading_ = interpolateAngle(chaseHeading_, heading,
                                              1.0 - std::exp(-std::fabs(flightStep) / CHASE_SETTLE_SECONDS));
-        const osg::Vec3d eye = now.position - headingDirection(chaseHeading_) * metres(CHASE_BEHIND_METRES)
-                               + up * metres(CHASE_ABOVE_METRES);
+        const osg::Vec3d eye = now.position - headingDirection(chaseHeading_) * metres(behind)
+                               + up * metres(behind * CHASE_ABOVE_PER_BEHIND);
         return osg::Matrixd::lookAt(eye, now.position + up * metres(3.0), up);
     }
     case CameraMode::cockpit: {

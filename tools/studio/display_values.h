@@ -22,6 +22,10 @@ std::string rollText(double rollRadians);
 // gps_time as seconds of the day; empty when the date is 0 or no valid date.
 std::string utcText(int32_t gpsDate, double gpsTime);
 
+// "2026-06-14 10:30:07 UTC" of seconds since 1970 (years 1970 to 9999);
+// empty for NaN or out of range.
+std::string utcTextOfEpoch(double seconds);
+
 // "2026-06-14" from gps_date (ddmmyy); empty as for utcText.
 std::string dateText(int32_t gpsDate);
 

@@ -18,6 +18,12 @@ FlightClock::FlightClock(double duration)
 {
 }
 
+void FlightClock::setDuration(double duration)
+{
+    duration_ = std::isfinite(duration) && duration > 0.0 ? duration : 0.0;
+    time_ = std::min(time_, duration_);
+}
+
 void FlightClock::advance(double realSeconds)
 {
     if (paused_ || !(realSeconds > 0.0))

@@ -11,9 +11,12 @@ public:
     // running at speed x1 with loop on.
     explicit FlightClock(double duration = 0.0);
 
-    // Seconds from the first row, always within 0 ... duration().
+    // Seconds from the start, always within 0 ... duration().
     double time() const { return time_; }
     double duration() const { return duration_; }
+
+    // A new length (offsets nudged), the time clamped into it.
+    void setDuration(double duration);
 
     // Moves on by realSeconds times the speed unless paused. At the end it
     // starts again from 0 with loop on, else stops there and pauses.

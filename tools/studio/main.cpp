@@ -1,12 +1,11 @@
-// flightreplay-studio: the flight replay with time controls, cameras,
+// flightreplay-studio: flights replayed with time controls, cameras,
 // instruments and plots over the replay's scene.
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "frame/map_frame.h"
-#include "log/log_reader.h"
+#include "tools/common/tool_error.h"
 #include "tools/studio/studio_app.h"
 #include "tools/studio/studio_options.h"
 #include "tools/studio/studio_record.h"
@@ -20,6 +19,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "flightreplay-studio: %s\n%s", error.c_str(), studioUsage());
         return 2;
     }
+    if (options.help) {
+        std::fputs(studioUsage(), stdout);
+        return 0;
+    }
 #ifndef _WIN32
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display) {
@@ -27,15 +30,12 @@ int main(int argc, char** argv)
         return 2;
     }
 #endif
-    FILE* log = std::fopen(options.logPath.c_str(), "r");
-    if (!log) {
-        std::fprintf(stderr, "flightreplay-studio: cannot open '%s'\n", options.logPath.c_str());
+    try {
+        if (!options.recordPath.empty())
+            return runStudioRecording(options);
+        return options.snapshotPath.empty() ? runStudioWindow(options) : runStudioSnapshot(options);
+    } catch (const flightreplay::tools::ToolError& failure) {
+        std::fprintf(stderr, "flightreplay-studio: %s\n", failure.what());
         return 2;
     }
-    readLog(log);
-    std::fclose(log);
-    summarizeLog();
-    if (!options.recordPath.empty())
-        return runStudioRecording(options);
-    return options.snapshotPath.empty() ? runStudioWindow(options) : runStudioSnapshot(options);
 }

@@ -7,6 +7,7 @@
 #include "tools/studio/camera_rig.h"
 #include "tools/studio/imgui_overlay.h"
 #include "tools/studio/offscreen_frame.h"
+#include "tools/studio/studio_flights.h"
 #include "tools/studio/studio_keys.h"
 #include "tools/studio/studio_scene.h"
 
@@ -14,21 +15,16 @@ namespace flightreplay::studio {
 
 void initStudioState(StudioState& state, const StudioOptions& options)
 {
-    state.timeline = buildFlightLogTimeline();
-    state.clock = FlightClock(state.timeline.duration());
-    state.clock.seek(options.time);
-    state.camera = options.camera;
-    state.colouring = options.colouring;
-    state.trace = options.trace;
-    state.traceRequested = options.trace;
+    loadStudioFlights(state, options);
 }
 
-void setUpStudioViewer(osgViewer::Viewer& viewer, StudioState& state, StudioPanels& panels, bool withPanels)
+void setUpStudioViewer(osgViewer::Viewer& viewer, StudioState& state, StudioPanels& panels, bool withPanels,
+                       const StudioOptions& options)
 {
     viewer.setThreadingModel(osgViewer::Viewer::SingleThreaded);
     // Escape belongs to the studio's keys, which end the loop the same way.
     viewer.setKeyEventSetsDone(0);
-    viewer.setSceneData(buildStudioScene(state));
+    viewer.setSceneData(buildStudioScene(state, options).root.get());
     viewer.setCameraManipulator(new CameraRig(state), false);
     viewer.addEventHandler(new StudioKeys(state));
     viewer.addEventHandler(new osgViewer::WindowSizeHandler);
@@ -36,14 +32,14 @@ void setUpStudioViewer(osgViewer::Viewer& viewer, StudioState& state, StudioPane
         attachImGuiOverlay(viewer, [&panels]() { panels.draw(); });
 }
 
-bool makeOffscreenStudio(StudioState& state, int width, int height, bool withPanels, OffscreenStudio& studio,
-                         std::string& error)
+bool makeOffscreenStudio(StudioState& state, int width, int height, bool withPanels, const StudioOptions& options,
+                         OffscreenStudio& studio, std::string& error)
 {
     studio.frame = OffscreenFrame::create(width, height, error);
     if (!studio.frame)
         return false;
     studio.panels = std::make_unique<StudioPanels>(state);
-    setUpStudioViewer(studio.frame->viewer(), state, *studio.panels, withPanels);
+    setUpStudioViewer(studio.frame->viewer(), state, *studio.panels, withPanels, options);
     return true;
 }
 
@@ -54,7 +50,7 @@ int runStudioWindow(const StudioOptions& options)
     StudioPanels panels(state);
     osgViewer::Viewer viewer;
     viewer.setUpViewInWindow(40, 40, options.width, options.height);
-    setUpStudioViewer(viewer, state, panels, options.panels);
+    setUpStudioViewer(viewer, state, panels, options.panels, options);
     viewer.realize();
     if (!viewer.isRealized()) {
         std::fprintf(stderr, "flightreplay-studio: cannot open a window on this display\n");
@@ -77,7 +73,7 @@ int runStudioSnapshot(const StudioOptions& options)
     const bool withPanels = options.panelsGiven && options.panels;
     OffscreenStudio studio;
     std::string error;
-    if (!makeOffscreenStudio(state, options.width, options.height, withPanels, studio, error)) {
+    if (!makeOffscreenStudio(state, options.width, options.height, withPanels, options, studio, error)) {
         std::fprintf(stderr, "flightreplay-studio: %s\n", error.c_str());
         return 2;
     }

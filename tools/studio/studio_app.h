@@ -1,5 +1,5 @@
 #pragma once
-// The studio's two ways to run once the log is read: the interactive window
+// The studio's ways to run once the options are read: the interactive window
 // and the single picture. Both set up their viewer with setUpStudioViewer.
 
 #include <memory>
@@ -15,14 +15,16 @@
 
 namespace flightreplay::studio {
 
-// A state for the flight log table (read, map frame set up) and the options:
-// clock at options.time, camera and colouring as chosen.
+// A state for the options' flights (read, map frame set up, see
+// loadStudioFlights): clock at options.time, camera and colouring as chosen.
+// Throws tools::ToolError with one line.
 void initStudioState(StudioState& state, const StudioOptions& options);
 
-// Gives the viewer the studio's scene (builders' console lines on standard
-// output), the camera rig, the keys and, with withPanels, the ImGui panels.
-// state and panels must outlive the viewer.
-void setUpStudioViewer(osgViewer::Viewer& viewer, StudioState& state, StudioPanels& panels, bool withPanels);
+// Gives the viewer the studio's scene (one console line per kind of missing
+// data), the camera rig, the keys and, with withPanels, the ImGui panels.
+// state and panels must outlive the viewer. Throws tools::ToolError.
+void setUpStudioViewer(osgViewer::Viewer& viewer, StudioState& state, StudioPanels& panels, bool withPanels,
+                       const StudioOptions& options);
 
 // An offscreen viewer of the studio for pictures and videos: the surface
 // with the studio's scene, camera rig and keys, and (withPanels) the panels.
@@ -33,15 +35,15 @@ struct OffscreenStudio {
 
 // Sets up studio.frame and studio.panels for the state (which must outlive
 // them); false with a one-line reason in error when no surface can be made.
-bool makeOffscreenStudio(StudioState& state, int width, int height, bool withPanels, OffscreenStudio& studio,
-                         std::string& error);
+bool makeOffscreenStudio(StudioState& state, int width, int height, bool withPanels, const StudioOptions& options,
+                         OffscreenStudio& studio, std::string& error);
 
 // Opens the window and runs until Escape or until it is closed; returns the
-// program's exit status (0).
+// program's exit status (0). Throws tools::ToolError.
 int runStudioWindow(const StudioOptions& options);
 
 // Draws the picture of options.snapshotPath; 0 when written, 2 with one line
-// on standard error otherwise.
+// on standard error otherwise. Throws tools::ToolError.
 int runStudioSnapshot(const StudioOptions& options);
 
 } // namespace flightreplay::studio

@@ -1,6 +1,11 @@
 #include "tools/studio/studio_keys.h"
 
+#include <cmath>
+
 #include <osgViewer/View>
+
+#include "frame/map_frame.h"
+#include "tools/studio/studio_scene.h"
 #include <osgViewer/ViewerBase>
 
 namespace flightreplay::studio {
@@ -9,12 +14,52 @@ namespace {
 
 constexpr double SHORT_SEEK = 5.0;
 constexpr double LONG_SEEK = 60.0;
+constexpr double PICK_PIXELS = 30.0;
 
 } // namespace
 
+int flightAtWindowPoint(const StudioState& state, const osg::Matrixd& worldToWindow, double x, double y,
+                        double radius)
+{
+    int best = -1;
+    double bestDistance = radius;
+    for (size_t i = 0; i < state.flights.size(); ++i) {
+        const osg::Vec3d at = state.flights[i].now.position;
+        const osg::Vec3d label = at + osg::Vec3d(0, 0, LABEL_ABOVE_METRES * mapFrame.k);
+        for (const osg::Vec3d& point : {at, label}) {
+            const osg::Vec4d clip = osg::Vec4d(point, 1.0) * worldToWindow;
+            if (!(clip.w() > 0.0))
+                continue;
+            const double distance = std::hypot(clip.x() / clip.w() - x, clip.y() / clip.w() - y);
+            if (distance <= bestDistance) {
+                bestDistance = distance;
+                best = static_cast<int>(i);
+            }
+        }
+    }
+    return best;
+}
+
 bool StudioKeys::handle(const osgGA::GUIEventAdapter& ea, osgGA::GUIActionAdapter& aa)
 {
-    if (ea.getEventType() != osgGA::GUIEventAdapter::KEYDOWN || ea.getHandled())
+    if (ea.getHandled())
+        return false;
+    if (ea.getEventType() == osgGA::GUIEventAdapter::PUSH
+        && ea.getButton() == osgGA::GUIEventAdapter::LEFT_MOUSE_BUTTON && state_.flights.size() > 1) {
+        auto* view = dynamic_cast<osgViewer::View*>(&aa);
+        const osg::Camera* camera = view ? view->getCamera() : nullptr;
+        if (!camera || !camera->getViewport())
+            return false;
+        const osg::Matrixd worldToWindow = camera->getViewMatrix() * camera->getProjectionMatrix()
+                                           * camera->getViewport()->computeWindowMatrix();
+        const int picked = flightAtWindowPoint(state_, worldToWindow, ea.getX(), ea.getY(), PICK_PIXELS);
+        if (picked < 0)
+            return false;
+        state_.selected = static_cast<size_t>(picked);
+        state_.traceRequested = true;
+        return true;
+    }
+    if (ea.getEventType() != osgGA::GUIEventAdapter::KEYDOWN)
         return false;
     FlightClock& clock = state_.clock;
     const bool shift = (ea.getModKeyMask() & osgGA::GUIEventAdapter::MODKEY_SHIFT) != 0;

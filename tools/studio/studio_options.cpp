@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "tools/common/tool_error.h"
+
 namespace flightreplay::studio {
 
 namespace {
@@ -31,18 +33,27 @@ bool parseSide(const std::string& text, int& side)
 
 const char* studioUsage()
 {
-    return "usage: flightreplay-studio [options] FLIGHT.LOG\n"
-           "  --camera chase|cockpit|orbit|free|top   camera at start (default chase)\n"
+    return "usage: flightreplay-studio [options] FLIGHT [FLIGHT ...]\n"
+           "  FLIGHT: a ULog, DataFlash, GPX, IGC or CSV file or the replay's own log; up to 16 at once\n"
+           "  --camera chase|cockpit|orbit|free|top-down   camera at start (default chase)\n"
            "  --track white|altitude|speed            track colouring (default white)\n"
            "  --size WxH                              window or picture size in pixels\n"
-           "  --time T                                start at T seconds from the first row\n"
+           "  --time T                                start at T seconds from the start\n"
            "  --snapshot OUT.png                      draw one picture at --time offscreen and exit\n"
            "  --record OUT.mp4                        render the replay into an H.264 video and exit\n"
-           "  --from T --to T                         the stretch to record, seconds from the first row\n"
+           "  --from T --to T                         the stretch to record, seconds from the start\n"
            "  --speed X --fps N                       log seconds per video second (1), frames per second (30)\n"
            "  --force                                 replace an existing video\n"
            "  --panels | --no-panels                  show or hide the panels\n"
-           "  --trace                                 print the aircraft's position after each key\n";
+           "  --trace                                 print the aircraft's position after each key\n"
+           "  --format ulog|dataflash|gpx|igc|log|csv instead of recognising each file's content\n"
+           "  --angles deg|rad --csv-time s|ms|us|iso --column NAME=FIELD   for CSV files\n"
+           "  --model TYPE|FILE                       the vehicle model to draw\n"
+           "  --align utc|start|takeoff               several flights on one clock (default utc when\n"
+           "                                          every flight has a date, else start)\n"
+           "  --offset NAME=SECONDS                   shift one flight later on the clock\n"
+           "  --ghost                                 draw the flights not selected translucent\n"
+           "  --help                                  this text\n";
 }
 
 bool parseSize(const std::string& text, int& width, int& height)
@@ -62,7 +73,66 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
                 error = arg + " needs a value";
             return hasValue;
         };
-        if (arg == "--trace") {
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            return true;
+        } else if (arg == "--trace") {
+            options.trace = true;
+        } else if (arg == "--ghost") {
+            options.ghost = true;
+        } else if (arg == "--format" || arg == "--angles" || arg == "--csv-time" || arg == "--column") {
+            if (!needValue())
+                return false;
+            try {
+                if (arg == "--format")
+                    options.format = convert::parseFormatName(value);
+                else if (arg == "--angles")
+                    options.csv.angles = convert::parseAngleUnit(value);
+                else if (arg == "--csv-time")
+                    options.csv.time = convert::parseTimeUnit(value);
+                else
+                    options.csv.columns.push_back(convert::parseColumnOption(value));
+            } catch (const tools::ToolError& bad) {
+                error = bad.what();
+                return false;
+            }
+            ++i;
+        } else if (arg == "--model") {
+            if (!needValue())
+                return false;
+            if (value.empty()) {
+                error = "--model needs a vehicle type or a model file";
+                return false;
+            }
+            options.model = value;
+            ++i;
+        } else if (arg == "--align") {
+            if (!needValue())
+                return false;
+            if (value == "utc")
+                options.align = Alignment::utc;
+            else if (value == "start")
+                options.align = Alignment::start;
+            else if (value == "takeoff")
+                options.align = Alignment::takeoff;
+            else {
+                error = "--align needs utc, start or takeoff, not '" + value + "'";
+                return false;
+            }
+            options.alignGiven = true;
+            ++i;
+        } else if (arg == "--offset") {
+            if (!needValue())
+                return false;
+            const size_t equals = value.rfind('=');
+            double seconds = 0.0;
+            if (equals == std::string::npos || equals == 0 || !parseNumber(value.substr(equals + 1), seconds)) {
+                error = "--offset needs NAME=SECONDS, not '" + value + "'";
+                return false;
+            }
+            options.offsets.emplace_back(value.substr(0, equals), seconds);
+            ++i;
+        } else if (arg == "--trace") {
             options.trace = true;
         } else if (arg == "--panels" || arg == "--no-panels") {
             options.panels = arg == "--panels";
@@ -71,7 +141,7 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
             if (!needValue())
                 return false;
             if (!parseNumber(value, options.time) || options.time < 0.0) {
-                error = "--time needs seconds from the first row, not '" + value + "'";
+                error = "--time needs seconds from the start, not '" + value + "'";
                 return false;
             }
             options.timeGiven = true;
@@ -80,7 +150,7 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
             if (!needValue())
                 return false;
             if (!cameraFromName(value, options.camera)) {
-                error = "--camera needs chase, cockpit, orbit, free or top, not '" + value + "'";
+                error = "--camera needs chase, cockpit, orbit, free or top-down, not '" + value + "'";
                 return false;
             }
             ++i;
@@ -143,14 +213,14 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "unknown option " + arg;
             return false;
-        } else if (options.logPath.empty()) {
-            options.logPath = arg;
+        } else if (options.logPaths.size() < MAX_FLIGHTS) {
+            options.logPaths.push_back(arg);
         } else {
-            error = "one log only, not also '" + arg + "'";
+            error = "at most " + std::to_string(MAX_FLIGHTS) + " flights, not also '" + arg + "'";
             return false;
         }
     }
-    if (options.logPath.empty()) {
+    if (options.logPaths.empty()) {
         error = "no flight log given";
         return false;
     }

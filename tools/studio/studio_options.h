@@ -1,18 +1,31 @@
 #pragma once
 // The studio's command line. Every option of the program is parsed here, so
-// that the picture and video modes share one set of rules.
+// that the window, picture and video modes share one set of rules.
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "tools/convert/read_flight.h"
 #include "tools/studio/studio_state.h"
 
 namespace flightreplay::studio {
 
+constexpr size_t MAX_FLIGHTS = 16;
+
 struct StudioOptions {
-    std::string logPath;
+    std::vector<std::string> logPaths; // one to MAX_FLIGHTS flight files
+    std::optional<convert::FlightFormat> format; // --format: instead of recognising each file
+    convert::CsvOptions csv;  // --angles, --csv-time, --column for CSV files
+    std::string model;        // --model TYPE|FILE; empty: the studio chooses
+    Alignment align = Alignment::utc; // --align; utc only when every flight has a date
+    bool alignGiven = false;
+    std::vector<std::pair<std::string, double>> offsets; // --offset NAME=SECONDS
+    bool ghost = false;       // --ghost: the flights not selected translucent
     std::string snapshotPath; // --snapshot OUT.png: one picture, no window
     bool timeGiven = false;
-    double time = 0.0;        // --time T, seconds from the first row
+    double time = 0.0;        // --time T, seconds from the start of the clock
     CameraMode camera = CameraMode::chase; // --camera NAME
     bool sizeGiven = false;
     int width = 1200;         // --size WxH, pixels
@@ -22,18 +35,20 @@ struct StudioOptions {
     bool panelsGiven = false;
     bool trace = false;       // --trace: the aircraft's transform on standard output
     std::string recordPath;   // --record OUT.mp4: a video, no window
-    double from = 0.0;        // --from T, seconds from the first row
-    double to = -1.0;         // --to T, seconds from the first row; negative for the end
+    double from = 0.0;        // --from T, seconds from the start of the clock
+    double to = -1.0;         // --to T, seconds from the start; negative for the end
     double speed = 1.0;       // --speed X, log seconds per video second
     int fps = 30;             // --fps N, video frames per second
     bool force = false;       // --force: replace an existing video
+    bool help = false;        // --help: the usage on standard output
 };
 
 // The usage text, several lines, each ending in a newline.
 const char* studioUsage();
 
 // Reads argv[1 ...] into options. False with a one-line reason in error for
-// an unknown option, a missing or bad value, or no log path.
+// an unknown option, a missing or bad value, no flight or more than
+// MAX_FLIGHTS. --help sets options.help and stops reading.
 bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& options, std::string& error);
 
 // Width and height of "WxH", each 16 ... 8192; false for anything else.

@@ -9,7 +9,9 @@
 
 #include "frame/ground_height.h"
 #include "frame/map_frame.h"
+#include "log/units.h"
 #include "tools/studio/display_values.h"
+#include "tools/studio/studio_flights.h"
 #include "tools/studio/track_colours.h"
 
 namespace flightreplay::studio {
@@ -45,68 +47,147 @@ float mouseFractionInItem()
     return std::clamp((ImGui::GetIO().MousePos.x - min.x) / width, 0.0f, 1.0f);
 }
 
+void drawHorizonAt(float roll, float pitch, float size);
+
 } // namespace
 
-StudioPanels::StudioPanels(StudioState& state) : state_(state)
+void drawFlightOnTimeline(ImDrawList* list, ImVec2 min, ImVec2 max, const StudioFlight& flight, double clockDuration)
 {
-    const double duration = state_.timeline.duration();
-    for (int i = 0; i < PLOT_POINTS; ++i) {
-        const FlightSample s = sampleFlight(state_.timeline, duration * i / (PLOT_POINTS - 1));
-        altitude_.push_back(static_cast<float>(s.altitude));
-        groundSpeed_.push_back(static_cast<float>(s.groundSpeed));
-        voltage_.push_back(static_cast<float>(s.voltage));
+    if (!(clockDuration > 0.0))
+        clockDuration = 1.0;
+    const FlightSampler& sampler = *flight.sampler;
+    const auto xOf = [&](double clockTime) {
+        return min.x + (max.x - min.x) * static_cast<float>(std::clamp(clockTime / clockDuration, 0.0, 1.0));
+    };
+    const float x0 = xOf(flight.offset);
+    const float x1 = xOf(flight.offset + sampler.duration());
+    // A single flight keeps the plain white of the replay's track.
+    const bool plain = flight.colour == osg::Vec4(1, 1, 1, 1);
+    osg::Vec4 band = flight.colour;
+    band.a() = 0.18f;
+    if (!plain)
+        list->AddRectFilled(ImVec2(x0, min.y), ImVec2(std::max(x1, x0 + 1.0f), max.y), colourOf(band));
+
+    const std::vector<flight::Fix>& fixes = sampler.flight().position;
+    double low = fixes.front().altM;
+    double high = low;
+    for (const flight::Fix& fix : fixes) {
+        low = std::min(low, fix.altM);
+        high = std::max(high, fix.altM);
     }
-    const auto range = std::minmax_element(altitude_.begin(), altitude_.end());
-    altitudeLow_ = *range.first;
-    altitudeHigh_ = std::max(*range.second, altitudeLow_ + 1.0f);
+    const double span = high > low ? high - low : 1.0;
+    const int columns = std::max(static_cast<int>(x1 - x0), 1);
+    osg::Vec4 fill = plain ? osg::Vec4(0.35f, 0.55f, 0.78f, 1.0f) : flight.colour * 0.75f;
+    fill.a() = 1.0f;
+    for (int c = 0; c < columns; ++c) {
+        const double t = sampler.duration() * (c + 0.5) / columns;
+        const auto h = static_cast<float>((sampler.sample(t).altitude - low) / span);
+        const float x = x0 + static_cast<float>(c);
+        list->AddRectFilled(ImVec2(x, max.y - (max.y - min.y - 2.0f) * h), ImVec2(x + 1.0f, max.y), colourOf(fill));
+    }
+}
+
+StudioPanels::StudioPanels(StudioState& state) : state_(state) {}
+
+void StudioPanels::sampleCurves()
+{
+    std::vector<double> offsets;
+    for (const StudioFlight& f : state_.flights)
+        offsets.push_back(f.offset);
+    if (offsets == sampledOffsets_ && state_.clock.duration() == sampledDuration_)
+        return;
+    sampledOffsets_ = offsets;
+    sampledDuration_ = state_.clock.duration();
+
+    Curves* all[] = {&altitude_, &groundSpeed_, &voltage_};
+    for (Curves* c : all)
+        c->perFlight.assign(state_.flights.size(), std::vector<float>(PLOT_POINTS, NAN));
+    for (size_t f = 0; f < state_.flights.size(); ++f) {
+        const StudioFlight& flight = state_.flights[f];
+        for (int i = 0; i < PLOT_POINTS; ++i) {
+            const double t = sampledDuration_ * i / (PLOT_POINTS - 1) - flight.offset;
+            if (t < 0.0 || t > flight.sampler->duration())
+                continue;
+            const FlightSample s = flight.sampler->sample(t);
+            const auto at = static_cast<size_t>(i);
+            altitude_.perFlight[f][at] = static_cast<float>(s.altitude);
+            groundSpeed_.perFlight[f][at] = static_cast<float>(s.groundSpeed);
+            if (!flight.flight->voltage.empty())
+                voltage_.perFlight[f][at] = static_cast<float>(s.voltage);
+        }
+    }
+    for (Curves* c : all) {
+        c->low = FLT_MAX;
+        c->high = -FLT_MAX;
+        for (const std::vector<float>& values : c->perFlight)
+            for (float v : values)
+                if (!std::isnan(v)) {
+                    c->low = std::min(c->low, v);
+                    c->high = std::max(c->high, v);
+                }
+        if (c->low > c->high)
+            c->low = c->high = 0.0f;
+        c->high = std::max(c->high, c->low + 1.0f);
+    }
 }
 
 void StudioPanels::draw()
 {
-    if (!state_.showPanels)
+    if (!state_.showPanels || state_.flights.empty())
         return;
+    sampleCurves();
     drawInstruments();
     drawPlots();
+    if (state_.flights.size() > 1)
+        drawFlights();
     drawTimeline();
 }
 
 void StudioPanels::drawInstruments()
 {
     const FlightSample& now = state_.now;
-    const LogColumns& columns = state_.timeline.columns;
+    const StudioFlight& selected = state_.selectedFlight();
+    const flight::Flight& flight = *selected.flight;
     ImGui::SetNextWindowPos(ImVec2(10, 10), ImGuiCond_FirstUseEver);
     ImGui::SetNextWindowSize(ImVec2(PANEL_WIDTH, 0), ImGuiCond_FirstUseEver);
     ImGui::Begin("Flight");
-    ImGui::Text("Time  %s  (row %d)", clockText(now.time).c_str(), now.row + 1);
-    if (columns.gpsDate && state_.timeline.count > 0) {
-        // A log whose gps_time counts from 0 (a converted one) has the day
-        // but not the time of day.
-        const int32_t date = state_.timeline.rows[now.row].gps_date;
-        const bool timeOfDay = state_.timeline.source == TimeSource::gpsTime && state_.timeline.rows[0].gps_time > 0.0;
-        const std::string utc = timeOfDay ? utcText(date, now.gpsTime) : dateText(date);
-        if (!utc.empty())
-            ImGui::Text("      %s", utc.c_str());
-    }
-    const double ground = groundHeightAt(now.latitude, now.longitude);
+    if (state_.flights.size() > 1)
+        ImGui::TextColored(ImVec4(selected.colour.r(), selected.colour.g(), selected.colour.b(), 1.0f), "%s",
+                           selected.name.c_str());
+    ImGui::Text("Time  %s  (fix %d)", clockText(now.time).c_str(), now.fix + 1);
+    const std::string utc = utcTextOfEpoch(now.utc);
+    if (!utc.empty())
+        ImGui::Text("      %s", utc.c_str());
     ImGui::Text("Altitude  %7.1f m AMSL", now.altitude);
-    ImGui::Text("          %7.1f m above ground", now.altitude - ground);
+    if (state_.ground.known)
+        ImGui::Text("          %7.1f m above ground", now.altitude - groundHeightAt(now.latitude, now.longitude));
+    else
+        ImGui::Text("          %7.1f m above ground (est.)", now.altitude - state_.ground.flatHeight);
     ImGui::Text("Ground speed  %5.1f m/s  (%.0f km/h)", now.groundSpeed, now.groundSpeed * 3.6);
     ImGui::Text("Vertical speed %+5.1f m/s", now.verticalSpeed);
-    ImGui::Text("Heading %05.1f\xC2\xB0   Pitch %+5.1f\xC2\xB0", compassDegrees(now.heading), signedDegrees(now.pitch));
-    ImGui::Text("Roll    %s", rollText(now.roll).c_str());
-    if (columns.battery)
+    const double heading = logHeadingOfCompass(now.yaw);
+    ImGui::Text("Heading %05.1f\xC2\xB0   Pitch %+5.1f\xC2\xB0", compassDegrees(heading), signedDegrees(now.pitch));
+    ImGui::Text("Roll    %s", rollText(logRollOfAerospace(now.roll)).c_str());
+    if (now.mode >= 0)
+        ImGui::Text("Mode    %s", flight.modes[static_cast<size_t>(now.mode)].name.c_str());
+    if (!flight.voltage.empty() || !flight.current.empty() || !flight.mah.empty())
         ImGui::Text("Battery %.2f V  %.1f A  %.0f mAh", now.voltage, now.current, now.mah);
-    if (columns.rcIn)
+    if (!flight.rcIn[0].empty())
         ImGui::Text("RC in   %.0f %.0f %.0f %.0f %.0f", now.rcIn[0], now.rcIn[1], now.rcIn[2], now.rcIn[3], now.rcIn[4]);
-    if (columns.servoOut)
+    if (!flight.servoOut[0].empty())
         ImGui::Text("Servos  %.0f %.0f %.0f %.0f", now.servoOut[0], now.servoOut[1], now.servoOut[2], now.servoOut[3]);
-    drawHorizon(150.0f);
+    const float roll = static_cast<float>(logRollOfAerospace(now.roll));
+    drawHorizonAt(roll, static_cast<float>(now.pitch), 150.0f);
     ImGui::Separator();
     drawView();
     ImGui::End();
 }
 
-void StudioPanels::drawHorizon(float size)
+namespace {
+
+// Left wing down (the log's positive roll, radians) tilts the horizon
+// clockwise on screen; nose up lowers it.
+void drawHorizonAt(float roll, float pitch, float size)
 {
     const ImVec2 corner = ImGui::GetCursorScreenPos();
     const ImVec2 centre(corner.x + size * 0.5f, corner.y + size * 0.5f);
@@ -114,13 +195,10 @@ void StudioPanels::drawHorizon(float size)
     list->PushClipRect(corner, ImVec2(corner.x + size, corner.y + size), true);
     list->AddRectFilled(corner, ImVec2(corner.x + size, corner.y + size), IM_COL32(70, 130, 210, 255));
 
-    // Left wing down (positive roll) tilts the horizon clockwise on screen;
-    // nose up lowers it.
-    const float roll = static_cast<float>(state_.now.roll);
     const float c = std::cos(roll);
     const float s = std::sin(roll);
     const float pixelsPerDegree = size / 60.0f;
-    const ImVec2 middle = plus(centre, rotated(ImVec2(0, static_cast<float>(state_.now.pitch) * DEGREES * pixelsPerDegree), c, s));
+    const ImVec2 middle = plus(centre, rotated(ImVec2(0, pitch * DEGREES * pixelsPerDegree), c, s));
     const float far = size * 2.0f;
     list->AddQuadFilled(plus(middle, rotated(ImVec2(-far, 0), c, s)), plus(middle, rotated(ImVec2(far, 0), c, s)),
                         plus(middle, rotated(ImVec2(far, far), c, s)), plus(middle, rotated(ImVec2(-far, far), c, s)),
@@ -139,6 +217,8 @@ void StudioPanels::drawHorizon(float size)
     ImGui::Dummy(ImVec2(size, size));
 }
 
+} // namespace
+
 void StudioPanels::drawView()
 {
     static const char* cameras[] = {"1 Chase", "2 Cockpit", "3 Orbit", "4 Free", "5 Top-down"};
@@ -146,14 +226,14 @@ void StudioPanels::drawView()
     if (ImGui::Combo("Camera", &camera, cameras, CAMERA_MODE_COUNT))
         state_.camera = static_cast<CameraMode>(camera);
 
-    static const char* colourings[] = {"White", "By altitude", "By ground speed"};
+    static const char* colourings[] = {"Plain", "By altitude", "By ground speed"};
     int colouring = static_cast<int>(state_.colouring);
     if (ImGui::Combo("Track", &colouring, colourings, 3))
         state_.colouring = static_cast<TrackColouring>(colouring);
     if (state_.colouring == TrackColouring::white)
         return;
 
-    const ValueRange range = colouringRange(state_.timeline, state_.colouring);
+    const ValueRange range = colouringRange(*state_.selectedFlight().sampler, state_.colouring);
     const char* unit = state_.colouring == TrackColouring::altitude ? "m" : "m/s";
     const ImVec2 corner = ImGui::GetCursorScreenPos();
     const float width = ImGui::GetContentRegionAvail().x;
@@ -171,17 +251,79 @@ void StudioPanels::drawView()
     ImGui::TextUnformatted(high.c_str());
 }
 
-void StudioPanels::plotWithCursor(const char* id, const std::vector<float>& values, const char* caption)
+void StudioPanels::drawFlights()
+{
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos(ImVec2(PANEL_WIDTH + 20, 10), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(std::min(display.x - 2 * PANEL_WIDTH - 40, 460.0f), 0), ImGuiCond_FirstUseEver);
+    ImGui::Begin("Flights");
+    ImGui::Checkbox("Ghost the others", &state_.ghost);
+    StudioFlight& selected = state_.flights[state_.selected];
+    float offset = static_cast<float>(selected.offset);
+    if (ImGui::DragFloat("Offset s", &offset, 0.1f)) {
+        selected.offset = offset;
+        state_.settleOffsets();
+    }
+    const ImGuiTableFlags flags = ImGuiTableFlags_RowBg | ImGuiTableFlags_SizingFixedFit;
+    if (ImGui::BeginTable("##flights", 5, flags)) {
+        ImGui::TableSetupColumn("Flight");
+        ImGui::TableSetupColumn("Alt m");
+        ImGui::TableSetupColumn("GS m/s");
+        ImGui::TableSetupColumn("Hdg");
+        ImGui::TableSetupColumn("Dist m");
+        ImGui::TableHeadersRow();
+        for (size_t i = 0; i < state_.flights.size(); ++i) {
+            const StudioFlight& f = state_.flights[i];
+            ImGui::TableNextRow();
+            ImGui::TableNextColumn();
+            ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(f.colour.r(), f.colour.g(), f.colour.b(), 1.0f));
+            ImGui::PushID(static_cast<int>(i));
+            if (ImGui::Selectable(f.name.c_str(), i == state_.selected, ImGuiSelectableFlags_SpanAllColumns))
+                state_.selected = i;
+            ImGui::PopID();
+            ImGui::PopStyleColor();
+            ImGui::TableNextColumn();
+            ImGui::Text("%.1f", f.now.altitude);
+            ImGui::TableNextColumn();
+            ImGui::Text("%.1f", f.now.groundSpeed);
+            ImGui::TableNextColumn();
+            ImGui::Text("%03.0f", compassDegrees(logHeadingOfCompass(f.now.yaw)));
+            ImGui::TableNextColumn();
+            ImGui::Text("%.1f", distanceMetres(f.now, state_.now));
+        }
+        ImGui::EndTable();
+    }
+    ImGui::End();
+}
+
+void StudioPanels::plotWithCursor(const char* id, const Curves& curves, const char* caption)
 {
     ImGui::TextUnformatted(caption);
-    ImGui::PlotLines(id, values.data(), static_cast<int>(values.size()), 0, nullptr, FLT_MAX, FLT_MAX,
-                     ImVec2(ImGui::GetContentRegionAvail().x, 70.0f));
-    const ImVec2 min = ImGui::GetItemRectMin();
-    const ImVec2 max = ImGui::GetItemRectMax();
-    const double duration = state_.timeline.duration();
+    const ImVec2 min = ImGui::GetCursorScreenPos();
+    const ImVec2 size(ImGui::GetContentRegionAvail().x, 70.0f);
+    ImGui::InvisibleButton(id, size);
+    const ImVec2 max(min.x + size.x, min.y + size.y);
+    ImDrawList* list = ImGui::GetWindowDrawList();
+    list->AddRectFilled(min, max, ImGui::GetColorU32(ImGuiCol_FrameBg));
+    const float span = curves.high - curves.low;
+    for (size_t f = 0; f < curves.perFlight.size(); ++f) {
+        const std::vector<float>& values = curves.perFlight[f];
+        const ImU32 colour = state_.flights.size() > 1 ? colourOf(state_.flights[f].colour)
+                                                       : ImGui::GetColorU32(ImGuiCol_PlotLines);
+        for (size_t i = 0; i + 1 < values.size(); ++i) {
+            if (std::isnan(values[i]) || std::isnan(values[i + 1]))
+                continue;
+            const auto point = [&](size_t k) {
+                return ImVec2(min.x + size.x * static_cast<float>(k) / static_cast<float>(values.size() - 1),
+                              max.y - 1.0f - (size.y - 2.0f) * (values[k] - curves.low) / span);
+            };
+            list->AddLine(point(i), point(i + 1), colour, f == state_.selected ? 1.6f : 1.0f);
+        }
+    }
+    const double duration = state_.clock.duration();
     const float at = duration > 0.0 ? static_cast<float>(state_.clock.time() / duration) : 0.0f;
-    const float x = min.x + (max.x - min.x) * at;
-    ImGui::GetWindowDrawList()->AddLine(ImVec2(x, min.y), ImVec2(x, max.y), IM_COL32(255, 80, 60, 255), 2.0f);
+    const float x = min.x + size.x * at;
+    list->AddLine(ImVec2(x, min.y), ImVec2(x, max.y), IM_COL32(255, 80, 60, 255), 2.0f);
     if (ImGui::IsItemHovered() && ImGui::IsMouseClicked(ImGuiMouseButton_Left))
         state_.clock.seek(mouseFractionInItem() * duration);
 }
@@ -197,7 +339,7 @@ void StudioPanels::drawPlots()
     plotWithCursor("##altitude", altitude_, caption);
     std::snprintf(caption, sizeof caption, "Ground speed %.1f m/s", state_.now.groundSpeed);
     plotWithCursor("##speed", groundSpeed_, caption);
-    if (state_.timeline.columns.battery) {
+    if (!state_.selectedFlight().flight->voltage.empty()) {
         std::snprintf(caption, sizeof caption, "Battery %.2f V", state_.now.voltage);
         plotWithCursor("##voltage", voltage_, caption);
     }
@@ -208,8 +350,9 @@ void StudioPanels::drawTimeline()
 {
     FlightClock& clock = state_.clock;
     const ImVec2 display = ImGui::GetIO().DisplaySize;
-    ImGui::SetNextWindowPos(ImVec2(10, display.y - TIMELINE_HEIGHT - 10), ImGuiCond_Always);
-    ImGui::SetNextWindowSize(ImVec2(display.x - 20, TIMELINE_HEIGHT), ImGuiCond_Always);
+    const float height = TIMELINE_HEIGHT + (state_.flights.size() > 1 ? 8.0f * static_cast<float>(state_.flights.size()) : 0.0f);
+    ImGui::SetNextWindowPos(ImVec2(10, display.y - height - 10), ImGuiCond_Always);
+    ImGui::SetNextWindowSize(ImVec2(display.x - 20, height), ImGuiCond_Always);
     ImGui::Begin("Timeline", nullptr,
                  ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove
                      | ImGuiWindowFlags_NoScrollbar);
@@ -229,7 +372,7 @@ void StudioPanels::drawTimeline()
         clock.setLoop(loop);
     ImGui::SameLine();
     ImGui::Text("%s / %s   %s", clockText(clock.time()).c_str(), clockText(clock.duration()).c_str(),
-                state_.timeline.source == TimeSource::gpsTime ? "gps_time" : "5 rows/s");
+                state_.selectedFlight().flight->format.c_str());
 
     const ImVec2 corner = ImGui::GetCursorScreenPos();
     const ImVec2 size(ImGui::GetContentRegionAvail().x, std::max(ImGui::GetContentRegionAvail().y, 20.0f));
@@ -241,13 +384,10 @@ void StudioPanels::drawTimeline()
     ImDrawList* list = ImGui::GetWindowDrawList();
     const ImVec2 end(corner.x + size.x, corner.y + size.y);
     list->AddRectFilled(corner, end, IM_COL32(25, 30, 40, 255));
-    const int n = static_cast<int>(altitude_.size());
-    const float span = altitudeHigh_ - altitudeLow_;
-    for (int i = 0; i + 1 < n; ++i) {
-        const float x0 = corner.x + size.x * static_cast<float>(i) / static_cast<float>(n - 1);
-        const float x1 = corner.x + size.x * static_cast<float>(i + 1) / static_cast<float>(n - 1);
-        const float h = (altitude_[static_cast<size_t>(i)] - altitudeLow_) / span;
-        list->AddRectFilled(ImVec2(x0, end.y - (size.y - 2.0f) * h), ImVec2(x1 + 0.5f, end.y), IM_COL32(90, 140, 200, 255));
+    const float band = size.y / static_cast<float>(state_.flights.size());
+    for (size_t i = 0; i < state_.flights.size(); ++i) {
+        const float top = corner.y + band * static_cast<float>(i);
+        drawFlightOnTimeline(list, ImVec2(corner.x, top), ImVec2(end.x, top + band), state_.flights[i], duration);
     }
     const float at = duration > 0.0 ? static_cast<float>(clock.time() / duration) : 0.0f;
     const float x = corner.x + size.x * at;

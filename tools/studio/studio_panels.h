@@ -1,37 +1,54 @@
 #pragma once
 // The studio's panels, drawn with Dear ImGui each frame: instruments with an
-// artificial horizon, view choices with the track legend, plots of the whole
-// flight and the timeline along the bottom. Clicks seek the state's clock.
+// artificial horizon for the selected flight, view choices with the track
+// legend, the flights side by side, plots of all flights in their colours
+// and the timeline along the bottom. Clicks seek the state's clock.
 
 #include <vector>
+
+#include <imgui.h>
 
 #include "tools/studio/studio_state.h"
 
 namespace flightreplay::studio {
 
+// Draws what the timeline shows of one flight inside the rectangle min-max,
+// which spans clock times 0 ... clockDuration: its altitude profile over its
+// own span, in its colour. Marks of the flight's modes, messages and events
+// belong here too.
+void drawFlightOnTimeline(ImDrawList* list, ImVec2 min, ImVec2 max, const StudioFlight& flight, double clockDuration);
+
 class StudioPanels {
 public:
-    // Samples the plots' curves once over the state's timeline; the state
-    // must outlive the panels.
+    // The state must outlive the panels; the plots' curves are sampled on
+    // first use and again when the flights' offsets change.
     explicit StudioPanels(StudioState& state);
 
     // Builds all panels for this frame (between ImGui::NewFrame and Render).
     void draw();
 
 private:
+    struct Curves {
+        std::vector<std::vector<float>> perFlight; // PLOT_POINTS over the clock, NaN outside a flight
+        float low = 0.0f;
+        float high = 1.0f;
+    };
+
+    void sampleCurves();
     void drawInstruments();
     void drawHorizon(float size);
     void drawView();
+    void drawFlights();
     void drawPlots();
     void drawTimeline();
-    void plotWithCursor(const char* id, const std::vector<float>& values, const char* caption);
+    void plotWithCursor(const char* id, const Curves& curves, const char* caption);
 
     StudioState& state_;
-    std::vector<float> altitude_;
-    std::vector<float> groundSpeed_;
-    std::vector<float> voltage_;
-    float altitudeLow_ = 0.0f;
-    float altitudeHigh_ = 1.0f;
+    std::vector<double> sampledOffsets_;
+    double sampledDuration_ = -1.0;
+    Curves altitude_;
+    Curves groundSpeed_;
+    Curves voltage_;
 };
 
 } // namespace flightreplay::studio

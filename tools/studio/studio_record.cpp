@@ -40,7 +40,7 @@ int runStudioRecording(const StudioOptions& options)
     }
     std::string error;
     OffscreenStudio studio;
-    if (!makeOffscreenStudio(state, request.video.width, request.video.height, options.panels, studio, error)) {
+    if (!makeOffscreenStudio(state, request.video.width, request.video.height, options.panels, options, studio, error)) {
         std::fprintf(stderr, "flightreplay-studio: %s\n", error.c_str());
         return 2;
     }

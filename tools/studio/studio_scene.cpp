@@ -2,32 +2,89 @@
 
 #include <cstdio>
 
+#include <osg/BlendColor>
+#include <osg/BlendFunc>
 #include <osg/Geode>
-#include <osg/MatrixTransform>
-#include <osg/NodeVisitor>
+#include <osg/Geometry>
+#include <osg/Point>
+#include <osgText/Text>
 
-#include "frame/terrain.h"
-#include "path/flight_track.h"
-#include "scene/aircraft_model.h"
+#include "frame/map_frame.h"
+#include "log/console_report.h"
 #include "scene/sky_dome.h"
+#include "tools/studio/studio_assets.h"
+#include "tools/studio/studio_ground.h"
 #include "tools/studio/track_colours.h"
 
 namespace flightreplay::studio {
 
 namespace {
 
-constexpr unsigned AIRCRAFT_CHILD = 3;
+constexpr float GHOST_ALPHA = 0.3f;
 
-osg::Geometry* trackGeometryOf(osg::Group& track)
+void dropConsoleLine(const char*, std::size_t, void*) {}
+
+osg::ref_ptr<osg::Geometry> trackOf(const StudioFlight& flight)
 {
-    auto* geode = track.getNumChildren() > 0 ? track.getChild(0)->asGeode() : nullptr;
-    return geode && geode->getNumDrawables() > 0 ? geode->getDrawable(0)->asGeometry() : nullptr;
+    osg::ref_ptr<osg::Vec3Array> vertices = new osg::Vec3Array;
+    for (const osg::Vec3d& p : flight.sampler->scenePositions())
+        vertices->push_back(osg::Vec3(p));
+    osg::ref_ptr<osg::Geometry> geometry = new osg::Geometry;
+    geometry->setVertexArray(vertices.get());
+    geometry->addPrimitiveSet(new osg::DrawArrays(GL_LINE_STRIP, 0, static_cast<GLsizei>(vertices->size())));
+    geometry->setDataVariance(osg::Object::DYNAMIC);
+    colourTrack(*geometry, *flight.sampler, TrackColouring::white, flight.colour);
+    return geometry;
+}
+
+osg::ref_ptr<osg::Node> labelOf(const StudioFlight& flight)
+{
+    osg::ref_ptr<osgText::Text> text = new osgText::Text;
+    text->setText(flight.name);
+    text->setColor(flight.colour);
+    text->setCharacterSizeMode(osgText::Text::SCREEN_COORDS);
+    text->setCharacterSize(16.0f);
+    text->setAxisAlignment(osgText::Text::SCREEN);
+    text->setAlignment(osgText::Text::CENTER_BOTTOM);
+    text->setPosition(osg::Vec3(0.0f, 0.0f, static_cast<float>(LABEL_ABOVE_METRES * mapFrame.k)));
+    text->setBackdropType(osgText::Text::OUTLINE);
+
+    // A dot that stays a few pixels wide however far the aircraft is.
+    osg::ref_ptr<osg::Geometry> marker = new osg::Geometry;
+    osg::ref_ptr<osg::Vec3Array> at = new osg::Vec3Array;
+    at->push_back(osg::Vec3());
+    osg::ref_ptr<osg::Vec4Array> colour = new osg::Vec4Array;
+    colour->push_back(flight.colour);
+    marker->setVertexArray(at.get());
+    marker->setColorArray(colour.get(), osg::Array::BIND_OVERALL);
+    marker->addPrimitiveSet(new osg::DrawArrays(GL_POINTS, 0, 1));
+    marker->getOrCreateStateSet()->setAttribute(new osg::Point(7.0f));
+
+    osg::ref_ptr<osg::Geode> geode = new osg::Geode;
+    geode->addDrawable(text.get());
+    geode->addDrawable(marker.get());
+    return geode;
+}
+
+void setGhost(osg::Node& node, bool ghost)
+{
+    if (!ghost) {
+        node.setStateSet(nullptr);
+        return;
+    }
+    osg::StateSet* state = node.getOrCreateStateSet();
+    state->setAttributeAndModes(new osg::BlendColor(osg::Vec4(1, 1, 1, GHOST_ALPHA)),
+                                osg::StateAttribute::ON | osg::StateAttribute::OVERRIDE);
+    state->setAttributeAndModes(new osg::BlendFunc(GL_CONSTANT_ALPHA, GL_ONE_MINUS_CONSTANT_ALPHA),
+                                osg::StateAttribute::ON | osg::StateAttribute::OVERRIDE);
+    state->setRenderingHint(osg::StateSet::TRANSPARENT_BIN);
 }
 
 class StudioUpdate : public osg::NodeCallback {
 public:
-    StudioUpdate(StudioState& state, osg::MatrixTransform* aircraft, osg::Geometry* track)
-        : state_(state), aircraft_(aircraft), track_(track)
+    StudioUpdate(StudioState& state, std::vector<osg::ref_ptr<osg::MatrixTransform>> aircraft,
+                 std::vector<osg::ref_ptr<osg::Geometry>> tracks)
+        : state_(state), aircraft_(std::move(aircraft)), tracks_(std::move(tracks))
     {
     }
 
@@ -40,18 +97,34 @@ public:
                 state_.clock.advance(now - lastTime_);
             lastTime_ = now;
         }
-        state_.now = sampleFlight(state_.timeline, state_.clock.time());
-        aircraft_->setMatrix(osg::Matrix::rotate(state_.now.attitude) * osg::Matrix::translate(state_.now.position));
-
-        if (track_ && state_.colouring != colouring_) {
-            colourTrack(*track_, state_.timeline, state_.colouring);
-            track_->dirtyGLObjects();
+        state_.sampleFlights();
+        for (size_t i = 0; i < aircraft_.size(); ++i) {
+            const FlightSample& s = state_.flights[i].now;
+            aircraft_[i]->setMatrix(osg::Matrix::translate(s.position));
+            auto* turn = dynamic_cast<osg::MatrixTransform*>(aircraft_[i]->getChild(0));
+            if (turn)
+                turn->setMatrix(osg::Matrix::rotate(s.attitude));
+        }
+        if (state_.colouring != colouring_) {
+            for (size_t i = 0; i < tracks_.size(); ++i) {
+                colourTrack(*tracks_[i], *state_.flights[i].sampler, state_.colouring, state_.flights[i].colour);
+                tracks_[i]->dirtyGLObjects();
+            }
             colouring_ = state_.colouring;
         }
+        if (state_.ghost != ghost_ || state_.selected != selected_) {
+            for (size_t i = 0; i < aircraft_.size(); ++i) {
+                const bool ghost = state_.ghost && i != state_.selected;
+                setGhost(*aircraft_[i], ghost);
+                setGhost(*tracks_[i], ghost);
+            }
+            ghost_ = state_.ghost;
+            selected_ = state_.selected;
+        }
         if (state_.trace && state_.traceRequested) {
-            const osg::Vec3d p = aircraft_->getMatrix().getTrans();
+            const osg::Vec3d p = state_.now.position;
             std::printf("trace t=%.3f row=%d x=%.5f y=%.5f z=%.5f camera=%s paused=%d speed=%g loop=%d\n",
-                        state_.clock.time(), state_.now.row, p.x(), p.y(), p.z(), cameraName(state_.camera),
+                        state_.clock.time(), state_.now.fix, p.x(), p.y(), p.z(), cameraName(state_.camera),
                         state_.clock.paused() ? 1 : 0, state_.clock.speed(), state_.clock.loop() ? 1 : 0);
             std::fflush(stdout);
             state_.traceRequested = false;
@@ -61,41 +134,82 @@ public:
 
 private:
     StudioState& state_;
-    osg::ref_ptr<osg::MatrixTransform> aircraft_;
-    osg::ref_ptr<osg::Geometry> track_;
+    std::vector<osg::ref_ptr<osg::MatrixTransform>> aircraft_;
+    std::vector<osg::ref_ptr<osg::Geometry>> tracks_;
     TrackColouring colouring_ = TrackColouring::white;
+    bool ghost_ = false;
+    size_t selected_ = 0;
     double lastTime_ = -1.0;
 };
 
-} // namespace
-
-osg::Group* buildStudioScene(StudioState& state)
+std::string fetchHintOf(const StudioOptions& options)
 {
-    osg::ref_ptr<osg::Group> root = new osg::Group;
-    root->getOrCreateStateSet()->setMode(GL_LIGHTING, osg::StateAttribute::OFF);
-    root->addChild(buildTerrain());
-    osg::ref_ptr<osg::Group> track = buildFlightTrack();
-    root->addChild(track.get());
-    root->addChild(buildSkyDome());
-
-    osg::ref_ptr<osg::MatrixTransform> aircraft = new osg::MatrixTransform;
-    aircraft->setDataVariance(osg::Object::DYNAMIC);
-    osg::ref_ptr<osg::MatrixTransform> model = buildAircraftModel();
-    if (model)
-        aircraft->addChild(model.get());
-    root->addChild(aircraft.get());
-
-    osg::Geometry* trackGeometry = trackGeometryOf(*track);
-    if (trackGeometry)
-        trackGeometry->setDataVariance(osg::Object::DYNAMIC);
-    root->setUpdateCallback(new StudioUpdate(state, aircraft.get(), trackGeometry));
-    return root.release();
+    std::string hint;
+    for (const std::string& path : options.logPaths)
+        hint += (hint.empty() ? "" : " ") + path;
+    return hint;
 }
 
-osg::MatrixTransform* aircraftTransformOf(osg::Group& root)
+} // namespace
+
+StudioScene buildStudioScene(StudioState& state, const StudioOptions& options)
 {
-    return root.getNumChildren() > AIRCRAFT_CHILD ? dynamic_cast<osg::MatrixTransform*>(root.getChild(AIRCRAFT_CHILD))
-                                                  : nullptr;
+    StudioScene scene;
+    std::vector<std::string> notes;
+    StudioGround ground = buildStudioGround(*state.flights.front().flight, fetchHintOf(options));
+    state.ground = ground.info;
+    scene.parts.terrain = ground.node;
+    if (!ground.note.empty())
+        notes.push_back(ground.note);
+
+    osg::ref_ptr<osg::Group> tracks = new osg::Group;
+    std::vector<osg::ref_ptr<osg::Geometry>> trackGeometries;
+    for (const StudioFlight& flight : state.flights) {
+        trackGeometries.push_back(trackOf(flight));
+        osg::ref_ptr<osg::Geode> geode = new osg::Geode;
+        geode->addDrawable(trackGeometries.back().get());
+        tracks->addChild(geode.get());
+    }
+    scene.parts.track = tracks;
+
+    std::string skyNote;
+    scene.parts.sky = buildSkyDome(skyImageFor(skyNote).get());
+    if (!skyNote.empty())
+        notes.push_back(skyNote);
+
+    osg::ref_ptr<osg::Group> aircraft = new osg::Group;
+    std::string modelNote;
+    setConsoleSink(&dropConsoleLine, nullptr);
+    try {
+        for (StudioFlight& flight : state.flights) {
+            osg::ref_ptr<osg::Node> model = vehicleModelFor(*flight.flight, options.model, modelNote);
+            flight.chaseMetres = chaseDistanceFor(model.get());
+            osg::ref_ptr<osg::MatrixTransform> turn = new osg::MatrixTransform;
+            turn->addChild(model.get());
+            osg::ref_ptr<osg::MatrixTransform> place = new osg::MatrixTransform;
+            place->setDataVariance(osg::Object::DYNAMIC);
+            turn->setDataVariance(osg::Object::DYNAMIC);
+            place->addChild(turn.get());
+            if (state.flights.size() > 1)
+                place->addChild(labelOf(flight).get());
+            aircraft->addChild(place.get());
+            scene.aircraft.push_back(place);
+        }
+    } catch (...) {
+        setConsoleSink(nullptr, nullptr);
+        throw;
+    }
+    setConsoleSink(nullptr, nullptr);
+    if (!modelNote.empty())
+        notes.push_back(modelNote);
+    scene.parts.aircraft = aircraft;
+
+    scene.root = assembleScene(scene.parts);
+    scene.root->setUpdateCallback(new StudioUpdate(state, scene.aircraft, trackGeometries));
+    for (const std::string& note : notes)
+        std::printf("%s\n", note.c_str());
+    std::fflush(stdout);
+    return scene;
 }
 
 } // namespace flightreplay::studio

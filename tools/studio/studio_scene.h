@@ -1,21 +1,40 @@
 #pragma once
-// The studio's scene: the replay's terrain, track, sky and aircraft model,
-// with the aircraft moved by the studio's clock instead of an animation path.
+// The studio's scene: ground, tracks, sky and aircraft assembled as the
+// replay's scene is, with every aircraft moved by the studio's clock
+// instead of an animation path.
+
+#include <vector>
 
 #include <osg/Group>
+#include <osg/MatrixTransform>
 
+#include "scene/scene.h"
+#include "tools/studio/studio_options.h"
 #include "tools/studio/studio_state.h"
 
 namespace flightreplay::studio {
 
-// The root (lighting off) with terrain, track, sky and the aircraft
-// transform, in the replay's order. Its update callback advances the clock
-// by each frame's real time, samples the flight into state.now, moves the
-// aircraft, recolours the track when state.colouring changes and prints the
-// trace line. The state must outlive the scene; the caller owns the root.
-osg::Group* buildStudioScene(StudioState& state);
+// Height of a flight's label above its aircraft, metres.
+constexpr double LABEL_ABOVE_METRES = 18.0;
 
-// The aircraft transform of a root made by buildStudioScene.
-osg::MatrixTransform* aircraftTransformOf(osg::Group& root);
+struct StudioScene {
+    osg::ref_ptr<osg::Group> root;
+    SceneParts parts;
+    // One per flight, in the state's order: the aircraft's place (its
+    // translation only; the model turns under it), label and marker.
+    std::vector<osg::ref_ptr<osg::MatrixTransform>> aircraft;
+};
+
+// The scene of the state's flights (map frame set up) through assembleScene:
+// the ground (see studio_ground.h), one track per flight, the sky and one
+// aircraft per flight with its model from studio_assets.h, labelled with
+// its name in its colour when there are several. One line per kind of
+// missing data on standard output. Sets each flight's chaseMetres and
+// state.ground. Its update callback advances the clock by each frame's real
+// time, samples the flights, moves the aircraft, recolours the tracks and
+// makes the others translucent in ghost mode, and prints the trace line.
+// The state must outlive the scene. Throws tools::ToolError for a --model
+// file that cannot be read.
+StudioScene buildStudioScene(StudioState& state, const StudioOptions& options);
 
 } // namespace flightreplay::studio

@@ -1,10 +1,12 @@
 #include "tools/studio/studio_state.h"
 
+#include <algorithm>
+
 namespace flightreplay::studio {
 
 namespace {
 
-constexpr const char* CAMERA_NAMES[CAMERA_MODE_COUNT] = {"chase", "cockpit", "orbit", "free", "top"};
+constexpr const char* CAMERA_NAMES[CAMERA_MODE_COUNT] = {"chase", "cockpit", "orbit", "free", "top-down"};
 
 } // namespace
 
@@ -15,6 +17,10 @@ const char* cameraName(CameraMode mode)
 
 bool cameraFromName(const std::string& name, CameraMode& mode)
 {
+    if (name == "top") {
+        mode = CameraMode::top;
+        return true;
+    }
     for (int i = 0; i < CAMERA_MODE_COUNT; ++i) {
         if (name == CAMERA_NAMES[i]) {
             mode = static_cast<CameraMode>(i);
@@ -22,6 +28,31 @@ bool cameraFromName(const std::string& name, CameraMode& mode)
         }
     }
     return false;
+}
+
+void StudioState::settleOffsets()
+{
+    if (flights.empty())
+        return;
+    double first = flights.front().offset;
+    for (const StudioFlight& f : flights)
+        first = std::min(first, f.offset);
+    double end = 0.0;
+    for (StudioFlight& f : flights) {
+        f.offset -= first;
+        end = std::max(end, f.offset + f.sampler->duration());
+    }
+    const double time = clock.time() - first;
+    clock.setDuration(end);
+    clock.seek(time);
+}
+
+void StudioState::sampleFlights()
+{
+    for (size_t i = 0; i < flights.size(); ++i)
+        flights[i].now = flights[i].sampler->sample(flightTime(i));
+    if (selected < flights.size())
+        now = flights[selected].now;
 }
 
 } // namespace flightreplay::studio

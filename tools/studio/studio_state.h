@@ -1,34 +1,74 @@
 #pragma once
-// What the studio's parts share while it runs: the flight, the clock, the
-// aircraft at the clock's time and the user's choices. One instance lives
-// for the whole run; the frame loop reads and writes it on one thread.
+// What the studio's parts share while it runs: the flights, the one clock,
+// each aircraft at the clock's time and the user's choices. One instance
+// lives for the whole run; the frame loop reads and writes it on one thread.
 
+#include <memory>
 #include <string>
+#include <vector>
 
+#include <osg/Vec4>
+
+#include "tools/flight/flight.h"
+#include "tools/flight/flight_sampler.h"
 #include "tools/studio/flight_clock.h"
-#include "tools/studio/flight_timeline.h"
 
 namespace flightreplay::studio {
+
+using flight::FlightSample;
+using flight::FlightSampler;
 
 enum class CameraMode { chase, cockpit, orbit, free, top };
 constexpr int CAMERA_MODE_COUNT = 5;
 
-// "chase", "cockpit", "orbit", "free" or "top".
+// "chase", "cockpit", "orbit", "free" or "top-down".
 const char* cameraName(CameraMode mode);
-// The mode of one of those names; false for any other text.
+// The mode of one of those names, or of "top"; false for any other text.
 bool cameraFromName(const std::string& name, CameraMode& mode);
 
 enum class TrackColouring { white, altitude, speed };
 
+enum class Alignment { utc, start, takeoff };
+
+struct StudioFlight {
+    std::string name;                        // the file's name, shown on its label
+    std::unique_ptr<flight::Flight> flight;  // held once, read by the sampler
+    std::unique_ptr<FlightSampler> sampler;
+    osg::Vec4 colour{1, 1, 1, 1};            // track, label and plot lines
+    double offset = 0.0;                     // clock seconds at which its first fix plays
+    double chaseMetres = 70.0;               // chase camera distance for its model
+    FlightSample now;                        // at the clock's time, set in each update traversal
+};
+
+// Height of the ground the studio draws: the elevation files where the
+// folder has them, else a flat ground whose height is estimated.
+struct GroundInfo {
+    bool known = true;         // real elevation under the flight
+    double flatHeight = 0.0;   // metres above sea level of the flat ground, when not known
+};
+
 struct StudioState {
-    FlightTimeline timeline;
-    FlightClock clock;
-    FlightSample now; // the aircraft at clock.time(), set in each update traversal
+    std::vector<StudioFlight> flights;
+    size_t selected = 0; // the flight the cameras follow and the Flight panel shows
+    FlightClock clock;   // seconds over the union of the flights' spans
+    FlightSample now;    // the selected flight's sample
+    GroundInfo ground;
     CameraMode camera = CameraMode::chase;
     TrackColouring colouring = TrackColouring::white;
+    bool ghost = false;          // flights other than the selected one translucent
     bool showPanels = true;
     bool trace = false;          // print the aircraft's transform after changes
     bool traceRequested = false; // print it after the next update traversal
+
+    // Seconds from the first fix of flight i at the clock's time (may lie
+    // outside its span).
+    double flightTime(size_t i) const { return clock.time() - flights[i].offset; }
+    const StudioFlight& selectedFlight() const { return flights[selected]; }
+    // Shifts the offsets so the earliest flight starts at clock time 0 and
+    // gives the clock the union of the spans, keeping the time where it can.
+    void settleOffsets();
+    // Samples every flight at the clock's time into its `now` and state.now.
+    void sampleFlights();
 };
 
 } // namespace flightreplay::studio

@@ -6,10 +6,9 @@ namespace flightreplay::studio {
 
 namespace {
 
-double valueOf(const FlightTimeline& timeline, TrackColouring colouring, int row)
+double valueOf(const FlightSampler& flight, TrackColouring colouring, size_t fix)
 {
-    return colouring == TrackColouring::altitude ? timeline.rows[row].gps_curalt
-                                                 : timeline.groundSpeeds[static_cast<size_t>(row)];
+    return colouring == TrackColouring::altitude ? flight.flight().position[fix].altM : flight.groundSpeeds()[fix];
 }
 
 } // namespace
@@ -24,32 +23,34 @@ osg::Vec4 rampColour(double f)
     return stops[i] * (1.0f - t) + stops[i + 1] * t;
 }
 
-ValueRange colouringRange(const FlightTimeline& timeline, TrackColouring colouring)
+ValueRange colouringRange(const FlightSampler& flight, TrackColouring colouring)
 {
     ValueRange range;
-    if (colouring == TrackColouring::white || timeline.count <= 0)
+    const size_t n = flight.fixTimes().size();
+    if (colouring == TrackColouring::white || n == 0)
         return range;
-    range.low = range.high = valueOf(timeline, colouring, 0);
-    for (int i = 1; i < timeline.count; ++i) {
-        const double v = valueOf(timeline, colouring, i);
+    range.low = range.high = valueOf(flight, colouring, 0);
+    for (size_t i = 1; i < n; ++i) {
+        const double v = valueOf(flight, colouring, i);
         range.low = std::min(range.low, v);
         range.high = std::max(range.high, v);
     }
     return range;
 }
 
-void colourTrack(osg::Geometry& track, const FlightTimeline& timeline, TrackColouring colouring)
+void colourTrack(osg::Geometry& track, const FlightSampler& flight, TrackColouring colouring, const osg::Vec4& plain)
 {
     osg::ref_ptr<osg::Vec4Array> colours = new osg::Vec4Array;
     if (colouring == TrackColouring::white) {
-        colours->push_back(osg::Vec4(1, 1, 1, 1));
+        colours->push_back(plain);
         track.setColorArray(colours.get(), osg::Array::BIND_OVERALL);
         return;
     }
-    const ValueRange range = colouringRange(timeline, colouring);
+    const ValueRange range = colouringRange(flight, colouring);
     const double span = range.high > range.low ? range.high - range.low : 1.0;
-    for (int i = 0; i < timeline.count; ++i)
-        colours->push_back(rampColour((valueOf(timeline, colouring, i) - range.low) / span));
+    const size_t n = flight.fixTimes().size();
+    for (size_t i = 0; i < n; ++i)
+        colours->push_back(rampColour((valueOf(flight, colouring, i) - range.low) / span));
     track.setColorArray(colours.get(), osg::Array::BIND_PER_VERTEX);
 }
 

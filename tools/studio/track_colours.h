@@ -5,7 +5,7 @@
 #include <osg/Geometry>
 #include <osg/Vec4>
 
-#include "tools/studio/flight_timeline.h"
+#include "tools/flight/flight_sampler.h"
 #include "tools/studio/studio_state.h"
 
 namespace flightreplay::studio {
@@ -18,12 +18,13 @@ struct ValueRange {
     double high = 0.0;
 };
 
-// Lowest and highest altitude (metres) or ground speed (m/s) over the rows;
-// 0 ... 0 for white or an empty flight.
-ValueRange colouringRange(const FlightTimeline& timeline, TrackColouring colouring);
+// Lowest and highest altitude (metres) or ground speed (m/s) over the fixes;
+// 0 ... 0 for white or a flight without fixes.
+ValueRange colouringRange(const FlightSampler& flight, TrackColouring colouring);
 
-// Gives the track's line one colour per row from the ramp, or white for
-// TrackColouring::white. The track has one vertex per row of the timeline.
-void colourTrack(osg::Geometry& track, const FlightTimeline& timeline, TrackColouring colouring);
+// Gives the track's line one colour per fix from the ramp, or `plain` for
+// TrackColouring::white. The track has one vertex per fix.
+void colourTrack(osg::Geometry& track, const FlightSampler& flight, TrackColouring colouring,
+                 const osg::Vec4& plain = osg::Vec4(1, 1, 1, 1));
 
 } // namespace flightreplay::studio

@@ -21,7 +21,7 @@ TEST(StudioOptions, SnapshotOptions)
     ASSERT_TRUE(parse({"--time", "12.5", "--camera", "top", "--snapshot", "out.png", "--size", "640x360", "f.log"},
                       options, error))
         << error;
-    EXPECT_EQ(options.logPath, "f.log");
+    EXPECT_EQ(options.logPaths, std::vector<std::string>{"f.log"});
     EXPECT_DOUBLE_EQ(options.time, 12.5);
     EXPECT_EQ(options.camera, CameraMode::top);
     EXPECT_EQ(options.snapshotPath, "out.png");
@@ -41,8 +41,13 @@ TEST(StudioOptions, RefusesBadInput)
         {"--size", "640x99999", "f.log"},
         {"--track", "red", "f.log"},
         {"--bogus", "f.log"},
-        {"a.log", "b.log"},
         {"f.log", "--snapshot"},
+        {"--align", "gps", "f.log"},
+        {"--offset", "b.log", "f.log"},
+        {"--offset", "=3", "f.log"},
+        {"--format", "kml", "f.log"},
+        {"--model", "", "f.log"},
+        {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p", "q"},
     };
     for (const auto& args : bad) {
         StudioOptions options;
@@ -50,4 +55,29 @@ TEST(StudioOptions, RefusesBadInput)
         EXPECT_FALSE(parse(args, options, error)) << (args.empty() ? "(none)" : args[0]);
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(StudioOptions, SeveralFlightsAlignedWithOffsets)
+{
+    StudioOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"a.ulg", "--align", "takeoff", "--offset", "b=12.5", "--ghost", "--camera", "top-down",
+                       "--model", "quad", "b.gpx"},
+                      options, error))
+        << error;
+    EXPECT_EQ(options.logPaths, (std::vector<std::string>{"a.ulg", "b.gpx"}));
+    EXPECT_EQ(options.align, Alignment::takeoff);
+    EXPECT_TRUE(options.alignGiven);
+    ASSERT_EQ(options.offsets.size(), 1u);
+    EXPECT_EQ(options.offsets[0].first, "b");
+    EXPECT_DOUBLE_EQ(options.offsets[0].second, 12.5);
+    EXPECT_TRUE(options.ghost);
+    EXPECT_EQ(options.camera, CameraMode::top);
+    EXPECT_EQ(options.model, "quad");
+    // The name the trace and panels show is the one the README uses.
+    EXPECT_STREQ(cameraName(CameraMode::top), "top-down");
+
+    StudioOptions help;
+    EXPECT_TRUE(parse({"--help"}, help, error));
+    EXPECT_TRUE(help.help);
 }

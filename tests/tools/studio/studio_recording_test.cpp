@@ -136,3 +136,18 @@ TEST(StudioRecording, NoVideoUnderItsNameUnlessComplete)
     }
     runCommand("rm -rf '" + dir + "'");
 }
+
+TEST(StudioRecording, TwoFlightsOnOneClock)
+{
+    // The second flight 30 s later on the clock: the clock spans 30 s more
+    // than one flight (1939.8 s), and the stretch past the first one's end
+    // is recorded on that clock.
+    const std::string dir = makeTempDir();
+    runCommand("cp demo.log '" + dir + "/second.log'", DEMO_DIR);
+    const std::string out = dir + "/two.mp4";
+    const ProgramRun run = runStudio("'" + dir + "/second.log' --offset second=30 --record '" + out +
+                                     "' --from 1950 --to 1952 --fps 10 --size 160x96 --no-panels");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(videotest::probeVideo(out).frames, 20);
+    runCommand("rm -rf '" + dir + "'");
+}

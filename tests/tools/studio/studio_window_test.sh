@@ -75,7 +75,7 @@ expect_field 7 t 10.000
 expect_field 8 t 70.000
 expect_field 9 t 65.000
 i=10
-for camera in cockpit orbit free top chase; do expect_field $i camera $camera; i=$((i + 1)); done
+for camera in cockpit orbit free top-down chase; do expect_field $i camera $camera; i=$((i + 1)); done
 expect_field 15 speed 2
 expect_field 16 speed 1
 expect_field 17 loop 0

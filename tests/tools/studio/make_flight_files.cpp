@@ -1,0 +1,83 @@
+// Writes generated flights into a folder for the studio's program tests:
+// dataflash.bin (the converter tests' DataFlash flight), glider.igc and
+// track.gpx (a minute flying east), and fleet01.gpx ... fleet16.gpx: sixteen
+// aircraft flying east together in a column 10 m apart north to south, the
+// first in the middle, for one minute from 2026-06-14 10:00:00 UTC; and
+// undated.csv, three fixes without times.
+// Usage: make_flight_files FOLDER
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "log/units.h"
+#include "log_writers.h"
+#include "support/test_support.h"
+
+namespace {
+
+constexpr double LATITUDE = 47.3;
+constexpr double LONGITUDE = 8.5;
+constexpr double SPEED = 15.0; // m/s east
+
+double northOf(double metres)
+{
+    return LATITUDE + metres / MEAN_EARTH_RADIUS * DEGREES_PER_RADIAN;
+}
+
+double eastAfter(double seconds)
+{
+    return LONGITUDE + SPEED * seconds / (MEAN_EARTH_RADIUS * std::cos(LATITUDE * RADIANS_PER_DEGREE)) * DEGREES_PER_RADIAN;
+}
+
+std::string gpx(double northMetres, double altitude)
+{
+    std::string text = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"test\"><trk><trkseg>\n";
+    for (int i = 0; i <= 60; ++i) {
+        char point[200];
+        std::snprintf(point, sizeof point,
+                      "<trkpt lat=\"%.9f\" lon=\"%.9f\"><ele>%.1f</ele><time>2026-06-14T10:%02d:%02dZ</time></trkpt>\n",
+                      northOf(northMetres), eastAfter(i), altitude + (i < 10 ? i : 10), i / 60, i % 60);
+        text += point;
+    }
+    return text + "</trkseg></trk></gpx>\n";
+}
+
+std::string igc()
+{
+    std::string text = "AXXX001 test\r\nHFDTE140626\r\n";
+    for (int i = 0; i <= 60; ++i) {
+        const double lat = northOf(0.0);
+        const double lon = eastAfter(i);
+        const int latMilli = static_cast<int>(std::lround((lat - std::floor(lat)) * 60000.0));
+        const int lonMilli = static_cast<int>(std::lround((lon - std::floor(lon)) * 60000.0));
+        char record[64];
+        std::snprintf(record, sizeof record, "B10%02d%02d%02d%05dN%03d%05dEA%05d%05d\r\n", i / 60, i % 60,
+                      static_cast<int>(lat), latMilli, static_cast<int>(lon), lonMilli, 900 + i, 910 + i);
+        text += record;
+    }
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_flight_files FOLDER\n");
+        return 2;
+    }
+    const std::string dir = argv[1];
+    writeFile(dir + "/dataflash.bin", convert_test::dataflashFlight(false));
+    writeFile(dir + "/glider.igc", igc());
+    writeFile(dir + "/track.gpx", gpx(0.0, 400.0));
+    writeFile(dir + "/undated.csv", "lat,lon,alt\n47.3,8.5,400\n47.3001,8.5,400\n47.3002,8.5,400\n");
+    for (int i = 0; i < 16; ++i) {
+        // 0, +10, -10, +20, -20 ... metres north.
+        const double north = 10.0 * ((i + 1) / 2) * (i % 2 ? 1.0 : -1.0);
+        char name[32];
+        std::snprintf(name, sizeof name, "/fleet%02d.gpx", i + 1);
+        writeFile(dir + name, gpx(north, 400.0));
+    }
+    return 0;
+}

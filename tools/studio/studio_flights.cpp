@@ -1,0 +1,185 @@
+#include "tools/studio/studio_flights.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "frame/map_frame.h"
+#include "log/units.h"
+#include "tools/common/tool_error.h"
+#include "tools/convert/resample.h"
+
+namespace flightreplay::studio {
+
+namespace {
+
+constexpr double TAKEOFF_SPEED = 3.0;        // m/s over ground
+constexpr double TAKEOFF_CLIMB = 5.0;        // metres above the first fix
+constexpr double TAKEOFF_SUSTAINED = 3.0;    // seconds
+
+std::string fileNameOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+struct Extents {
+    double latMin = 1e9, latMax = -1e9, lonMin = 1e9, lonMax = -1e9; // minutes of arc
+};
+
+void addExtents(const flight::Flight& flight, Extents& e)
+{
+    // The converter's rows, so that the studio's map frame is the one the
+    // converted log gives the replay (and prep fetches its area for).
+    const convert::LogRows rows = convert::rowsOfFlight(flight, convert::ResampleOptions{});
+    for (const LogRow& row : rows.rows) {
+        e.latMin = std::min(e.latMin, row.gps_curlat);
+        e.latMax = std::max(e.latMax, row.gps_curlat);
+        e.lonMin = std::min(e.lonMin, row.gps_curlon);
+        e.lonMax = std::max(e.lonMax, row.gps_curlon);
+    }
+}
+
+} // namespace
+
+double distanceMetres(const FlightSample& a, const FlightSample& b)
+{
+    const double lat1 = a.latitude * RADIANS_PER_DEGREE;
+    const double lat2 = b.latitude * RADIANS_PER_DEGREE;
+    const double dLat = lat2 - lat1;
+    const double dLon = (b.longitude - a.longitude) * RADIANS_PER_DEGREE;
+    const double h = std::sin(dLat / 2) * std::sin(dLat / 2)
+                     + std::cos(lat1) * std::cos(lat2) * std::sin(dLon / 2) * std::sin(dLon / 2);
+    const double ground = 2.0 * MEAN_EARTH_RADIUS * std::asin(std::min(1.0, std::sqrt(h)));
+    return std::hypot(ground, b.altitude - a.altitude);
+}
+
+bool flightNameMatches(const std::string& name, const std::string& path)
+{
+    const std::string file = fileNameOf(path);
+    const size_t dot = file.rfind('.');
+    return name == path || name == file || (dot != std::string::npos && dot > 0 && name == file.substr(0, dot));
+}
+
+osg::Vec4 flightColour(size_t index, size_t count)
+{
+    // Far apart from each other and from the grey-green ground and the sky.
+    static const unsigned char palette[MAX_FLIGHTS][3] = {
+        {230, 25, 75},  {60, 180, 75},   {255, 225, 25}, {0, 130, 200},  {245, 130, 48}, {145, 30, 180},
+        {70, 240, 240}, {240, 50, 230},  {210, 245, 60}, {250, 190, 212}, {0, 128, 128}, {220, 190, 255},
+        {170, 110, 40}, {255, 250, 200}, {128, 0, 0},    {170, 255, 195},
+    };
+    const unsigned char* c = palette[index % MAX_FLIGHTS];
+    if (count > 1)
+        return osg::Vec4(c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f, 1.0f);
+    return osg::Vec4(1, 1, 1, 1);
+}
+
+double takeoffTime(const FlightSampler& sampler)
+{
+    const std::vector<double>& times = sampler.fixTimes();
+    const std::vector<flight::Fix>& fixes = sampler.flight().position;
+    if (fixes.empty())
+        return 0.0;
+    auto moving = [&](size_t i) {
+        return sampler.groundSpeeds()[i] > TAKEOFF_SPEED || fixes[i].altM - fixes.front().altM > TAKEOFF_CLIMB;
+    };
+    size_t start = 0;
+    bool run = false;
+    for (size_t i = 0; i < fixes.size(); ++i) {
+        if (!moving(i)) {
+            run = false;
+            continue;
+        }
+        if (!run) {
+            start = i;
+            run = true;
+        }
+        if (times[i] - times[start] >= TAKEOFF_SUSTAINED)
+            return times[start];
+    }
+    return 0.0;
+}
+
+std::vector<double> alignmentOffsets(const std::vector<const FlightSampler*>& flights,
+                                     const std::vector<std::string>& names, Alignment alignment)
+{
+    std::vector<double> offsets(flights.size(), 0.0);
+    for (size_t i = 0; i < flights.size(); ++i) {
+        const FlightSampler& f = *flights[i];
+        if (alignment == Alignment::utc) {
+            if (!std::isfinite(f.flight().utcAtClockZero))
+                throw tools::ToolError("--align utc: " + names[i] + " has no date and time of day");
+            offsets[i] = f.flight().utcAtClockZero + f.clockAtStart();
+        } else if (alignment == Alignment::takeoff) {
+            offsets[i] = -takeoffTime(f);
+        }
+    }
+    return offsets;
+}
+
+void loadStudioFlights(StudioState& state, const StudioOptions& options)
+{
+    state.flights.clear();
+    Extents extents;
+    for (const std::string& path : options.logPaths) {
+        StudioFlight entry;
+        entry.name = fileNameOf(path);
+        try {
+            entry.flight = std::make_unique<flight::Flight>(convert::readFlightFile(path, options.format, options.csv));
+            if (entry.flight->position.empty())
+                throw tools::ToolError("no position fixes");
+            addExtents(*entry.flight, extents);
+        } catch (const tools::ToolError& failure) {
+            throw tools::ToolError(path + ": " + failure.what());
+        }
+        state.flights.push_back(std::move(entry));
+    }
+    setupMapFrame(extents.latMin, extents.latMax, extents.lonMin, extents.lonMax);
+
+    std::vector<const FlightSampler*> samplers;
+    std::vector<std::string> names;
+    for (size_t i = 0; i < state.flights.size(); ++i) {
+        StudioFlight& f = state.flights[i];
+        f.sampler = std::make_unique<FlightSampler>(*f.flight);
+        f.colour = flightColour(i, state.flights.size());
+        samplers.push_back(f.sampler.get());
+        names.push_back(options.logPaths[i]);
+    }
+    Alignment alignment = options.align;
+    if (!options.alignGiven) {
+        const bool dated = std::all_of(samplers.begin(), samplers.end(),
+                                       [](const FlightSampler* s) { return std::isfinite(s->flight().utcAtClockZero); });
+        alignment = dated ? Alignment::utc : Alignment::start;
+    }
+    const std::vector<double> offsets = alignmentOffsets(samplers, names, alignment);
+    for (size_t i = 0; i < state.flights.size(); ++i)
+        state.flights[i].offset = offsets[i];
+    for (const auto& [name, seconds] : options.offsets) {
+        bool found = false;
+        for (size_t i = 0; i < state.flights.size(); ++i) {
+            if (flightNameMatches(name, options.logPaths[i])) {
+                state.flights[i].offset += seconds;
+                found = true;
+            }
+        }
+        if (!found)
+            throw tools::ToolError("--offset " + name + ": no flight of that name");
+    }
+    // Notes only for flights that open: a refusal is one line alone.
+    for (size_t i = 0; i < state.flights.size(); ++i)
+        for (const std::string& note : state.flights[i].flight->notes)
+            std::fprintf(stderr, "%s: %s\n", options.logPaths[i].c_str(), note.c_str());
+    state.clock = FlightClock(0.0);
+    state.settleOffsets();
+    state.clock.seek(options.time);
+    state.selected = 0;
+    state.camera = options.camera;
+    state.colouring = options.colouring;
+    state.ghost = options.ghost;
+    state.trace = options.trace;
+    state.traceRequested = options.trace;
+    state.sampleFlights();
+}
+
+} // namespace flightreplay::studio

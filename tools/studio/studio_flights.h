@@ -1,0 +1,54 @@
+#pragma once
+// The flights the studio shows: read from their files into the flight
+// model, placed on one map frame and aligned on one clock.
+
+#include <string>
+#include <vector>
+
+#include <osg/Vec4>
+
+#include "tools/flight/flight.h"
+#include "tools/flight/flight_sampler.h"
+#include "tools/studio/studio_options.h"
+#include "tools/studio/studio_state.h"
+
+namespace flightreplay::studio {
+
+// Reads every file of options.logPaths (format recognised unless --format),
+// sets up the
+// map frame from the union of the flights' extents (those of each flight's
+// rows as the converter writes them by default; "1/k=" and "CI,CJ=" on
+// standard output), then gives state one flight each with its sampler,
+// colour and offset (alignment, then --offset), the clock over the union
+// of their spans at options.time, and the options' camera, colouring,
+// ghost and trace; then the readers' notes on standard error ("PATH: note").
+// Throws tools::ToolError with one line naming the file
+// for a file that cannot be read, and for --align utc with a flight that
+// has no date, or an --offset naming no flight.
+void loadStudioFlights(StudioState& state, const StudioOptions& options);
+
+// The clock offsets of flights under an alignment, before settling: utc the
+// UTC of each first fix, start 0, takeoff minus each take-off time.
+// names are used in the error for a flight without a date under utc.
+std::vector<double> alignmentOffsets(const std::vector<const FlightSampler*>& flights,
+                                     const std::vector<std::string>& names, Alignment alignment);
+
+// Seconds from the first fix to the take-off: the first fix from which the
+// ground speed stays above 3 m/s, or the altitude more than 5 m above the
+// first fix's, for 3 s; 0 when that never happens.
+double takeoffTime(const FlightSampler& flight);
+
+// Colour of flight index of count: white for a single flight, else one of
+// 16 colours far apart.
+osg::Vec4 flightColour(size_t index, size_t count);
+
+// Distance in metres between two aircraft: the great circle between their
+// positions on a sphere of MEAN_EARTH_RADIUS, combined with the difference
+// of their altitudes.
+double distanceMetres(const FlightSample& a, const FlightSample& b);
+
+// Whether --offset NAME means the flight read from path: the path as
+// given, its file name or its file name without the extension.
+bool flightNameMatches(const std::string& name, const std::string& path);
+
+} // namespace flightreplay::studio
