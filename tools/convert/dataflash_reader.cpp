@@ -147,6 +147,7 @@ public:
     Flight run();
 
 private:
+    void handle(const uint8_t* message);
     void define(const uint8_t* body);
     void sample(const Type& type, const uint8_t* body);
     void text(const std::string& message);
@@ -189,17 +190,22 @@ Flight DataflashParser::run()
             damage_.add(at, in_.offset() - at, !found);
             continue;
         }
-        const Type& type = types_[h[2]];
-        const uint8_t* message = in_.buffered() >= type.length ? h : in_.peek(type.length);
+        uint8_t length = types_[h[2]].length;
+        const uint8_t* message = in_.peek(length);
         if (!message) {
-            out.notes.push_back(truncationNote(at, in_.buffered(), type.length));
+            out.notes.push_back(truncationNote(at, in_.buffered(), length));
             break;
         }
-        if (h[2] == FMT_TYPE)
-            define(message + 3);
-        else if (type.kind != Kind::none)
-            sample(type, message + 3);
-        in_.skip(type.length);
+        // The messages that follow whole within the window are read from it
+        // straight away: one look-up and one move per window, not per message.
+        const size_t window = in_.buffered();
+        size_t used = 0;
+        do {
+            handle(message + used);
+            used += length;
+        } while (used + 3 <= window && knownHeader(message + used)
+                 && used + (length = types_[message[used + 2]].length) <= window);
+        in_.skip(used);
     }
     if (damage_.stretches > 0)
         out.notes.push_back(damage_.note("the next message header"));
@@ -233,6 +239,15 @@ Flight DataflashParser::run()
         out.vehicle = heli ? "helicopter" : out.vehicle == "fixed-wing" ? "VTOL" : "multicopter";
     }
     return out;
+}
+
+void DataflashParser::handle(const uint8_t* message)
+{
+    const Type& type = types_[message[2]];
+    if (message[2] == FMT_TYPE)
+        define(message + 3);
+    else if (type.kind != Kind::none)
+        sample(type, message + 3);
 }
 
 void DataflashParser::define(const uint8_t* body)
