@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -39,8 +38,7 @@ struct Type {
     Kind kind = Kind::none;
     std::vector<Field> fields;
     std::array<int, ROLE_COUNT> role{};
-    std::bitset<ROLE_COUNT> alwaysFinite; // roles held in an integer field
-    bool attitudeAlwaysValid = false;     // ATT in integers, no instance: every message is a sample
+    bool attitudeAlwaysValid = false; // ATT in integers, no instance: every message is a sample
 };
 
 int sizeOfKind(char c)
@@ -288,11 +286,13 @@ void DataflashParser::define(const uint8_t* body)
     for (int& role : type.role)
         if (role >= static_cast<int>(type.fields.size()))
             role = -1;
-    for (size_t role = 0; role < type.role.size(); ++role)
-        type.alwaysFinite[role] = type.role[role] >= 0 && isIntegerKind(type.fields[static_cast<size_t>(type.role[role])].kind);
-    const int clock = type.role[timeUs] >= 0 ? timeUs : timeMs;
-    type.attitudeAlwaysValid = type.kind == Kind::att && type.role[instance] < 0 && type.alwaysFinite[clock]
-                               && type.alwaysFinite[roll] && type.alwaysFinite[pitch] && type.alwaysFinite[yaw];
+    const auto integer = [&](int role) {
+        const int index = type.role[static_cast<size_t>(role)];
+        return index >= 0 && isIntegerKind(type.fields[static_cast<size_t>(index)].kind);
+    };
+    type.attitudeAlwaysValid = type.kind == Kind::att && type.role[instance] < 0
+                               && integer(type.role[timeUs] >= 0 ? timeUs : timeMs) && integer(roll) && integer(pitch)
+                               && integer(yaw);
     types_[id] = std::move(type);
 }
 
@@ -335,15 +335,6 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         return;
     if (has(instance) && v(instance) != 0.0)
         return;
-    // A sample its stream would drop is not worked out when it cannot fail
-    // the checks below: most of a long log's samples are dropped.
-    const auto finite = [&](int role) { return type.alwaysFinite[static_cast<size_t>(role)]; };
-    const auto addField = [&](ThinnedStream<Sample>& stream, int role) {
-        if (!stream.keepsNext() && finite(role))
-            stream.pass();
-        else
-            addValue(stream, t, v(role));
-    };
     switch (type.kind) {
     case Kind::gps: {
         const double fix = v(status);
@@ -351,7 +342,7 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         if (fix >= 3 && std::fabs(la) <= 90 && std::fabs(lo) <= 180 && std::isfinite(al) && (la != 0 || lo != 0))
             gps_.position.add({t, la, lo, al});
         addValue(gps_.groundSpeed, t, v(spd));
-        addField(gps_.satellites, nsats);
+        addValue(gps_.satellites, t, v(nsats));
         addValue(gps_.fixMode, t, fix);
         const double wk = v(week);
         if (fix >= 3 && wk > 0 && std::isfinite(towMs) && std::isnan(gps_.utcAtClockZero)) {
@@ -380,14 +371,14 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         addValue(b.mah, t, v(currTot));
         break;
     }
-    case Kind::baro: addField(rest_.baroAlt, alt); break;
+    case Kind::baro: addValue(rest_.baroAlt, t, v(alt)); break;
     case Kind::rcin:
     case Kind::rcou:
         for (int ch = 0; ch < 5; ++ch) {
             if (type.kind == Kind::rcou && ch >= 4)
                 break;
             ThinnedStream<Sample>& s = type.kind == Kind::rcin ? rest_.rcIn[static_cast<size_t>(ch)] : rest_.servoOut[static_cast<size_t>(ch)];
-            addField(s, channel1 + ch);
+            addValue(s, t, v(channel1 + ch));
         }
         break;
     default: break;
