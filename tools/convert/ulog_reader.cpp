@@ -137,7 +137,7 @@ Flight UlogParser::run()
         }
         const uint16_t size = readLE<uint16_t>(header);
         const char type = static_cast<char>(header[2]);
-        const uint8_t* message = in_.peek(3u + size);
+        const uint8_t* message = in_.buffered() >= 3u + size ? header : in_.peek(3u + size);
         if (!message) {
             // A size reaching past the end is a truncated file, unless a sync
             // marker follows: then the size was damaged.
