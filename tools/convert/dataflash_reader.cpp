@@ -39,6 +39,7 @@ struct Type {
     std::vector<Field> fields;
     std::array<int, ROLE_COUNT> role{};
     bool attitudeAlwaysValid = false; // ATT in integers, no instance: every message is a sample
+    std::array<Field, ROLE_COUNT> slot{}; // the field of each role; kind 0 where there is none
 };
 
 int sizeOfKind(char c)
@@ -290,6 +291,9 @@ void DataflashParser::define(const uint8_t* body)
         const int index = type.role[static_cast<size_t>(role)];
         return index >= 0 && isIntegerKind(type.fields[static_cast<size_t>(index)].kind);
     };
+    for (size_t role = 0; role < type.role.size(); ++role)
+        if (type.role[role] >= 0)
+            type.slot[role] = type.fields[static_cast<size_t>(type.role[role])];
     type.attitudeAlwaysValid = type.kind == Kind::att && type.role[instance] < 0
                                && integer(type.role[timeUs] >= 0 ? timeUs : timeMs) && integer(roll) && integer(pitch)
                                && integer(yaw);
@@ -306,11 +310,8 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
     }
     const auto has = [&](int role) { return type.role[static_cast<size_t>(role)] >= 0; };
     const auto v = [&](int role) {
-        const int index = type.role[static_cast<size_t>(role)];
-        if (index < 0)
-            return NAN * 1.0;
-        const Field& field = type.fields[static_cast<size_t>(index)];
-        return valueOf(body + field.offset, field.kind);
+        const Field& field = type.slot[static_cast<size_t>(role)];
+        return field.kind != 0 ? valueOf(body + field.offset, field.kind) : NAN;
     };
     if (type.kind == Kind::msg) {
         if (has(message)) {
