@@ -350,6 +350,8 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
                 b.attitude.add({t, v(2), v(3), v(4)});
             break;
         }
+        // Every unit quaternion is a sample: one the stream would drop need
+        // not be turned into angles.
         if (!b.attitude.keepsNext()) {
             b.attitude.pass();
             break;
