@@ -19,24 +19,30 @@ char* writePrinted(char* out, double value, int decimals)
     return out + size;
 }
 
-// Writes the digits of value backwards, ending just before end, count of
-// them at least; returns the first.
-char* writeDigitsBackwards(char* end, uint64_t value, int count)
+// Writes the count last digits of value ending just before end, two at a
+// time.
+template <typename Unsigned>
+void writeDigits(char* end, Unsigned value, int count)
 {
     static const char PAIRS[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
                                 "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
                                 "8081828384858687888990919293949596979899";
-    char* p = end;
-    while (count >= 2 || value >= 10) {
+    for (; count >= 2; count -= 2) {
         const size_t pair = static_cast<size_t>(value % 100) * 2;
         value /= 100;
-        *--p = PAIRS[pair + 1];
-        *--p = PAIRS[pair];
-        count -= 2;
+        *--end = PAIRS[pair + 1];
+        *--end = PAIRS[pair];
     }
-    if (count > 0 || value > 0)
-        *--p = static_cast<char>('0' + value);
-    return p;
+    if (count > 0)
+        *--end = static_cast<char>('0' + value % 10);
+}
+
+int digitCount(uint64_t value)
+{
+    int count = 1;
+    for (uint64_t limit = 10; count < 20 && value >= limit; limit *= 10)
+        ++count;
+    return count;
 }
 
 } // namespace
@@ -52,24 +58,29 @@ char* writeFixedPoint(char* out, double value, int decimals)
     const double scaled = value * POWERS_OF_TEN[decimals];
     if (!(std::fabs(scaled) < 0x1p52))
         return writePrinted(out, value, decimals);
-    const double below = std::floor(scaled);
+    const double truncated = static_cast<double>(static_cast<int64_t>(scaled));
+    const double below = truncated > scaled ? truncated - 1.0 : truncated;
     const double fraction = scaled - below;
     if (std::fabs(fraction - 0.5) <= (std::fabs(scaled) + 1.0) * 0x1p-50)
         return writePrinted(out, value, decimals);
     const uint64_t magnitude = static_cast<uint64_t>(std::fabs(fraction > 0.5 ? below + 1.0 : below));
     const uint64_t scale = INTEGER_POWERS_OF_TEN[decimals];
+    const uint64_t whole = magnitude / scale;
 
-    char text[32];
-    char* end = text + sizeof text;
-    char* p = end;
-    if (decimals > 0) {
-        p = writeDigitsBackwards(p, magnitude % scale, decimals);
-        *--p = '.';
-    }
-    p = writeDigitsBackwards(p, magnitude / scale, 1);
+    char* p = out;
     if (std::signbit(value))
-        *--p = '-';
-    const size_t size = static_cast<size_t>(end - p);
-    std::memcpy(out, p, size);
-    return out + size;
+        *p++ = '-';
+    const int wholeDigits = digitCount(whole);
+    // Most numbers fit 32 bits, where dividing is cheaper.
+    if (whole <= UINT32_MAX)
+        writeDigits(p + wholeDigits, static_cast<uint32_t>(whole), wholeDigits);
+    else
+        writeDigits(p + wholeDigits, whole, wholeDigits);
+    p += wholeDigits;
+    if (decimals > 0) {
+        *p++ = '.';
+        writeDigits(p + decimals, static_cast<uint32_t>(magnitude - whole * scale), decimals);
+        p += decimals;
+    }
+    return p;
 }

@@ -41,7 +41,7 @@ TEST(FixedPointText, WritesWhatPrintfWrites)
     // Halves, quarters and neighbours of decimal ties at every magnitude.
     std::mt19937_64 random(20);
     std::uniform_real_distribution<double> exponent(-12.0, 16.0);
-    for (int i = 0; i < 200000; ++i) {
+    for (int i = 0; i < 60000; ++i) {
         const int decimals = static_cast<int>(random() % 10);
         double value = std::pow(10.0, exponent(random)) * (random() % 2 ? -1.0 : 1.0);
         if (i % 4 == 1)

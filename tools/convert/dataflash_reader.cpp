@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -38,8 +37,8 @@ struct Type {
     Kind kind = Kind::none;
     std::vector<Field> fields;
     std::array<int, ROLE_COUNT> role{};
-    std::bitset<ROLE_COUNT> alwaysFinite; // roles held in an integer field
-    bool attitudeAlwaysValid = false;     // ATT in integers, no instance: every message is a sample
+    bool attitudeAlwaysValid = false; // ATT in integers, no instance: every message is a sample
+    std::array<Field, ROLE_COUNT> slot{}; // the field of each role; kind 0 where there is none
 };
 
 int sizeOfKind(char c)
@@ -146,6 +145,7 @@ public:
     Flight run();
 
 private:
+    void handle(const uint8_t* message);
     void define(const uint8_t* body);
     void sample(const Type& type, const uint8_t* body);
     void text(const std::string& message);
@@ -188,17 +188,22 @@ Flight DataflashParser::run()
             damage_.add(at, in_.offset() - at, !found);
             continue;
         }
-        const Type& type = types_[h[2]];
-        const uint8_t* message = in_.buffered() >= type.length ? h : in_.peek(type.length);
+        uint8_t length = types_[h[2]].length;
+        const uint8_t* message = in_.peek(length);
         if (!message) {
-            out.notes.push_back(truncationNote(at, in_.buffered(), type.length));
+            out.notes.push_back(truncationNote(at, in_.buffered(), length));
             break;
         }
-        if (h[2] == FMT_TYPE)
-            define(message + 3);
-        else if (type.kind != Kind::none)
-            sample(type, message + 3);
-        in_.skip(type.length);
+        // The messages that follow whole within the window are read from it
+        // straight away: one look-up and one move per window, not per message.
+        const size_t window = in_.buffered();
+        size_t used = 0;
+        do {
+            handle(message + used);
+            used += length;
+        } while (used + 3 <= window && knownHeader(message + used)
+                 && used + (length = types_[message[used + 2]].length) <= window);
+        in_.skip(used);
     }
     if (damage_.stretches > 0)
         out.notes.push_back(damage_.note("the next message header"));
@@ -232,6 +237,15 @@ Flight DataflashParser::run()
         out.vehicle = heli ? "helicopter" : out.vehicle == "fixed-wing" ? "VTOL" : "multicopter";
     }
     return out;
+}
+
+void DataflashParser::handle(const uint8_t* message)
+{
+    const Type& type = types_[message[2]];
+    if (message[2] == FMT_TYPE)
+        define(message + 3);
+    else if (type.kind != Kind::none)
+        sample(type, message + 3);
 }
 
 void DataflashParser::define(const uint8_t* body)
@@ -272,11 +286,16 @@ void DataflashParser::define(const uint8_t* body)
     for (int& role : type.role)
         if (role >= static_cast<int>(type.fields.size()))
             role = -1;
+    const auto integer = [&](int role) {
+        const int index = type.role[static_cast<size_t>(role)];
+        return index >= 0 && isIntegerKind(type.fields[static_cast<size_t>(index)].kind);
+    };
     for (size_t role = 0; role < type.role.size(); ++role)
-        type.alwaysFinite[role] = type.role[role] >= 0 && isIntegerKind(type.fields[static_cast<size_t>(type.role[role])].kind);
-    const int clock = type.role[timeUs] >= 0 ? timeUs : timeMs;
-    type.attitudeAlwaysValid = type.kind == Kind::att && type.role[instance] < 0 && type.alwaysFinite[clock]
-                               && type.alwaysFinite[roll] && type.alwaysFinite[pitch] && type.alwaysFinite[yaw];
+        if (type.role[role] >= 0)
+            type.slot[role] = type.fields[static_cast<size_t>(type.role[role])];
+    type.attitudeAlwaysValid = type.kind == Kind::att && type.role[instance] < 0
+                               && integer(type.role[timeUs] >= 0 ? timeUs : timeMs) && integer(roll) && integer(pitch)
+                               && integer(yaw);
     types_[id] = std::move(type);
 }
 
@@ -290,11 +309,8 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
     }
     const auto has = [&](int role) { return type.role[static_cast<size_t>(role)] >= 0; };
     const auto v = [&](int role) {
-        const int index = type.role[static_cast<size_t>(role)];
-        if (index < 0)
-            return NAN * 1.0;
-        const Field& field = type.fields[static_cast<size_t>(index)];
-        return valueOf(body + field.offset, field.kind);
+        const Field& field = type.slot[static_cast<size_t>(role)];
+        return field.kind != 0 ? valueOf(body + field.offset, field.kind) : NAN;
     };
     if (type.kind == Kind::msg) {
         if (has(message)) {
@@ -319,15 +335,6 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         return;
     if (has(instance) && v(instance) != 0.0)
         return;
-    // A sample its stream would drop is not worked out when it cannot fail
-    // the checks below: most of a long log's samples are dropped.
-    const auto finite = [&](int role) { return type.alwaysFinite[static_cast<size_t>(role)]; };
-    const auto addField = [&](ThinnedStream<Sample>& stream, int role) {
-        if (!stream.keepsNext() && finite(role))
-            stream.pass();
-        else
-            addValue(stream, t, v(role));
-    };
     switch (type.kind) {
     case Kind::gps: {
         const double fix = v(status);
@@ -335,7 +342,7 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         if (fix >= 3 && std::fabs(la) <= 90 && std::fabs(lo) <= 180 && std::isfinite(al) && (la != 0 || lo != 0))
             gps_.position.add({t, la, lo, al});
         addValue(gps_.groundSpeed, t, v(spd));
-        addField(gps_.satellites, nsats);
+        addValue(gps_.satellites, t, v(nsats));
         addValue(gps_.fixMode, t, fix);
         const double wk = v(week);
         if (fix >= 3 && wk > 0 && std::isfinite(towMs) && std::isnan(gps_.utcAtClockZero)) {
@@ -364,14 +371,14 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         addValue(b.mah, t, v(currTot));
         break;
     }
-    case Kind::baro: addField(rest_.baroAlt, alt); break;
+    case Kind::baro: addValue(rest_.baroAlt, t, v(alt)); break;
     case Kind::rcin:
     case Kind::rcou:
         for (int ch = 0; ch < 5; ++ch) {
             if (type.kind == Kind::rcou && ch >= 4)
                 break;
             ThinnedStream<Sample>& s = type.kind == Kind::rcin ? rest_.rcIn[static_cast<size_t>(ch)] : rest_.servoOut[static_cast<size_t>(ch)];
-            addField(s, channel1 + ch);
+            addValue(s, t, v(channel1 + ch));
         }
         break;
     default: break;

@@ -1,10 +1,5 @@
 #include "tools/convert/ulog_format.h"
 
-#include <cmath>
-#include <cstring>
-
-#include "tools/convert/byte_stream.h"
-
 namespace flightreplay::convert {
 
 namespace {

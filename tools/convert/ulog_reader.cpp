@@ -144,7 +144,7 @@ Flight UlogParser::run()
         }
         const uint16_t size = readLE<uint16_t>(header);
         const char type = static_cast<char>(header[2]);
-        const uint8_t* message = in_.peek(3u + size);
+        const uint8_t* message = in_.buffered() >= 3u + size ? header : in_.peek(3u + size);
         if (message && handle(type, message + 3, size, first)) {
             in_.skip(3u + size);
         } else {
@@ -360,6 +360,8 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
                 b.attitude.add({t, v(2), v(3), v(4)});
             break;
         }
+        // Every unit quaternion is a sample: one the stream would drop need
+        // not be turned into angles.
         if (!b.attitude.keepsNext()) {
             b.attitude.pass();
             break;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 
 #include "convert_test_support.h"
@@ -108,9 +109,16 @@ TEST(DataflashReader, LongAttitudeThinsAlikeInIntegersAndFloats)
     for (int floats = 0; floats < 2; ++floats) {
         DataflashWriter w;
         w.define(131, "ATT", floats ? "Qfff" : "Qccc", "TimeUS,Roll,Pitch,Yaw");
-        for (uint64_t i = 0; i < 2 * STREAM_CAP + 3; ++i)
-            w.write(131, {static_cast<double>(1000 + 20000 * i), 1.0, 2.0, 3.0});
-        const Flight data = readDataflashBytes(w.bytes);
+        const size_t start = w.bytes.size();
+        w.write(131, {0.0, 1.0, 2.0, 3.0});
+        const std::string message = w.bytes.substr(start);
+        std::string bytes = w.bytes.substr(0, start);
+        for (uint64_t i = 0; i < 2 * STREAM_CAP + 3; ++i) {
+            const uint64_t timeUs = 1000 + 20000 * i;
+            bytes += message;
+            std::memcpy(&bytes[bytes.size() - message.size() + 3], &timeUs, sizeof timeUs);
+        }
+        const Flight data = readDataflashBytes(bytes);
         for (const Attitude& a : data.attitude)
             kept[floats].push_back(a.t);
     }
