@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <string>
 
-#include "aircraft_file.h"
 #include "demo_terrain.h"
 #include "flight_plan.h"
 #include "frame/map_frame.h"
@@ -15,6 +14,7 @@
 #include "scene/aircraft_model.h"
 #include "scene/sky_dome.h"
 #include "sky_image.h"
+#include "tools/assets/vehicle_models.h"
 #include "tools/common/position_log.h"
 #include "tools/common/tool_error.h"
 
@@ -64,7 +64,8 @@ int main(int argc, char** argv)
     if (!writeSkyImage(folder + "/" + SKY_IMAGE_PATH))
         return fail("the sky");
     lap("sky");
-    if (!writeAircraftModel(folder + "/" + AIRCRAFT_MODEL_PATH))
+    const auto trainer = flightreplay::flight::VehicleType::fixedWing;
+    if (!flightreplay::assets::writeVehicleModel(trainer, folder + "/" + AIRCRAFT_MODEL_PATH))
         return fail("the aircraft model");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("demo data in %s: %d log rows, %d elevation files, %d image tiles, sky, aircraft (%.1f s)\n",

@@ -56,7 +56,7 @@ Colour skyColour(double azimuth, double elevation)
 
 } // namespace
 
-bool writeSkyImage(const std::string& path)
+osg::ref_ptr<osg::Image> makeSkyImage()
 {
     osg::ref_ptr<osg::Image> image = new osg::Image;
     image->allocateImage(WIDTH, HEIGHT, 1, GL_RGB, GL_UNSIGNED_BYTE);
@@ -72,7 +72,12 @@ bool writeSkyImage(const std::string& path)
             out[3 * col + 2] = static_cast<unsigned char>(std::lround(255.0 * clamp01(c.b)));
         }
     }
-    return osgDB::writeImageFile(*image, path);
+    return image;
+}
+
+bool writeSkyImage(const std::string& path)
+{
+    return osgDB::writeImageFile(*makeSkyImage(), path);
 }
 
 } // namespace flightreplay::demo

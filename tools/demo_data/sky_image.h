@@ -5,7 +5,12 @@
 
 #include <string>
 
+#include <osg/Image>
+
 namespace flightreplay::demo {
+
+// The picture, 1024 x 512 RGB, row 0 at the nadir.
+osg::ref_ptr<osg::Image> makeSkyImage();
 
 bool writeSkyImage(const std::string& path);
 
