@@ -53,7 +53,7 @@ demo_drag 1 640 350 640 600
 best=0
 for step in $(seq 1 20); do
     demo_scroll_in 1
-    sleep 0.5
+    sleep 0.7
     import -window root shot.png
     read -r orange red < <(colours shot.png)
     if [ "$orange" -gt "$best" ]; then best=$orange; echo "$orange $red" > found.txt; cp shot.png best.png; fi
