@@ -109,11 +109,12 @@ TEST(VehicleModels, InstalledPathLookup)
     EXPECT_EQ(assets::installedAssetPath("vehicles/no-such-vehicle.ac"), "");
 
     // A data folder beside the program wins over the build tree; only what
-    // the test made is removed again.
+    // the test made is removed again. The copy is the same model, so tests
+    // running at the same time load the same quad.
     const std::filesystem::path share = std::filesystem::path(assets::executableFolder()) / ".." / "share";
     const std::filesystem::path vehicles = share / "flightreplay" / "vehicles";
     std::filesystem::create_directories(vehicles);
-    { std::ofstream(vehicles / "multicopter.ac") << "AC3Db\n"; }
+    std::filesystem::copy_file(quad, vehicles / "multicopter.ac", std::filesystem::copy_options::overwrite_existing);
     const std::string found = assets::installedAssetPath("vehicles/multicopter.ac");
     std::filesystem::remove(vehicles / "multicopter.ac");
     std::error_code notEmpty;
