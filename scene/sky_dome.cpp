@@ -9,16 +9,21 @@
 
 osg::Group* buildSkyDome()
 {
+    const char* const skyPath = SKY_IMAGE_PATH;
+    osg::ref_ptr<osg::Image> image =
+        jpegHeaderFits(skyPath) ? osgDB::readImageFile(skyPath, osgDB::Registry::instance()->getOptions()) : nullptr;
+    return buildSkyDome(image.get());
+}
+
+osg::Group* buildSkyDome(osg::Image* image)
+{
     osg::ref_ptr<osg::Group> group = new osg::Group;
     osg::ref_ptr<osg::Geode> geode = new osg::Geode;
     osg::ref_ptr<osg::StateSet> stateSet = new osg::StateSet;
 
-    const char* const skyPath = SKY_IMAGE_PATH;
-    osg::ref_ptr<osg::Image> image =
-        jpegHeaderFits(skyPath) ? osgDB::readImageFile(skyPath, osgDB::Registry::instance()->getOptions()) : nullptr;
     if (image) {
         osg::ref_ptr<osg::Texture2D> texture = new osg::Texture2D;
-        texture->setImage(image.get());
+        texture->setImage(image);
         // The default CLAMP mixes the picture's edges with the black border
         // colour: a dark line down the meridian where its sides meet.
         texture->setWrap(osg::Texture::WRAP_S, osg::Texture::CLAMP_TO_EDGE);

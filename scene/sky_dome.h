@@ -3,6 +3,7 @@
 // textured with "sky12q-1024x512.jpeg" when that picture can be read.
 
 #include <osg/Group>
+#include <osg/Image>
 
 // The sky picture, relative to the working directory.
 constexpr const char* SKY_IMAGE_PATH = "sky12q-1024x512.jpeg";
@@ -10,3 +11,7 @@ constexpr const char* SKY_IMAGE_PATH = "sky12q-1024x512.jpeg";
 // Group > geode (carrying the sky's state set) > sphere drawable; the caller
 // takes ownership.
 osg::Group* buildSkyDome();
+
+// The same sphere textured with `image` (untextured when null), which the
+// texture shares.
+osg::Group* buildSkyDome(osg::Image* image);
