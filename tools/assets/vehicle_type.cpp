@@ -41,6 +41,9 @@ VehicleType vehicleTypeOf(const flight::Flight& flight)
         return type;
     if (flight.vehicle.empty() && flight.format == "IGC")
         return VehicleType::glider;
+    // The replay draws its own logs with the trainer; so does the studio.
+    if (flight.vehicle.empty() && flight.format == "log")
+        return VehicleType::fixedWing;
     return VehicleType::unknown;
 }
 

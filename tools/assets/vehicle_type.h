@@ -8,8 +8,9 @@
 namespace flightreplay::assets {
 
 // From the vehicle the reader reported ("fixed-wing", "multicopter",
-// "helicopter", "VTOL", "rover", "boat", "submarine", ...); a track without
-// one is a glider when it comes from an IGC logger, else unknown.
+// "helicopter", "VTOL", "rover", "boat", "submarine", ...); a flight without
+// one is a glider when it comes from an IGC logger, the trainer when it is
+// the replay's own log (format "log"), else unknown.
 flight::VehicleType vehicleTypeOf(const flight::Flight& flight);
 
 // "fixed-wing", "multicopter", "helicopter", "glider", "vtol", "ground" or

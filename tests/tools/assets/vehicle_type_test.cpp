@@ -51,6 +51,7 @@ TEST(VehicleType, OfAFlight)
         {"ULog", "submarine", VehicleType::ground},       {"ULog", "airship", VehicleType::unknown},
         {"ULog", "", VehicleType::unknown},               {"IGC", "", VehicleType::glider},
         {"GPX", "", VehicleType::unknown},                {"CSV", "", VehicleType::unknown},
+        {"log", "", VehicleType::fixedWing},              {"IGC", "multicopter", VehicleType::multicopter},
     };
     for (const auto& c : cases) {
         flight::Flight flight;
