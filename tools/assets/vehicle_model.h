@@ -19,10 +19,11 @@ osg::ref_ptr<osg::Node> loadVehicleModel(flight::VehicleType type, const std::st
 // The model's bounding radius in its own units (metres), 0 when it has none.
 double modelRadius(const osg::Node& model);
 
-// How far behind the chase camera follows a model of that bounding radius,
+// How far the chase camera's eye stays from a model of that bounding radius,
 // in metres: 73 m for the trainer (bounding radius 0.76 m; the studio's
-// chase today), 5 m for the 40 cm quad (0.31 m), geometrically in between
-// and in proportion to the radius beyond.
+// chase today, 70 m behind and 22 m above), 5 m for the 40 cm quad
+// (0.31 m), geometrically in between and in proportion to the radius
+// beyond either; 73 m for a radius that is not positive.
 double chaseDistanceFor(double radiusMetres);
 
 } // namespace flightreplay::assets
