@@ -39,11 +39,17 @@ double aircraftScale(double k, float boundRadius)
     return std::isfinite(scale) && scale > 0.0 ? scale : 1.0;
 }
 
-osg::MatrixTransform* buildAircraftModel()
+osg::ref_ptr<osgDB::Options> checkedModelOptions()
 {
     const osgDB::Options* shared = osgDB::Registry::instance()->getOptions();
     osg::ref_ptr<osgDB::Options> options = shared ? shared->cloneOptions() : new osgDB::Options;
     options->setReadFileCallback(new CheckedTextures);
+    return options;
+}
+
+osg::MatrixTransform* buildAircraftModel()
+{
+    const osg::ref_ptr<osgDB::Options> options = checkedModelOptions();
     osg::ref_ptr<osg::Node> model =
         acModelCountsFit(AIRCRAFT_MODEL_PATH) ? osgDB::readNodeFile(AIRCRAFT_MODEL_PATH, options.get()) : nullptr;
     if (!model) {

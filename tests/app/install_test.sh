@@ -11,6 +11,9 @@ cmake --install "$build" --prefix "$work/prefix" > "$work/install.out"
 for program in flightreplay flightreplay-demo-data; do
     [ -x "$work/prefix/bin/$program" ] || { echo "not installed: bin/$program"; exit 1; }
 done
+for file in vehicles/multicopter.ac vehicles/generic.ac sky12q-1024x512.jpeg; do
+    [ -s "$work/prefix/share/flightreplay/$file" ] || { echo "not installed: share/flightreplay/$file"; exit 1; }
+done
 
 printf 'gps_time,gps_curlat,gps_curlon\n0,2880,690\n1,2880.5,690.5\n' > "$work/flight.log"
 (cd "$work" && env -u DISPLAY "$work/prefix/bin/flightreplay" flight.log > replay.out 2> replay.err) || {
@@ -27,6 +30,7 @@ case "$depends" in
 esac
 contents=$(dpkg-deb -c "$replay_deb")
 grep -q './usr/bin/flightreplay$' <<< "$contents" || { echo "no usr/bin/flightreplay in the package"; exit 1; }
+grep -q './usr/share/flightreplay/vehicles/multicopter.ac$' <<< "$contents" || { echo "no vehicle models in the package"; exit 1; }
 if [ -f "$build/tools/prep/flightreplay-prep" ]; then
     prep_deb=$(ls "$work"/deb/flightreplay-prep_*.deb)
     case "$(dpkg-deb -f "$prep_deb" Depends)" in

@@ -80,3 +80,22 @@ TEST(SkyDome, ThePictureIsReadAndSwitchedOnForUnitZero)
 }
 
 } // namespace
+
+// A picture handed over (the companion programs' built-in sky) is the
+// texture as it is, and no file is looked for.
+TEST(SkyDome, AGivenPictureIsTheTexture)
+{
+    TempWorkingDir dir;
+    osg::ref_ptr<osg::Image> picture = new osg::Image;
+    picture->allocateImage(16, 8, 1, GL_RGB, GL_UNSIGNED_BYTE);
+    osg::ref_ptr<osg::Group> sky;
+    EXPECT_EQ(captureStdout([&] { sky = buildSkyDome(picture.get()); }), "");
+    ASSERT_NE(sky, nullptr);
+    osg::Geode* geode = skyGeodeOf(*sky);
+    ASSERT_NE(geode, nullptr);
+    const auto* texture =
+        dynamic_cast<const osg::Texture2D*>(geode->getStateSet()->getTextureAttribute(0, osg::StateAttribute::TEXTURE));
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->getImage(), picture.get());
+    EXPECT_EQ(texture->getWrap(osg::Texture::WRAP_S), osg::Texture::CLAMP_TO_EDGE);
+}

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "aircraft_file.h"
 #include "demo_terrain.h"
 #include "flight_plan.h"
 #include "frame/map_frame.h"
@@ -15,6 +14,7 @@
 #include "scene/aircraft_model.h"
 #include "scene/sky_dome.h"
 #include "sky_image.h"
+#include "tools/assets/vehicle_models.h"
 #include "tools/common/output_file.h"
 #include "tools/common/position_log.h"
 #include "tools/common/tool_error.h"
@@ -58,7 +58,7 @@ int run(const std::vector<std::string>& args)
         throw ToolError(sky + ": cannot write");
     lap("sky");
     const std::string aircraft = folder + "/" + AIRCRAFT_MODEL_PATH;
-    if (!writeAircraftModel(aircraft))
+    if (!flightreplay::assets::writeVehicleModel(flightreplay::flight::VehicleType::fixedWing, aircraft))
         throw ToolError(aircraft + ": cannot write");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("demo data in %s: %d log rows, %d elevation files, %d image tiles, sky, aircraft (%.1f s)\n",

@@ -5,6 +5,7 @@
 
 #include <osg/Notify>
 
+#include "tools/assets/vehicle_type.h"
 #include "tools/common/tool_error.h"
 #include "tools/prep/prep_area.h"
 #include "tools/prep/prep_commands.h"
@@ -18,9 +19,10 @@ const char* const USAGE =
     "usage: flightreplay-prep [--dir DIR] [--force] [--bbox S,W,N,E] check LOG\n"
     "       flightreplay-prep [options] terrain LOG DEM...\n"
     "       flightreplay-prep [options] imagery LOG SOURCE\n"
-    "       flightreplay-prep [--dir DIR] [--force] assets\n"
+    "       flightreplay-prep [--dir DIR] [--force] [--vehicle TYPE] assets\n"
     "  with --bbox the LOG is left out; SOURCE is an MBTiles file, a folder of\n"
-    "  {z}/{x}/{y} tiles or a template such as tiles/{z}/{x}/{y}.png\n";
+    "  {z}/{x}/{y} tiles or a template such as tiles/{z}/{x}/{y}.png; TYPE is\n"
+    "  fixed-wing, multicopter, helicopter, glider, vtol, ground or generic\n";
 
 int run(int argc, char** argv)
 {
@@ -31,6 +33,9 @@ int run(int argc, char** argv)
         const std::string arg = argv[i];
         if ((arg == "--dir" || arg == "--bbox") && i + 1 < argc) {
             (arg == "--dir" ? options.dir : box) = argv[++i];
+        } else if (arg == "--vehicle" && i + 1 < argc) {
+            if (!flightreplay::assets::parseVehicleType(argv[++i], options.vehicle))
+                throw ToolError(std::string(argv[i]) + ": unknown vehicle type (see --help)");
         } else if (arg == "--force") {
             options.force = true;
         } else if (arg == "--help" || arg == "-h") {

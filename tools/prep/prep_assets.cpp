@@ -1,12 +1,14 @@
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
+#include <vector>
 
-#include "aircraft_file.h"
 #include "scene/aircraft_model.h"
 #include "scene/sky_dome.h"
 #include "sky_image.h"
+#include "tools/assets/vehicle_models.h"
 #include "tools/common/output_file.h"
 #include "tools/common/tool_error.h"
 #include "tools/prep/prep_commands.h"
@@ -17,14 +19,18 @@ namespace {
 
 struct Asset {
     const char* name;
-    bool (*write)(const std::string& path);
+    std::function<bool(const std::string& path)> write;
 };
 
-// The demo data set's sky and aircraft serve any flight.
-const Asset ASSETS[] = {
-    {SKY_IMAGE_PATH, demo::writeSkyImage},
-    {AIRCRAFT_MODEL_PATH, demo::writeAircraftModel},
-};
+// The demo data set's sky serves any flight; the model is the vehicle's.
+std::vector<Asset> assetsFor(const PrepOptions& options)
+{
+    const flight::VehicleType vehicle = options.vehicle;
+    return {
+        {SKY_IMAGE_PATH, demo::writeSkyImage},
+        {AIRCRAFT_MODEL_PATH, [vehicle](const std::string& path) { return assets::writeVehicleModel(vehicle, path); }},
+    };
+}
 
 // The writers pick the file format from the extension, so the temporary
 // name keeps it.
@@ -50,7 +56,7 @@ void writeAsset(const std::string& path, const Asset& asset)
 
 void runAssets(const PrepOptions& options)
 {
-    for (const Asset& asset : ASSETS) {
+    for (const Asset& asset : assetsFor(options)) {
         const std::string path = options.dir + "/" + asset.name;
         if (tools::fileExists(path) && !options.force) {
             std::printf("kept %s\n", asset.name);
@@ -64,7 +70,7 @@ void runAssets(const PrepOptions& options)
 int checkAssets(const PrepOptions& options)
 {
     int missing = 0;
-    for (const Asset& asset : ASSETS) {
+    for (const Asset& asset : assetsFor(options)) {
         std::error_code error;
         const bool found = std::filesystem::is_regular_file(options.dir + "/" + asset.name, error);
         std::printf("%s %s\n", found ? "found" : "missing", asset.name);

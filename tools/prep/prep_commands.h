@@ -5,11 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "tools/flight/flight.h"
+
 namespace flightreplay::prep {
 
 struct PrepOptions {
     std::string dir = ".";  // where files are looked for and written
     bool force = false;     // overwrite existing files
+    flight::VehicleType vehicle = flight::VehicleType::fixedWing; // the model assets writes
 };
 
 // Lists the elevation files and image tiles the replay will open and which
@@ -23,7 +26,8 @@ void runTerrain(const PrepOptions& options, const std::vector<std::string>& dems
 void runImagery(const PrepOptions& options, const std::string& source);
 
 // Writes the sky picture and the aircraft model where they are missing (all
-// of them with force): those of the demo data set.
+// of them with force): the demo data set's sky and the built-in model of
+// the options' vehicle.
 void runAssets(const PrepOptions& options);
 
 // Lists the sky picture and the aircraft model as found or missing; returns

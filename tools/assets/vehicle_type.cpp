@@ -1,0 +1,70 @@
+#include "tools/assets/vehicle_type.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace flightreplay::assets {
+
+namespace {
+
+using flight::VehicleType;
+
+struct Word {
+    const char* word;
+    VehicleType type;
+};
+
+// The type names first, in the enum's order, then aliases.
+const Word WORDS[] = {
+    {"generic", VehicleType::unknown},        {"fixed-wing", VehicleType::fixedWing},
+    {"multicopter", VehicleType::multicopter}, {"helicopter", VehicleType::helicopter},
+    {"glider", VehicleType::glider},          {"vtol", VehicleType::vtol},
+    {"ground", VehicleType::ground},          {"quad", VehicleType::multicopter},
+    {"plane", VehicleType::fixedWing},        {"paraglider", VehicleType::glider},
+    {"rover", VehicleType::ground},           {"boat", VehicleType::ground},
+    {"submarine", VehicleType::ground},
+};
+
+std::string lowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+} // namespace
+
+VehicleType vehicleTypeOf(const flight::Flight& flight)
+{
+    VehicleType type = VehicleType::unknown;
+    if (!flight.vehicle.empty() && parseVehicleType(flight.vehicle, type))
+        return type;
+    if (flight.vehicle.empty() && flight.format == "IGC")
+        return VehicleType::glider;
+    // The replay draws its own logs with the trainer; so does the studio.
+    if (flight.vehicle.empty() && flight.format == "log")
+        return VehicleType::fixedWing;
+    return VehicleType::unknown;
+}
+
+const char* vehicleTypeName(VehicleType type)
+{
+    for (const Word& word : WORDS)
+        if (word.type == type)
+            return word.word;
+    return "generic";
+}
+
+bool parseVehicleType(const std::string& word, VehicleType& type)
+{
+    const std::string lower = lowerCase(word);
+    for (const Word& known : WORDS) {
+        if (lower == known.word) {
+            type = known.type;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace flightreplay::assets
