@@ -109,6 +109,9 @@ protected:
 
     bool makeCurrentImplementation() override
     {
+        // The viewer asks every frame; a switch to the same context is not free.
+        if (context_ != EGL_NO_CONTEXT && eglGetCurrentContext() == context_)
+            return true;
         if (!eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_))
             return false;
         if (framebuffer_)

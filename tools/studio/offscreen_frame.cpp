@@ -94,6 +94,8 @@ std::unique_ptr<OffscreenFrame> OffscreenFrame::create(int width, int height, st
     frame->viewer_ = new osgViewer::Viewer;
     osgViewer::Viewer& viewer = *frame->viewer_;
     viewer.setThreadingModel(osgViewer::Viewer::SingleThreaded);
+    // Nothing else draws in this thread: the context can stay current.
+    viewer.setReleaseContextAtEndOfFrameHint(false);
     osg::Camera* camera = viewer.getCamera();
     camera->setGraphicsContext(context.get());
     camera->setViewport(0, 0, width, height);
