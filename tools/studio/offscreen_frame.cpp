@@ -30,10 +30,6 @@ private:
     osg::ref_ptr<osg::Image> image_;
 };
 
-} // namespace
-
-namespace {
-
 bool hasDisplay()
 {
 #ifdef _WIN32

@@ -4,7 +4,7 @@
 # cameras, in chase view the aircraft (the pixels that change when the model
 # file is missing) near the picture's centre, and the same picture under an
 # X server (Xvfb) within 30 dB; with neither a display nor EGL one line and
-# exit status 2.
+# exit status 2, and so does the interactive studio without a display.
 # Usage: studio_snapshot_test.sh FLIGHTREPLAY_STUDIO DEMO_DIR
 set -euo pipefail
 studio=$(realpath "$1")
@@ -22,6 +22,12 @@ status=0
 [ "$(wc -l < "$work/nothing.txt")" -eq 1 ] || { echo "without display and EGL: not one line:" >&2; cat "$work/nothing.txt" >&2; exit 1; }
 grep -q "EGL" "$work/nothing.txt" || { echo "the message does not say EGL is missing" >&2; exit 1; }
 [ ! -e "$work/none.png" ] || { echo "a picture without display and EGL" >&2; exit 1; }
+
+# The interactive studio needs a display and points to what does not.
+status=0
+(cd "$demo" && env -u DISPLAY "$studio" demo.log > /dev/null 2> "$work/window.txt") || status=$?
+[ "$status" -eq 2 ] && [ "$(wc -l < "$work/window.txt")" -eq 1 ] && grep -q -- "--snapshot.*--record" "$work/window.txt" ||
+    { echo "the window without a display: status $status, message:" >&2; cat "$work/window.txt" >&2; exit 1; }
 
 # The same data set without the aircraft model.
 mkdir "$work/nomodel"
