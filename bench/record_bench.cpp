@@ -1,5 +1,5 @@
-// Recording figures on a data set (the demo's): run in the data folder under
-// an X server. Renders the same stretch of the flight several times at the
+// Recording figures on a data set (the demo's): run in the data folder, under
+// an X server or headless (DISPLAY unset, EGL). Renders the same stretch of the flight several times at the
 // video's size with the studio's panels, alternately with the read-back
 // alone and with the read-back feeding the encoder, and prints the median
 // frames per second of each and the cost of encoding on standard error.
@@ -17,12 +17,13 @@
 #include "log/log_reader.h"
 #include "tools/studio/offscreen_frame.h"
 #include "tools/studio/studio_app.h"
-#include "tools/studio/video_encoder.h"
-#include "tools/studio/video_recording.h"
+#include "tools/video/video_encoder.h"
+#include "tools/video/video_recording.h"
 
 namespace {
 
 using namespace flightreplay::studio;
+using namespace flightreplay::video;
 using Clock = std::chrono::steady_clock;
 
 // The read-back's destination without an encoder behind it.
@@ -81,23 +82,26 @@ int main(int argc, char** argv)
     }
     osgViewer::Viewer& viewer = studio.frame->viewer();
     viewer.realize();
+    state.clock.setPaused(true);
+    const SeekFunction seek = [&state](double at) { state.clock.seek(at); };
+    const char* surface = studio.frame->headless() ? "headless (EGL)" : "X display";
     const int64_t frames = recordingFrameCount(request.from, request.to, request.speed, request.video.fps);
     auto noStop = [] { return true; };
     auto nothing = [] {};
     // Textures are uploaded in the first frames; they are not the figure.
     DiscardFrames discard(static_cast<size_t>(request.video.width) * static_cast<size_t>(request.video.height) * 4);
-    renderFrames(viewer, state, request, 10, discard, noStop, nothing);
+    renderFrames(viewer, seek, request, 10, discard, noStop, nothing);
 
     std::vector<double> readBackFps, encodeFps, added;
     for (int round = 0; round < rounds; ++round) {
         Clock::time_point start = Clock::now();
-        renderFrames(viewer, state, request, frames, discard, noStop, nothing);
+        renderFrames(viewer, seek, request, frames, discard, noStop, nothing);
         readBackFps.push_back(static_cast<double>(frames) / std::chrono::duration<double>(Clock::now() - start).count());
 
         start = Clock::now();
         {
             VideoEncoder encoder(request.video);
-            renderFrames(viewer, state, request, frames, encoder, noStop, nothing);
+            renderFrames(viewer, seek, request, frames, encoder, noStop, nothing);
             encoder.finish();
         }
         encodeFps.push_back(static_cast<double>(frames) / std::chrono::duration<double>(Clock::now() - start).count());
@@ -109,12 +113,12 @@ int main(int argc, char** argv)
     const double plain = median(readBackFps);
     const double encoded = median(encodeFps);
     std::fprintf(stderr,
-                 "%lld frames (%.0f s of the flight from %.0f s) at %dx%d, %d fps, panels on; medians of %d rounds:\n"
+                 "%s: %lld frames (%.0f s of the flight from %.0f s) at %dx%d, %d fps, panels on; medians of %d rounds:\n"
                  "  render + read-back          %6.1f fps\n"
                  "  render + read-back + encode %6.1f fps\n"
                  "  encoding adds %.0f%% to the time per frame (median of the rounds' own ratios %.0f%%; goal: at "
                  "most 30%%)\n",
-                 static_cast<long long>(frames), seconds, from, request.video.width, request.video.height, request.video.fps, rounds,
+                 surface, static_cast<long long>(frames), seconds, from, request.video.width, request.video.height, request.video.fps, rounds,
                  plain, encoded, 100.0 * (plain / encoded - 1.0), median(added));
     return 0;
 }

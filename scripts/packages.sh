@@ -9,9 +9,9 @@ FLIGHTREPLAY_WINDOW_PACKAGES=(xvfb xauth xdotool imagemagick)
 # The companion programs, each built only when its packages are there.
 FLIGHTREPLAY_PREP_PACKAGES=(libgdal-dev libsqlite3-dev libwebp-dev pkg-config)
 FLIGHTREPLAY_CONVERT_PACKAGES=(libtinyxml2-dev pkg-config)
-FLIGHTREPLAY_STUDIO_PACKAGES=(libimgui-dev ffmpeg)
+FLIGHTREPLAY_STUDIO_PACKAGES=(libimgui-dev ffmpeg libegl-dev)
 # Tests, benchmarks, fuzzers and the Debian package.
-FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev dpkg-dev chromium)
+FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev dpkg-dev chromium parallel)
 
 # Everything: what scripts/test and CI build.
 FLIGHTREPLAY_PACKAGES=(

@@ -24,9 +24,12 @@ int main(int argc, char** argv)
         return 0;
     }
 #ifndef _WIN32
+    // Pictures and videos draw without a display when there is none.
     const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) {
-        std::fprintf(stderr, "flightreplay-studio: no X display to draw on (DISPLAY is not set; try xvfb-run)\n");
+    const bool interactive = options.recordPath.empty() && options.snapshotPath.empty();
+    if (interactive && (!display || !*display)) {
+        std::fprintf(stderr, "flightreplay-studio: the interactive studio needs an X display (DISPLAY is not set); "
+                             "--snapshot FILE.png and --record FILE.mp4 draw without one\n");
         return 2;
     }
 #endif

@@ -6,9 +6,11 @@
 #include "tools/common/tool_error.h"
 #include "tools/studio/offscreen_frame.h"
 #include "tools/studio/studio_app.h"
-#include "tools/studio/video_recording.h"
+#include "tools/video/video_recording.h"
 
 namespace flightreplay::studio {
+
+using video::RecordRequest;
 
 namespace {
 constexpr int VIDEO_WIDTH = 1280;
@@ -33,7 +35,7 @@ int runStudioRecording(const StudioOptions& options)
     initStudioState(state, start);
     // Reasons not to start are given before the scene is built.
     try {
-        request = checkRecordRequest(request, state.clock.duration());
+        request = video::checkRecordRequest(request, state.clock.duration());
     } catch (const tools::ToolError& failure) {
         std::fprintf(stderr, "flightreplay-studio: %s\n", failure.what());
         return 2;
@@ -46,7 +48,10 @@ int runStudioRecording(const StudioOptions& options)
     }
     osgViewer::Viewer& viewer = studio.frame->viewer();
     viewer.realize();
-    return recordVideo(viewer, state, request);
+    state.clock.setPaused(true);
+    return video::recordVideo(
+        viewer, state.clock.duration(), [&state](double seconds) { state.clock.seek(seconds); }, request,
+        "flightreplay-studio");
 }
 
 } // namespace flightreplay::studio

@@ -16,7 +16,7 @@ if ! command -v chromium > /dev/null; then
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-(cd "$data" && xvfb-run -a -s "-screen 0 1280x1024x24" "$studio" demo.log --record "$work/clip.mp4" \
+(cd "$data" && env -u DISPLAY "$studio" demo.log --record "$work/clip.mp4" \
     --from 100 --to 106 --speed 2 --size ${width}x${height} > /dev/null 2> "$work/record.err") ||
     { cat "$work/record.err" >&2; exit 1; }
 cat > "$work/page.html" <<'PAGE'

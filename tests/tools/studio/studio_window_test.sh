@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # The studio's window under Xvfb on the demo flight, driven with xdotool:
-# space pauses (two screenshots a second apart are identical) and resumes
-# (they differ), Home and the arrows seek and the aircraft's transform lands
+# space pauses (the picture comes to rest) and resumes (it moves again), Home and the arrows seek and the aircraft's transform lands
 # on the expected row, keys 1-5 switch the camera, Escape ends it with 0.
 # Usage: studio_window_test.sh FLIGHTREPLAY_STUDIO DEMO_DIR
 set -euo pipefail
@@ -24,19 +23,37 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     work=$2
     cd "$3"
     viewer_start "$work/studio-trace" demo.log "$work/out.txt" "$work/err.txt" || exit
-    key() { xdotool key --window "$viewer_window" "$@"; sleep 0.7; }
-    shot() { import -window root "$work/$1.png"; }
+    traces() { grep -c "^trace" "$work/out.txt" || true; }
+    # Each key writes one trace line once the studio has handled it.
+    key() {
+        local before
+        before=$(traces)
+        xdotool key --window "$viewer_window" "$@"
+        for _ in $(seq 300); do [ "$(traces)" -gt "$before" ] && return; sleep 0.1; done
+        echo "no trace line after key $*" >&2
+        exit 1
+    }
+    shot() { import -window root "$work/$1.png" && [ -s "$work/$1.png" ] || { echo "no screenshot $1" >&2; exit 1; }; }
+    same() { [ "$(compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1)" = 0 ]; }
     # The first frame writes the first trace line; on a busy machine it can
     # come seconds after the window.
-    for _ in $(seq 120); do grep -q "^trace" "$work/out.txt" && break; sleep 0.5; done
-    sleep 2
+    for _ in $(seq 600); do [ "$(traces)" -gt 0 ] && break; sleep 0.1; done
+    [ "$(traces)" -gt 0 ] || { echo "no first frame" >&2; exit 1; }
     key space
-    # Frames go on while paused: the panels settle in over the first ones.
-    sleep 1
-    shot paused1; sleep 1; shot paused2
+    # Paused, the picture comes to rest once the panels have settled in.
+    shot paused1
+    for _ in $(seq 40); do
+        sleep 0.5; shot paused2
+        same paused1 paused2 && break
+        cp "$work/paused2.png" "$work/paused1.png"
+    done
     key space
-    sleep 0.5
-    shot playing1; sleep 1; shot playing2
+    # Playing, it moves on.
+    shot playing1
+    for _ in $(seq 40); do
+        sleep 0.5; shot playing2
+        same playing1 playing2 || break
+    done
     key space
     key Home
     key Right
@@ -57,9 +74,18 @@ fi
 grep '^trace' "$work/out.txt" > "$work/trace.txt" || true
 cat "$work/trace.txt"
 
-differing() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 || true; }
-[ "$(differing paused1 paused2)" = 0 ] || { echo "paused, the picture still changed" >&2; exit 1; }
-[ "$(differing playing1 playing2)" != 0 ] || { echo "playing, the picture stood still" >&2; exit 1; }
+# compare exits 1 for pictures that differ and 2 when it cannot compare them
+# (a screenshot missing or unreadable), which must not pass for "differ".
+differing() {
+    local n status=0
+    n=$(compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1) || status=$?
+    [ "$status" -le 1 ] || { echo "cannot compare $1 and $2: $n" >&2; exit 1; }
+    echo "$n"
+}
+paused=$(differing paused1 paused2)
+playing=$(differing playing1 playing2)
+[ "$paused" = 0 ] || { echo "paused, the picture still changed" >&2; exit 1; }
+[ "$playing" != 0 ] || { echo "playing, the picture stood still" >&2; exit 1; }
 
 # The trace line after each key: t, row, the aircraft transform's x y z,
 # camera, paused, speed and loop.

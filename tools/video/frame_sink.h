@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace flightreplay::studio {
+namespace flightreplay::video {
 
 class FrameSink {
 public:
@@ -15,4 +15,4 @@ public:
     virtual void submitFrame() = 0;
 };
 
-} // namespace flightreplay::studio
+} // namespace flightreplay::video

@@ -8,6 +8,19 @@
 
 namespace videotest {
 
+namespace {
+
+// A file name as one word of the shell, whatever quotes and spaces it holds.
+std::string quoted(const std::string& path)
+{
+    std::string word = "'";
+    for (char c : path)
+        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return word + "'";
+}
+
+} // namespace
+
 std::string commandOutput(const std::string& command)
 {
     std::string out;
@@ -26,8 +39,8 @@ VideoFacts probeVideo(const std::string& path)
 {
     const std::string text = commandOutput(
         "ffprobe -v error -select_streams v:0 -count_frames -show_entries "
-        "stream=codec_name,pix_fmt,width,height,nb_read_frames:format=duration -of default=noprint_wrappers=1 '" +
-        path + "'");
+        "stream=codec_name,pix_fmt,width,height,nb_read_frames:format=duration -of default=noprint_wrappers=1 " +
+        quoted(path));
     std::map<std::string, std::string> values;
     std::istringstream lines(text);
     std::string line;
@@ -48,7 +61,7 @@ VideoFacts probeVideo(const std::string& path)
 
 std::vector<uint8_t> decodeFrame(const std::string& path, int index, int width, int height)
 {
-    const std::string raw = commandOutput("ffmpeg -v error -i '" + path + "' -vf 'select=eq(n\\," +
+    const std::string raw = commandOutput("ffmpeg -v error -i " + quoted(path) + " -vf 'select=eq(n\\," +
                                           std::to_string(index) +
                                           ")' -vframes 1 -f rawvideo -pix_fmt rgb24 pipe:1");
     std::vector<uint8_t> rgb(raw.begin(), raw.end());

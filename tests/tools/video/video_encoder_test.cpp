@@ -11,12 +11,12 @@
 #include <unistd.h>
 
 #include "tools/common/tool_error.h"
-#include "tools/studio/record_progress.h"
-#include "tools/studio/video_encoder.h"
+#include "tools/video/record_progress.h"
+#include "tools/video/video_encoder.h"
 #include "video_probe.h"
 
-using flightreplay::studio::VideoEncoder;
-using flightreplay::studio::VideoSettings;
+using flightreplay::video::VideoEncoder;
+using flightreplay::video::VideoSettings;
 using flightreplay::tools::ToolError;
 
 namespace {
@@ -155,6 +155,52 @@ TEST(VideoEncoder, FinalNameOnlyForACompleteVideo)
     }
 }
 
+TEST(VideoEncoder, RefusesSizesYuv420CannotHold)
+{
+    // 4:2:0 halves both directions, so an odd side has no whole chroma row.
+    const int sizes[][2] = {{63, 48}, {64, 47}, {0, 48}, {64, 0}, {-64, 48}};
+    for (const auto& size : sizes) {
+        SCOPED_TRACE(testing::Message() << size[0] << "x" << size[1]);
+        TempFolder folder;
+        const std::string out = folder.path + "/clip.mp4";
+        VideoSettings settings = settingsFor(out);
+        settings.width = size[0];
+        settings.height = size[1];
+        std::string message;
+        try {
+            VideoEncoder encoder(settings);
+        } catch (const ToolError& error) {
+            message = error.what();
+        }
+        EXPECT_NE(message.find("must be even and positive"), std::string::npos) << message;
+        EXPECT_FALSE(videotest::exists(out));
+        EXPECT_FALSE(videotest::exists(out + ".part"));
+    }
+}
+
+TEST(VideoEncoder, NamesWithSpacesQuotesAndShellCharacters)
+{
+    const char* names[] = {"flight 12 take-off.mp4", "pilot's view.mp4", "say \"cheese\".mp4",
+                           "$(touch injected) `touch injected`; x.mp4"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        TempFolder folder;
+        const std::string out = folder.path + "/" + name;
+        {
+            VideoEncoder encoder(settingsFor(out));
+            for (int i = 0; i < 3; ++i) {
+                fillFrame(encoder.nextFrame(), i);
+                encoder.submitFrame();
+            }
+            encoder.finish();
+        }
+        EXPECT_EQ(videotest::probeVideo(out).frames, 3);
+        EXPECT_FALSE(videotest::exists(out + ".part"));
+        EXPECT_FALSE(videotest::exists("injected"));
+        EXPECT_FALSE(videotest::exists(folder.path + "/injected"));
+    }
+}
+
 TEST(VideoEncoder, MissingFfmpegNamesTheDebianPackage)
 {
     TempFolder folder;
@@ -187,5 +233,5 @@ TEST(RecordProgress, FramesRateAndTimeLeft)
         {0, 600, 0.0, false, "recording: 0 of 600 frames, 0.0 fps, ? left"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(flightreplay::studio::progressLine(c.done, c.total, c.elapsed, c.terminal), c.expected);
+        EXPECT_EQ(flightreplay::video::progressLine(c.done, c.total, c.elapsed, c.terminal), c.expected);
 }

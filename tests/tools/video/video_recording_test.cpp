@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "tools/common/tool_error.h"
-#include "tools/studio/video_recording.h"
+#include "tools/video/video_recording.h"
 
-using flightreplay::studio::RecordRequest;
+using flightreplay::video::RecordRequest;
 
 TEST(VideoRecording, FramesAtFixedStepsOfLogTime)
 {
@@ -24,10 +24,10 @@ TEST(VideoRecording, FramesAtFixedStepsOfLogTime)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.from << " ... " << c.to << " x" << c.speed << " at " << c.fps);
-        const int64_t frames = flightreplay::studio::recordingFrameCount(c.from, c.to, c.speed, c.fps);
+        const int64_t frames = flightreplay::video::recordingFrameCount(c.from, c.to, c.speed, c.fps);
         EXPECT_EQ(frames, c.frames);
-        EXPECT_DOUBLE_EQ(flightreplay::studio::recordingFrameTime(c.from, c.speed, c.fps, 0), c.from);
-        EXPECT_NEAR(flightreplay::studio::recordingFrameTime(c.from, c.speed, c.fps, frames - 1), c.lastTime, 1e-9);
+        EXPECT_DOUBLE_EQ(flightreplay::video::recordingFrameTime(c.from, c.speed, c.fps, 0), c.from);
+        EXPECT_NEAR(flightreplay::video::recordingFrameTime(c.from, c.speed, c.fps, frames - 1), c.lastTime, 1e-9);
     }
 }
 
@@ -56,7 +56,7 @@ TEST(VideoRecording, StretchWithinTheFlight)
         request.to = c.to;
         request.speed = c.speed;
         try {
-            const RecordRequest checked = flightreplay::studio::checkRecordRequest(request, 600.0);
+            const RecordRequest checked = flightreplay::video::checkRecordRequest(request, 600.0);
             EXPECT_TRUE(c.accepted);
             EXPECT_DOUBLE_EQ(checked.to, c.resolvedTo);
         } catch (const flightreplay::tools::ToolError& error) {

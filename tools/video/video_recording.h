@@ -9,11 +9,10 @@
 
 #include <osgViewer/Viewer>
 
-#include "tools/studio/frame_sink.h"
-#include "tools/studio/studio_state.h"
-#include "tools/studio/video_encoder.h"
+#include "tools/video/frame_sink.h"
+#include "tools/video/video_encoder.h"
 
-namespace flightreplay::studio {
+namespace flightreplay::video {
 
 struct RecordRequest {
     VideoSettings video; // the file, picture size, frame rate and --force
@@ -35,20 +34,26 @@ double recordingFrameTime(double from, double speed, int fps, int64_t index);
 // (see checkVideoSettings).
 RecordRequest checkRecordRequest(const RecordRequest& request, double duration);
 
+// Puts the scene at a moment of the log (seconds from the first row) for
+// the next frame; the scene's own clock must stand still between calls.
+using SeekFunction = std::function<void(double seconds)>;
+
 // Renders frames 0 ... count - 1 of the request through viewer into sink,
 // calling frameDone after each, while keepGoing() holds (checked before each
 // frame). Returns the frames rendered. Throws ToolError when a picture cannot
 // be read back or the sink fails.
-int64_t renderFrames(osgViewer::Viewer& viewer, StudioState& state, const RecordRequest& request, int64_t count,
+int64_t renderFrames(osgViewer::Viewer& viewer, const SeekFunction& seek, const RecordRequest& request, int64_t count,
                      FrameSink& sink, const std::function<bool()>& keepGoing,
                      const std::function<void()>& frameDone);
 
 // Records the request through viewer, which must be realized and draw
-// request.video.width x height pixels offscreen with state's scene and
-// camera rig. The clock is paused and set for every frame. Progress goes to
-// standard error. Returns the exit status: 0 for a finished video, 2 after a
-// one-line message on standard error. Ctrl-C (SIGINT) or SIGTERM ends the
-// recording, removes the partial file and ends the process by that signal.
-int recordVideo(osgViewer::Viewer& viewer, StudioState& state, const RecordRequest& request);
+// request.video.width x height pixels offscreen, of a flight of duration
+// seconds, seek setting the scene for every frame. Progress goes to standard
+// error. Returns the exit status: 0 for a finished video, 2 after a
+// one-line message "program: reason" on standard error. Ctrl-C (SIGINT) or
+// SIGTERM ends the recording, removes the partial file and ends the process
+// by that signal.
+int recordVideo(osgViewer::Viewer& viewer, double duration, const SeekFunction& seek, const RecordRequest& request,
+                const char* program);
 
-} // namespace flightreplay::studio
+} // namespace flightreplay::video

@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "tools/studio/frame_sink.h"
+#include "tools/video/frame_sink.h"
 
-namespace flightreplay::studio {
+namespace flightreplay::video {
 
 class WritePipe;
 
@@ -80,4 +80,4 @@ private:
     int64_t written_ = 0;
 };
 
-} // namespace flightreplay::studio
+} // namespace flightreplay::video

@@ -1,4 +1,4 @@
-#include "tools/studio/video_recording.h"
+#include "tools/video/video_recording.h"
 
 #include <cmath>
 #include <csignal>
@@ -7,10 +7,10 @@
 #include <osg/GL>
 
 #include "tools/common/tool_error.h"
-#include "tools/studio/record_progress.h"
-#include "tools/studio/video_encoder.h"
+#include "tools/video/record_progress.h"
+#include "tools/video/video_encoder.h"
 
-namespace flightreplay::studio {
+namespace flightreplay::video {
 
 using tools::ToolError;
 
@@ -85,7 +85,7 @@ double recordingFrameTime(double from, double speed, int fps, int64_t index)
     return from + static_cast<double>(index) * speed / fps;
 }
 
-int64_t renderFrames(osgViewer::Viewer& viewer, StudioState& state, const RecordRequest& request, int64_t count,
+int64_t renderFrames(osgViewer::Viewer& viewer, const SeekFunction& seek, const RecordRequest& request, int64_t count,
                      FrameSink& sink, const std::function<bool()>& keepGoing,
                      const std::function<void()>& frameDone)
 {
@@ -94,16 +94,15 @@ int64_t renderFrames(osgViewer::Viewer& viewer, StudioState& state, const Record
     const osg::ref_ptr<osg::Camera::DrawCallback> previous = camera.getFinalDrawCallback();
     osg::ref_ptr<ReadBack> readBack = new ReadBack(request.video.width, request.video.height);
     camera.setFinalDrawCallback(readBack.get());
-    state.clock.setPaused(true);
     int64_t rendered = 0;
     try {
         // ImGui sizes a new panel in its first frame and shows it from the
         // second; the first frame of the video must show the panels.
-        state.clock.seek(recordingFrameTime(request.from, request.speed, request.video.fps, 0));
+        seek(recordingFrameTime(request.from, request.speed, request.video.fps, 0));
         readBack->setTarget(nullptr);
         viewer.frame();
         for (; rendered < count && keepGoing(); ++rendered) {
-            state.clock.seek(recordingFrameTime(request.from, request.speed, request.video.fps, rendered));
+            seek(recordingFrameTime(request.from, request.speed, request.video.fps, rendered));
             readBack->setTarget(sink.nextFrame());
             viewer.frame();
             if (!readBack->done())
@@ -135,17 +134,18 @@ RecordRequest checkRecordRequest(const RecordRequest& request, double duration)
     return checked;
 }
 
-int recordVideo(osgViewer::Viewer& viewer, StudioState& state, const RecordRequest& request)
+int recordVideo(osgViewer::Viewer& viewer, double duration, const SeekFunction& seek, const RecordRequest& request,
+                const char* program)
 {
     try {
-        const RecordRequest checked = checkRecordRequest(request, state.clock.duration());
+        const RecordRequest checked = checkRecordRequest(request, duration);
         const int64_t frames = recordingFrameCount(checked.from, checked.to, checked.speed, checked.video.fps);
         VideoEncoder encoder(checked.video);
 
         SignalGuard signals;
         try {
             RecordProgress progress(frames);
-            renderFrames(viewer, state, checked, frames, encoder, [] { return stopSignal == 0; },
+            renderFrames(viewer, seek, checked, frames, encoder, [] { return stopSignal == 0; },
                          [&progress] { progress.frameDone(); });
         } catch (const ToolError&) {
             // ffmpeg gets the terminal's Ctrl-C as well and stops taking frames.
@@ -154,7 +154,7 @@ int recordVideo(osgViewer::Viewer& viewer, StudioState& state, const RecordReque
         }
         if (stopSignal) {
             encoder.abort();
-            std::fprintf(stderr, "flightreplay-studio: recording interrupted; %s not written\n", checked.video.path.c_str());
+            std::fprintf(stderr, "%s: recording interrupted; %s not written\n", program, checked.video.path.c_str());
             const int signal = stopSignal;
             std::signal(signal, SIG_DFL);
             std::raise(signal);
@@ -167,9 +167,9 @@ int recordVideo(osgViewer::Viewer& viewer, StudioState& state, const RecordReque
                     checked.speed);
         return 0;
     } catch (const ToolError& error) {
-        std::fprintf(stderr, "flightreplay-studio: %s\n", error.what());
+        std::fprintf(stderr, "%s: %s\n", program, error.what());
         return 2;
     }
 }
 
-} // namespace flightreplay::studio
+} // namespace flightreplay::video

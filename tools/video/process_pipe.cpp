@@ -1,4 +1,4 @@
-#include "tools/studio/process_pipe.h"
+#include "tools/video/process_pipe.h"
 
 #include <cerrno>
 #include <csignal>
@@ -16,7 +16,7 @@
 #define FLIGHTREPLAY_PCLOSE pclose
 #endif
 
-namespace flightreplay::studio {
+namespace flightreplay::video {
 
 std::string shellQuote(const std::string& argument)
 {
@@ -91,4 +91,4 @@ int WritePipe::close()
 #endif
 }
 
-} // namespace flightreplay::studio
+} // namespace flightreplay::video

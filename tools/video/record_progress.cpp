@@ -1,4 +1,4 @@
-#include "tools/studio/record_progress.h"
+#include "tools/video/record_progress.h"
 
 #include <cmath>
 #ifdef _WIN32
@@ -9,7 +9,7 @@
 #include <unistd.h>
 #endif
 
-namespace flightreplay::studio {
+namespace flightreplay::video {
 
 namespace {
 
@@ -76,4 +76,4 @@ void RecordProgress::frameDone()
     std::fflush(out_);
 }
 
-} // namespace flightreplay::studio
+} // namespace flightreplay::video

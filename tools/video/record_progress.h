@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-namespace flightreplay::studio {
+namespace flightreplay::video {
 
 // One line of progress for frames done of total after elapsed seconds; with
 // a bar when forTerminal.
@@ -36,4 +36,4 @@ private:
     Clock::time_point shown_ = start_;
 };
 
-} // namespace flightreplay::studio
+} // namespace flightreplay::video

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-namespace flightreplay::studio {
+namespace flightreplay::video {
 
 // Quotes one argument for the system's command interpreter (sh or cmd).
 std::string shellQuote(const std::string& argument);
@@ -38,4 +38,4 @@ private:
     std::FILE* pipe_;
 };
 
-} // namespace flightreplay::studio
+} // namespace flightreplay::video

@@ -1,4 +1,4 @@
-#include "tools/studio/video_encoder.h"
+#include "tools/video/video_encoder.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,9 +8,9 @@
 
 #include "tools/common/output_file.h"
 #include "tools/common/tool_error.h"
-#include "tools/studio/process_pipe.h"
+#include "tools/video/process_pipe.h"
 
-namespace flightreplay::studio {
+namespace flightreplay::video {
 
 using tools::ToolError;
 
@@ -185,4 +185,4 @@ int64_t VideoEncoder::framesWritten() const
     return written_;
 }
 
-} // namespace flightreplay::studio
+} // namespace flightreplay::video
