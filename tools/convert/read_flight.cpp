@@ -15,6 +15,7 @@
 #include "tools/convert/resample.h"
 #include "tools/convert/track_attitude.h"
 #include "tools/convert/ulog_reader.h"
+#include "tools/flight/flight_events.h"
 
 namespace flightreplay::convert {
 
@@ -85,6 +86,7 @@ void finish(Flight& data)
         deriveAttitude(data);
         tidyStreams(data);
     }
+    inferFlightEvents(data);
 }
 
 Flight readText(FlightFormat format, const std::string& bytes, const CsvOptions& csv)
