@@ -76,7 +76,7 @@ struct TimeAxis {
 std::string clockLabel(double seconds)
 {
     char text[32];
-    const double shown = std::max(seconds, 0.0);
+    const double shown = std::fabs(seconds);
     std::snprintf(text, sizeof text, "%02d:%04.1f", static_cast<int>(shown / 60.0), std::fmod(shown, 60.0));
     return seconds < 0.0 ? "-" + std::string(text) : text;
 }
@@ -183,15 +183,27 @@ void drawMessageTicks(ImDrawList* list, ImVec2 min, ImVec2 max, const Flight& fl
 
 bool drawMessageList(const Flight& flight, double clockZero, double now, double& seekTo)
 {
-    // Merged once per flight: a long log holds up to a hundred thousand lines.
-    static const Flight* cachedFlight = nullptr;
-    static size_t cachedCount = 0;
+    // Merged once per flight, as a long log holds up to a hundred thousand
+    // lines; the key holds the lists' buffers, so another flight read into
+    // the same place is not taken for the last one.
+    struct Key {
+        const Flight* flight = nullptr;
+        const void* modes = nullptr;
+        const void* messages = nullptr;
+        const void* events = nullptr;
+        size_t count = 0;
+        bool operator==(const Key& o) const
+        {
+            return flight == o.flight && modes == o.modes && messages == o.messages && events == o.events && count == o.count;
+        }
+    };
+    static Key cached;
     static std::vector<ListLine> lines;
-    const size_t count = flight.modes.size() + flight.messages.size() + flight.events.size();
-    if (cachedFlight != &flight || cachedCount != count) {
+    const Key key{&flight, flight.modes.data(), flight.messages.data(), flight.events.data(),
+                  flight.modes.size() + flight.messages.size() + flight.events.size()};
+    if (!(key == cached)) {
         lines = listLines(flight);
-        cachedFlight = &flight;
-        cachedCount = count;
+        cached = key;
     }
     if (lines.empty()) {
         ImGui::TextUnformatted("The log holds no modes, messages or events.");
@@ -202,6 +214,14 @@ bool drawMessageList(const Flight& flight, double clockZero, double now, double&
     const int current = static_cast<int>(after - lines.begin()) - 1;
     bool clicked = false;
     ImGui::BeginChild("##happenings", ImVec2(0, 0), false, ImGuiWindowFlags_HorizontalScrollbar);
+    // Follows the replay to each new line, and leaves the reader's own
+    // scrolling alone in between.
+    static int shownCurrent = -2;
+    if (current != shownCurrent) {
+        const float lineHeight = ImGui::GetTextLineHeightWithSpacing();
+        ImGui::SetScrollY(std::max(0.0f, static_cast<float>(current) * lineHeight - 0.5f * ImGui::GetWindowHeight()));
+        shownCurrent = current;
+    }
     ImGuiListClipper clipper;
     clipper.Begin(static_cast<int>(lines.size()));
     while (clipper.Step()) {
