@@ -30,6 +30,7 @@ public:
     {
         context_ = ImGui::CreateContext();
         ImGuiIO& io = ImGui::GetIO();
+        io.IniFilename = nullptr;
         io.DisplaySize = ImVec2(800, 600);
         io.DeltaTime = 1.0f / 60.0f;
         unsigned char* pixels;
