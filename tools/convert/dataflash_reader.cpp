@@ -8,6 +8,8 @@
 
 #include "log/units.h"
 #include "tools/common/tool_error.h"
+#include "tools/convert/autopilot_names.h"
+#include "tools/convert/flight_happenings.h"
 #include "tools/convert/stream_bucket.h"
 #include "tools/convert/stream_notes.h"
 
@@ -20,11 +22,11 @@ constexpr uint8_t HEAD2 = 0x95;
 constexpr uint8_t FMT_TYPE = 128;
 constexpr size_t FMT_LENGTH = 89;
 
-enum class Kind { none, gps, att, pos, bat, curr, baro, rcin, rcou, msg };
+enum class Kind { none, gps, att, pos, bat, curr, baro, rcin, rcou, msg, mode, ev, err };
 
 // Field roles looked up by name once per FMT; -1 where the type lacks one.
 enum Role { timeUs, timeMs, gpsT, status, lat, lng, alt, spd, nsats, week, tow, instance, roll, pitch, yaw,
-            volt, curr, currTot, message, channel1, ROLE_COUNT = channel1 + 5 };
+            volt, curr, currTot, message, modeValue, modeNumber, eventId, errorSubsystem, errorCode, channel1, ROLE_COUNT = channel1 + 5 };
 
 struct Field {
     char kind;
@@ -86,6 +88,7 @@ Kind kindOfName(const std::string& name)
     static const std::pair<const char*, Kind> names[] = {
         {"GPS", Kind::gps}, {"ATT", Kind::att},   {"POS", Kind::pos},   {"BAT", Kind::bat},  {"CURR", Kind::curr},
         {"BARO", Kind::baro}, {"RCIN", Kind::rcin}, {"RCOU", Kind::rcou}, {"MSG", Kind::msg},
+        {"MODE", Kind::mode}, {"EV", Kind::ev},     {"ERR", Kind::err},
     };
     for (const auto& [text, kind] : names)
         if (name == text)
@@ -109,6 +112,13 @@ int roleOfColumn(const std::string& column, Kind kind)
     for (const auto& [name, role] : common)
         if (column == name)
             return role;
+    static const std::pair<const char*, int> happenings[] = {
+        {"Mode", modeValue}, {"ModeNum", modeNumber}, {"Id", eventId}, {"Subsys", errorSubsystem}, {"ECode", errorCode},
+    };
+    if (kind == Kind::mode || kind == Kind::ev || kind == Kind::err)
+        for (const auto& [name, role] : happenings)
+            if (column == name)
+                return role;
     if (kind == Kind::rcin || kind == Kind::rcou) {
         for (int ch = 0; ch < 5; ++ch)
             if (column == "C" + std::to_string(ch + 1) || column == "Ch" + std::to_string(ch + 1))
@@ -149,6 +159,7 @@ private:
     void define(const uint8_t* body);
     void sample(const Type& type, const uint8_t* body);
     void text(const std::string& message);
+    void happening(const Type& type, const uint8_t* body, double t);
     bool knownHeader(const uint8_t* h) const { return h[0] == HEAD1 && h[1] == HEAD2 && types_[h[2]].known; }
 
     ByteStream& in_;
@@ -157,6 +168,8 @@ private:
     std::string firmware_, vehicle_;
     std::string frame_;
     DamageCount damage_;
+    FlightHappenings happenings_;
+    double lastT_ = 0.0; // of the last message with a time, for those without
 };
 
 Flight DataflashParser::run()
@@ -236,6 +249,10 @@ Flight DataflashParser::run()
         const bool heli = frame_.find("HELI") != std::string::npos;
         out.vehicle = heli ? "helicopter" : out.vehicle == "fixed-wing" ? "VTOL" : "multicopter";
     }
+    happenings_.moveInto(out);
+    for (ModeChange& mode : out.modes)
+        if (mode.name.empty())
+            mode.name = ardupilotModeName(out.vehicle, mode.code);
     return out;
 }
 
@@ -312,13 +329,6 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         const Field& field = type.slot[static_cast<size_t>(role)];
         return field.kind != 0 ? valueOf(body + field.offset, field.kind) : NAN;
     };
-    if (type.kind == Kind::msg) {
-        if (has(message)) {
-            const Field& field = type.fields[static_cast<size_t>(type.role[message])];
-            text(fixedText(body + field.offset, 64));
-        }
-        return;
-    }
     // Older logs stamp GPS with the time of week in TimeMS and the boot
     // clock in T; everything else runs on the boot clock.
     double t;
@@ -331,8 +341,13 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
     } else {
         t = v(timeMs) * 1e-3;
     }
+    if (type.kind == Kind::msg || type.kind == Kind::mode || type.kind == Kind::ev || type.kind == Kind::err) {
+        happening(type, body, std::isfinite(t) ? t : lastT_);
+        return;
+    }
     if (!std::isfinite(t))
         return;
+    lastT_ = t;
     if (has(instance) && v(instance) != 0.0)
         return;
     switch (type.kind) {
@@ -381,6 +396,67 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
             addValue(s, t, v(channel1 + ch));
         }
         break;
+    default: break;
+    }
+}
+
+void DataflashParser::happening(const Type& type, const uint8_t* body, double t)
+{
+    const auto field = [&](int role) -> const Field* {
+        const int index = type.role[static_cast<size_t>(role)];
+        return index < 0 ? nullptr : &type.fields[static_cast<size_t>(index)];
+    };
+    const auto number = [&](int role) {
+        const Field* f = field(role);
+        return f ? valueOf(body + f->offset, f->kind) : NAN;
+    };
+    const auto textOf = [&](const Field* f) { return fixedText(body + f->offset, static_cast<size_t>(sizeOfKind(f->kind))); };
+    switch (type.kind) {
+    case Kind::msg:
+        if (const Field* f = field(message)) {
+            const std::string line = textOf(f);
+            text(line);
+            happenings_.message(t, 6, line);
+        }
+        break;
+    case Kind::mode: {
+        // The oldest logs name the mode in text; the rest give its number,
+        // named once the vehicle is known.
+        const Field* value = field(modeValue);
+        const bool named = value && std::strchr("nNZ", value->kind);
+        const double code = field(modeNumber) ? number(modeNumber) : named ? NAN : number(modeValue);
+        if (named)
+            happenings_.mode(t, std::isfinite(code) ? static_cast<int>(code) : -1, textOf(value));
+        else if (std::isfinite(code))
+            happenings_.mode(t, static_cast<int>(code), "");
+        break;
+    }
+    case Kind::ev: {
+        const double id = number(eventId);
+        if (!std::isfinite(id))
+            break;
+        const int code = static_cast<int>(id);
+        if (code == 10 || code == 15)
+            happenings_.event({t, FlightEventKind::armed, true});
+        else if (code == 11)
+            happenings_.event({t, FlightEventKind::disarmed, true});
+        else if (code == 18)
+            happenings_.event({t, FlightEventKind::landing, true});
+        else if (code == 28)
+            happenings_.event({t, FlightEventKind::takeoff, true});
+        else
+            happenings_.message(t, 6, ardupilotEventName(code));
+        break;
+    }
+    case Kind::err: {
+        const double subsystem = number(errorSubsystem), code = number(errorCode);
+        if (!std::isfinite(subsystem) || !std::isfinite(code))
+            break;
+        const std::string name = ardupilotErrorSubsystem(static_cast<int>(subsystem));
+        happenings_.message(t, 3, code == 0.0 ? "Error resolved: " + name
+                                               : "Error: " + name + " (code " + std::to_string(static_cast<int>(code)) + ")");
+        break;
+    }
     default: break;
     }
 }

@@ -73,6 +73,13 @@ std::string listFlight(const Flight& data)
         addSpan(text, ("servo out " + std::to_string(i + 1)).c_str(), data.servoOut[i], zero);
     if (data.attitudeDerived)
         text += "attitude derived from the track\n";
+    std::snprintf(line, sizeof line, "modes: %zu, messages: %zu, events: %zu\n", data.modes.size(),
+                  data.messages.size(), data.events.size());
+    text += line;
+    for (const ModeChange& mode : data.modes) {
+        std::snprintf(line, sizeof line, "  %9.3f s  %s\n", mode.t - zero, mode.name.c_str());
+        text += line;
+    }
     for (const std::string& note : data.notes)
         text += "note:     " + note + "\n";
     return text;

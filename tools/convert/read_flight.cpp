@@ -16,6 +16,7 @@
 #include "tools/convert/track_attitude.h"
 #include "tools/convert/ulog_reader.h"
 #include "tools/flight/log_table_flight.h"
+#include "tools/flight/flight_events.h"
 
 namespace flightreplay::convert {
 
@@ -86,6 +87,7 @@ void finish(Flight& data)
         deriveAttitude(data);
         tidyStreams(data);
     }
+    inferFlightEvents(data);
 }
 
 // The replay's scanner reads from a stream; bytes in memory go through a

@@ -25,8 +25,9 @@ FlightFormat parseFormatName(const std::string& word);
 std::optional<FlightFormat> recogniseFormat(const std::string& head);
 
 // Reads the file at path (binary formats in chunks, text formats whole),
-// recognising the format unless one is given, then tidies the streams and
-// derives the attitude from the track where the file records none. Throws
+// recognising the format unless one is given, then tidies the streams,
+// derives the attitude from the track where the file records none and adds
+// take-off and landing where it does not say (inferFlightEvents). Throws
 // tools::ToolError (without the path) for an unreadable file, one of no
 // known format or one the reader refuses.
 Flight readFlightFile(const std::string& path, std::optional<FlightFormat> format, const CsvOptions& csv);

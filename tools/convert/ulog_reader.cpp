@@ -9,6 +9,8 @@
 
 #include "log/units.h"
 #include "tools/common/tool_error.h"
+#include "tools/convert/autopilot_names.h"
+#include "tools/convert/flight_happenings.h"
 #include "tools/convert/stream_bucket.h"
 #include "tools/convert/stream_notes.h"
 #include "tools/convert/ulog_format.h"
@@ -23,7 +25,8 @@ constexpr size_t HEADER = 16;
 constexpr const char* MESSAGE_TYPES = "ABCDFILMOPQRS";
 constexpr uint64_t MAX_FORMAT_TEXT = 4u << 20;
 
-enum class Topic { globalPosition, gpsPosition, sensorGps, localPosition, attitude, battery, inputRc, actuatorOutputs, airspeed, airspeedValidated, airData };
+enum class Topic { globalPosition, gpsPosition, sensorGps, localPosition, attitude, battery, inputRc, actuatorOutputs, airspeed, airspeedValidated, airData,
+                   vehicleStatus, actuatorArmed, landDetected };
 
 struct TopicFields {
     const char* name;
@@ -51,6 +54,9 @@ const std::vector<TopicFields>& wantedTopics()
         {"airspeed_validated", Topic::airspeedValidated, {"timestamp", "true_airspeed_m_s", "indicated_airspeed_m_s"}},
         {"vehicle_air_data", Topic::airData, {"timestamp", "baro_alt_meter"}},
         {"sensor_combined", Topic::airData, {"timestamp", "baro_alt_meter"}},
+        {"vehicle_status", Topic::vehicleStatus, {"timestamp", "nav_state", "arming_state"}},
+        {"actuator_armed", Topic::actuatorArmed, {"timestamp", "armed"}},
+        {"vehicle_land_detected", Topic::landDetected, {"timestamp", "landed"}},
     };
     return topics;
 }
@@ -106,6 +112,7 @@ private:
     bool resynchronise(uint64_t at);
     bool plausibleHere(uint64_t skipped);
     bool plausible(char type, const uint8_t* p, uint16_t size, uint64_t skipped) const;
+    bool logText(const uint8_t* p, uint16_t size, size_t textAt);
 
     ByteStream& in_;
     UlogFormats formats_;
@@ -124,6 +131,10 @@ private:
     uint64_t latestTime_ = 0; // µs, of all data messages so far
     int64_t dropouts_ = 0;
     int64_t dropoutMs_ = 0;
+    FlightHappenings happenings_;
+    StateChanges statusArming_{FlightEventKind::armed, FlightEventKind::disarmed, true};
+    StateChanges actuatorArming_{FlightEventKind::armed, FlightEventKind::disarmed, true};
+    StateChanges landed_{FlightEventKind::landing, FlightEventKind::takeoff, false};
 };
 
 Flight UlogParser::run()
@@ -209,8 +220,8 @@ bool UlogParser::handle(char type, const uint8_t* p, uint16_t size, bool first)
         if (readLE<uint16_t>(p) < byId_.size() && byId_[readLE<uint16_t>(p)] >= 0)
             subs_[static_cast<size_t>(byId_[readLE<uint16_t>(p)])].active = false;
         return true;
-    case 'L': return size >= 9;
-    case 'C': return size >= 11;
+    case 'L': return size >= 9 && logText(p, size, 9);
+    case 'C': return size >= 11 && logText(p, size, 11);
     case 'O':
         if (size < 2)
             return false;
@@ -246,6 +257,18 @@ bool UlogParser::handleKeyed(char type, const uint8_t* p, uint16_t size)
     } else if (type == 'P' && name == "MAV_TYPE" && valueType == "int32_t" && valueSize >= 4) {
         mavType_ = readLE<int32_t>(value);
     }
+    return true;
+}
+
+// A logged line: the level (ASCII '0' to '7', the syslog levels), then the
+// timestamp right before the text.
+bool UlogParser::logText(const uint8_t* p, uint16_t size, size_t textAt)
+{
+    const uint8_t level = p[0];
+    const int severity = level >= '0' && level <= '7' ? level - '0' : level <= 7 ? level : 6;
+    const double t = static_cast<double>(readLE<uint64_t>(p + textAt - 8)) * 1e-6;
+    const std::string text(reinterpret_cast<const char*>(p + textAt), size - textAt);
+    happenings_.message(t, severity, cleanLogText(text));
     return true;
 }
 
@@ -396,6 +419,20 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
         break;
     case Topic::airData:
         addValue(b.baroAlt, t, v(1));
+        break;
+    case Topic::vehicleStatus:
+        if (std::isfinite(v(1)))
+            happenings_.mode(t, static_cast<int>(v(1)), px4NavStateName(static_cast<int>(v(1))));
+        if (std::isfinite(v(2)))
+            statusArming_.add(t, v(2) == 2.0);
+        break;
+    case Topic::actuatorArmed:
+        if (std::isfinite(v(1)))
+            actuatorArming_.add(t, v(1) != 0.0);
+        break;
+    case Topic::landDetected:
+        if (std::isfinite(v(1)))
+            landed_.add(t, v(1) != 0.0);
         break;
     }
 }
@@ -557,6 +594,12 @@ void UlogParser::merge(Flight& out)
     }
     out.firmware = firmware.empty() || firmware[0] != ' ' ? firmware : firmware.substr(1);
     out.vehicle = vehicleOfMavType(mavType_);
+
+    for (const FlightEvent& e : (statusArming_.seen() ? statusArming_ : actuatorArming_).events)
+        happenings_.event(e);
+    for (const FlightEvent& e : landed_.events)
+        happenings_.event(e);
+    happenings_.moveInto(out);
 }
 
 } // namespace
