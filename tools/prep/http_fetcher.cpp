@@ -149,21 +149,12 @@ void HttpFetcher::fetchAll(const std::vector<std::string>& urls,
 
         int running = 0;
         curl_multi_perform(multi_, &running);
-        int waitMs = 100;
-        if (active.empty() && !waiting.empty()) {
-            Clock::time_point first = waiting.front()->notBefore;
-            for (const auto& t : waiting)
-                first = std::min(first, t->notBefore);
-            waitMs = static_cast<int>(std::clamp<long long>(
-                std::chrono::duration_cast<std::chrono::milliseconds>(first - now).count(), 0, 100));
-        }
-        curl_multi_poll(multi_, nullptr, 0, waitMs, nullptr);
-        curl_multi_perform(multi_, &running);
-
+        bool finished = false;
         int left = 0;
         while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
             if (message->msg != CURLMSG_DONE)
                 continue;
+            finished = true;
             Transfer* raw = nullptr;
             curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &raw);
             const auto owner = std::find_if(active.begin(), active.end(), [&](const auto& t) { return t.get() == raw; });
@@ -220,6 +211,18 @@ void HttpFetcher::fetchAll(const std::vector<std::string>& urls,
             }
             done(t.index, result);
         }
+        if (finished)
+            continue;
+
+        int waitMs = 100;
+        if (active.empty() && !waiting.empty()) {
+            Clock::time_point first = waiting.front()->notBefore;
+            for (const auto& t : waiting)
+                first = std::min(first, t->notBefore);
+            waitMs = static_cast<int>(std::clamp<long long>(
+                std::chrono::duration_cast<std::chrono::milliseconds>(first - Clock::now()).count(), 0, 100));
+        }
+        curl_multi_poll(multi_, nullptr, 0, waitMs, nullptr);
     }
 }
 

@@ -26,6 +26,9 @@ class State:
 
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
+    # Headers and body go out in separate writes: without this each answer
+    # would wait for the client's delayed acknowledgement.
+    disable_nagle_algorithm = True
 
     def log_message(self, *args):
         pass
