@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include <system_error>
 
 #include <cpl_conv.h>
+#include <cpl_vsi.h>
 
 #include "frame/elevation_tile.h"
 #include "frame/grid_geography.h"
@@ -17,6 +19,8 @@
 #include "tools/prep/dem_set.h"
 #include "tools/prep/download_cache.h"
 #include "tools/prep/elevation_file.h"
+#include "tools/prep/elevation_tiles.h"
+#include "tools/prep/tile_url.h"
 #include "tools/prep/fetch_steps.h"
 
 namespace flightreplay::prep {
@@ -77,10 +81,55 @@ std::string copernicusCellName(int latitude, int longitude)
     return name;
 }
 
+namespace {
+
+// A zoom-8 elevation file spans 4 x 4 tiles of zoom 10: 1024 pixels, the
+// spacing of its own samples.
+constexpr int HEIGHT_TILE_ZOOM = 10;
+constexpr int HEIGHT_TILES_PER_FILE = 4;
+
+// The file's bytes from elevation tiles; throws tools::ToolError.
+std::string elevationFromTiles(FetchRun& run, HttpFetcher& http, const ElevationFileIndex& file, int& fromCache)
+{
+    const HeightEncoding encoding = parseHeightEncoding(run.fetch.demEncoding);
+    const int32_t row0 = file.row * HEIGHT_TILES_PER_FILE;
+    const int32_t col0 = file.col * HEIGHT_TILES_PER_FILE;
+    std::vector<TileKey> keys;
+    for (int i = 0; i < HEIGHT_TILES_PER_FILE; ++i)
+        for (int j = 0; j < HEIGHT_TILES_PER_FILE; ++j)
+            keys.push_back({HEIGHT_TILE_ZOOM, row0 + i, col0 + j});
+    std::vector<std::vector<float>> heights(keys.size());
+    std::string failure;
+    fetchTiles(run, http, run.fetch.demTemplate, keys,
+               [&](size_t i, TileAnswer& answer) {
+                   if (answer.kind == TileAnswer::Kind::found)
+                       heights[i] = decodeHeightTile(answer.bytes, encoding,
+                                                     tileUrl(run.fetch.demTemplate, keys[i].zoom, keys[i].row, keys[i].col));
+                   else if (answer.kind == TileAnswer::Kind::failed)
+                       failure = tileUrl(run.fetch.demTemplate, keys[i].zoom, keys[i].row, keys[i].col) + ": " + answer.error;
+               },
+               fromCache);
+    if (!failure.empty())
+        throw tools::ToolError(failure);
+    const std::string mosaic = "/vsimem/flightreplay-heights.tif";
+    writeHeightMosaic(mosaic, HEIGHT_TILE_ZOOM, row0, col0, HEIGHT_TILES_PER_FILE, heights);
+    std::string bytes;
+    {
+        DemSet dems({mosaic});
+        SampleCounts counts;
+        bytes = computeElevationFile(dems, file, counts, nullptr);
+    }
+    VSIUnlink(mosaic.c_str());
+    return bytes;
+}
+
+} // namespace
+
 void fetchElevation(FetchRun& run)
 {
     const PrepOptions& options = run.options;
-    const std::string source = run.fetch.demSource;
+    const bool fromTiles = !run.fetch.demTemplate.empty();
+    const std::string source = fromTiles ? run.fetch.demTemplate : run.fetch.demSource;
     const std::string cacheDir = run.cache + "/elevation/" + sourceKey(source);
     int kept = 0;
     int fromCache = 0;
@@ -102,7 +151,22 @@ void fetchElevation(FetchRun& run)
     }
 
     int read = 0;
-    if (!toRead.empty()) {
+    if (fromTiles && !toRead.empty()) {
+        HttpFetcher http(run.http());
+        int tilesFromCache = 0;
+        for (const ElevationFileIndex& file : toRead) {
+            const std::string name = elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN);
+            try {
+                const std::string bytes = elevationFromTiles(run, http, file, tilesFromCache);
+                storeCached(cacheDir + "/" + name, bytes);
+                tools::writeFileAtomically(options.dir + "/" + name, bytes);
+                ++read;
+            } catch (const tools::ToolError& error) {
+                run.missing.emplace_back(name, error.what());
+            }
+        }
+        run.requests += http.requests();
+    } else if (!toRead.empty()) {
         configureGdalHttp(run.fetch);
         std::set<std::string> cells;
         for (const ElevationFileIndex& file : toRead)

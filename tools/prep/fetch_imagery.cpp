@@ -32,6 +32,58 @@ bool decodesAsTile(const std::string& bytes)
 
 } // namespace
 
+void fetchTiles(FetchRun& run, HttpFetcher& http, const std::string& pattern, const std::vector<TileKey>& keys,
+                const std::function<void(size_t, TileAnswer&)>& answer, int& fromCache)
+{
+    const std::string cacheDir = run.cache + "/tiles/" + sourceKey(pattern);
+    const auto cachePath = [&](const TileKey& key) {
+        return cacheDir + "/" + std::to_string(key.zoom) + "/" + std::to_string(key.col) + "/"
+               + std::to_string(key.row);
+    };
+    std::vector<size_t> remote;
+    std::vector<std::string> urls;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        TileAnswer result;
+        const std::string path = cachePath(keys[i]);
+        if (readCached(path, result.bytes)) {
+            result.kind = TileAnswer::Kind::found;
+            ++fromCache;
+        } else if (tools::fileExists(path + ".none")) {
+            result.kind = TileAnswer::Kind::absent;
+        } else if (run.fetch.offline) {
+            result.kind = TileAnswer::Kind::failed;
+            result.error = "not in the cache (--offline)";
+        } else {
+            remote.push_back(i);
+            urls.push_back(tileUrl(pattern, keys[i].zoom, keys[i].row, keys[i].col));
+            continue;
+        }
+        answer(i, result);
+    }
+    http.fetchAll(
+        urls, [](size_t, const std::string& bytes) { return decodesAsTile(bytes); },
+        [&](size_t j, HttpResult& fetched) {
+            const TileKey& key = keys[remote[j]];
+            TileAnswer result;
+            switch (fetched.outcome) {
+            case HttpResult::Outcome::data:
+                storeCached(cachePath(key), fetched.bytes);
+                result.kind = TileAnswer::Kind::found;
+                result.bytes = std::move(fetched.bytes);
+                break;
+            case HttpResult::Outcome::noData:
+                storeCached(cachePath(key) + ".none", "");
+                result.kind = TileAnswer::Kind::absent;
+                break;
+            case HttpResult::Outcome::failed:
+                result.kind = TileAnswer::Kind::failed;
+                result.error = fetched.error;
+                break;
+            }
+            answer(remote[j], result);
+        });
+}
+
 void fetchImagery(FetchRun& run)
 {
     const PrepOptions& options = run.options;
@@ -50,63 +102,16 @@ void fetchImagery(FetchRun& run)
         return;
     }
 
-    const std::string cacheDir = run.cache + "/tiles/" + sourceKey(pattern);
-    const auto cachePath = [&](const TileKey& key) {
-        return cacheDir + "/" + std::to_string(key.zoom) + "/" + std::to_string(key.col) + "/"
-               + std::to_string(key.row);
-    };
     tools::makeFolder(options.dir + "/img");
     HttpFetcher http(run.http());
     int written = 0;
     int overzoomed = 0;
     int cached = 0;
     tools::Progress progress("tiles", static_cast<int64_t>(tiles.size()), true);
-
     const TileLookup lookup = [&](const std::vector<TileKey>& keys,
                                   const std::function<void(size_t, TileAnswer&)>& answer) {
-        std::vector<size_t> remote;
-        std::vector<std::string> urls;
-        for (size_t i = 0; i < keys.size(); ++i) {
-            TileAnswer result;
-            const std::string path = cachePath(keys[i]);
-            if (readCached(path, result.bytes)) {
-                result.kind = TileAnswer::Kind::found;
-                ++cached;
-            } else if (tools::fileExists(path + ".none")) {
-                result.kind = TileAnswer::Kind::absent;
-            } else if (run.fetch.offline) {
-                result.kind = TileAnswer::Kind::failed;
-                result.error = "not in the cache (--offline)";
-            } else {
-                remote.push_back(i);
-                urls.push_back(tileUrl(pattern, keys[i].zoom, keys[i].row, keys[i].col));
-                continue;
-            }
-            answer(i, result);
-        }
-        http.fetchAll(
-            urls, [](size_t, const std::string& bytes) { return decodesAsTile(bytes); },
-            [&](size_t j, HttpResult& fetched) {
-                const TileKey& key = keys[remote[j]];
-                TileAnswer result;
-                switch (fetched.outcome) {
-                case HttpResult::Outcome::data:
-                    storeCached(cachePath(key), fetched.bytes);
-                    result.kind = TileAnswer::Kind::found;
-                    result.bytes = std::move(fetched.bytes);
-                    break;
-                case HttpResult::Outcome::noData:
-                    storeCached(cachePath(key) + ".none", "");
-                    result.kind = TileAnswer::Kind::absent;
-                    break;
-                case HttpResult::Outcome::failed:
-                    result.kind = TileAnswer::Kind::failed;
-                    result.error = fetched.error;
-                    break;
-                }
-                progress.setBytes(http.bytes());
-                answer(remote[j], result);
-            });
+        fetchTiles(run, http, pattern, keys, answer, cached);
+        progress.setBytes(http.bytes());
     };
     const std::vector<TileShortfall> shortfalls = resolveTiles(
         tiles, lookup,

@@ -30,6 +30,8 @@ const char* const USAGE =
     "  --imagery URL-TEMPLATE   XYZ tiles, {z} {x} {y} {-y} {q} (default: relief)\n"
     "  --attribution TEXT       the imagery's attribution, for ATTRIBUTION.txt\n"
     "  --dem-source BASE        Copernicus-style cells at BASE/NAME/NAME.tif\n"
+    "  --dem URL-TEMPLATE       XYZ elevation PNG tiles instead, encoded as\n"
+    "  --dem-encoding ENC       terrarium (default) or terrain-rgb\n"
     "  --cache DIR              download cache (default ~/.cache/flightreplay)\n"
     "  --offline                use only the cache\n"
     "  --timeout SECONDS        per request (default 30)\n";
@@ -67,6 +69,10 @@ int run(int argc, char** argv)
             fetch.demSource = argv[++i];
             while (!fetch.demSource.empty() && fetch.demSource.back() == '/')
                 fetch.demSource.pop_back();
+        } else if (arg == "--dem" && hasValue) {
+            fetch.demTemplate = argv[++i];
+        } else if (arg == "--dem-encoding" && hasValue) {
+            fetch.demEncoding = argv[++i];
         } else if (arg == "--cache" && hasValue) {
             fetch.cache = argv[++i];
         } else if (arg == "--timeout" && hasValue) {

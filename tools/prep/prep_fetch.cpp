@@ -6,6 +6,7 @@
 #include "tools/common/output_file.h"
 #include "tools/common/tool_error.h"
 #include "tools/prep/download_cache.h"
+#include "tools/prep/elevation_tiles.h"
 #include "tools/prep/fetch_steps.h"
 #include "tools/prep/prep_commands.h"
 #include "tools/prep/tile_url.h"
@@ -27,7 +28,8 @@ bool folderIsEmpty(const std::string& folder)
 
 void writeAttribution(const PrepOptions& options, const FetchOptions& fetch)
 {
-    std::string text = fetch.demSource == COPERNICUS_GLO30 ? COPERNICUS_ATTRIBUTION
+    std::string text = !fetch.demTemplate.empty()         ? "Elevation: " + fetch.demTemplate + "\n"
+                       : fetch.demSource == COPERNICUS_GLO30 ? COPERNICUS_ATTRIBUTION
                                                             : "Elevation: " + fetch.demSource + "\n";
     if (!fetch.imagery.empty())
         text += "Imagery: " + (fetch.attribution.empty() ? fetch.imagery : fetch.attribution) + "\n";
@@ -49,6 +51,9 @@ int runFetch(const PrepOptions& options, const FetchOptions& fetch)
 {
     if (!fetch.imagery.empty())
         checkTileTemplate("--imagery", fetch.imagery);
+    if (!fetch.demTemplate.empty())
+        checkTileTemplate("--dem", fetch.demTemplate);
+    parseHeightEncoding(fetch.demEncoding);
     FetchRun run{options, fetch, cacheFolder(fetch.cache), {}, 0};
     if (fetch.offline && folderIsEmpty(run.cache))
         throw tools::ToolError("--offline: the cache " + run.cache + " is empty; fetch once while online");

@@ -268,6 +268,57 @@ TEST(PrepFetch, NoCacheOfflineOrNoServerEndsWithOneLine)
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 }
 
+// A 256 x 256 PNG of one colour.
+std::string solidPng(unsigned char r, unsigned char g, unsigned char b)
+{
+    osg::ref_ptr<osg::Image> image = new osg::Image;
+    image->allocateImage(256, 256, 1, GL_RGB, GL_UNSIGNED_BYTE);
+    for (size_t i = 0; i < 256u * 256u; ++i) {
+        image->data()[3 * i] = r;
+        image->data()[3 * i + 1] = g;
+        image->data()[3 * i + 2] = b;
+    }
+    std::ostringstream stream;
+    osgDB::Registry::instance()->getReaderWriterForExtension("png")->writeImage(*image, stream);
+    return stream.str();
+}
+
+TEST(PrepFetch, ElevationFromTerrariumAndTerrainRgbTiles)
+{
+    const Area& a = area();
+    // zsi-90-133.egm spans zoom-10 tiles rows 360-363, columns 532-535; the
+    // south-east one is missing (sea). 1234.5 m in both encodings.
+    struct Case {
+        std::string encoding;
+        unsigned char rgb[3];
+    };
+    const std::vector<Case> cases = {{"terrarium", {132, 210, 128}}, {"terrain-rgb", {1, 182, 217}}};
+    for (const Case& c : cases) {
+        for (int32_t row = 360; row < 364; ++row) {
+            for (int32_t col = 532; col < 536; ++col) {
+                const std::string folder = a.root + "/" + c.encoding + "/10/" + std::to_string(col);
+                fs::create_directories(folder);
+                if (row != 363 || col != 535)
+                    writeFile(folder + "/" + std::to_string(row) + ".png", solidPng(c.rgb[0], c.rgb[1], c.rgb[2]));
+            }
+        }
+    }
+    TileServer server(a.root);
+    for (const Case& c : cases) {
+        const std::string dir = "heights-" + c.encoding;
+        const ProgramRun run = runCommand(fetchCommand(server, dir, dir + "-cache", "--dem '" + server.url() + "/"
+                                                                                          + c.encoding
+                                                                                          + "/{z}/{x}/{y}.png' --dem-encoding "
+                                                                                          + c.encoding),
+                                          a.work);
+        EXPECT_EQ(run.status, 0) << c.encoding << run.out << run.err;
+        const std::string file = a.work + "/" + dir + "/zsi-90-133.egm";
+        EXPECT_EQ(elevationSample(file, 100, 100), 1235) << c.encoding;
+        EXPECT_EQ(elevationSample(file, 700, 300), 1235) << c.encoding;
+        EXPECT_EQ(elevationSample(file, 900, 900), 0) << c.encoding;
+    }
+}
+
 std::string frameLine(const std::string& out)
 {
     const size_t at = out.find("CI,CJ=");
