@@ -47,6 +47,7 @@ void fetchTiles(FetchRun& run, HttpFetcher& http, const std::string& pattern, co
         const std::string path = cachePath(keys[i]);
         if (readCached(path, result.bytes)) {
             result.kind = TileAnswer::Kind::found;
+            result.verified = true;
             ++fromCache;
         } else if (tools::fileExists(path + ".none")) {
             result.kind = TileAnswer::Kind::absent;
@@ -69,6 +70,7 @@ void fetchTiles(FetchRun& run, HttpFetcher& http, const std::string& pattern, co
             case HttpResult::Outcome::data:
                 storeCached(cachePath(key), fetched.bytes);
                 result.kind = TileAnswer::Kind::found;
+                result.verified = true;
                 result.bytes = std::move(fetched.bytes);
                 break;
             case HttpResult::Outcome::noData:

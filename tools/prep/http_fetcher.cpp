@@ -124,11 +124,7 @@ void HttpFetcher::fetchAll(const std::vector<std::string>& urls,
         active.clear();
     };
 
-    while (next < urls.size() || !waiting.empty() || !active.empty()) {
-        if (stopFlag()) {
-            dropAll();
-            return;
-        }
+    const auto refill = [&] {
         const Clock::time_point now = Clock::now();
         while (active.size() < slots) {
             std::unique_ptr<Transfer> transfer;
@@ -146,15 +142,28 @@ void HttpFetcher::fetchAll(const std::vector<std::string>& urls,
             curl_easy_setopt(transfer->easy, CURLOPT_URL, urls[transfer->index].c_str());
             active.push_back(std::move(transfer));
         }
-
         int running = 0;
         curl_multi_perform(multi_, &running);
-        bool finished = false;
+    };
+
+    // Bodies that arrived are checked and handed on only once the freed
+    // slots carry new requests, so that the network never waits for decoding.
+    std::vector<std::pair<size_t, HttpResult>> arrived;
+    std::vector<std::pair<size_t, long>> bodies;
+    std::vector<std::string> bodyBytes;
+    while (next < urls.size() || !waiting.empty() || !active.empty()) {
+        if (stopFlag()) {
+            dropAll();
+            return;
+        }
+        refill();
+        arrived.clear();
+        bodies.clear();
+        bodyBytes.clear();
         int left = 0;
         while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
             if (message->msg != CURLMSG_DONE)
                 continue;
-            finished = true;
             Transfer* raw = nullptr;
             curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &raw);
             const auto owner = std::find_if(active.begin(), active.end(), [&](const auto& t) { return t.get() == raw; });
@@ -166,8 +175,7 @@ void HttpFetcher::fetchAll(const std::vector<std::string>& urls,
             curl_easy_getinfo(t.easy, CURLINFO_RESPONSE_CODE, &status);
             curl_off_t retryAfter = -1;
             curl_easy_getinfo(t.easy, CURLINFO_RETRY_AFTER, &retryAfter);
-            const std::string& url = urls[t.index];
-            const std::string host = hostOf(url);
+            const std::string host = hostOf(urls[t.index]);
             finish(t);
             if (status > 0) {
                 ++requests_;
@@ -182,12 +190,9 @@ void HttpFetcher::fetchAll(const std::vector<std::string>& urls,
                 result.error = curl_easy_strerror(code);
                 retry = true;
             } else if (status >= 200 && status < 300) {
-                if (accept(t.index, t.body)) {
-                    result.outcome = HttpResult::Outcome::data;
-                    result.bytes = std::move(t.body);
-                } else {
-                    result.error = "HTTP " + std::to_string(status) + " with a body that is no valid tile";
-                }
+                bodies.emplace_back(t.index, status);
+                bodyBytes.push_back(std::move(t.body));
+                continue;
             } else if (status == 404 || status == 403) {
                 result.outcome = HttpResult::Outcome::noData;
             } else {
@@ -209,10 +214,24 @@ void HttpFetcher::fetchAll(const std::vector<std::string>& urls,
                 dropAll();
                 throw tools::ToolError(host + ": cannot connect: " + result.error);
             }
-            done(t.index, result);
+            arrived.emplace_back(t.index, std::move(result));
         }
-        if (finished)
+        if (!arrived.empty() || !bodies.empty()) {
+            refill();
+            for (auto& [index, result] : arrived)
+                done(index, result);
+            for (size_t k = 0; k < bodies.size(); ++k) {
+                HttpResult result;
+                if (accept(bodies[k].first, bodyBytes[k])) {
+                    result.outcome = HttpResult::Outcome::data;
+                    result.bytes = std::move(bodyBytes[k]);
+                } else {
+                    result.error = "HTTP " + std::to_string(bodies[k].second) + " with a body that is no valid tile";
+                }
+                done(bodies[k].first, result);
+            }
             continue;
+        }
 
         int waitMs = 100;
         if (active.empty() && !waiting.empty()) {

@@ -81,6 +81,11 @@ osg::ref_ptr<osg::Image> asRgb(const osg::Image& image)
 
 } // namespace
 
+bool isJpeg(const std::string& bytes)
+{
+    return startsWith(bytes, "\xff\xd8\xff");
+}
+
 osg::ref_ptr<osg::Image> decodeTile(const std::string& bytes, const std::string& what)
 {
     osg::ref_ptr<osg::Image> image;

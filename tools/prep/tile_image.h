@@ -13,6 +13,9 @@ namespace flightreplay::prep {
 // when the bytes are no image the tool can decode.
 std::string tileAsJpeg(const std::string& bytes, const std::string& what);
 
+// Whether the bytes start as a JPEG file does.
+bool isJpeg(const std::string& bytes);
+
 // A PNG, JPEG or WebP tile decoded as 8-bit RGB, bottom row first as OSG
 // keeps images; throws tools::ToolError as tileAsJpeg does.
 osg::ref_ptr<osg::Image> decodeTile(const std::string& bytes, const std::string& what);

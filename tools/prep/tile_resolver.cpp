@@ -56,7 +56,8 @@ std::vector<TileShortfall> resolveTiles(const std::vector<TerrainTile>& tiles, c
             osg::ref_ptr<osg::Image> ancestor;
             for (const TerrainTile& tile : list) {
                 if (tile.zoom == key.zoom) {
-                    ready(tile, tileAsJpeg(answer.bytes, describe(key)), key.zoom);
+                    ready(tile, answer.verified && isJpeg(answer.bytes) ? answer.bytes : tileAsJpeg(answer.bytes, describe(key)),
+                          key.zoom);
                     continue;
                 }
                 if (!ancestor)

@@ -23,6 +23,7 @@ struct TileAnswer {
     Kind kind = Kind::absent;
     std::string bytes; // PNG, JPEG or WebP, for found
     std::string error; // for failed
+    bool verified = false; // found bytes known to decode as a whole tile
 };
 
 // Looks up a batch of source tiles, calling answer(index, result) once per key.
