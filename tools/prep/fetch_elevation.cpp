@@ -161,6 +161,8 @@ void fetchElevation(FetchRun& run)
                 storeCached(cacheDir + "/" + name, bytes);
                 tools::writeFileAtomically(options.dir + "/" + name, bytes);
                 ++read;
+            } catch (const NoConnection&) {
+                throw;
             } catch (const tools::ToolError& error) {
                 run.missing.emplace_back(name, error.what());
             }

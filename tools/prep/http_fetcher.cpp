@@ -212,7 +212,7 @@ void HttpFetcher::fetchAll(const std::vector<std::string>& urls,
             if (code != CURLE_OK && isConnectionFailure(code)
                 && std::find(contactedHosts_.begin(), contactedHosts_.end(), host) == contactedHosts_.end()) {
                 dropAll();
-                throw tools::ToolError(host + ": cannot connect: " + result.error);
+                throw NoConnection(host + ": cannot connect: " + result.error);
             }
             arrived.emplace_back(t.index, std::move(result));
         }

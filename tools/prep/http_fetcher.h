@@ -11,7 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/tool_error.h"
+
 namespace flightreplay::prep {
+
+// No server could be reached at all: the run stops (exit status 2).
+struct NoConnection : tools::ToolError {
+    using tools::ToolError::ToolError;
+};
 
 struct HttpOptions {
     double timeoutSeconds = 30.0; // for a whole transfer
@@ -41,8 +48,8 @@ public:
     // for a missing object, are noData. done(index, result) is called once
     // per URL, in completion order, on the calling thread; results are not
     // kept, so memory does not grow with the number of URLs. Throws
-    // tools::ToolError ("HOST: cannot connect: reason") when the first
-    // contact with a host fails after every retry.
+    // NoConnection ("HOST: cannot connect: reason") when the first contact
+    // with a host fails after every retry.
     void fetchAll(const std::vector<std::string>& urls,
                   const std::function<bool(size_t, const std::string&)>& accept,
                   const std::function<void(size_t, HttpResult&)>& done);

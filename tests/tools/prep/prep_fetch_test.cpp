@@ -194,6 +194,16 @@ TEST(PrepFetch, OverHttpWritesWhatTheLocalCommandsWriteAndCachesIt)
     EXPECT_EQ(run.status, 0) << run.out;
     EXPECT_TRUE(fs::exists(a.work + "/again/ATTRIBUTION.txt"));
 
+    // Two fetches at once into one fresh cache.
+    writeFile(a.work + "/twins.sh", "(" + fetchCommand(server, "twin1", "twin-cache") + " > one.out; echo $? > one.status) &\n"
+                                       + fetchCommand(server, "twin2", "twin-cache") + "\nstatus=$?\nwait\nexit $status\n");
+    run = runCommand("sh twins.sh", a.work);
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(readFile(a.work + "/one.status"), "0\n") << readFile(a.work + "/one.out");
+    expectNothingCorrupt(a.work + "/twin1", a.work + "/twin-cache", "concurrent fetch");
+    expectNothingCorrupt(a.work + "/twin2", a.work + "/twin-cache", "concurrent fetch");
+    EXPECT_TRUE(readFile(a.work + "/twin1/zsi-90-133.egm") == readFile(a.work + "/local/zsi-90-133.egm"));
+
     // Without an imagery service, relief drawn from the elevation: the same
     // as prep terrain draws from the same files, sea blue.
     run = runCommand(prepPath() + " fetch flight.log --dir relief --offline --cache " + cache + " --dem-source "
