@@ -146,20 +146,17 @@ void HttpFetcher::fetchAll(const std::vector<std::string>& urls,
         curl_multi_perform(multi_, &running);
     };
 
-    // Bodies that arrived are checked and handed on only once the freed
-    // slots carry new requests, so that the network never waits for decoding.
-    std::vector<std::pair<size_t, HttpResult>> arrived;
-    std::vector<std::pair<size_t, long>> bodies;
-    std::vector<std::string> bodyBytes;
-    while (next < urls.size() || !waiting.empty() || !active.empty()) {
-        if (stopFlag()) {
-            dropAll();
-            return;
-        }
-        refill();
-        arrived.clear();
-        bodies.clear();
-        bodyBytes.clear();
+    // What arrived is checked and handed on one transfer at a time, with
+    // freed slots refilled in between, so that the network never waits for
+    // decoding.
+    struct Arrived {
+        size_t index;
+        long status;
+        bool isBody;
+        HttpResult result;
+    };
+    std::deque<Arrived> arrived;
+    const auto harvest = [&] {
         int left = 0;
         while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
             if (message->msg != CURLMSG_DONE)
@@ -184,19 +181,18 @@ void HttpFetcher::fetchAll(const std::vector<std::string>& urls,
             }
             bytes_ += static_cast<int64_t>(t.body.size());
 
-            HttpResult result;
+            Arrived item{t.index, status, false, HttpResult{}};
             bool retry = false;
             if (code != CURLE_OK) {
-                result.error = curl_easy_strerror(code);
+                item.result.error = curl_easy_strerror(code);
                 retry = true;
             } else if (status >= 200 && status < 300) {
-                bodies.emplace_back(t.index, status);
-                bodyBytes.push_back(std::move(t.body));
-                continue;
+                item.isBody = true;
+                item.result.bytes = std::move(t.body);
             } else if (status == 404 || status == 403) {
-                result.outcome = HttpResult::Outcome::noData;
+                item.result.outcome = HttpResult::Outcome::noData;
             } else {
-                result.error = "HTTP " + std::to_string(status);
+                item.result.error = "HTTP " + std::to_string(status);
                 retry = status >= 500 || status == 429 || status == 408;
             }
 
@@ -212,24 +208,32 @@ void HttpFetcher::fetchAll(const std::vector<std::string>& urls,
             if (code != CURLE_OK && isConnectionFailure(code)
                 && std::find(contactedHosts_.begin(), contactedHosts_.end(), host) == contactedHosts_.end()) {
                 dropAll();
-                throw NoConnection(host + ": cannot connect: " + result.error);
+                throw NoConnection(host + ": cannot connect: " + item.result.error);
             }
-            arrived.emplace_back(t.index, std::move(result));
+            arrived.push_back(std::move(item));
         }
-        if (!arrived.empty() || !bodies.empty()) {
-            refill();
-            for (auto& [index, result] : arrived)
-                done(index, result);
-            for (size_t k = 0; k < bodies.size(); ++k) {
-                HttpResult result;
-                if (accept(bodies[k].first, bodyBytes[k])) {
-                    result.outcome = HttpResult::Outcome::data;
-                    result.bytes = std::move(bodyBytes[k]);
+    };
+
+    while (next < urls.size() || !waiting.empty() || !active.empty() || !arrived.empty()) {
+        if (stopFlag()) {
+            dropAll();
+            return;
+        }
+        refill();
+        harvest();
+        refill();
+        if (!arrived.empty()) {
+            Arrived item = std::move(arrived.front());
+            arrived.pop_front();
+            if (item.isBody) {
+                if (accept(item.index, item.result.bytes)) {
+                    item.result.outcome = HttpResult::Outcome::data;
                 } else {
-                    result.error = "HTTP " + std::to_string(bodies[k].second) + " with a body that is no valid tile";
+                    item.result.bytes.clear();
+                    item.result.error = "HTTP " + std::to_string(item.status) + " with a body that is no valid tile";
                 }
-                done(bodies[k].first, result);
             }
+            done(item.index, item.result);
             continue;
         }
 
