@@ -7,11 +7,11 @@ FLIGHTREPLAY_BUILD_PACKAGES=(cmake g++ make flex libopenscenegraph-dev libopensc
 # A real window without a display, driven and photographed.
 FLIGHTREPLAY_WINDOW_PACKAGES=(xvfb xauth xdotool imagemagick)
 # The companion programs, each built only when its packages are there.
-FLIGHTREPLAY_PREP_PACKAGES=(libgdal-dev libsqlite3-dev libwebp-dev pkg-config)
+FLIGHTREPLAY_PREP_PACKAGES=(libgdal-dev libsqlite3-dev libwebp-dev libcurl4-openssl-dev pkg-config)
 FLIGHTREPLAY_CONVERT_PACKAGES=(libtinyxml2-dev pkg-config)
 FLIGHTREPLAY_STUDIO_PACKAGES=(libimgui-dev ffmpeg libegl-dev)
 # Tests, benchmarks, fuzzers and the Debian package.
-FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev dpkg-dev chromium parallel)
+FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev python3 libbenchmark-dev clang libclang-rt-14-dev dpkg-dev chromium parallel)
 
 # Everything: what scripts/test and CI build.
 FLIGHTREPLAY_PACKAGES=(

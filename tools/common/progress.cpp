@@ -13,40 +13,81 @@ namespace flightreplay::tools {
 
 namespace {
 constexpr int BAR_WIDTH = 30;
-}
+constexpr double BAR_REFRESH_SECONDS = 0.5;
+constexpr double LINE_EVERY_SECONDS = 5.0;
 
-Progress::Progress(const std::string& label, int64_t total)
-    : label_(label), total_(total > 0 ? total : 1), visible_(isatty(STDERR_FILENO) != 0)
+double secondsBetween(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b)
 {
-    draw();
+    return std::chrono::duration<double>(b - a).count();
+}
+} // namespace
+
+Progress::Progress(const std::string& label, int64_t total, bool linesWhenPiped)
+    : label_(label), total_(total > 0 ? total : 1), terminal_(isatty(STDERR_FILENO) != 0),
+      lines_(linesWhenPiped && !terminal_), started_(std::chrono::steady_clock::now()), shown_(started_)
+{
+    draw(true);
 }
 
 Progress::~Progress()
 {
-    if (visible_)
+    if (terminal_)
         std::fputs("\n", stderr);
 }
 
 void Progress::advance(int64_t steps)
 {
     done_ += steps;
-    draw();
+    draw(false);
 }
 
-void Progress::draw()
+void Progress::setBytes(int64_t bytes)
 {
-    if (!visible_)
+    bytes_ = bytes;
+    draw(false);
+}
+
+std::string Progress::status() const
+{
+    char text[160];
+    int length = std::snprintf(text, sizeof text, "%lld/%lld", static_cast<long long>(done_),
+                               static_cast<long long>(total_));
+    if (bytes_ > 0)
+        length += std::snprintf(text + length, sizeof text - static_cast<size_t>(length), ", %.1f MB",
+                                static_cast<double>(bytes_) / 1e6);
+    const double elapsed = secondsBetween(started_, std::chrono::steady_clock::now());
+    if (done_ > 0 && done_ < total_ && elapsed > 1.0) {
+        const double left = elapsed * static_cast<double>(total_ - done_) / static_cast<double>(done_);
+        std::snprintf(text + length, sizeof text - static_cast<size_t>(length), ", %d:%02d left",
+                      static_cast<int>(left) / 60, static_cast<int>(left) % 60);
+    }
+    return text;
+}
+
+void Progress::draw(bool force)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (lines_) {
+        if (!force && secondsBetween(shown_, now) >= LINE_EVERY_SECONDS) {
+            shown_ = now;
+            std::fprintf(stderr, "%s: %s\n", label_.c_str(), status().c_str());
+            std::fflush(stderr);
+        }
+        return;
+    }
+    if (!terminal_)
         return;
     const int percent = static_cast<int>(done_ * 100 / total_);
-    if (percent == shownPercent_)
+    if (percent == shownPercent_ && secondsBetween(shown_, now) < BAR_REFRESH_SECONDS)
         return;
     shownPercent_ = percent;
+    shown_ = now;
     char bar[BAR_WIDTH + 1];
     const int filled = percent * BAR_WIDTH / 100;
     for (int i = 0; i < BAR_WIDTH; ++i)
         bar[i] = i < filled ? '#' : '.';
     bar[BAR_WIDTH] = '\0';
-    std::fprintf(stderr, "\r%s [%s] %3d%%", label_.c_str(), bar, percent);
+    std::fprintf(stderr, "\r%s [%s] %3d%% %s   ", label_.c_str(), bar, percent, status().c_str());
     std::fflush(stderr);
 }
 

@@ -1,4 +1,6 @@
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -7,6 +9,7 @@
 
 #include "tools/assets/vehicle_type.h"
 #include "tools/common/tool_error.h"
+#include "tools/prep/http_fetcher.h"
 #include "tools/prep/prep_area.h"
 #include "tools/prep/prep_commands.h"
 
@@ -16,28 +19,75 @@ using namespace flightreplay::prep;
 namespace {
 
 const char* const USAGE =
-    "usage: flightreplay-prep [--dir DIR] [--force] [--bbox S,W,N,E] check LOG\n"
-    "       flightreplay-prep [options] terrain LOG DEM...\n"
+    "usage: flightreplay-prep [--dir DIR] [--force] [fetch options] fetch FLIGHT...\n"
+    "       flightreplay-prep [--dir DIR] [--force] [--bbox S,W,N,E] check LOG...\n"
+    "       flightreplay-prep [options] [--no-relief] terrain LOG DEM...\n"
     "       flightreplay-prep [options] imagery LOG SOURCE\n"
     "       flightreplay-prep [--dir DIR] [--force] [--vehicle TYPE] assets\n"
-    "  with --bbox the LOG is left out; SOURCE is an MBTiles file, a folder of\n"
+    "  with --bbox the LOG is left out; FLIGHT is the replay's log or any log\n"
+    "  flightreplay-convert reads; SOURCE is an MBTiles file, a folder of\n"
     "  {z}/{x}/{y} tiles or a template such as tiles/{z}/{x}/{y}.png; TYPE is\n"
-    "  fixed-wing, multicopter, helicopter, glider, vtol, ground or generic\n";
+    "  fixed-wing, multicopter, helicopter, glider, vtol, ground or generic\n"
+    "fetch options:\n"
+    "  --imagery URL-TEMPLATE   XYZ tiles, {z} {x} {y} {-y} {q} (default: relief)\n"
+    "  --attribution TEXT       the imagery's attribution, for ATTRIBUTION.txt\n"
+    "  --dem-source BASE        Copernicus-style cells at BASE/NAME/NAME.tif\n"
+    "  --dem URL-TEMPLATE       XYZ elevation PNG tiles instead, encoded as\n"
+    "  --dem-encoding ENC       terrarium (default) or terrain-rgb\n"
+    "  --cache DIR              download cache (default ~/.cache/flightreplay)\n"
+    "  --offline                use only the cache\n"
+    "  --timeout SECONDS        per request (default 30)\n";
+
+void stopOnInterrupt(int)
+{
+    HttpFetcher::stopFlag() = true;
+}
+
+double parseSeconds(const std::string& text)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end != '\0' || !(value > 0.0))
+        throw ToolError("--timeout " + text + ": expected a positive number of seconds");
+    return value;
+}
 
 int run(int argc, char** argv)
 {
     PrepOptions options;
+    FetchOptions fetch;
     std::string box;
     std::vector<std::string> words;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--dir" || arg == "--bbox") && i + 1 < argc) {
+        const bool hasValue = i + 1 < argc;
+        if ((arg == "--dir" || arg == "--bbox") && hasValue) {
             (arg == "--dir" ? options.dir : box) = argv[++i];
-        } else if (arg == "--vehicle" && i + 1 < argc) {
+        } else if (arg == "--vehicle" && hasValue) {
             if (!flightreplay::assets::parseVehicleType(argv[++i], options.vehicle))
                 throw ToolError(std::string(argv[i]) + ": unknown vehicle type (see --help)");
+        } else if (arg == "--imagery" && hasValue) {
+            fetch.imagery = argv[++i];
+        } else if (arg == "--attribution" && hasValue) {
+            fetch.attribution = argv[++i];
+        } else if (arg == "--dem-source" && hasValue) {
+            fetch.demSource = argv[++i];
+            while (!fetch.demSource.empty() && fetch.demSource.back() == '/')
+                fetch.demSource.pop_back();
+        } else if (arg == "--dem" && hasValue) {
+            fetch.demTemplate = argv[++i];
+        } else if (arg == "--dem-encoding" && hasValue) {
+            fetch.demEncoding = argv[++i];
+        } else if (arg == "--cache" && hasValue) {
+            fetch.cache = argv[++i];
+        } else if (arg == "--timeout" && hasValue) {
+            fetch.timeoutSeconds = parseSeconds(argv[++i]);
+        } else if (arg == "--offline") {
+            fetch.offline = true;
         } else if (arg == "--force") {
             options.force = true;
+        } else if (arg == "--no-relief") {
+            options.noRelief = true;
         } else if (arg == "--help" || arg == "-h") {
             std::fputs(USAGE, stdout);
             return 0;
@@ -48,7 +98,7 @@ int run(int argc, char** argv)
         }
     }
     if (words.empty())
-        throw ToolError("no command: expected check, terrain, imagery or assets (see --help)");
+        throw ToolError("no command: expected fetch, check, terrain, imagery or assets (see --help)");
 
     const std::string command = words[0];
     if (command == "assets") {
@@ -57,16 +107,28 @@ int run(int argc, char** argv)
         runAssets(options);
         return 0;
     }
+    const bool manyFlights = command == "fetch" || command == "check";
     size_t next = 1;
     if (!box.empty()) {
         setupFrameFromBox(parseGeoBox(box));
     } else {
         if (words.size() < 2)
             throw ToolError(command + ": no LOG given (or --bbox S,W,N,E)");
-        setupFrameFromLog(words[next++]);
+        if (manyFlights) {
+            setupFrameFromFlights(std::vector<std::string>(words.begin() + 1, words.end()));
+            next = words.size();
+        } else {
+            setupFrameFromLog(words[next++]);
+        }
     }
     const std::vector<std::string> inputs(words.begin() + static_cast<std::ptrdiff_t>(next), words.end());
 
+    if (command == "fetch") {
+        if (!inputs.empty())
+            throw ToolError(inputs[0] + ": fetch takes no further argument with --bbox");
+        std::signal(SIGINT, stopOnInterrupt);
+        return runFetch(options, fetch);
+    }
     if (command == "check") {
         if (!inputs.empty())
             throw ToolError(inputs[0] + ": check takes no further argument");
@@ -84,7 +146,7 @@ int run(int argc, char** argv)
         runImagery(options, inputs[0]);
         return 0;
     }
-    throw ToolError(command + ": unknown command (expected check, terrain, imagery or assets)");
+    throw ToolError(command + ": unknown command (expected fetch, check, terrain, imagery or assets)");
 }
 
 } // namespace

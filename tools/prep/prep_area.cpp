@@ -5,11 +5,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <fstream>
+#include <optional>
 
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
 #include "tools/common/position_log.h"
 #include "tools/common/tool_error.h"
+#ifdef FLIGHTREPLAY_PREP_READS_FLIGHTS
+#include "tools/convert/read_flight.h"
+#include "tools/convert/resample.h"
+#endif
 
 namespace flightreplay::prep {
 
@@ -44,6 +51,87 @@ void setupFrameFromLog(const std::string& logPath)
 {
     const LogExtents e = tools::readPositionLog(logPath);
     setupCheckedFrame(logPath, e.latMin, e.latMax, e.lonMin, e.lonMax);
+}
+
+namespace {
+
+// The replay's own log starts with a header of its keywords only.
+bool isReplayLog(const std::string& path)
+{
+#ifdef FLIGHTREPLAY_PREP_READS_FLIGHTS
+    std::ifstream file(path);
+    std::string header;
+    std::getline(file, header);
+    size_t words = 0;
+    size_t at = 0;
+    while (at < header.size()) {
+        const size_t end = std::min(header.find_first_of(",; \t\r", at), header.size());
+        if (end > at) {
+            if (convert::fieldCodeOf(header.substr(at, end - at)) == 0)
+                return false;
+            ++words;
+        }
+        at = end + 1;
+    }
+    return words > 0 || !file.is_open();
+#else
+    (void)path;
+    return true;
+#endif
+}
+
+// Latitude and longitude as the converter writes them, 5 decimals, so that
+// the extents match those of the converted log.
+double asWritten(double minutes)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.5f", minutes);
+    return std::strtod(text, nullptr);
+}
+
+} // namespace
+
+LogExtents flightExtents(const std::string& path)
+{
+    if (isReplayLog(path))
+        return tools::readPositionLog(path);
+#ifdef FLIGHTREPLAY_PREP_READS_FLIGHTS
+    LogExtents e;
+    try {
+        const convert::Flight flight = convert::readFlightFile(path, std::nullopt, convert::CsvOptions{});
+        if (flight.position.empty())
+            throw tools::ToolError("no position fixes");
+        const convert::LogRows rows = convert::rowsOfFlight(flight, convert::ResampleOptions{});
+        for (const LogRow& row : rows.rows) {
+            const double lat = asWritten(row.gps_curlat);
+            const double lon = asWritten(row.gps_curlon);
+            e.latMin = std::min(e.latMin, lat);
+            e.latMax = std::max(e.latMax, lat);
+            e.lonMin = std::min(e.lonMin, lon);
+            e.lonMax = std::max(e.lonMax, lon);
+        }
+    } catch (const tools::ToolError& error) {
+        throw tools::ToolError(path + ": " + error.what());
+    }
+    if (e.latMin > e.latMax)
+        throw tools::ToolError(path + ": no positions");
+    return e;
+#else
+    return tools::readPositionLog(path);
+#endif
+}
+
+void setupFrameFromFlights(const std::vector<std::string>& paths)
+{
+    LogExtents all;
+    for (const std::string& path : paths) {
+        const LogExtents e = flightExtents(path);
+        all.latMin = std::min(all.latMin, e.latMin);
+        all.latMax = std::max(all.latMax, e.latMax);
+        all.lonMin = std::min(all.lonMin, e.lonMin);
+        all.lonMax = std::max(all.lonMax, e.lonMax);
+    }
+    setupCheckedFrame(paths.size() == 1 ? paths[0] : paths[0] + " ...", all.latMin, all.latMax, all.lonMin, all.lonMax);
 }
 
 void setupFrameFromBox(const GeoBox& box)

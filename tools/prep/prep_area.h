@@ -4,6 +4,9 @@
 // setupMapFrame (which prints its two lines on standard output).
 
 #include <string>
+#include <vector>
+
+#include "log/log_reader.h"
 
 namespace flightreplay::prep {
 
@@ -17,6 +20,16 @@ struct GeoBox {
 // Reads the log and sets up the frame from its extents as the replay does.
 // Throws tools::ToolError for an unreadable log or one without positions.
 void setupFrameFromLog(const std::string& logPath);
+
+// Sets up the frame from the union of the flights' extents, as the studio
+// does for several flights in one scene. Each path is the replay's own log,
+// or any log the converter reads, taken as the rows it would write by
+// default. Throws tools::ToolError for an unreadable log or one without
+// positions.
+void setupFrameFromFlights(const std::vector<std::string>& paths);
+
+// The extents (minutes of arc) of one flight, read as above.
+LogExtents flightExtents(const std::string& path);
 
 // Sets up the frame from the box, its extents taken in minutes of arc.
 void setupFrameFromBox(const GeoBox& box);

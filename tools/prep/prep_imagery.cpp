@@ -5,10 +5,10 @@
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
 #include "tools/common/output_file.h"
-#include "tools/prep/prep_commands.h"
-#include "tools/common/tool_error.h"
 #include "tools/common/progress.h"
-#include "tools/prep/tile_image.h"
+#include "tools/prep/prep_commands.h"
+#include "tools/prep/relief_tile.h"
+#include "tools/prep/tile_resolver.h"
 #include "tools/prep/tile_source.h"
 
 namespace flightreplay::prep {
@@ -20,49 +20,53 @@ struct PendingTile {
     std::string jpeg;
 };
 
-constexpr int ZOOM_COUNT = TERRAIN_FINEST_ZOOM - TERRAIN_COARSEST_ZOOM + 1;
-
 } // namespace
+
+bool keepsImageTile(const PrepOptions& options, const std::string& name)
+{
+    const std::string path = options.dir + "/" + name;
+    return !options.force && tools::fileExists(path) && !isReliefTile(path);
+}
 
 void runImagery(const PrepOptions& options, const std::string& source)
 {
-    std::unique_ptr<TileSource> tiles = openTileSource(source);
+    std::unique_ptr<TileSource> tileSource = openTileSource(source);
+
+    std::vector<TerrainTile> tiles;
+    int kept = 0;
+    forEachTerrainTile(mapFrame.CI, mapFrame.CJ, [&](const TerrainTile& tile) {
+        if (keepsImageTile(options, terrainImageName(tile)))
+            ++kept;
+        else
+            tiles.push_back(tile);
+    });
 
     // Every tile is fetched and converted before the first is written, so
     // that bad input leaves the folder as it was.
     std::vector<PendingTile> pending;
-    std::vector<std::string> missing;
-    int kept = 0;
-    int needed[ZOOM_COUNT] = {};
-    int found[ZOOM_COUNT] = {};
+    int overzoomed = 0;
+    std::vector<TileShortfall> missing;
     {
-        tools::Progress progress("tiles", TERRAIN_TILE_COUNT);
-        forEachTerrainTile(mapFrame.CI, mapFrame.CJ, [&](const TerrainTile& tile) {
-            progress.advance();
-            const std::string name = terrainImageName(tile);
-            if (!options.force && tools::fileExists(options.dir + "/" + name)) {
-                ++kept;
-                return;
+        tools::Progress progress("tiles", static_cast<int64_t>(tiles.size()));
+        const TileLookup lookup = [&](const std::vector<TileKey>& keys,
+                                      const std::function<void(size_t, TileAnswer&)>& answer) {
+            for (size_t i = 0; i < keys.size(); ++i) {
+                TileAnswer result;
+                if (tileSource->fetch(keys[i].zoom, keys[i].row, keys[i].col, result.bytes))
+                    result.kind = TileAnswer::Kind::found;
+                answer(i, result);
             }
-            const int level = tile.zoom - TERRAIN_COARSEST_ZOOM;
-            ++needed[level];
-            std::string bytes;
-            if (!tiles->fetch(tile.zoom, tile.row, tile.col, bytes)) {
-                missing.push_back(name + " (" + tiles->describe(tile.zoom, tile.row, tile.col) + ")");
-                return;
-            }
-            ++found[level];
-            pending.push_back({name, tileAsJpeg(bytes, tiles->describe(tile.zoom, tile.row, tile.col))});
-        });
+        };
+        missing = resolveTiles(
+            tiles, lookup,
+            [&](const TerrainTile& tile, const std::string& jpeg, int sourceZoom) {
+                progress.advance();
+                pending.push_back({terrainImageName(tile), jpeg});
+                if (sourceZoom != tile.zoom)
+                    ++overzoomed;
+            },
+            [&](const TileKey& key) { return tileSource->describe(key.zoom, key.row, key.col); });
     }
-
-    std::string emptyZooms;
-    for (int level = ZOOM_COUNT - 1; level >= 0; --level) {
-        if (needed[level] > 0 && found[level] == 0)
-            emptyZooms += (emptyZooms.empty() ? "" : ", ") + std::to_string(level + TERRAIN_COARSEST_ZOOM);
-    }
-    if (!emptyZooms.empty())
-        throw tools::ToolError(source + ": no tiles of this area at zoom " + emptyZooms);
 
     tools::makeFolder(options.dir + "/img");
     for (const PendingTile& tile : pending)
@@ -70,8 +74,12 @@ void runImagery(const PrepOptions& options, const std::string& source)
 
     std::printf("imagery: %zu image tiles written, %d kept, %zu missing from the source\n", pending.size(), kept,
                 missing.size());
-    for (const std::string& name : missing)
-        std::printf("missing %s\n", name.c_str());
+    if (overzoomed > 0)
+        std::printf("imagery: %d of them cut and scaled from a shallower zoom\n", overzoomed);
+    for (const TileShortfall& shortfall : missing) {
+        const TerrainTile& t = shortfall.tile;
+        std::printf("missing %s (%s)\n", terrainImageName(t).c_str(), tileSource->describe(t.zoom, t.row, t.col).c_str());
+    }
 }
 
 } // namespace flightreplay::prep

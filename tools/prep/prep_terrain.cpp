@@ -1,5 +1,7 @@
 #include <cinttypes>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "frame/elevation_tile.h"
 #include "frame/grid_geography.h"
@@ -22,7 +24,9 @@ void runTerrain(const PrepOptions& options, const std::vector<std::string>& dems
     for (const ElevationFileIndex& file : terrainElevationFiles(mapFrame.CI, mapFrame.CJ)) {
         const std::string name = elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN);
         const std::string path = options.dir + "/" + name;
-        if (!options.force && tools::fileExists(path)) {
+        std::error_code error;
+        const bool complete = std::filesystem::file_size(path, error) == static_cast<uintmax_t>(EGM_SAMPLE_COUNT) * 2 && !error;
+        if (!options.force && complete) {
             std::printf("kept %s\n", name.c_str());
             ++kept;
             continue;
@@ -42,6 +46,11 @@ void runTerrain(const PrepOptions& options, const std::vector<std::string>& dems
     std::printf("terrain: %d elevation files written, %d kept; samples: %" PRId64 " from DEMs, %" PRId64
                 " no-data and %" PRId64 " uncovered (written as 0)\n",
                 written, kept, total.fromDem, total.noData, total.uncovered);
+    if (!options.noRelief) {
+        const int drawn = writeReliefTiles(options);
+        if (drawn > 0)
+            std::printf("terrain: %d relief tiles drawn where imagery is missing\n", drawn);
+    }
 }
 
 } // namespace flightreplay::prep

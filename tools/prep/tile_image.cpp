@@ -1,6 +1,7 @@
 #include "tools/prep/tile_image.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <sstream>
 
@@ -80,21 +81,73 @@ osg::ref_ptr<osg::Image> asRgb(const osg::Image& image)
 
 } // namespace
 
+bool isJpeg(const std::string& bytes)
+{
+    return startsWith(bytes, "\xff\xd8\xff");
+}
+
+osg::ref_ptr<osg::Image> decodeTile(const std::string& bytes, const std::string& what)
+{
+    osg::ref_ptr<osg::Image> image;
+    if (startsWith(bytes, "\xff\xd8\xff"))
+        image = readWithPlugin("jpg", bytes, what);
+    else if (startsWith(bytes, "\x89PNG\r\n\x1a\n"))
+        image = readWithPlugin("png", bytes, what);
+    else if (startsWith(bytes, "RIFF") && startsWith(bytes, "WEBP", 8))
+        image = readWebp(bytes, what);
+    else
+        throw tools::ToolError(what + ": neither PNG, JPEG nor WebP");
+    return asRgb(*image);
+}
+
 std::string tileAsJpeg(const std::string& bytes, const std::string& what)
 {
     if (startsWith(bytes, "\xff\xd8\xff")) {
         readWithPlugin("jpg", bytes, what);
         return bytes;
     }
-    osg::ref_ptr<osg::Image> image;
-    if (startsWith(bytes, "\x89PNG\r\n\x1a\n"))
-        image = readWithPlugin("png", bytes, what);
-    else if (startsWith(bytes, "RIFF") && startsWith(bytes, "WEBP", 8))
-        image = readWebp(bytes, what);
-    else
-        throw tools::ToolError(what + ": neither PNG, JPEG nor WebP");
+    return encodeJpeg(*decodeTile(bytes, what), what);
+}
 
-    osg::ref_ptr<osg::Image> rgb = asRgb(*image);
+osg::ref_ptr<osg::Image> cutFromAncestor(const osg::Image& ancestor, int levels, int32_t rowOffset, int32_t colOffset)
+{
+    const int width = ancestor.s();
+    const int height = ancestor.t();
+    const double part = 1.0 / static_cast<double>(int64_t{1} << levels);
+    const double x0 = colOffset * part * width;
+    const double yTop = rowOffset * part * height;
+    const double pieceW = part * width;
+    const double pieceH = part * height;
+    osg::ref_ptr<osg::Image> out = new osg::Image;
+    out->allocateImage(width, height, 1, GL_RGB, GL_UNSIGNED_BYTE);
+    for (int t = 0; t < height; ++t) {
+        // Rows count from the bottom in OSG images, the north edge on top.
+        const double fromTop = (height - 1 - t + 0.5) / height;
+        const double v = std::clamp(yTop + fromTop * pieceH - 0.5, 0.0, height - 1.0);
+        const int v0 = std::min(static_cast<int>(v), height - 1);
+        const int v1 = std::min(v0 + 1, height - 1);
+        const double b = v - v0;
+        const unsigned char* rowA = ancestor.data(0, static_cast<unsigned>(height - 1 - v0));
+        const unsigned char* rowB = ancestor.data(0, static_cast<unsigned>(height - 1 - v1));
+        unsigned char* target = out->data(0, static_cast<unsigned>(t));
+        for (int s = 0; s < width; ++s) {
+            const double u = std::clamp(x0 + (s + 0.5) / width * pieceW - 0.5, 0.0, width - 1.0);
+            const int u0 = std::min(static_cast<int>(u), width - 1);
+            const int u1 = std::min(u0 + 1, width - 1);
+            const double a = u - u0;
+            for (int k = 0; k < 3; ++k) {
+                const double top = rowA[u0 * 3 + k] * (1 - a) + rowA[u1 * 3 + k] * a;
+                const double bottom = rowB[u0 * 3 + k] * (1 - a) + rowB[u1 * 3 + k] * a;
+                *target++ = static_cast<unsigned char>(std::lround(top * (1 - b) + bottom * b));
+            }
+        }
+    }
+    return out;
+}
+
+std::string encodeJpeg(const osg::Image& image, const std::string& what)
+{
+    osg::ref_ptr<osg::Image> rgb = asRgb(image);
     std::ostringstream stream;
     osg::ref_ptr<osgDB::ReaderWriter::Options> options =
         new osgDB::ReaderWriter::Options("JPEG_QUALITY " + std::to_string(JPEG_QUALITY));
