@@ -67,7 +67,7 @@ bool isReplayLog(const std::string& path)
     while (at < header.size()) {
         const size_t end = std::min(header.find_first_of(",; \t\r", at), header.size());
         if (end > at) {
-            if (convert::fieldCodeOf(header.substr(at, end - at)) == 0)
+            if (fieldCodeOf(header.substr(at, end - at)) == 0)
                 return false;
             ++words;
         }
