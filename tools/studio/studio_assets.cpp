@@ -78,20 +78,24 @@ osg::ref_ptr<osg::Node> vehicleModelFor(const flight::Flight&, const std::string
             throw tools::ToolError("--model " + modelOption + ": no model OpenSceneGraph can read");
         return scaledToAircraftSize(model.get());
     }
-    // Several flights share one model: read once, the node has many parents.
-    static osg::ref_ptr<osg::Node> folderModel;
-    static bool looked = false;
-    if (!looked) {
+    // Several flights share one model: read once, the node has many parents,
+    // and kept for the process (a static ref_ptr would be released after
+    // OSG's own statics at exit).
+    static osg::Node* const folderModel = [] {
         const QuietReaders quiet;
-        folderModel = buildAircraftModel();
-        looked = true;
-    }
+        osg::Node* model = buildAircraftModel();
+        if (model)
+            model->ref();
+        return model;
+    }();
     if (folderModel)
         return folderModel;
     note = std::string("no aircraft model in this folder (") + AIRCRAFT_MODEL_PATH + "): a built-in stand-in";
-    static osg::ref_ptr<osg::Node> standIn;
-    if (!standIn)
-        standIn = scaledToAircraftSize(standInModel().get());
+    static osg::Node* const standIn = [] {
+        osg::Node* model = scaledToAircraftSize(standInModel().get()).release();
+        model->ref();
+        return model;
+    }();
     return standIn;
 }
 

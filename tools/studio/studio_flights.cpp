@@ -16,6 +16,7 @@ namespace {
 constexpr double TAKEOFF_SPEED = 3.0;        // m/s over ground
 constexpr double TAKEOFF_CLIMB = 5.0;        // metres above the first fix
 constexpr double TAKEOFF_SUSTAINED = 3.0;    // seconds
+constexpr double SAME_DAY_SECONDS = 86400.0;
 
 std::string fileNameOf(const std::string& path)
 {
@@ -148,9 +149,18 @@ void loadStudioFlights(StudioState& state, const StudioOptions& options)
     }
     Alignment alignment = options.align;
     if (!options.alignGiven) {
-        const bool dated = std::all_of(samplers.begin(), samplers.end(),
-                                       [](const FlightSampler* s) { return std::isfinite(s->flight().utcAtClockZero); });
-        alignment = dated ? Alignment::utc : Alignment::start;
+        // By UTC only flights flown on one day: others (two attempts on
+        // different days) would sit apart on the clock.
+        bool together = true;
+        double first = INFINITY;
+        double last = -INFINITY;
+        for (const FlightSampler* s : samplers) {
+            const double start = s->flight().utcAtClockZero + s->clockAtStart();
+            together = together && std::isfinite(start);
+            first = std::min(first, start);
+            last = std::max(last, start);
+        }
+        alignment = together && last - first <= SAME_DAY_SECONDS ? Alignment::utc : Alignment::start;
     }
     const std::vector<double> offsets = alignmentOffsets(samplers, names, alignment);
     for (size_t i = 0; i < state.flights.size(); ++i)

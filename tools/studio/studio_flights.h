@@ -19,7 +19,8 @@ namespace flightreplay::studio {
 // map frame from the union of the flights' extents (those of each flight's
 // rows as the converter writes them by default; "1/k=" and "CI,CJ=" on
 // standard output), then gives state one flight each with its sampler,
-// colour and offset (alignment, then --offset), the clock over the union
+// colour and offset (--align, by default utc when every flight has a date
+// and all started within a day, else start; then --offset), the clock over the union
 // of their spans at options.time, and the options' camera, colouring,
 // ghost and trace; then the readers' notes on standard error ("PATH: note").
 // Throws tools::ToolError with one line naming the file

@@ -42,14 +42,17 @@ void collectMissingElevation(const char* text, std::size_t length, void* context
 
 osg::Texture2D* gridTexture()
 {
-    static osg::ref_ptr<osg::Texture2D> texture;
-    if (!texture) {
-        texture = new osg::Texture2D(groundGridImage().get());
-        texture->setWrap(osg::Texture::WRAP_S, osg::Texture::REPEAT);
-        texture->setWrap(osg::Texture::WRAP_T, osg::Texture::REPEAT);
-        texture->setMaxAnisotropy(8.0f);
-    }
-    return texture.get();
+    // Shared by every tile and kept for the process: a static ref_ptr would
+    // be released after OSG's own statics at exit.
+    static osg::Texture2D* const texture = [] {
+        auto* made = new osg::Texture2D(groundGridImage().get());
+        made->setWrap(osg::Texture::WRAP_S, osg::Texture::REPEAT);
+        made->setWrap(osg::Texture::WRAP_T, osg::Texture::REPEAT);
+        made->setMaxAnisotropy(8.0f);
+        made->ref();
+        return made;
+    }();
+    return texture;
 }
 
 // Gives the tiles whose picture could not be read the grid instead; returns

@@ -50,7 +50,7 @@ const char* studioUsage()
            "  --angles deg|rad --csv-time s|ms|us|iso --column NAME=FIELD   for CSV files\n"
            "  --model TYPE|FILE                       the vehicle model to draw\n"
            "  --align utc|start|takeoff               several flights on one clock (default utc when\n"
-           "                                          every flight has a date, else start)\n"
+           "                                          every flight has a date, all within a day)\n"
            "  --offset NAME=SECONDS                   shift one flight later on the clock\n"
            "  --ghost                                 draw the flights not selected translucent\n"
            "  --help                                  this text\n";

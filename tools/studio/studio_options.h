@@ -19,7 +19,7 @@ struct StudioOptions {
     std::optional<convert::FlightFormat> format; // --format: instead of recognising each file
     convert::CsvOptions csv;  // --angles, --csv-time, --column for CSV files
     std::string model;        // --model TYPE|FILE; empty: the studio chooses
-    Alignment align = Alignment::utc; // --align; utc only when every flight has a date
+    Alignment align = Alignment::utc; // --align; without it utc for flights of one day, else start
     bool alignGiven = false;
     std::vector<std::pair<std::string, double>> offsets; // --offset NAME=SECONDS
     bool ghost = false;       // --ghost: the flights not selected translucent
