@@ -10,6 +10,7 @@ namespace flightreplay::studio {
 
 namespace {
 
+constexpr double CHASE_AIM_ABOVE_PER_BEHIND = 3.0 / 70.0;
 constexpr double CHASE_ABOVE_PER_BEHIND = 22.0 / 70.0;
 constexpr double CHASE_SETTLE_SECONDS = 1.2; // flight seconds to follow a turn
 constexpr double COCKPIT_AHEAD_METRES = 13.0;
@@ -64,7 +65,9 @@ osg::Matrixd CameraRig::followView(double flightStep)
                                              1.0 - std::exp(-std::fabs(flightStep) / CHASE_SETTLE_SECONDS));
         const osg::Vec3d eye = now.position - headingDirection(chaseHeading_) * metres(behind)
                                + up * metres(behind * CHASE_ABOVE_PER_BEHIND);
-        return osg::Matrixd::lookAt(eye, now.position + up * metres(3.0), up);
+        // Aimed a little above the aircraft, in proportion to the distance, so
+        // that a small model keeps the ground in view.
+        return osg::Matrixd::lookAt(eye, now.position + up * metres(behind * CHASE_AIM_ABOVE_PER_BEHIND), up);
     }
     case CameraMode::cockpit: {
         // The model's nose points along -x and its top along +y.

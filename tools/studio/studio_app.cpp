@@ -24,6 +24,9 @@ void setUpStudioViewer(osgViewer::Viewer& viewer, StudioState& state, StudioPane
     viewer.setThreadingModel(osgViewer::Viewer::SingleThreaded);
     // Escape belongs to the studio's keys, which end the loop the same way.
     viewer.setKeyEventSetsDone(0);
+    // The sky sphere sets the far plane; a model chased from a few metres
+    // needs the near plane much closer than the default ratio puts it.
+    viewer.getCamera()->setNearFarRatio(0.00002);
     viewer.setSceneData(buildStudioScene(state, options).root.get());
     viewer.setCameraManipulator(new CameraRig(state), false);
     viewer.addEventHandler(new StudioKeys(state));

@@ -1,11 +1,10 @@
 #include "tools/studio/studio_assets.h"
 
-#include <algorithm>
+#include <map>
+#include <utility>
 
-#include <osg/Geode>
 #include <osg/MatrixTransform>
 #include <osg/Notify>
-#include <osg/ShapeDrawable>
 #include <osgDB/FileUtils>
 #include <osgDB/ReadFile>
 
@@ -14,7 +13,10 @@
 #include "scene/aircraft_model.h"
 #include "scene/sky_dome.h"
 #include "tools/common/tool_error.h"
-#include "tools/demo_data/sky_image.h"
+#include "tools/assets/minimum_screen_size.h"
+#include "tools/assets/sky_picture.h"
+#include "tools/assets/vehicle_model.h"
+#include "tools/assets/vehicle_type.h"
 
 namespace flightreplay::studio {
 
@@ -33,8 +35,11 @@ private:
     osg::NotifySeverity saved_;
 };
 
-constexpr double CHASE_METRES_PER_RADIUS_METRE = 70.0 / AIRCRAFT_RADIUS_METRES;
-constexpr double CHASE_MIN_METRES = 8.0;
+// A model drawn at its real size stays at least this many pixels across, so
+// that a 40 cm quad can be seen from the chase camera.
+constexpr double MINIMUM_MODEL_PIXELS = 28.0;
+// The replay's chase distance for its own aircraft size.
+constexpr double REPLAY_CHASE_METRES = 70.0;
 
 osg::ref_ptr<osg::Node> scaledToAircraftSize(osg::Node* model)
 {
@@ -46,77 +51,94 @@ osg::ref_ptr<osg::Node> scaledToAircraftSize(osg::Node* model)
     return transform;
 }
 
-void addBox(osg::Geode& geode, const osg::Vec3& centre, const osg::Vec3& size, const osg::Vec4& colour)
+// A model in metres at its real size in scene units, never smaller on
+// screen than MINIMUM_MODEL_PIXELS.
+osg::ref_ptr<osg::Node> atRealSize(osg::Node* metresModel)
 {
-    osg::ref_ptr<osg::ShapeDrawable> box = new osg::ShapeDrawable(new osg::Box(centre, size.x(), size.y(), size.z()));
-    box->setColor(colour);
-    geode.addDrawable(box.get());
+    osg::ref_ptr<osg::MatrixTransform> transform =
+        new osg::MatrixTransform(osg::Matrixd::scale(mapFrame.k, mapFrame.k, mapFrame.k));
+    transform->addChild(metresModel);
+    transform->getOrCreateStateSet()->setMode(GL_RESCALE_NORMAL, osg::StateAttribute::ON);
+    return assets::keepMinimumScreenSize(transform.get(), MINIMUM_MODEL_PIXELS);
 }
 
-// A plain aircraft of boxes, metres, nose along -x, top along +y, left
-// wing along +z: enough to show position and attitude.
-osg::ref_ptr<osg::Node> standInModel()
+// Models read once for the process: several flights share one, and they
+// outlive OSG's own statics at exit (hence no static ref_ptr).
+osg::Node* keptForTheProcess(osg::ref_ptr<osg::Node> model)
 {
-    osg::ref_ptr<osg::Geode> geode = new osg::Geode;
-    const osg::Vec4 body(0.95f, 0.45f, 0.1f, 1.0f);
-    const osg::Vec4 wing(0.92f, 0.92f, 0.92f, 1.0f);
-    const osg::Vec4 tail(0.75f, 0.2f, 0.1f, 1.0f);
-    addBox(*geode, osg::Vec3(0.0f, 0.0f, 0.0f), osg::Vec3(1.2f, 0.14f, 0.14f), body);
-    addBox(*geode, osg::Vec3(-0.1f, 0.06f, 0.0f), osg::Vec3(0.28f, 0.03f, 1.6f), wing);
-    addBox(*geode, osg::Vec3(0.52f, 0.02f, 0.0f), osg::Vec3(0.16f, 0.02f, 0.5f), wing);
-    addBox(*geode, osg::Vec3(0.54f, 0.14f, 0.0f), osg::Vec3(0.16f, 0.26f, 0.02f), tail);
-    return geode;
+    osg::Node* node = model.release();
+    if (node)
+        node->ref();
+    return node;
+}
+
+osg::Node* folderModel()
+{
+    static osg::Node* const model = [] {
+        const QuietReaders quiet;
+        return keptForTheProcess(buildAircraftModel());
+    }();
+    return model;
+}
+
+// The built-in model of a type (or a model file) in metres.
+osg::Node* metresModel(flight::VehicleType type, const std::string& file)
+{
+    static std::map<std::pair<int, std::string>, osg::Node*> models;
+    osg::Node*& model = models[{static_cast<int>(type), file}];
+    if (!model)
+        model = keptForTheProcess(assets::loadVehicleModel(type, file));
+    return model;
 }
 
 } // namespace
 
-osg::ref_ptr<osg::Node> vehicleModelFor(const flight::Flight&, const std::string& modelOption, std::string& note)
+osg::ref_ptr<osg::Node> vehicleModelFor(const flight::Flight& flight, const std::string& modelOption, std::string& note)
 {
-    if (!modelOption.empty() && osgDB::fileExists(modelOption)) {
-        osg::ref_ptr<osg::Node> model = osgDB::readNodeFile(modelOption);
-        if (!model)
-            throw tools::ToolError("--model " + modelOption + ": no model OpenSceneGraph can read");
-        return scaledToAircraftSize(model.get());
-    }
-    // Several flights share one model: read once, the node has many parents,
-    // and kept for the process (a static ref_ptr would be released after
-    // OSG's own statics at exit).
-    static osg::Node* const folderModel = [] {
+    flight::VehicleType type = assets::vehicleTypeOf(flight);
+    if (!modelOption.empty()) {
+        if (assets::parseVehicleType(modelOption, type))
+            return atRealSize(metresModel(type, ""));
+        if (!osgDB::fileExists(modelOption))
+            throw tools::ToolError("--model " + modelOption
+                                   + ": neither a vehicle type (fixed-wing, multicopter, helicopter, glider, vtol, "
+                                     "ground, generic) nor a model file");
         const QuietReaders quiet;
-        osg::Node* model = buildAircraftModel();
-        if (model)
-            model->ref();
-        return model;
-    }();
-    if (folderModel)
-        return folderModel;
-    note = std::string("no aircraft model in this folder (") + AIRCRAFT_MODEL_PATH + "): a built-in stand-in";
-    static osg::Node* const standIn = [] {
-        osg::Node* model = scaledToAircraftSize(standInModel().get()).release();
-        model->ref();
-        return model;
-    }();
-    return standIn;
+        if (!osgDB::readNodeFile(modelOption))
+            throw tools::ToolError("--model " + modelOption + ": no model OpenSceneGraph can read");
+        return atRealSize(metresModel(type, modelOption));
+    }
+    // The folder's model is the one the replay draws, at the replay's size.
+    if (osg::Node* model = folderModel())
+        return scaledToAircraftSize(model);
+    note = std::string("no aircraft model in this folder (") + AIRCRAFT_MODEL_PATH + "): the built-in "
+           + assets::vehicleTypeName(type) + " model";
+    return atRealSize(metresModel(type, ""));
 }
 
 double chaseDistanceFor(const osg::Node* model)
 {
     if (!model || !model->getBound().valid() || !(mapFrame.k > 0.0))
-        return AIRCRAFT_RADIUS_METRES * CHASE_METRES_PER_RADIUS_METRE;
+        return REPLAY_CHASE_METRES;
     const double radiusMetres = model->getBound().radius() / mapFrame.k;
-    return std::max(radiusMetres * CHASE_METRES_PER_RADIUS_METRE, CHASE_MIN_METRES);
+    if (radiusMetres >= 0.99 * AIRCRAFT_RADIUS_METRES)
+        return REPLAY_CHASE_METRES;
+    return assets::chaseDistanceFor(radiusMetres);
 }
 
 osg::ref_ptr<osg::Image> skyImageFor(std::string& note)
 {
-    const QuietReaders quiet;
-    osg::ref_ptr<osg::Image> image = jpegHeaderFits(SKY_IMAGE_PATH)
-                                         ? osgDB::readImageFile(SKY_IMAGE_PATH, osgDB::Registry::instance()->getOptions())
-                                         : nullptr;
-    if (image)
-        return image;
+    {
+        const QuietReaders quiet;
+        osg::ref_ptr<osg::Image> image =
+            jpegHeaderFits(SKY_IMAGE_PATH)
+                ? osgDB::readImageFile(SKY_IMAGE_PATH, osgDB::Registry::instance()->getOptions())
+                : nullptr;
+        if (image)
+            return image;
+    }
     note = std::string("no sky picture in this folder (") + SKY_IMAGE_PATH + "): the built-in sky";
-    return demo::makeSkyImage();
+    return assets::loadSkyImage();
 }
 
 } // namespace flightreplay::studio

@@ -15,21 +15,23 @@ namespace flightreplay::studio {
 
 // The model for a flight, in the replay's model axes (nose along -x, top
 // along +y) and scene units, ready to go under the aircraft's transform.
-// modelOption is --model TYPE|FILE (empty: the choice is the studio's): a
-// readable file is drawn at the replay's aircraft size; otherwise the
-// folder's model (the replay's "./EasyStar/data/body.ac"), else a generated
-// stand-in, with a one-line note saying so in note (left alone otherwise).
-// Throws tools::ToolError when a given model file cannot be read.
+// modelOption is --model TYPE|FILE: a vehicle type's built-in model, or a
+// file any OpenSceneGraph reader takes, in metres; both at their real size
+// and never smaller on screen than a few tens of pixels. Without it the
+// folder's model (the replay's "./EasyStar/data/body.ac") at the replay's
+// size, else the built-in model of the flight's vehicle type, with a
+// one-line note saying so in note (left alone otherwise). Throws
+// tools::ToolError when the option names neither a type nor a readable file.
 osg::ref_ptr<osg::Node> vehicleModelFor(const flight::Flight& flight, const std::string& modelOption,
                                         std::string& note);
 
-// Metres behind the aircraft for the chase camera, growing with the model's
-// bounding radius (70 m for the replay's 12 m aircraft); the map frame must
-// be set up.
+// Metres behind the aircraft for the chase camera: the replay's 70 m for a
+// model at the replay's size, else following the model's real size (5 m for
+// a 40 cm quad); the map frame must be set up.
 double chaseDistanceFor(const osg::Node* model);
 
 // The folder's sky picture ("sky12q-1024x512.jpeg") when it can be read,
-// else the demo's sky generated in memory with a one-line note in note.
+// else the installed one (or one drawn in memory) with a one-line note in note.
 osg::ref_ptr<osg::Image> skyImageFor(std::string& note);
 
 } // namespace flightreplay::studio
