@@ -55,6 +55,7 @@ double parseSeconds(const std::string& text)
 int run(int argc, char** argv)
 {
     PrepOptions options;
+    bool vehicleGiven = false;
     FetchOptions fetch;
     std::string box;
     std::vector<std::string> words;
@@ -64,6 +65,7 @@ int run(int argc, char** argv)
         if ((arg == "--dir" || arg == "--bbox") && hasValue) {
             (arg == "--dir" ? options.dir : box) = argv[++i];
         } else if (arg == "--vehicle" && hasValue) {
+            vehicleGiven = true;
             if (!flightreplay::assets::parseVehicleType(argv[++i], options.vehicle))
                 throw ToolError(std::string(argv[i]) + ": unknown vehicle type (see --help)");
         } else if (arg == "--imagery" && hasValue) {
@@ -115,7 +117,11 @@ int run(int argc, char** argv)
         if (words.size() < 2)
             throw ToolError(command + ": no LOG given (or --bbox S,W,N,E)");
         if (manyFlights) {
-            setupFrameFromFlights(std::vector<std::string>(words.begin() + 1, words.end()));
+            const flightreplay::flight::VehicleType flown =
+                setupFrameFromFlights(std::vector<std::string>(words.begin() + 1, words.end()));
+            // fetch writes the model of the vehicle that flew, unless told.
+            if (!vehicleGiven)
+                options.vehicle = flown;
             next = words.size();
         } else {
             setupFrameFromLog(words[next++]);

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "frame/map_frame.h"
+#include "tools/assets/vehicle_type.h"
 #include "frame/terrain_tiles.h"
 #include "tools/common/position_log.h"
 #include "tools/common/tool_error.h"
@@ -91,8 +92,10 @@ double asWritten(double minutes)
 
 } // namespace
 
-LogExtents flightExtents(const std::string& path)
+LogExtents flightExtents(const std::string& path, flight::VehicleType* vehicle)
 {
+    if (vehicle)
+        *vehicle = flight::VehicleType::fixedWing;
     if (isReplayLog(path))
         return tools::readPositionLog(path);
 #ifdef FLIGHTREPLAY_PREP_READS_FLIGHTS
@@ -101,6 +104,8 @@ LogExtents flightExtents(const std::string& path)
         const convert::Flight flight = convert::readFlightFile(path, std::nullopt, convert::CsvOptions{});
         if (flight.position.empty())
             throw tools::ToolError("no position fixes");
+        if (vehicle)
+            *vehicle = assets::vehicleTypeOf(flight);
         const convert::LogRows rows = convert::rowsOfFlight(flight, convert::ResampleOptions{});
         for (const LogRow& row : rows.rows) {
             const double lat = asWritten(row.gps_curlat);
@@ -121,17 +126,19 @@ LogExtents flightExtents(const std::string& path)
 #endif
 }
 
-void setupFrameFromFlights(const std::vector<std::string>& paths)
+flight::VehicleType setupFrameFromFlights(const std::vector<std::string>& paths)
 {
     LogExtents all;
+    flight::VehicleType first = flight::VehicleType::fixedWing;
     for (const std::string& path : paths) {
-        const LogExtents e = flightExtents(path);
+        const LogExtents e = flightExtents(path, &path == &paths.front() ? &first : nullptr);
         all.latMin = std::min(all.latMin, e.latMin);
         all.latMax = std::max(all.latMax, e.latMax);
         all.lonMin = std::min(all.lonMin, e.lonMin);
         all.lonMax = std::max(all.lonMax, e.lonMax);
     }
     setupCheckedFrame(paths.size() == 1 ? paths[0] : paths[0] + " ...", all.latMin, all.latMax, all.lonMin, all.lonMax);
+    return first;
 }
 
 void setupFrameFromBox(const GeoBox& box)

@@ -8,6 +8,8 @@
 
 #include "log/log_reader.h"
 
+#include "tools/flight/flight.h"
+
 namespace flightreplay::prep {
 
 struct GeoBox {
@@ -25,11 +27,13 @@ void setupFrameFromLog(const std::string& logPath);
 // does for several flights in one scene. Each path is the replay's own log,
 // or any log the converter reads, taken as the rows it would write by
 // default. Throws tools::ToolError for an unreadable log or one without
-// positions.
-void setupFrameFromFlights(const std::vector<std::string>& paths);
+// positions. Returns the kind of vehicle the first flight was flown with
+// (the replay's trainer for its own log).
+flight::VehicleType setupFrameFromFlights(const std::vector<std::string>& paths);
 
-// The extents (minutes of arc) of one flight, read as above.
-LogExtents flightExtents(const std::string& path);
+// The extents (minutes of arc) of one flight, read as above; its kind of
+// vehicle into vehicle when given.
+LogExtents flightExtents(const std::string& path, flight::VehicleType* vehicle = nullptr);
 
 // Sets up the frame from the box, its extents taken in minutes of arc.
 void setupFrameFromBox(const GeoBox& box);
