@@ -278,6 +278,24 @@ TEST(PrepFetch, NoCacheOfflineOrNoServerEndsWithOneLine)
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 }
 
+TEST(PrepFetch, InterruptLeavesNothingHalfWritten)
+{
+    const Area& a = area();
+    std::string terrain = prepPath() + " --no-relief --dir stopped terrain flight.log";
+    for (const std::string& cell : a.cells)
+        terrain += " " + cell;
+    ASSERT_EQ(runCommand(terrain, a.work).status, 0);
+    TileServer server(a.root, {"--delay-ms", "100"});
+    writeFile(a.work + "/stop.sh", fetchCommand(server, "stopped", "stopped-cache") + " > stopped.out &\n"
+                                       "pid=$!\nsleep 1.5\nkill -INT $pid\nwait $pid\n");
+    const ProgramRun run = runCommand("sh stop.sh", a.work);
+    const std::string out = readFile(a.work + "/stopped.out");
+    EXPECT_EQ(run.status, 1) << out << run.err;
+    EXPECT_NE(out.find("fetch: interrupted;"), std::string::npos) << out;
+    EXPECT_LT(filesUnder(a.work + "/stopped/img", ".jpg").size(), 249u);
+    expectNothingCorrupt(a.work + "/stopped", a.work + "/stopped-cache", "interrupted");
+}
+
 // A 256 x 256 PNG of one colour.
 std::string solidPng(unsigned char r, unsigned char g, unsigned char b)
 {

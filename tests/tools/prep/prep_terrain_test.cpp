@@ -84,7 +84,7 @@ TEST(PrepTerrain, WholeFilesFromAGeographicDem)
     const std::string dir = flightDir();
     writeGeoTiff(dir + "/dem.tif", 4326, 200, 150, {36.0, 0.02, 0, 56.5, 0, -0.02}, wgs84Field);
 
-    const ProgramRun run = runCommand(prepPath() + " terrain flight.log dem.tif", dir);
+    const ProgramRun run = runCommand(prepPath() + " --no-relief terrain flight.log dem.tif", dir);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("CI,CJ=82915 158378\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("terrain: 2 elevation files written, 0 kept; samples: 2101250 from DEMs, 0 no-data and 0 uncovered"),
@@ -109,7 +109,7 @@ TEST(PrepTerrain, ProjectedDemIsSampledThroughItsCrs)
     const std::string dir = flightDir();
     writeGeoTiff(dir + "/utm.tif", 32637, 260, 300, {300000.0, 1000.0, 0, 6250000.0, 0, -1000.0}, utmField);
 
-    const ProgramRun run = runCommand(prepPath() + " terrain flight.log utm.tif", dir);
+    const ProgramRun run = runCommand(prepPath() + " --no-relief terrain flight.log utm.tif", dir);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(totalsOf(run.out).fromDem, 2101250) << run.out;
     for (const Corner& k : CHOSEN) {
@@ -157,9 +157,9 @@ TEST(PrepTerrain, FirstCoveringDemWinsAndNoDataFallsThrough)
     const std::string reversed = dir + "/reversed";
     std::filesystem::create_directory(reversed);
 
-    const ProgramRun ab = runCommand(prepPath() + " terrain flight.log a.tif b.tif", dir);
+    const ProgramRun ab = runCommand(prepPath() + " --no-relief terrain flight.log a.tif b.tif", dir);
     ASSERT_EQ(ab.status, 0) << ab.err;
-    const ProgramRun ba = runCommand(prepPath() + " --dir reversed terrain flight.log b.tif a.tif", dir);
+    const ProgramRun ba = runCommand(prepPath() + " --no-relief --dir reversed terrain flight.log b.tif a.tif", dir);
     ASSERT_EQ(ba.status, 0) << ba.err;
 
     // Every 16th corner of the first file, away from the DEM and hole edges.
