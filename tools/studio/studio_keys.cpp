@@ -96,7 +96,7 @@ bool StudioKeys::handle(const osgGA::GUIEventAdapter& ea, osgGA::GUIActionAdapte
         break;
     case 'c':
     case 'C':
-        state_.colouring = static_cast<TrackColouring>((static_cast<int>(state_.colouring) + 1) % 3);
+        state_.colouring = static_cast<TrackColouring>((static_cast<int>(state_.colouring) + 1) % TRACK_COLOURING_COUNT);
         break;
     case osgGA::GUIEventAdapter::KEY_Tab:
         state_.showPanels = !state_.showPanels;

@@ -36,7 +36,7 @@ const char* studioUsage()
     return "usage: flightreplay-studio [options] FLIGHT [FLIGHT ...]\n"
            "  FLIGHT: a ULog, DataFlash, GPX, IGC or CSV file or the replay's own log; up to 16 at once\n"
            "  --camera chase|cockpit|orbit|free|top-down   camera at start (default chase)\n"
-           "  --track white|altitude|speed            track colouring (default white)\n"
+           "  --track white|altitude|speed|mode       track colouring (default white)\n"
            "  --size WxH                              window or picture size in pixels\n"
            "  --time T                                start at T seconds from the start\n"
            "  --snapshot OUT.png                      draw one picture at --time offscreen and exit\n"
@@ -163,8 +163,10 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
                 options.colouring = TrackColouring::altitude;
             else if (value == "speed")
                 options.colouring = TrackColouring::speed;
+            else if (value == "mode")
+                options.colouring = TrackColouring::mode;
             else {
-                error = "--track needs white, altitude or speed, not '" + value + "'";
+                error = "--track needs white, altitude, speed or mode, not '" + value + "'";
                 return false;
             }
             ++i;

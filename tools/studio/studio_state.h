@@ -26,7 +26,8 @@ const char* cameraName(CameraMode mode);
 // The mode of one of those names, or of "top"; false for any other text.
 bool cameraFromName(const std::string& name, CameraMode& mode);
 
-enum class TrackColouring { white, altitude, speed };
+enum class TrackColouring { white, altitude, speed, mode };
+constexpr int TRACK_COLOURING_COUNT = 4;
 
 enum class Alignment { utc, start, takeoff };
 

@@ -1,5 +1,7 @@
 #include "tools/studio/track_colours.h"
 
+#include "tools/studio/event_timeline.h"
+
 #include <algorithm>
 
 namespace flightreplay::studio {
@@ -44,6 +46,13 @@ void colourTrack(osg::Geometry& track, const FlightSampler& flight, TrackColouri
     if (colouring == TrackColouring::white) {
         colours->push_back(plain);
         track.setColorArray(colours.get(), osg::Array::BIND_OVERALL);
+        return;
+    }
+    if (colouring == TrackColouring::mode) {
+        std::vector<double> times = flight.fixTimes();
+        for (double& t : times)
+            t += flight.clockAtStart();
+        colourTrackByMode(track, times, flight.flight());
         return;
     }
     const ValueRange range = colouringRange(flight, colouring);

@@ -22,8 +22,8 @@ struct ValueRange {
 // 0 ... 0 for white or a flight without fixes.
 ValueRange colouringRange(const FlightSampler& flight, TrackColouring colouring);
 
-// Gives the track's line one colour per fix from the ramp, or `plain` for
-// TrackColouring::white. The track has one vertex per fix.
+// Gives the track's line one colour per fix from the ramp (by flight mode:
+// each mode's colour), or `plain` for TrackColouring::white. The track has one vertex per fix.
 void colourTrack(osg::Geometry& track, const FlightSampler& flight, TrackColouring colouring,
                  const osg::Vec4& plain = osg::Vec4(1, 1, 1, 1));
 
