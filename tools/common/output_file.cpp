@@ -23,6 +23,20 @@ void writeFileAtomically(const std::string& path, const std::string& bytes)
 
 void writeFileAtomically(const std::string& path, const std::function<bool(FILE*)>& write)
 {
+    // A device or pipe named as the output (/dev/null, /dev/stdout) is
+    // written to, never replaced by a renamed regular file.
+    std::error_code statusError;
+    const std::filesystem::file_status status = std::filesystem::status(path, statusError);
+    if (!statusError && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)
+        && !std::filesystem::is_directory(status)) {
+        FILE* device = std::fopen(path.c_str(), "wb");
+        if (!device)
+            throw ToolError(path + ": cannot open: " + std::strerror(errno));
+        const bool written = write(device) && std::ferror(device) == 0;
+        if (std::fclose(device) != 0 || !written)
+            throw ToolError(path + ": cannot write: " + std::strerror(errno));
+        return;
+    }
     const std::string temporary = path + ".part";
     FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file)

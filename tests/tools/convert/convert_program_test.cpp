@@ -54,6 +54,11 @@ TEST(ConvertProgram, OutputFileKeptUnlessForced)
     run = convert("--format dataflash --to 1 flight.bin -", dir);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(lineCount(run.out), 7);
+
+    // A device named as the output is written to, not replaced by a file.
+    run = convert("--force flight.bin /dev/null", dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
 TEST(ConvertProgram, BadInputEndsWithOneLineAndStatusTwo)
