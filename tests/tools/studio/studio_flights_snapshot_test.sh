@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The studio on raw logs in a folder without prepared data, under Xvfb:
 # each real ULog sample and generated DataFlash, IGC and GPX flights open
-# directly, draw the flat grid ground and the stand-in aircraft, and the
+# directly, draw the flat grid ground and the model of their vehicle, and the
 # console says once per kind what is missing instead of a line per file.
 # Then several flights at once: snapshots of two and of sixteen show every
 # flight in its colour, and a flight without a date under --align utc is
@@ -70,12 +70,28 @@ for flight in "${flights[@]}"; do
         { cat "$work/out$i.txt" >&2; fail "$flight: not one line on the missing terrain"; }
     ! grep -q "^img:\|^Not open\|^Not found" "$work/out$i.txt" || fail "$flight: lines per missing file"
     ! grep -q "Error reading\|not found" "$work/err$i.txt" || { cat "$work/err$i.txt" >&2; fail "$flight: reader lines"; }
-    # The grid ground (its grey-green between the lines) and the orange stand-in.
+    # The grid ground (its grey-green between the lines), and the built-in
+    # model of the flight's vehicle: what is neither ground, a blend of it
+    # with the white lines and track, nor sky.
     ground=$(pixels_near "$shot" 30 "112 122 104")
-    model=$(pixels_near "$shot" 40 "242 115 25")
-    echo "$(basename "$flight"): ground $ground pixels, stand-in $model pixels"
+    model=$(convert "$shot" -depth 8 txt:- | awk -F'[(),]+' '
+        BEGIN { gr = 112; gg = 122; gb = 104; dr = 255 - gr; dg = 255 - gg; db = 255 - gb; dd = dr*dr + dg*dg + db*db }
+        NR > 1 { r = $3 - gr; g = $4 - gg; b = $5 - gb
+                 t = (r*dr + g*dg + b*db) / dd; if (t < 0) t = 0; if (t > 1) t = 1
+                 er = r - t*dr; eg = g - t*dg; eb = b - t*db
+                 if (er*er + eg*eg + eb*eb > 1600 && !($5 > $3 + 40)) n++ }
+        END { print n + 0 }')
+    case $(basename "$flight") in
+        sample_log_small.ulg) type=vtol ;;
+        sample_px4_events.ulg) type=multicopter ;;
+        dataflash.bin) type=fixed-wing ;;
+        glider.igc) type=glider ;;
+        *) type=generic ;;
+    esac
+    echo "$(basename "$flight"): ground $ground pixels, $type model $model pixels"
     [ "$ground" -gt 3000 ] || fail "$flight: no flat grid ground"
-    [ "$model" -gt 20 ] || fail "$flight: no aircraft"
+    grep -q "the built-in $type model" "$work/out$i.txt" "$work/err$i.txt" || fail "$flight: not the $type model"
+    [ "$model" -gt 3 ] || fail "$flight: no aircraft"
 done
 
 # Several flights: the palette's colours (tracks, labels and markers).
