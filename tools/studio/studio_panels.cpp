@@ -18,7 +18,17 @@ namespace flightreplay::studio {
 
 namespace {
 
+// ImGui's draw lists index their vertices with 16 bits (65536 a window):
+// the three plots' segments and the timeline's columns, 4 vertices each,
+// stay within these budgets over all flights.
 constexpr int PLOT_POINTS = 600;
+constexpr int PLOT_POINTS_ALL_FLIGHTS = 2400;
+constexpr int TIMELINE_COLUMNS = 4000;
+
+int plotPoints(size_t flights)
+{
+    return std::clamp(PLOT_POINTS_ALL_FLIGHTS / static_cast<int>(std::max<size_t>(flights, 1)), 2, PLOT_POINTS);
+}
 constexpr float PANEL_WIDTH = 300.0f;
 constexpr float TIMELINE_HEIGHT = 92.0f;
 constexpr float DEGREES = static_cast<float>(180.0 / MAP_PI);
@@ -51,24 +61,12 @@ void drawHorizonAt(float roll, float pitch, float size);
 
 } // namespace
 
-void drawFlightOnTimeline(ImDrawList* list, ImVec2 min, ImVec2 max, const StudioFlight& flight, double clockDuration)
+std::vector<float> altitudeProfile(const FlightSampler& flight, int columns)
 {
-    if (!(clockDuration > 0.0))
-        clockDuration = 1.0;
-    const FlightSampler& sampler = *flight.sampler;
-    const auto xOf = [&](double clockTime) {
-        return min.x + (max.x - min.x) * static_cast<float>(std::clamp(clockTime / clockDuration, 0.0, 1.0));
-    };
-    const float x0 = xOf(flight.offset);
-    const float x1 = xOf(flight.offset + sampler.duration());
-    // A single flight keeps the plain white of the replay's track.
-    const bool plain = flight.colour == osg::Vec4(1, 1, 1, 1);
-    osg::Vec4 band = flight.colour;
-    band.a() = 0.18f;
-    if (!plain)
-        list->AddRectFilled(ImVec2(x0, min.y), ImVec2(std::max(x1, x0 + 1.0f), max.y), colourOf(band));
-
-    const std::vector<flight::Fix>& fixes = sampler.flight().position;
+    const std::vector<flight::Fix>& fixes = flight.flight().position;
+    std::vector<float> profile;
+    if (fixes.empty() || columns < 1)
+        return profile;
     double low = fixes.front().altM;
     double high = low;
     for (const flight::Fix& fix : fixes) {
@@ -76,14 +74,40 @@ void drawFlightOnTimeline(ImDrawList* list, ImVec2 min, ImVec2 max, const Studio
         high = std::max(high, fix.altM);
     }
     const double span = high > low ? high - low : 1.0;
-    const int columns = std::max(static_cast<int>(x1 - x0), 1);
+    for (int c = 0; c < columns; ++c) {
+        const double t = flight.duration() * (c + 0.5) / columns;
+        profile.push_back(static_cast<float>((flight.sample(t).altitude - low) / span));
+    }
+    return profile;
+}
+
+void drawFlightOnTimeline(ImDrawList* list, ImVec2 min, ImVec2 max, const StudioFlight& flight, double clockDuration,
+                          const std::vector<float>& profile)
+{
+    if (!(clockDuration > 0.0))
+        clockDuration = 1.0;
+    const auto xOf = [&](double clockTime) {
+        return min.x + (max.x - min.x) * static_cast<float>(std::clamp(clockTime / clockDuration, 0.0, 1.0));
+    };
+    const float x0 = xOf(flight.offset);
+    const float x1 = xOf(flight.offset + flight.sampler->duration());
+    // A single flight keeps the plain white of the replay's track.
+    const bool plain = flight.colour == osg::Vec4(1, 1, 1, 1);
+    osg::Vec4 band = flight.colour;
+    band.a() = 0.18f;
+    if (!plain)
+        list->AddRectFilled(ImVec2(x0, min.y), ImVec2(std::max(x1, x0 + 1.0f), max.y), colourOf(band));
+
     osg::Vec4 fill = plain ? osg::Vec4(0.35f, 0.55f, 0.78f, 1.0f) : flight.colour * 0.75f;
     fill.a() = 1.0f;
+    // At most one column a pixel.
+    const int columns = std::min(static_cast<int>(profile.size()), std::max(static_cast<int>(x1 - x0), 1));
+    const float columnWidth = (x1 - x0) / static_cast<float>(std::max(columns, 1));
     for (int c = 0; c < columns; ++c) {
-        const double t = sampler.duration() * (c + 0.5) / columns;
-        const auto h = static_cast<float>((sampler.sample(t).altitude - low) / span);
-        const float x = x0 + static_cast<float>(c);
-        list->AddRectFilled(ImVec2(x, max.y - (max.y - min.y - 2.0f) * h), ImVec2(x + 1.0f, max.y), colourOf(fill));
+        const float h = profile[static_cast<size_t>(c) * profile.size() / static_cast<size_t>(columns)];
+        const float x = x0 + columnWidth * static_cast<float>(c);
+        list->AddRectFilled(ImVec2(x, max.y - (max.y - min.y - 2.0f) * h), ImVec2(x + std::max(columnWidth, 1.0f), max.y),
+                            colourOf(fill));
     }
 }
 
@@ -100,12 +124,13 @@ void StudioPanels::sampleCurves()
     sampledDuration_ = state_.clock.duration();
 
     Curves* all[] = {&altitude_, &groundSpeed_, &voltage_};
+    const int points = plotPoints(state_.flights.size());
     for (Curves* c : all)
-        c->perFlight.assign(state_.flights.size(), std::vector<float>(PLOT_POINTS, NAN));
+        c->perFlight.assign(state_.flights.size(), std::vector<float>(static_cast<size_t>(points), NAN));
     for (size_t f = 0; f < state_.flights.size(); ++f) {
         const StudioFlight& flight = state_.flights[f];
-        for (int i = 0; i < PLOT_POINTS; ++i) {
-            const double t = sampledDuration_ * i / (PLOT_POINTS - 1) - flight.offset;
+        for (int i = 0; i < points; ++i) {
+            const double t = sampledDuration_ * i / (points - 1) - flight.offset;
             if (t < 0.0 || t > flight.sampler->duration())
                 continue;
             const FlightSample s = flight.sampler->sample(t);
@@ -387,7 +412,13 @@ void StudioPanels::drawTimeline()
     const float band = size.y / static_cast<float>(state_.flights.size());
     for (size_t i = 0; i < state_.flights.size(); ++i) {
         const float top = corner.y + band * static_cast<float>(i);
-        drawFlightOnTimeline(list, ImVec2(corner.x, top), ImVec2(end.x, top + band), state_.flights[i], duration);
+        if (profiles_.size() != state_.flights.size()) {
+            profiles_.clear();
+            for (const StudioFlight& f : state_.flights)
+                profiles_.push_back(altitudeProfile(*f.sampler, TIMELINE_COLUMNS / static_cast<int>(state_.flights.size())));
+        }
+        drawFlightOnTimeline(list, ImVec2(corner.x, top), ImVec2(end.x, top + band), state_.flights[i], duration,
+                             profiles_[i]);
     }
     const float at = duration > 0.0 ? static_cast<float>(clock.time() / duration) : 0.0f;
     const float x = corner.x + size.x * at;

@@ -12,11 +12,16 @@
 
 namespace flightreplay::studio {
 
+// The altitude of a flight at `columns` even steps over its span, scaled to
+// 0 (its lowest) ... 1 (its highest).
+std::vector<float> altitudeProfile(const FlightSampler& flight, int columns);
+
 // Draws what the timeline shows of one flight inside the rectangle min-max,
-// which spans clock times 0 ... clockDuration: its altitude profile over its
-// own span, in its colour. Marks of the flight's modes, messages and events
-// belong here too.
-void drawFlightOnTimeline(ImDrawList* list, ImVec2 min, ImVec2 max, const StudioFlight& flight, double clockDuration);
+// which spans clock times 0 ... clockDuration: its span as a band and its
+// altitude profile (from altitudeProfile) over it, in its colour. Marks of
+// the flight's modes, messages and events belong here too.
+void drawFlightOnTimeline(ImDrawList* list, ImVec2 min, ImVec2 max, const StudioFlight& flight, double clockDuration,
+                          const std::vector<float>& profile);
 
 class StudioPanels {
 public:
@@ -49,6 +54,7 @@ private:
     Curves altitude_;
     Curves groundSpeed_;
     Curves voltage_;
+    std::vector<std::vector<float>> profiles_; // per flight, for the timeline
 };
 
 } // namespace flightreplay::studio

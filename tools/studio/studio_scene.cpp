@@ -47,7 +47,7 @@ osg::ref_ptr<osg::Node> labelOf(const StudioFlight& flight)
     text->setAxisAlignment(osgText::Text::SCREEN);
     text->setAlignment(osgText::Text::CENTER_BOTTOM);
     text->setPosition(osg::Vec3(0.0f, 0.0f, static_cast<float>(LABEL_ABOVE_METRES * mapFrame.k)));
-    text->setBackdropType(osgText::Text::OUTLINE);
+    text->setBackdropType(osgText::Text::DROP_SHADOW_BOTTOM_RIGHT);
 
     // A dot that stays a few pixels wide however far the aircraft is.
     osg::ref_ptr<osg::Geometry> marker = new osg::Geometry;
