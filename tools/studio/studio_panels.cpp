@@ -11,6 +11,7 @@
 #include "frame/map_frame.h"
 #include "log/units.h"
 #include "tools/studio/display_values.h"
+#include "tools/studio/event_timeline.h"
 #include "tools/studio/studio_flights.h"
 #include "tools/studio/track_colours.h"
 
@@ -97,6 +98,11 @@ void drawFlightOnTimeline(ImDrawList* list, ImVec2 min, ImVec2 max, const Studio
     band.a() = 0.18f;
     if (!plain)
         list->AddRectFilled(ImVec2(x0, min.y), ImVec2(std::max(x1, x0 + 1.0f), max.y), colourOf(band));
+    const ImVec2 spanMin(x0, min.y);
+    const ImVec2 spanMax(std::max(x1, x0 + 1.0f), max.y);
+    const flight::Flight& data = flight.sampler->flight();
+    const double clockZero = flight.sampler->clockAtStart();
+    drawModeBands(list, spanMin, spanMax, data, clockZero, flight.sampler->duration(), 0.45f);
 
     osg::Vec4 fill = plain ? osg::Vec4(0.35f, 0.55f, 0.78f, 1.0f) : flight.colour * 0.75f;
     fill.a() = 1.0f;
@@ -109,6 +115,7 @@ void drawFlightOnTimeline(ImDrawList* list, ImVec2 min, ImVec2 max, const Studio
         list->AddRectFilled(ImVec2(x, max.y - (max.y - min.y - 2.0f) * h), ImVec2(x + std::max(columnWidth, 1.0f), max.y),
                             colourOf(fill));
     }
+    drawMessageTicks(list, spanMin, spanMax, data, clockZero, flight.sampler->duration());
 }
 
 StudioPanels::StudioPanels(StudioState& state) : state_(state) {}
@@ -165,7 +172,26 @@ void StudioPanels::draw()
     drawPlots();
     if (state_.flights.size() > 1)
         drawFlights();
+    drawMessages();
     drawTimeline();
+}
+
+void StudioPanels::drawMessages()
+{
+    const StudioFlight& selected = state_.selectedFlight();
+    const flight::Flight& data = selected.sampler->flight();
+    if (data.modes.empty() && data.messages.empty() && data.events.empty())
+        return;
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    ImGui::SetNextWindowPos(ImVec2(display.x - PANEL_WIDTH - 10, display.y - TIMELINE_HEIGHT - 230), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(PANEL_WIDTH, 200), ImGuiCond_FirstUseEver);
+    ImGui::Begin("What happened");
+    drawModeLegend(data);
+    double seekTo = 0.0;
+    const double now = state_.clock.time() - selected.offset;
+    if (drawMessageList(data, selected.sampler->clockAtStart(), now, seekTo))
+        state_.clock.seek(seekTo + selected.offset);
+    ImGui::End();
 }
 
 void StudioPanels::drawInstruments()
@@ -251,12 +277,16 @@ void StudioPanels::drawView()
     if (ImGui::Combo("Camera", &camera, cameras, CAMERA_MODE_COUNT))
         state_.camera = static_cast<CameraMode>(camera);
 
-    static const char* colourings[] = {"Plain", "By altitude", "By ground speed"};
+    static const char* colourings[] = {"Plain", "By altitude", "By ground speed", "By flight mode"};
     int colouring = static_cast<int>(state_.colouring);
-    if (ImGui::Combo("Track", &colouring, colourings, 3))
+    if (ImGui::Combo("Track", &colouring, colourings, TRACK_COLOURING_COUNT))
         state_.colouring = static_cast<TrackColouring>(colouring);
     if (state_.colouring == TrackColouring::white)
         return;
+    if (state_.colouring == TrackColouring::mode) {
+        drawModeLegend(state_.selectedFlight().sampler->flight());
+        return;
+    }
 
     const ValueRange range = colouringRange(*state_.selectedFlight().sampler, state_.colouring);
     const char* unit = state_.colouring == TrackColouring::altitude ? "m" : "m/s";
@@ -330,6 +360,16 @@ void StudioPanels::plotWithCursor(const char* id, const Curves& curves, const ch
     const ImVec2 max(min.x + size.x, min.y + size.y);
     ImDrawList* list = ImGui::GetWindowDrawList();
     list->AddRectFilled(min, max, ImGui::GetColorU32(ImGuiCol_FrameBg));
+    {
+        const StudioFlight& selected = state_.selectedFlight();
+        const double clockDuration = state_.clock.duration() > 0.0 ? state_.clock.duration() : 1.0;
+        const auto xOf = [&](double clockTime) {
+            return min.x + size.x * static_cast<float>(std::clamp(clockTime / clockDuration, 0.0, 1.0));
+        };
+        drawModeBands(list, ImVec2(xOf(selected.offset), min.y),
+                      ImVec2(std::max(xOf(selected.offset + selected.sampler->duration()), xOf(selected.offset) + 1.0f), max.y),
+                      selected.sampler->flight(), selected.sampler->clockAtStart(), selected.sampler->duration(), 0.22f);
+    }
     const float span = curves.high - curves.low;
     for (size_t f = 0; f < curves.perFlight.size(); ++f) {
         const std::vector<float>& values = curves.perFlight[f];

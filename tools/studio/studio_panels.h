@@ -18,8 +18,8 @@ std::vector<float> altitudeProfile(const FlightSampler& flight, int columns);
 
 // Draws what the timeline shows of one flight inside the rectangle min-max,
 // which spans clock times 0 ... clockDuration: its span as a band and its
-// altitude profile (from altitudeProfile) over it, in its colour. Marks of
-// the flight's modes, messages and events belong here too.
+// altitude profile (from altitudeProfile) over it, in its colour, with its
+// flight modes as bands and its messages and events as ticks.
 void drawFlightOnTimeline(ImDrawList* list, ImVec2 min, ImVec2 max, const StudioFlight& flight, double clockDuration,
                           const std::vector<float>& profile);
 
@@ -46,6 +46,7 @@ private:
     void drawFlights();
     void drawPlots();
     void drawTimeline();
+    void drawMessages();
     void plotWithCursor(const char* id, const Curves& curves, const char* caption);
 
     StudioState& state_;
