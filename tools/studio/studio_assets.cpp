@@ -1,5 +1,6 @@
 #include "tools/studio/studio_assets.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -38,8 +39,11 @@ private:
 // A model drawn at its real size stays at least this many pixels across, so
 // that a 40 cm quad can be seen from the chase camera.
 constexpr double MINIMUM_MODEL_PIXELS = 28.0;
-// The replay's chase distance for its own aircraft size.
+// The replay's chase distance for its own aircraft size, and the farthest a
+// big model (a 15 m glider) is chased from, so that it still fills a good
+// part of the picture.
 constexpr double REPLAY_CHASE_METRES = 70.0;
+constexpr double MAX_CHASE_METRES = 90.0;
 
 osg::ref_ptr<osg::Node> scaledToAircraftSize(osg::Node* model)
 {
@@ -123,7 +127,7 @@ double chaseDistanceFor(const osg::Node* model)
     const double radiusMetres = model->getBound().radius() / mapFrame.k;
     if (radiusMetres >= 0.99 * AIRCRAFT_RADIUS_METRES)
         return REPLAY_CHASE_METRES;
-    return assets::chaseDistanceFor(radiusMetres);
+    return std::min(assets::chaseDistanceFor(radiusMetres), MAX_CHASE_METRES);
 }
 
 osg::ref_ptr<osg::Image> skyImageFor(std::string& note)
