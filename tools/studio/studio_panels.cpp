@@ -32,6 +32,8 @@ int plotPoints(size_t flights)
 }
 constexpr float PANEL_WIDTH = 300.0f;
 constexpr float TIMELINE_HEIGHT = 92.0f;
+constexpr float MESSAGES_MIN_WIDTH = 900.0f;
+constexpr float MESSAGES_MIN_HEIGHT = 640.0f;
 constexpr float DEGREES = static_cast<float>(180.0 / MAP_PI);
 
 ImU32 colourOf(const osg::Vec4& c)
@@ -182,7 +184,11 @@ void StudioPanels::drawMessages()
     const flight::Flight& data = selected.sampler->flight();
     if (data.modes.empty() && data.messages.empty() && data.events.empty())
         return;
+    // A small picture has no room beside the other panels: the timeline's
+    // bands and ticks tell the story there.
     const ImVec2 display = ImGui::GetIO().DisplaySize;
+    if (display.x < MESSAGES_MIN_WIDTH || display.y < MESSAGES_MIN_HEIGHT)
+        return;
     ImGui::SetNextWindowPos(ImVec2(display.x - PANEL_WIDTH - 10, display.y - TIMELINE_HEIGHT - 230), ImGuiCond_FirstUseEver);
     ImGui::SetNextWindowSize(ImVec2(PANEL_WIDTH, 200), ImGuiCond_FirstUseEver);
     ImGui::Begin("What happened");
