@@ -44,15 +44,31 @@ void writeFileAtomically(const std::string& path, const std::function<bool(FILE*
     const bool written = write(file) && std::ferror(file) == 0;
     const int writeErrno = errno;
     if (std::fclose(file) != 0 || !written) {
-        std::remove(temporary.c_str());
+        removeQuietly(temporary);
         throw ToolError(temporary + ": cannot write: " + std::strerror(written ? errno : writeErrno));
     }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::remove(temporary.c_str());
-        throw ToolError(path + ": cannot rename the finished file into place: " + error.message());
+    renameIntoPlace(temporary, path);
+}
+
+void renameIntoPlace(const std::string& temporary, const std::string& path)
+{
+    int failed = std::rename(temporary.c_str(), path.c_str());
+#ifdef _WIN32
+    // Windows' rename refuses an existing target where POSIX replaces it.
+    if (failed != 0 && fileExists(path) && std::remove(path.c_str()) == 0)
+        failed = std::rename(temporary.c_str(), path.c_str());
+#endif
+    if (failed != 0) {
+        const int renameErrno = errno;
+        removeQuietly(temporary);
+        throw ToolError(path + ": cannot rename the finished file into place: " + std::strerror(renameErrno));
     }
+}
+
+void removeQuietly(const std::string& path)
+{
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
 }
 
 void writeImageFileAtomically(const osg::Image& image, const std::string& path)

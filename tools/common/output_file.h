@@ -22,6 +22,13 @@ void writeFileAtomically(const std::string& path, const std::function<bool(FILE*
 // names (OSG's image plug-ins); throws ToolError as above.
 void writeImageFileAtomically(const osg::Image& image, const std::string& path);
 
+// Moves the finished temporary file over path, replacing what was there;
+// on failure removes temporary and throws ToolError naming path.
+void renameIntoPlace(const std::string& temporary, const std::string& path);
+
+// Removes a file that is no longer wanted; no word when it is gone already.
+void removeQuietly(const std::string& path);
+
 bool fileExists(const std::string& path);
 
 // Creates the folder and its parents when missing; throws ToolError.

@@ -1,6 +1,7 @@
 #include "tools/common/progress.h"
 
 #include <cstdio>
+#include <utility>
 #ifdef _WIN32
 #include <io.h>
 #define isatty _isatty
@@ -22,8 +23,31 @@ double secondsBetween(std::chrono::steady_clock::time_point a, std::chrono::stea
 }
 } // namespace
 
-Progress::Progress(const std::string& label, int64_t total, bool linesWhenPiped)
-    : label_(label), total_(total > 0 ? total : 1), terminal_(isatty(STDERR_FILENO) != 0),
+std::string progressStatus(int64_t done, int64_t total, int64_t bytes, double elapsedSeconds,
+                           const ProgressUnits& units)
+{
+    char text[200];
+    int length = std::snprintf(text, sizeof text, "%lld/%lld", static_cast<long long>(done),
+                               static_cast<long long>(total));
+    const auto room = [&] { return sizeof text - static_cast<size_t>(length); };
+    if (!units.steps.empty())
+        length += std::snprintf(text + length, room(), " %s", units.steps.c_str());
+    if (bytes > 0)
+        length += std::snprintf(text + length, room(), ", %.1f MB", static_cast<double>(bytes) / 1e6);
+    if (!units.rate.empty() && elapsedSeconds > 0)
+        length += std::snprintf(text + length, room(), ", %.1f %s", static_cast<double>(done) / elapsedSeconds,
+                                units.rate.c_str());
+    // Before a second has passed the estimate is mostly start-up noise.
+    if (done > 0 && done < total && elapsedSeconds > 1.0) {
+        const double left = elapsedSeconds * static_cast<double>(total - done) / static_cast<double>(done);
+        std::snprintf(text + length, room(), ", %d:%02d left", static_cast<int>(left) / 60,
+                      static_cast<int>(left) % 60);
+    }
+    return text;
+}
+
+Progress::Progress(const std::string& label, int64_t total, bool linesWhenPiped, ProgressUnits units)
+    : label_(label), units_(std::move(units)), total_(total > 0 ? total : 1), terminal_(isatty(STDERR_FILENO) != 0),
       lines_(linesWhenPiped && !terminal_), started_(std::chrono::steady_clock::now()), shown_(started_)
 {
     draw(true);
@@ -49,19 +73,7 @@ void Progress::setBytes(int64_t bytes)
 
 std::string Progress::status() const
 {
-    char text[160];
-    int length = std::snprintf(text, sizeof text, "%lld/%lld", static_cast<long long>(done_),
-                               static_cast<long long>(total_));
-    if (bytes_ > 0)
-        length += std::snprintf(text + length, sizeof text - static_cast<size_t>(length), ", %.1f MB",
-                                static_cast<double>(bytes_) / 1e6);
-    const double elapsed = secondsBetween(started_, std::chrono::steady_clock::now());
-    if (done_ > 0 && done_ < total_ && elapsed > 1.0) {
-        const double left = elapsed * static_cast<double>(total_ - done_) / static_cast<double>(done_);
-        std::snprintf(text + length, sizeof text - static_cast<size_t>(length), ", %d:%02d left",
-                      static_cast<int>(left) / 60, static_cast<int>(left) % 60);
-    }
-    return text;
+    return progressStatus(done_, total_, bytes_, secondsBetween(started_, std::chrono::steady_clock::now()), units_);
 }
 
 void Progress::draw(bool force)

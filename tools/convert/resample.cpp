@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 
 #include "log/units.h"
 #include "tools/common/tool_error.h"
+#include "tools/flight/civil_date.h"
 
 namespace flightreplay::convert {
 
@@ -72,16 +72,8 @@ int ddmmyy(double utc)
 {
     if (!(utc >= 0.0 && utc < 32503680000.0))
         return 0;
-    const std::time_t seconds = static_cast<std::time_t>(std::floor(utc));
-    std::tm day{};
-#ifdef _WIN32
-    if (gmtime_s(&day, &seconds) != 0)
-        return 0;
-#else
-    if (!gmtime_r(&seconds, &day))
-        return 0;
-#endif
-    return day.tm_mday * 10000 + (day.tm_mon + 1) * 100 + day.tm_year % 100;
+    const flight::CivilDate date = flight::civilFromDays(static_cast<int64_t>(std::floor(utc / 86400.0)));
+    return date.day * 10000 + date.month * 100 + static_cast<int>(date.year % 100);
 }
 
 // A count or mode as the log's integer column; a damaged file may hold any

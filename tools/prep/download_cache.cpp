@@ -9,6 +9,8 @@
 #include <random>
 #include <system_error>
 
+#include "tools/common/output_file.h"
+#include "tools/common/tool_error.h"
 #include "tools/prep/http_fetcher.h"
 
 namespace flightreplay::prep {
@@ -72,9 +74,11 @@ void storeCached(const std::string& path, const std::string& bytes)
             return;
         }
     }
-    std::filesystem::rename(temporary, target, error);
-    if (error)
-        std::filesystem::remove(temporary, error);
+    try {
+        tools::renameIntoPlace(temporary, path);
+    } catch (const tools::ToolError&) {
+        // A cache that cannot store only costs a later download.
+    }
 }
 
 } // namespace flightreplay::prep

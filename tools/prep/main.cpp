@@ -1,14 +1,14 @@
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include <osg/Notify>
 
 #include "tools/assets/vehicle_type.h"
+#include "tools/common/parse_number.h"
 #include "tools/common/tool_error.h"
+#include "tools/common/tool_main.h"
 #include "tools/prep/http_fetcher.h"
 #include "tools/prep/prep_area.h"
 #include "tools/prep/prep_commands.h"
@@ -45,54 +45,50 @@ void stopOnInterrupt(int)
 
 double parseSeconds(const std::string& text)
 {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || *end != '\0' || !(value > 0.0))
+    const double value = flightreplay::tools::parseNumber("--timeout", text);
+    if (!(value > 0.0))
         throw ToolError("--timeout " + text + ": expected a positive number of seconds");
     return value;
 }
 
-int run(int argc, char** argv)
+int run(const std::vector<std::string>& args)
 {
     PrepOptions options;
     bool vehicleGiven = false;
     FetchOptions fetch;
     std::string box;
     std::vector<std::string> words;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
         if ((arg == "--dir" || arg == "--bbox") && hasValue) {
-            (arg == "--dir" ? options.dir : box) = argv[++i];
+            (arg == "--dir" ? options.dir : box) = args[++i];
         } else if (arg == "--vehicle" && hasValue) {
             vehicleGiven = true;
-            if (!flightreplay::assets::parseVehicleType(argv[++i], options.vehicle))
-                throw ToolError(std::string(argv[i]) + ": unknown vehicle type (see --help)");
+            if (!flightreplay::assets::parseVehicleType(args[++i], options.vehicle))
+                throw ToolError(args[i] + ": unknown vehicle type (see --help)");
         } else if (arg == "--imagery" && hasValue) {
-            fetch.imagery = argv[++i];
+            fetch.imagery = args[++i];
         } else if (arg == "--attribution" && hasValue) {
-            fetch.attribution = argv[++i];
+            fetch.attribution = args[++i];
         } else if (arg == "--dem-source" && hasValue) {
-            fetch.demSource = argv[++i];
+            fetch.demSource = args[++i];
             while (!fetch.demSource.empty() && fetch.demSource.back() == '/')
                 fetch.demSource.pop_back();
         } else if (arg == "--dem" && hasValue) {
-            fetch.demTemplate = argv[++i];
+            fetch.demTemplate = args[++i];
         } else if (arg == "--dem-encoding" && hasValue) {
-            fetch.demEncoding = argv[++i];
+            fetch.demEncoding = args[++i];
         } else if (arg == "--cache" && hasValue) {
-            fetch.cache = argv[++i];
+            fetch.cache = args[++i];
         } else if (arg == "--timeout" && hasValue) {
-            fetch.timeoutSeconds = parseSeconds(argv[++i]);
+            fetch.timeoutSeconds = parseSeconds(args[++i]);
         } else if (arg == "--offline") {
             fetch.offline = true;
         } else if (arg == "--force") {
             options.force = true;
         } else if (arg == "--no-relief") {
             options.noRelief = true;
-        } else if (arg == "--help" || arg == "-h") {
-            std::fputs(USAGE, stdout);
-            return 0;
         } else if (arg.size() > 1 && arg[0] == '-') {
             throw ToolError(arg + ": unknown option or missing value");
         } else {
@@ -162,11 +158,5 @@ int main(int argc, char** argv)
     // The image plug-ins' own notices would break the one-line error; a tile
     // they cannot decode is reported by the tool.
     osg::setNotifyLevel(osg::FATAL);
-    try {
-        return run(argc, argv);
-    } catch (const ToolError& error) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "flightreplay-prep: %s\n", error.what());
-        return 2;
-    }
+    return flightreplay::tools::runTool("flightreplay-prep", USAGE, argc, argv, run);
 }

@@ -8,10 +8,13 @@
 #include <algorithm>
 #include <fstream>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "frame/map_frame.h"
 #include "tools/assets/vehicle_type.h"
 #include "frame/terrain_tiles.h"
+#include "tools/common/parse_number.h"
 #include "tools/common/position_log.h"
 #include "tools/common/tool_error.h"
 #ifdef FLIGHTREPLAY_PREP_READS_FLIGHTS
@@ -151,16 +154,18 @@ void setupFrameFromBox(const GeoBox& box)
 
 GeoBox parseGeoBox(const std::string& text)
 {
-    double values[4];
-    const char* p = text.c_str();
-    for (int i = 0; i < 4; ++i) {
-        char* end = nullptr;
-        values[i] = std::strtod(p, &end);
-        const char expected = i < 3 ? ',' : '\0';
-        if (end == p || *end != expected || !std::isfinite(values[i]))
-            throw tools::ToolError("--bbox " + text + ": expected S,W,N,E in degrees");
-        p = end + 1;
+    std::vector<std::string> parts(1);
+    for (const char c : text) {
+        if (c == ',')
+            parts.emplace_back();
+        else
+            parts.back() += c;
     }
+    if (parts.size() != 4)
+        throw tools::ToolError("--bbox " + text + ": expected S,W,N,E in degrees");
+    double values[4];
+    for (size_t i = 0; i < 4; ++i)
+        values[i] = tools::parseNumber("--bbox", parts[i]);
     const GeoBox box{values[0], values[1], values[2], values[3]};
     if (box.south > box.north || box.west > box.east)
         throw tools::ToolError("--bbox " + text + ": south must not exceed north, nor west east");

@@ -32,26 +32,6 @@ std::vector<Asset> assetsFor(const PrepOptions& options)
     };
 }
 
-// The writers pick the file format from the extension, so the temporary
-// name keeps it.
-void writeAsset(const std::string& path, const Asset& asset)
-{
-    const std::filesystem::path target(path);
-    tools::makeFolder(target.parent_path().string());
-    const std::filesystem::path temporary =
-        target.parent_path() / (target.stem().string() + ".part" + target.extension().string());
-    if (!asset.write(temporary.string())) {
-        std::filesystem::remove(temporary);
-        throw tools::ToolError(path + ": cannot write");
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, target, error);
-    if (error) {
-        std::filesystem::remove(temporary);
-        throw tools::ToolError(path + ": cannot rename the finished file into place: " + error.message());
-    }
-}
-
 } // namespace
 
 void runAssets(const PrepOptions& options)
@@ -62,7 +42,9 @@ void runAssets(const PrepOptions& options)
             std::printf("kept %s\n", asset.name);
             continue;
         }
-        writeAsset(path, asset);
+        tools::makeFolder(std::filesystem::path(path).parent_path().string());
+        if (!asset.write(path))
+            throw tools::ToolError(path + ": cannot write");
         std::printf("wrote %s\n", asset.name);
     }
 }

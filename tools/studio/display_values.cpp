@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "log/units.h"
+#include "tools/flight/civil_date.h"
 
 namespace flightreplay::studio {
 
@@ -59,19 +60,10 @@ std::string utcTextOfEpoch(double seconds)
     const auto whole = static_cast<int64_t>(std::floor(seconds));
     const int64_t days = whole / 86400;
     const int64_t secondOfDay = whole % 86400;
-    // Howard Hinnant's civil_from_days, the inverse of daysFromCivil.
-    const int64_t z = days + 719468;
-    const int64_t era = z / 146097;
-    const int64_t dayOfEra = z - era * 146097;
-    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int64_t mp = (5 * dayOfYear + 2) / 153;
-    const int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
-    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-    const int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    const flight::CivilDate date = flight::civilFromDays(days);
     char text[96];
-    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld UTC", static_cast<long long>(year),
-                  static_cast<long long>(month), static_cast<long long>(day), static_cast<long long>(secondOfDay / 3600),
+    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld UTC", static_cast<long long>(date.year),
+                  static_cast<long long>(date.month), static_cast<long long>(date.day), static_cast<long long>(secondOfDay / 3600),
                   static_cast<long long>(secondOfDay / 60 % 60), static_cast<long long>(secondOfDay % 60));
     return text;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "tools/common/parse_number.h"
 #include "tools/common/tool_error.h"
 
 namespace flightreplay::studio {
@@ -12,13 +13,16 @@ namespace {
 constexpr int MIN_SIDE = 16;
 constexpr int MAX_SIDE = 8192;
 
+// The options' own messages say what each number means, so the common
+// parser's is dropped.
 bool parseNumber(const std::string& text, double& value)
 {
-    if (text.empty())
+    try {
+        value = tools::parseNumber("", text);
+    } catch (const tools::ToolError&) {
         return false;
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return end && *end == '\0' && std::isfinite(value);
+    }
+    return true;
 }
 
 bool parseSide(const std::string& text, int& side)

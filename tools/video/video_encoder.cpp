@@ -3,8 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "tools/common/output_file.h"
 #include "tools/common/tool_error.h"
@@ -27,12 +25,6 @@ std::string ffmpegCommand(const VideoSettings& settings, const std::string& outp
            " -f rawvideo -pix_fmt rgba -s " + size + " -framerate " + std::to_string(settings.fps) +
            " -i pipe:0 -an -c:v libx264 -preset superfast -crf 20 -pix_fmt yuv420p"
            " -movflags +faststart -f mp4 " + shellQuote(output);
-}
-
-void removeQuietly(const std::string& path)
-{
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
 }
 
 } // namespace
@@ -65,7 +57,7 @@ VideoEncoder::VideoEncoder(const VideoSettings& settings)
     try {
         pipe_ = std::make_unique<WritePipe>(ffmpegCommand(settings_, partPath_));
     } catch (...) {
-        removeQuietly(partPath_);
+        tools::removeQuietly(partPath_);
         throw;
     }
     const size_t frameBytes = static_cast<size_t>(settings.width) * static_cast<size_t>(settings.height) * 4;
@@ -157,16 +149,11 @@ void VideoEncoder::finish()
     stopWriter(true);
     const int status = pipe_->close();
     if (failed_ || status != 0) {
-        removeQuietly(partPath_);
+        tools::removeQuietly(partPath_);
         throw ToolError(settings_.path + ": ffmpeg failed" +
                         (status > 0 ? " with exit status " + std::to_string(status) : std::string()));
     }
-    std::error_code error;
-    std::filesystem::rename(partPath_, settings_.path, error);
-    if (error) {
-        removeQuietly(partPath_);
-        throw ToolError(settings_.path + ": cannot rename the finished video into place: " + error.message());
-    }
+    tools::renameIntoPlace(partPath_, settings_.path);
 }
 
 void VideoEncoder::abort()
@@ -176,7 +163,7 @@ void VideoEncoder::abort()
     done_ = true;
     stopWriter(false);
     pipe_->close();
-    removeQuietly(partPath_);
+    tools::removeQuietly(partPath_);
 }
 
 int64_t VideoEncoder::framesWritten() const

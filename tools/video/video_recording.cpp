@@ -6,8 +6,8 @@
 
 #include <osg/GL>
 
+#include "tools/common/progress.h"
 #include "tools/common/tool_error.h"
-#include "tools/video/record_progress.h"
 #include "tools/video/video_encoder.h"
 
 namespace flightreplay::video {
@@ -144,9 +144,9 @@ int recordVideo(osgViewer::Viewer& viewer, double duration, const SeekFunction& 
 
         SignalGuard signals;
         try {
-            RecordProgress progress(frames);
+            tools::Progress progress("recording", frames, true, {"frames", "fps"});
             renderFrames(viewer, seek, checked, frames, encoder, [] { return stopSignal == 0; },
-                         [&progress] { progress.frameDone(); });
+                         [&progress] { progress.advance(); });
         } catch (const ToolError&) {
             // ffmpeg gets the terminal's Ctrl-C as well and stops taking frames.
             if (!stopSignal)

@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include "tools/common/tool_error.h"
-#include "tools/video/record_progress.h"
 #include "tools/video/video_encoder.h"
 #include "video_probe.h"
 
@@ -217,21 +216,4 @@ TEST(VideoEncoder, MissingFfmpegNamesTheDebianPackage)
     EXPECT_NE(message.find("Debian package ffmpeg"), std::string::npos) << message;
     EXPECT_EQ(message.find('\n'), std::string::npos);
     EXPECT_FALSE(videotest::exists(out + ".part"));
-}
-
-TEST(RecordProgress, FramesRateAndTimeLeft)
-{
-    struct Case {
-        int64_t done, total;
-        double elapsed;
-        bool terminal;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {60, 600, 2.0, false, "recording: 60 of 600 frames, 30.0 fps, 0:18 left"},
-        {300, 600, 20.0, true, "recording [############............] 300/600 frames  15.0 fps  0:20 left"},
-        {0, 600, 0.0, false, "recording: 0 of 600 frames, 0.0 fps, ? left"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(flightreplay::video::progressLine(c.done, c.total, c.elapsed, c.terminal), c.expected);
 }
