@@ -52,6 +52,14 @@ void writeFileAtomically(const std::string& path, const std::function<bool(FILE*
 
 void renameIntoPlace(const std::string& temporary, const std::string& path)
 {
+    // A rename would put a regular file in place of a device or pipe
+    // (/dev/null) for every program on the machine.
+    std::error_code statusError;
+    const std::filesystem::file_status status = std::filesystem::status(path, statusError);
+    if (!statusError && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        removeQuietly(temporary);
+        throw ToolError(path + ": not a regular file; it is not replaced");
+    }
     int failed = std::rename(temporary.c_str(), path.c_str());
 #ifdef _WIN32
     // Windows' rename refuses an existing target where POSIX replaces it.

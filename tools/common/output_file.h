@@ -22,8 +22,9 @@ void writeFileAtomically(const std::string& path, const std::function<bool(FILE*
 // names (OSG's image plug-ins); throws ToolError as above.
 void writeImageFileAtomically(const osg::Image& image, const std::string& path);
 
-// Moves the finished temporary file over path, replacing what was there;
-// on failure removes temporary and throws ToolError naming path.
+// Moves the finished temporary file over path, replacing a file that was
+// there (never a device or pipe: that is a failure); on failure removes
+// temporary and throws ToolError naming path.
 void renameIntoPlace(const std::string& temporary, const std::string& path);
 
 // Removes a file that is no longer wanted; no word when it is gone already.

@@ -45,5 +45,11 @@ TEST(OutputFile, RenameIntoPlaceReplacesOrCleansUp)
     EXPECT_THROW(flightreplay::tools::renameIntoPlace(part.string(), (folder / "missing" / "x.txt").string()),
                  flightreplay::tools::ToolError);
     EXPECT_FALSE(std::filesystem::exists(part));
+
+    // A device is never replaced by a file.
+    writeText(part, "orphan");
+    EXPECT_THROW(flightreplay::tools::renameIntoPlace(part.string(), "/dev/null"), flightreplay::tools::ToolError);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_FALSE(std::filesystem::exists(part));
     std::filesystem::remove_all(folder);
 }
