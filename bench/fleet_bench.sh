@@ -23,19 +23,5 @@ for _ in $(seq 1 "$launches"); do
             2>> "$results" > /dev/null
     done
 done
-awk '
-    NF == 3 && ($1 == "flights1" || $1 == "flights16") { first[$1, n[$1]] = $2; frame[$1, n[$1]] = $3; n[$1]++ }
-    function median(a, mode,   i, j, t, v, k) {
-        k = n[mode]
-        for (i = 0; i < k; i++) v[i] = a[mode, i]
-        for (i = 1; i < k; i++) for (j = i; j > 0 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
-        return k % 2 ? v[(k - 1) / 2] : (v[k / 2 - 1] + v[k / 2]) / 2
-    }
-    END {
-        if (!n["flights1"] || !n["flights16"]) { print "no results" > "/dev/stderr"; exit 1 }
-        of = median(frame, "flights1"); sf = median(frame, "flights16")
-        os = median(first, "flights1"); ss = median(first, "flights16")
-        printf "medians of %d + %d launches       1 flight  16 flights  ratio  goal\n", n["flights1"], n["flights16"]
-        printf "  steady frame (chase, panels)  %7.2f ms  %7.2f ms  %5.2f  <= 1.5\n", of, sf, sf / of
-        printf "  launch to first frame         %7.1f ms  %7.1f ms  %5.2f  <= 2\n", os, ss, ss / os
-    }' "$results"
+awk -f "$(dirname "$0")/compare_medians.awk" -v a=flights1 -v b=flights16 -v aname="1 flight" -v bname="16 flights" \
+    -v what="chase, panels" -v framegoal=1.5 -v startgoal=2 "$results"

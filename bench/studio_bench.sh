@@ -16,19 +16,5 @@ for _ in $(seq 1 "$launches"); do
         xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/studio_bench" "$mode" "$demo" 2>> "$results" > /dev/null
     done
 done
-awk '
-    NF == 3 && ($1 == "replay" || $1 == "studio") { first[$1, n[$1]] = $2; frame[$1, n[$1]] = $3; n[$1]++ }
-    function median(a, mode,   i, j, t, v, k) {
-        k = n[mode]
-        for (i = 0; i < k; i++) v[i] = a[mode, i]
-        for (i = 1; i < k; i++) for (j = i; j > 0 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
-        return k % 2 ? v[(k - 1) / 2] : (v[k / 2 - 1] + v[k / 2]) / 2
-    }
-    END {
-        if (!n["replay"] || !n["studio"]) { print "no results" > "/dev/stderr"; exit 1 }
-        rf = median(frame, "replay"); sf = median(frame, "studio")
-        rs = median(first, "replay"); ss = median(first, "studio")
-        printf "medians of %d + %d launches          replay     studio    ratio  goal\n", n["replay"], n["studio"]
-        printf "  steady frame (studio: chase, panels) %7.2f ms %7.2f ms  %5.2f  <= 1.5\n", rf, sf, sf / rf
-        printf "  launch to first frame                %7.1f ms %7.1f ms  %5.2f  <= 1.2\n", rs, ss, ss / rs
-    }' "$results"
+awk -f "$(dirname "$0")/compare_medians.awk" -v a=replay -v b=studio -v aname="replay" -v bname="studio" \
+    -v what="studio: chase, panels" -v framegoal=1.5 -v startgoal=1.2 "$results"

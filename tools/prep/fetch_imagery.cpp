@@ -90,14 +90,8 @@ void fetchImagery(FetchRun& run)
 {
     const PrepOptions& options = run.options;
     const std::string& pattern = run.fetch.imagery;
-    std::vector<TerrainTile> tiles;
     int kept = 0;
-    forEachTerrainTile(mapFrame.CI, mapFrame.CJ, [&](const TerrainTile& tile) {
-        if (keepsImageTile(options, terrainImageName(tile)))
-            ++kept;
-        else
-            tiles.push_back(tile);
-    });
+    const std::vector<TerrainTile> tiles = imageTilesToWrite(options, kept);
     if (pattern.empty()) {
         const int drawn = writeReliefTiles(options);
         std::printf("imagery: %d relief tiles drawn from the elevation, %d kept\n", drawn, kept);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "frame/terrain_tiles.h"
+
 #include "tools/flight/flight.h"
 
 namespace flightreplay::prep {
@@ -51,6 +53,10 @@ int writeReliefTiles(const PrepOptions& options);
 // Whether an existing image tile stays: it exists, is no relief tile, and
 // force is off.
 bool keepsImageTile(const PrepOptions& options, const std::string& name);
+
+// The patch's image tiles still to write, in the terrain's order; the count
+// of those kept into kept.
+std::vector<TerrainTile> imageTilesToWrite(const PrepOptions& options, int& kept);
 
 // Writes the patch's image tiles from the tile source.
 void runImagery(const PrepOptions& options, const std::string& source);

@@ -28,18 +28,25 @@ bool keepsImageTile(const PrepOptions& options, const std::string& name)
     return !options.force && tools::fileExists(path) && !isReliefTile(path);
 }
 
-void runImagery(const PrepOptions& options, const std::string& source)
+std::vector<TerrainTile> imageTilesToWrite(const PrepOptions& options, int& kept)
 {
-    std::unique_ptr<TileSource> tileSource = openTileSource(source);
-
     std::vector<TerrainTile> tiles;
-    int kept = 0;
+    kept = 0;
     forEachTerrainTile(mapFrame.CI, mapFrame.CJ, [&](const TerrainTile& tile) {
         if (keepsImageTile(options, terrainImageName(tile)))
             ++kept;
         else
             tiles.push_back(tile);
     });
+    return tiles;
+}
+
+void runImagery(const PrepOptions& options, const std::string& source)
+{
+    std::unique_ptr<TileSource> tileSource = openTileSource(source);
+
+    int kept = 0;
+    const std::vector<TerrainTile> tiles = imageTilesToWrite(options, kept);
 
     // Every tile is fetched and converted before the first is written, so
     // that bad input leaves the folder as it was.
