@@ -23,7 +23,7 @@
 
 #include "log/log_writer.h"
 #include "log_writers.h"
-#include "tools/convert/byte_stream.h"
+#include "tools/convert/byte_reader.h"
 #include "tools/convert/read_flight.h"
 #include "tools/convert/resample.h"
 
@@ -108,7 +108,7 @@ std::string repeatDataflash(const std::string& log)
 }
 
 // Message headers only: size and type, the payload skipped.
-uint64_t walkUlog(ByteStream& in)
+uint64_t walkUlog(ByteReader& in)
 {
     uint64_t messages = 0;
     in.skip(16);
@@ -122,7 +122,7 @@ uint64_t walkUlog(ByteStream& in)
     return messages;
 }
 
-uint64_t walkDataflash(ByteStream& in)
+uint64_t walkDataflash(ByteReader& in)
 {
     uint8_t length[256] = {};
     length[128] = 89;
@@ -175,7 +175,7 @@ void report(const char* what, double mb, const std::vector<Time>& times, const s
                 mb / w, w, w / median(walkWall), mb / c, c, c / median(walkCpu));
 }
 
-void measure(const char* name, const std::string& path, FlightFormat format, uint64_t (*walk)(ByteStream&))
+void measure(const char* name, const std::string& path, FlightFormat format, uint64_t (*walk)(ByteReader&))
 {
     const double mb = static_cast<double>(std::filesystem::file_size(path)) / (1 << 20);
     FILE* sink = std::fopen("/dev/null", "w");
@@ -184,7 +184,7 @@ void measure(const char* name, const std::string& path, FlightFormat format, uin
     for (int run = 0; run < RUNS; ++run) {
         walks.push_back(timed([&] {
             FILE* file = std::fopen(path.c_str(), "rb");
-            ByteStream in(file);
+            ByteReader in(file);
             messages = walk(in);
             std::fclose(file);
         }));

@@ -6,12 +6,12 @@
 
 #include "convert_fuzz_checks.h"
 #include "tools/common/tool_error.h"
-#include "tools/convert/byte_stream.h"
+#include "tools/convert/byte_reader.h"
 #include "tools/convert/ulog_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    flightreplay::convert::ByteStream in(data, size);
+    flightreplay::convert::ByteReader in(data, size);
     try {
         checkConversion(flightreplay::convert::readUlog(in), size);
     } catch (const flightreplay::tools::ToolError&) {

@@ -10,7 +10,7 @@
 #include "tools/common/tool_error.h"
 #include "tools/convert/autopilot_names.h"
 #include "tools/convert/flight_happenings.h"
-#include "tools/convert/stream_bucket.h"
+#include "tools/convert/series_bucket.h"
 #include "tools/convert/stream_notes.h"
 
 namespace flightreplay::convert {
@@ -151,7 +151,7 @@ double centiScale(const Type& type, int role)
 
 class DataflashParser {
 public:
-    explicit DataflashParser(ByteStream& in) : in_(in) {}
+    explicit DataflashParser(ByteReader& in) : in_(in) {}
     Flight run();
 
 private:
@@ -162,9 +162,9 @@ private:
     void happening(const Type& type, const uint8_t* body, double t);
     bool knownHeader(const uint8_t* h) const { return h[0] == HEAD1 && h[1] == HEAD2 && types_[h[2]].known; }
 
-    ByteStream& in_;
+    ByteReader& in_;
     std::array<Type, 256> types_;
-    StreamBucket gps_, pos_, bat_, curr_, rest_;
+    SeriesBucket gps_, pos_, bat_, curr_, rest_;
     std::string firmware_, vehicle_;
     std::string frame_;
     DamageCount damage_;
@@ -233,7 +233,7 @@ Flight DataflashParser::run()
     out.satellites = std::move(gps_.satellites.samples);
     out.fixMode = std::move(gps_.fixMode.samples);
     out.utcAtClockZero = gps_.utcAtClockZero;
-    StreamBucket& battery = bat_.voltage.empty() ? curr_ : bat_;
+    SeriesBucket& battery = bat_.voltage.empty() ? curr_ : bat_;
     out.voltage = std::move(battery.voltage.samples);
     out.current = std::move(battery.current.samples);
     out.mah = std::move(battery.mah.samples);
@@ -380,7 +380,7 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
     }
     case Kind::bat:
     case Kind::curr: {
-        StreamBucket& b = type.kind == Kind::bat ? bat_ : curr_;
+        SeriesBucket& b = type.kind == Kind::bat ? bat_ : curr_;
         addValue(b.voltage, t, v(volt) * centiScale(type, volt));
         addValue(b.current, t, v(curr) * centiScale(type, curr));
         addValue(b.mah, t, v(currTot));
@@ -392,7 +392,7 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         for (int ch = 0; ch < 5; ++ch) {
             if (type.kind == Kind::rcou && ch >= 4)
                 break;
-            ThinnedStream<Sample>& s = type.kind == Kind::rcin ? rest_.rcIn[static_cast<size_t>(ch)] : rest_.servoOut[static_cast<size_t>(ch)];
+            ThinnedSeries<Sample>& s = type.kind == Kind::rcin ? rest_.rcIn[static_cast<size_t>(ch)] : rest_.servoOut[static_cast<size_t>(ch)];
             addValue(s, t, v(channel1 + ch));
         }
         break;
@@ -482,7 +482,7 @@ void DataflashParser::text(const std::string& message)
 
 } // namespace
 
-Flight readDataflash(ByteStream& in)
+Flight readDataflash(ByteReader& in)
 {
     DataflashParser parser(in);
     return parser.run();

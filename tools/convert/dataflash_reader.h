@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tools/convert/byte_stream.h"
+#include "tools/convert/byte_reader.h"
 #include "tools/flight/flight.h"
 
 namespace flightreplay::convert {
@@ -17,7 +17,7 @@ using namespace flight;
 // header of a known message type and a file ending inside a message keeps
 // what came before; both are told in Flight::notes. Throws
 // tools::ToolError when the stream does not start with a DataFlash message.
-Flight readDataflash(ByteStream& in);
+Flight readDataflash(ByteReader& in);
 
 // True when the bytes start with a DataFlash FMT message.
 bool looksLikeDataflash(const std::string& head);

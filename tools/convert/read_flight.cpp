@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "tools/common/tool_error.h"
-#include "tools/convert/byte_stream.h"
+#include "tools/convert/byte_reader.h"
 #include "tools/convert/dataflash_reader.h"
 #include "tools/convert/gpx_reader.h"
 #include "tools/convert/igc_reader.h"
@@ -110,7 +110,7 @@ Flight readText(FlightFormat format, const std::string& bytes, const CsvOptions&
     case FlightFormat::log: return readReplayLogBytes(bytes);
     default: break;
     }
-    ByteStream stream(bytes.data(), bytes.size());
+    ByteReader stream(bytes.data(), bytes.size());
     return format == FlightFormat::ulog ? readUlog(stream) : readDataflash(stream);
 }
 
@@ -184,7 +184,7 @@ Flight readFlightFile(const std::string& path, std::optional<FlightFormat> forma
     if (*format == FlightFormat::log) {
         data = readReplayLog(file.get());
     } else if (*format == FlightFormat::ulog || *format == FlightFormat::dataflash) {
-        ByteStream stream(file.get());
+        ByteReader stream(file.get());
         data = *format == FlightFormat::ulog ? readUlog(stream) : readDataflash(stream);
     } else {
         std::string bytes;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/convert/byte_stream.h"
+#include "tools/convert/byte_reader.h"
 
 namespace flightreplay::convert {
 

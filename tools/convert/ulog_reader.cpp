@@ -11,7 +11,7 @@
 #include "tools/common/tool_error.h"
 #include "tools/convert/autopilot_names.h"
 #include "tools/convert/flight_happenings.h"
-#include "tools/convert/stream_bucket.h"
+#include "tools/convert/series_bucket.h"
 #include "tools/convert/stream_notes.h"
 #include "tools/convert/ulog_format.h"
 
@@ -64,7 +64,7 @@ const std::vector<TopicFields>& wantedTopics()
 struct Subscription {
     uint32_t size = 0; // bytes of the format; 0 when it could not be laid out
     const TopicFields* wanted = nullptr;
-    StreamBucket* bucket = nullptr;
+    SeriesBucket* bucket = nullptr;
     std::vector<UlogSlot> slots;
     bool active = true; // false once unsubscribed
     uint32_t storedSize = 0; // payload bytes of its data messages as met; 0 before the first
@@ -98,7 +98,7 @@ std::string vehicleOfMavType(int type)
 
 class UlogParser {
 public:
-    explicit UlogParser(ByteStream& in) : in_(in) {}
+    explicit UlogParser(ByteReader& in) : in_(in) {}
 
     Flight run();
 
@@ -114,13 +114,13 @@ private:
     bool plausible(char type, const uint8_t* p, uint16_t size, uint64_t skipped) const;
     bool logText(const uint8_t* p, uint16_t size, size_t textAt);
 
-    ByteStream& in_;
+    ByteReader& in_;
     UlogFormats formats_;
     // Subscription index by message id, -1 where none; as long as the
     // largest id subscribed, which loggers keep small.
     std::vector<int32_t> byId_;
     std::vector<Subscription> subs_;
-    std::map<std::pair<std::string, int>, StreamBucket> buckets_;
+    std::map<std::pair<std::string, int>, SeriesBucket> buckets_;
     std::map<std::string, std::string> info_;
     uint64_t formatText_ = 0;
     uint32_t release_ = 0; // major, minor, patch, type: a byte each from the top
@@ -337,7 +337,7 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
     const double t = v(0) * 1e-6;
     if (!std::isfinite(t))
         return;
-    StreamBucket& b = *sub.bucket;
+    SeriesBucket& b = *sub.bucket;
     switch (sub.wanted->topic) {
     case Topic::globalPosition:
         if (validLatLon(v(1), v(2)) && std::isfinite(v(3)))
@@ -538,21 +538,21 @@ void UlogParser::merge(Flight& out)
 {
     out.format = "ULog";
     // Lowest instance first: std::map orders the buckets by topic, then instance.
-    const auto pick = [&](const char* topic, auto has) -> StreamBucket* {
+    const auto pick = [&](const char* topic, auto has) -> SeriesBucket* {
         for (auto& [key, bucket] : buckets_)
             if (key.first == topic && has(bucket))
                 return &bucket;
         return nullptr;
     };
     for (const char* source : {"vehicle_global_position", "vehicle_gps_position", "sensor_gps", "vehicle_local_position"}) {
-        if (StreamBucket* b = pick(source, [](const StreamBucket& d) { return !d.position.empty(); })) {
+        if (SeriesBucket* b = pick(source, [](const SeriesBucket& d) { return !d.position.empty(); })) {
             out.position = std::move(b->position.samples);
             out.positionSource = source;
             break;
         }
     }
     for (const char* gps : {"vehicle_gps_position", "sensor_gps"}) {
-        if (StreamBucket* b = pick(gps, [](const StreamBucket& d) { return !d.fixMode.empty() || !d.groundSpeed.empty(); })) {
+        if (SeriesBucket* b = pick(gps, [](const SeriesBucket& d) { return !d.fixMode.empty() || !d.groundSpeed.empty(); })) {
             out.groundSpeed = std::move(b->groundSpeed.samples);
             out.satellites = std::move(b->satellites.samples);
             out.fixMode = std::move(b->fixMode.samples);
@@ -560,26 +560,26 @@ void UlogParser::merge(Flight& out)
             break;
         }
     }
-    if (StreamBucket* b = pick("vehicle_attitude", [](const StreamBucket& d) { return !d.attitude.empty(); }))
+    if (SeriesBucket* b = pick("vehicle_attitude", [](const SeriesBucket& d) { return !d.attitude.empty(); }))
         out.attitude = std::move(b->attitude.samples);
-    if (StreamBucket* b = pick("battery_status", [](const StreamBucket& d) { return !d.voltage.empty(); })) {
+    if (SeriesBucket* b = pick("battery_status", [](const SeriesBucket& d) { return !d.voltage.empty(); })) {
         out.voltage = std::move(b->voltage.samples);
         out.current = std::move(b->current.samples);
         out.mah = std::move(b->mah.samples);
     }
-    if (StreamBucket* b = pick("input_rc", [](const StreamBucket& d) { return !d.rcIn[0].empty(); }))
+    if (SeriesBucket* b = pick("input_rc", [](const SeriesBucket& d) { return !d.rcIn[0].empty(); }))
         for (size_t i = 0; i < out.rcIn.size(); ++i)
             out.rcIn[i] = std::move(b->rcIn[i].samples);
-    if (StreamBucket* b = pick("actuator_outputs", [](const StreamBucket& d) { return !d.servoOut[0].empty(); }))
+    if (SeriesBucket* b = pick("actuator_outputs", [](const SeriesBucket& d) { return !d.servoOut[0].empty(); }))
         for (size_t i = 0; i < out.servoOut.size(); ++i)
             out.servoOut[i] = std::move(b->servoOut[i].samples);
     for (const char* air : {"airspeed_validated", "airspeed"})
-        if (StreamBucket* b = pick(air, [](const StreamBucket& d) { return !d.airspeed.empty(); })) {
+        if (SeriesBucket* b = pick(air, [](const SeriesBucket& d) { return !d.airspeed.empty(); })) {
             out.airspeed = std::move(b->airspeed.samples);
             break;
         }
     for (const char* air : {"vehicle_air_data", "sensor_combined"})
-        if (StreamBucket* b = pick(air, [](const StreamBucket& d) { return !d.baroAlt.empty(); })) {
+        if (SeriesBucket* b = pick(air, [](const SeriesBucket& d) { return !d.baroAlt.empty(); })) {
             out.baroAlt = std::move(b->baroAlt.samples);
             break;
         }
@@ -604,7 +604,7 @@ void UlogParser::merge(Flight& out)
 
 } // namespace
 
-Flight readUlog(ByteStream& in)
+Flight readUlog(ByteReader& in)
 {
     UlogParser parser(in);
     return parser.run();

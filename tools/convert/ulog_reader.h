@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tools/convert/byte_stream.h"
+#include "tools/convert/byte_reader.h"
 #include "tools/flight/flight.h"
 
 namespace flightreplay::convert {
@@ -20,7 +20,7 @@ using namespace flight;
 // both are told in Flight::notes. Throws tools::ToolError (one line) for
 // a file that is not a ULog or sets incompatible flags this reader does not
 // know.
-Flight readUlog(ByteStream& in);
+Flight readUlog(ByteReader& in);
 
 // True when the bytes start with the ULog magic.
 bool looksLikeUlog(const std::string& head);

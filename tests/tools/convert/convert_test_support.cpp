@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "tools/convert/byte_stream.h"
+#include "tools/convert/byte_reader.h"
 #include "tools/convert/dataflash_reader.h"
 #include "tools/convert/resample.h"
 #include "tools/convert/ulog_reader.h"
@@ -16,7 +16,7 @@ std::string realLogDir()
 
 flightreplay::flight::Flight readUlogBytes(const std::string& bytes)
 {
-    flightreplay::convert::ByteStream in(bytes.data(), bytes.size());
+    flightreplay::convert::ByteReader in(bytes.data(), bytes.size());
     flightreplay::flight::Flight data = flightreplay::convert::readUlog(in);
     flightreplay::convert::tidyStreams(data);
     return data;
@@ -24,7 +24,7 @@ flightreplay::flight::Flight readUlogBytes(const std::string& bytes)
 
 flightreplay::flight::Flight readDataflashBytes(const std::string& bytes)
 {
-    flightreplay::convert::ByteStream in(bytes.data(), bytes.size());
+    flightreplay::convert::ByteReader in(bytes.data(), bytes.size());
     flightreplay::flight::Flight data = flightreplay::convert::readDataflash(in);
     flightreplay::convert::tidyStreams(data);
     return data;

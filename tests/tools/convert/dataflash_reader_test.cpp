@@ -9,7 +9,7 @@
 #include "log_writers.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/resample.h"
-#include "tools/convert/stream_bucket.h"
+#include "tools/convert/series_bucket.h"
 #include "tests/fuzz/convert_fuzz_checks.h"
 
 using namespace flightreplay::convert;

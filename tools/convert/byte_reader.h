@@ -10,12 +10,12 @@
 
 namespace flightreplay::convert {
 
-class ByteStream {
+class ByteReader {
 public:
     // Reads from file from its current position; the file stays the caller's.
-    explicit ByteStream(FILE* file);
+    explicit ByteReader(FILE* file);
     // Reads size bytes at data, which must outlive the stream.
-    ByteStream(const void* data, size_t size);
+    ByteReader(const void* data, size_t size);
 
     // The next n bytes, valid until the next call; nullptr when fewer remain.
     const uint8_t* peek(size_t n);

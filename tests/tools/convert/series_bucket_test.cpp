@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "tools/convert/stream_bucket.h"
+#include "tools/convert/series_bucket.h"
 
 using namespace flightreplay::convert;
 
-TEST(ThinnedStream, BoundedAndEvenlySpacedHoweverLong)
+TEST(ThinnedSeries, BoundedAndEvenlySpacedHoweverLong)
 {
     const struct {
         uint64_t arriving;
@@ -17,7 +17,7 @@ TEST(ThinnedStream, BoundedAndEvenlySpacedHoweverLong)
         {4 * STREAM_CAP + 3, STREAM_CAP / 2 + 1, 8},
     };
     for (const auto& c : cases) {
-        ThinnedStream<Sample> stream;
+        ThinnedSeries<Sample> stream;
         for (uint64_t i = 0; i < c.arriving; ++i)
             stream.add({static_cast<double>(i), 0.0});
         ASSERT_EQ(stream.samples.size(), c.kept) << c.arriving;
@@ -26,9 +26,9 @@ TEST(ThinnedStream, BoundedAndEvenlySpacedHoweverLong)
     }
 }
 
-TEST(ThinnedStream, PassingWhatWouldBeDroppedKeepsTheSameSamples)
+TEST(ThinnedSeries, PassingWhatWouldBeDroppedKeepsTheSameSamples)
 {
-    ThinnedStream<Sample> added, passed;
+    ThinnedSeries<Sample> added, passed;
     uint64_t skipped = 0;
     for (uint64_t i = 0; i < 5 * STREAM_CAP + 7; ++i) {
         added.add({static_cast<double>(i), 0.0});

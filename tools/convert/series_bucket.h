@@ -1,7 +1,7 @@
 #pragma once
-// Where a binary reader collects a topic's samples: every stream kept to at
+// Where a binary reader collects a topic's samples: every series kept to at
 // most STREAM_CAP samples however long the log, so that memory stays bounded
-// by the output rather than growing with the file. A stream that fills up
+// by the output rather than growing with the file. A series that fills up
 // drops every other sample and from then on keeps every second (fourth, ...)
 // one arriving, evenly in count and so, for a steady rate, in time.
 
@@ -21,7 +21,7 @@ using namespace flight;
 constexpr size_t STREAM_CAP = size_t(1) << 17;
 
 template <typename T>
-class ThinnedStream {
+class ThinnedSeries {
 public:
     void add(const T& sample)
     {
@@ -68,17 +68,17 @@ private:
     uint64_t stride_ = 1;
 };
 
-struct StreamBucket {
-    ThinnedStream<Fix> position;
-    ThinnedStream<Attitude> attitude;
-    ThinnedStream<Sample> groundSpeed, satellites, fixMode, voltage, current, mah, baroAlt, airspeed;
-    std::array<ThinnedStream<Sample>, 5> rcIn;
-    std::array<ThinnedStream<Sample>, 4> servoOut;
+struct SeriesBucket {
+    ThinnedSeries<Fix> position;
+    ThinnedSeries<Attitude> attitude;
+    ThinnedSeries<Sample> groundSpeed, satellites, fixMode, voltage, current, mah, baroAlt, airspeed;
+    std::array<ThinnedSeries<Sample>, 5> rcIn;
+    std::array<ThinnedSeries<Sample>, 4> servoOut;
     double utcAtClockZero = NAN;
 };
 
 // Adds a sample when the value is finite.
-inline void addValue(ThinnedStream<Sample>& stream, double t, double value)
+inline void addValue(ThinnedSeries<Sample>& stream, double t, double value)
 {
     if (std::isfinite(value))
         stream.add({t, value});

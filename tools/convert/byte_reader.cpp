@@ -1,4 +1,4 @@
-#include "tools/convert/byte_stream.h"
+#include "tools/convert/byte_reader.h"
 
 #include <algorithm>
 
@@ -8,14 +8,14 @@ namespace {
 constexpr size_t CHUNK = 1 << 20;
 }
 
-ByteStream::ByteStream(FILE* file) : file_(file) {}
+ByteReader::ByteReader(FILE* file) : file_(file) {}
 
-ByteStream::ByteStream(const void* data, size_t size)
+ByteReader::ByteReader(const void* data, size_t size)
     : data_(static_cast<const uint8_t*>(data)), end_(size)
 {
 }
 
-bool ByteStream::fill(size_t n)
+bool ByteReader::fill(size_t n)
 {
     // Past the end a reader may still ask for more, byte after byte while
     // it resynchronises: answer without moving the window each time.
@@ -41,14 +41,14 @@ bool ByteStream::fill(size_t n)
     return true;
 }
 
-const uint8_t* ByteStream::peek(size_t n)
+const uint8_t* ByteReader::peek(size_t n)
 {
     if (end_ - begin_ < n && !fill(n))
         return nullptr;
     return data_ + begin_;
 }
 
-void ByteStream::skip(size_t n)
+void ByteReader::skip(size_t n)
 {
     while (n > 0) {
         if (begin_ == end_ && !fill(1))
@@ -60,7 +60,7 @@ void ByteStream::skip(size_t n)
     }
 }
 
-bool ByteStream::seek(const uint8_t* pattern, size_t n)
+bool ByteReader::seek(const uint8_t* pattern, size_t n)
 {
     for (;;) {
         if (!peek(n)) {
