@@ -1,14 +1,8 @@
 # Medians of two kinds of launch, each result line "KIND FIRST_FRAME_MS
 # STEADY_FRAME_MS", and their ratios. Set with -v: a and b (the kinds),
 # aname and bname (column heads), what (the steady frame's view), framegoal
-# and startgoal.
+# and startgoal. Run with median.awk.
 NF == 3 && ($1 == a || $1 == b) { k = n[$1] + 0; first[$1, k] = $2; frame[$1, k] = $3; n[$1] = k + 1 }
-function median(values, kind,   i, j, t, v, k) {
-    k = n[kind]
-    for (i = 0; i < k; i++) v[i] = values[kind, i]
-    for (i = 1; i < k; i++) for (j = i; j > 0 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
-    return k % 2 ? v[(k - 1) / 2] : (v[k / 2 - 1] + v[k / 2]) / 2
-}
 END {
     if (!n[a] || !n[b]) { print "no results" > "/dev/stderr"; exit 1 }
     af = median(frame, a); bf = median(frame, b)

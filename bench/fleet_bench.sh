@@ -23,5 +23,5 @@ for _ in $(seq 1 "$launches"); do
             2>> "$results" > /dev/null
     done
 done
-awk -f "$(dirname "$0")/compare_medians.awk" -v a=flights1 -v b=flights16 -v aname="1 flight" -v bname="16 flights" \
+awk -f "$(dirname "$0")/median.awk" -f "$(dirname "$0")/compare_medians.awk" -v a=flights1 -v b=flights16 -v aname="1 flight" -v bname="16 flights" \
     -v what="chase, panels" -v framegoal=1.5 -v startgoal=2 "$results"

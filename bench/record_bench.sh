@@ -21,14 +21,8 @@ for round in $(seq 1 "$rounds"); do
         sed 's/^round 1:/xvfb:/' | tee -a "$results" >&2
 done
 # Lines "headless: render+read-back 5.5 fps, render+read-back+encode 5.2 fps (+4%)".
-awk -v seconds="$seconds" '
+awk -v seconds="$seconds" -f "$(dirname "$0")/median.awk" -f /dev/stdin "$results" <<'AWK'
     $1 == "headless:" || $1 == "xvfb:" { s = substr($1, 1, length($1) - 1); k = n[s]++; plain[s, k] = $3; encode[s, k] = $6 }
-    function median(a, s,   i, j, t, v, k) {
-        k = n[s]
-        for (i = 0; i < k; i++) v[i] = a[s, i]
-        for (i = 1; i < k; i++) for (j = i; j > 0 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
-        return k % 2 ? v[(k - 1) / 2] : (v[k / 2 - 1] + v[k / 2]) / 2
-    }
     END {
         if (!n["headless"] || !n["xvfb"]) { print "no results" > "/dev/stderr"; exit 1 }
         hp = median(plain, "headless"); xp = median(plain, "xvfb")
@@ -37,4 +31,5 @@ awk -v seconds="$seconds" '
         printf "                        headless   Xvfb   headless/Xvfb\n"
         printf "  render + read-back    %6.1f   %6.1f   %.2f\n", hp, xp, hp / xp
         printf "  ... + encode          %6.1f   %6.1f   %.2f   (frames/s; goal: headless at least as fast)\n", he, xe, he / xe
-    }' "$results"
+    }
+AWK

@@ -16,5 +16,5 @@ for _ in $(seq 1 "$launches"); do
         xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/studio_bench" "$mode" "$demo" 2>> "$results" > /dev/null
     done
 done
-awk -f "$(dirname "$0")/compare_medians.awk" -v a=replay -v b=studio -v aname="replay" -v bname="studio" \
+awk -f "$(dirname "$0")/median.awk" -f "$(dirname "$0")/compare_medians.awk" -v a=replay -v b=studio -v aname="replay" -v bname="studio" \
     -v what="studio: chase, panels" -v framegoal=1.5 -v startgoal=1.2 "$results"
