@@ -23,11 +23,14 @@
 
 #include "log/log_writer.h"
 #include "log_writers.h"
-#include "tools/convert/byte_reader.h"
-#include "tools/convert/read_flight.h"
+#include "tools/readers/byte_reader.h"
+#include "tools/readers/read_flight.h"
 #include "tools/convert/resample.h"
 
 using namespace flightreplay::convert;
+using namespace flightreplay::readers;
+using flightreplay::flight::Flight;
+using flightreplay::flight::FlightFormat;
 
 namespace {
 
@@ -188,9 +191,9 @@ void measure(const char* name, const std::string& path, FlightFormat format, uin
             messages = walk(in);
             std::fclose(file);
         }));
-        reads.push_back(timed([&] { readFlightFile(path, format, {}); }));
+        reads.push_back(timed([&] { readFlightFile(path, ReadOptions{format, {}}); }));
         converts.push_back(timed([&] {
-            const Flight data = readFlightFile(path, format, {});
+            const Flight data = readFlightFile(path, ReadOptions{format, {}});
             const LogRows out = rowsOfFlight(data, {});
             writeLog(sink, out.rows, out.fieldCodes);
             rows = out.rows.size();
@@ -215,8 +218,8 @@ int main(int argc, char** argv)
     const bool real = std::filesystem::exists(sample);
     std::printf("ULog built from %s\n", real ? "the real sample_log_small.ulg" : "the generated test flight");
     const std::string ulog = dir + "/big.ulg", bin = dir + "/big.bin";
-    std::ofstream(ulog, std::ios::binary) << repeatUlog(real ? readWhole(sample) : convert_test::ulogFlight());
-    std::ofstream(bin, std::ios::binary) << repeatDataflash(convert_test::dataflashFlight(false));
+    std::ofstream(ulog, std::ios::binary) << repeatUlog(real ? readWhole(sample) : reader_test::ulogFlight());
+    std::ofstream(bin, std::ios::binary) << repeatDataflash(reader_test::dataflashFlight(false));
     measure("ULog", ulog, FlightFormat::ulog, walkUlog);
     measure("DataFlash", bin, FlightFormat::dataflash, walkDataflash);
     if (!keep)

@@ -6,9 +6,10 @@
 FLIGHTREPLAY_BUILD_PACKAGES=(cmake g++ make flex libopenscenegraph-dev libopenscenegraph161)
 # A real window without a display, driven and photographed.
 FLIGHTREPLAY_WINDOW_PACKAGES=(xvfb xauth xdotool imagemagick)
-# The companion programs, each built only when its packages are there.
+# The companion programs, each built only when its packages are there; all
+# of them open flights through the readers (GPX through tinyxml2).
+FLIGHTREPLAY_READERS_PACKAGES=(libtinyxml2-dev pkg-config)
 FLIGHTREPLAY_PREP_PACKAGES=(libgdal-dev libsqlite3-dev libwebp-dev libcurl4-openssl-dev pkg-config)
-FLIGHTREPLAY_CONVERT_PACKAGES=(libtinyxml2-dev pkg-config)
 FLIGHTREPLAY_STUDIO_PACKAGES=(libimgui-dev ffmpeg libegl-dev)
 # Tests, benchmarks, fuzzers and the Debian package.
 FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev python3 libbenchmark-dev clang libclang-rt-14-dev dpkg-dev chromium parallel)
@@ -16,7 +17,7 @@ FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev python3 libbenchmark-dev clang libclang
 # Everything: what scripts/test and CI build.
 FLIGHTREPLAY_PACKAGES=(
   "${FLIGHTREPLAY_BUILD_PACKAGES[@]}" "${FLIGHTREPLAY_WINDOW_PACKAGES[@]}"
-  "${FLIGHTREPLAY_PREP_PACKAGES[@]}" "${FLIGHTREPLAY_CONVERT_PACKAGES[@]}"
+  "${FLIGHTREPLAY_READERS_PACKAGES[@]}" "${FLIGHTREPLAY_PREP_PACKAGES[@]}"
   "${FLIGHTREPLAY_STUDIO_PACKAGES[@]}" "${FLIGHTREPLAY_TEST_PACKAGES[@]}"
 )
 

@@ -10,6 +10,7 @@
 #include "log/units.h"
 #include "tools/flight/flight.h"
 #include "tools/convert/resample.h"
+#include "tools/flight/flight_tidy.h"
 
 inline void requireThat(bool holds, const char* what)
 {
@@ -22,7 +23,7 @@ inline void requireThat(bool holds, const char* what)
 inline void checkConversion(flightreplay::flight::Flight data, size_t inputSize)
 {
     using namespace flightreplay::convert;
-    tidyStreams(data);
+    flightreplay::flight::tidyStreams(data);
     // Every sample comes from a message of at least a few bytes.
     requireThat(data.position.size() + data.attitude.size() <= inputSize, "no more samples than input bytes");
     requireThat(data.notes.size() <= 4, "a handful of notes");

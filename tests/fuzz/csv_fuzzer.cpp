@@ -9,11 +9,12 @@
 
 #include "tests/fuzz/track_fuzz_checks.h"
 #include "tools/common/tool_error.h"
-#include "tools/convert/csv_reader.h"
+#include "tools/readers/csv_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    namespace fc = flightreplay::convert;
+    namespace fc = flightreplay::readers;
+    namespace ff = flightreplay::flight;
     if (size == 0)
         return 0;
     const uint8_t selector = data[0];
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             options.columns.push_back(fc::parseColumnOption(bytes.substr(0, lineEnd)));
             bytes = lineEnd == std::string::npos ? std::string() : bytes.substr(lineEnd + 1);
         }
-        fc::Flight flight = fc::readCsv(bytes, options);
+        ff::Flight flight = fc::readCsv(bytes, options);
         trackfuzz::deriveAndCheck(flight);
     } catch (const flightreplay::tools::ToolError&) {
     }

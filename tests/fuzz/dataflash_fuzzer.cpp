@@ -6,14 +6,14 @@
 
 #include "convert_fuzz_checks.h"
 #include "tools/common/tool_error.h"
-#include "tools/convert/byte_reader.h"
-#include "tools/convert/dataflash_reader.h"
+#include "tools/readers/byte_reader.h"
+#include "tools/readers/dataflash_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    flightreplay::convert::ByteReader in(data, size);
+    flightreplay::readers::ByteReader in(data, size);
     try {
-        checkConversion(flightreplay::convert::readDataflash(in), size);
+        checkConversion(flightreplay::readers::readDataflash(in), size);
     } catch (const flightreplay::tools::ToolError&) {
         // A refused file (no format message first, empty range) is an answer.
     }

@@ -7,13 +7,13 @@
 
 #include "tests/fuzz/track_fuzz_checks.h"
 #include "tools/common/tool_error.h"
-#include "tools/convert/gpx_reader.h"
+#include "tools/readers/gpx_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     try {
-        flightreplay::flight::Flight flight = flightreplay::convert::readGpx(bytes);
+        flightreplay::flight::Flight flight = flightreplay::readers::readGpx(bytes);
         trackfuzz::deriveAndCheck(flight);
     } catch (const flightreplay::tools::ToolError&) {
     }

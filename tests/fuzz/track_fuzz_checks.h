@@ -8,7 +8,7 @@
 
 #include "log/units.h"
 #include "tools/flight/flight.h"
-#include "tools/convert/track_attitude.h"
+#include "tools/readers/track_attitude.h"
 
 namespace trackfuzz {
 
@@ -31,7 +31,7 @@ inline void deriveAndCheck(flightreplay::flight::Flight& data)
         require(std::fabs(f.latDeg) <= 90.0 && std::fabs(f.lonDeg) <= 180.0, "latitude and longitude in range");
         require(i == 0 || f.t > data.position[i - 1].t, "fixes in strictly increasing time");
     }
-    flightreplay::convert::deriveAttitude(data);
+    flightreplay::readers::deriveAttitude(data);
     if (!recorded)
         require(data.attitude.size() == data.position.size(), "one derived attitude per fix");
     const double limit = 60.0 * MAP_PI / 180.0 + 1e-12;

@@ -6,14 +6,14 @@
 
 #include "convert_fuzz_checks.h"
 #include "tools/common/tool_error.h"
-#include "tools/convert/byte_reader.h"
-#include "tools/convert/ulog_reader.h"
+#include "tools/readers/byte_reader.h"
+#include "tools/readers/ulog_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    flightreplay::convert::ByteReader in(data, size);
+    flightreplay::readers::ByteReader in(data, size);
     try {
-        checkConversion(flightreplay::convert::readUlog(in), size);
+        checkConversion(flightreplay::readers::readUlog(in), size);
     } catch (const flightreplay::tools::ToolError&) {
         // A refused file (no header, unknown flags, empty range) is an answer.
     }

@@ -36,13 +36,22 @@ std::string lowerCase(std::string text)
 
 VehicleType vehicleTypeOf(const flight::Flight& flight)
 {
-    VehicleType type = VehicleType::unknown;
-    if (!flight.vehicle.empty() && parseVehicleType(flight.vehicle, type))
-        return type;
-    if (flight.vehicle.empty() && flight.format == "IGC")
+    using flight::VehicleKind;
+    switch (flight.vehicle) {
+    case VehicleKind::fixedWing: return VehicleType::fixedWing;
+    case VehicleKind::multicopter: return VehicleType::multicopter;
+    case VehicleKind::helicopter: return VehicleType::helicopter;
+    case VehicleKind::vtol: return VehicleType::vtol;
+    case VehicleKind::rover:
+    case VehicleKind::boat:
+    case VehicleKind::submarine: return VehicleType::ground;
+    case VehicleKind::airship: return VehicleType::unknown;
+    case VehicleKind::unknown: break;
+    }
+    if (flight.format == flight::FlightFormat::igc)
         return VehicleType::glider;
     // The replay draws its own logs with the trainer; so does the studio.
-    if (flight.vehicle.empty() && flight.format == "log")
+    if (flight.format == flight::FlightFormat::log)
         return VehicleType::fixedWing;
     return VehicleType::unknown;
 }

@@ -7,10 +7,9 @@
 
 namespace flightreplay::assets {
 
-// From the vehicle the reader reported ("fixed-wing", "multicopter",
-// "helicopter", "VTOL", "rover", "boat", "submarine", ...); a flight without
-// one is a glider when it comes from an IGC logger, the trainer when it is
-// the replay's own log (format "log"), else unknown.
+// From the vehicle the reader reported (rovers, boats and submarines are
+// ground vehicles); a flight without one is a glider when it comes from an
+// IGC logger, the trainer when it is the replay's own log, else unknown.
 flight::VehicleType vehicleTypeOf(const flight::Flight& flight);
 
 // "fixed-wing", "multicopter", "helicopter", "glider", "vtol", "ground" or

@@ -6,6 +6,8 @@
 
 namespace flightreplay::convert {
 
+using namespace flight;
+
 namespace {
 
 template <typename T>
@@ -41,9 +43,9 @@ std::string utcText(double utc)
 
 std::string listFlight(const Flight& data)
 {
-    std::string text = "format:   " + data.format + "\n";
+    std::string text = std::string("format:   ") + formatTitle(data.format) + "\n";
     text += "firmware: " + (data.firmware.empty() ? std::string("unknown") : data.firmware) + "\n";
-    text += "vehicle:  " + (data.vehicle.empty() ? std::string("unknown") : data.vehicle) + "\n";
+    text += std::string("vehicle:  ") + vehicleKindName(data.vehicle) + "\n";
     char line[200];
     double zero = 0.0;
     if (!data.position.empty()) {
@@ -87,19 +89,18 @@ std::string listFlight(const Flight& data)
 
 std::string missingPosition(const Flight& data)
 {
-    if (data.format == "ULog")
+    switch (data.format) {
+    case FlightFormat::ulog:
         return "no usable position: no fix in vehicle_global_position, vehicle_gps_position or sensor_gps, "
                "and no vehicle_local_position with a global reference";
-    if (data.format == "DataFlash")
-        return "no usable position: no GPS message with a 3-D fix and no POS message";
-    if (data.format == "GPX")
-        return "no usable position: no trkpt in a trk (routes and waypoints are not a flight)";
-    if (data.format == "IGC")
-        return "no usable position: no B record with a fix";
-    if (data.format == "CSV")
+    case FlightFormat::dataflash: return "no usable position: no GPS message with a 3-D fix and no POS message";
+    case FlightFormat::gpx: return "no usable position: no trkpt in a trk (routes and waypoints are not a flight)";
+    case FlightFormat::igc: return "no usable position: no B record with a fix";
+    case FlightFormat::csv:
         return "no usable position: no row with latitude and longitude (columns lat/latitude and lon/lng/longitude, "
                "or --column lat=FIELD)";
-    return "no usable position";
+    default: return "no usable position";
+    }
 }
 
 } // namespace flightreplay::convert

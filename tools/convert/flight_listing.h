@@ -7,15 +7,13 @@
 
 namespace flightreplay::convert {
 
-using namespace flight;
-
 // Lines of text: format, firmware, vehicle, duration, fixes and their
 // source, each stream found with its time span (seconds from the first fix),
 // whether the attitude was derived from the track, and the reader's notes
 // (what it repaired, assumed or skipped).
-std::string listFlight(const Flight& data);
+std::string listFlight(const flight::Flight& data);
 
 // One line naming what the file lacks for a position, by format.
-std::string missingPosition(const Flight& data);
+std::string missingPosition(const flight::Flight& data);
 
 } // namespace flightreplay::convert

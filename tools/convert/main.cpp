@@ -10,12 +10,14 @@
 #include "tools/common/tool_error.h"
 #include "tools/common/tool_main.h"
 #include "tools/convert/flight_listing.h"
-#include "tools/convert/read_flight.h"
 #include "tools/convert/resample.h"
+#include "tools/readers/read_flight.h"
 
 using flightreplay::tools::parseNumber;
 using flightreplay::tools::ToolError;
 using namespace flightreplay::convert;
+using flightreplay::flight::Flight;
+using flightreplay::readers::ReadOptions;
 
 namespace {
 
@@ -41,9 +43,8 @@ std::string defaultOutput(const std::string& in)
 
 int run(const std::vector<std::string>& args)
 {
-    std::optional<FlightFormat> format;
+    ReadOptions read;
     ResampleOptions resample;
-    CsvOptions csv;
     bool list = false;
     bool force = false;
     std::vector<std::string> words;
@@ -54,7 +55,7 @@ int run(const std::vector<std::string>& args)
         if (valued && i + 1 < args.size()) {
             const std::string& value = args[++i];
             if (arg == "--format")
-                format = parseFormatName(value);
+                read.format = flightreplay::readers::parseFormatWord(value);
             else if (arg == "--from")
                 resample.from = parseNumber(arg, value);
             else if (arg == "--to")
@@ -64,11 +65,11 @@ int run(const std::vector<std::string>& args)
             else if (arg == "--max-rows")
                 resample.maxRows = static_cast<int>(std::fmax(-1.0, std::fmin(parseNumber(arg, value), 1e9)));
             else if (arg == "--angles")
-                csv.angles = parseAngleUnit(value);
+                read.csv.angles = flightreplay::readers::parseAngleUnit(value);
             else if (arg == "--time")
-                csv.time = parseTimeUnit(value);
+                read.csv.time = flightreplay::readers::parseTimeUnit(value);
             else
-                csv.columns.push_back(parseColumnOption(value));
+                read.csv.columns.push_back(flightreplay::readers::parseColumnOption(value));
         } else if (arg == "--list") {
             list = true;
         } else if (arg == "--force") {
@@ -89,7 +90,7 @@ int run(const std::vector<std::string>& args)
 
     Flight data;
     try {
-        data = readFlightFile(in, format, csv);
+        data = flightreplay::readers::readFlightFile(in, read);
     } catch (const ToolError& error) {
         throw ToolError(in + ": " + error.what());
     }

@@ -9,17 +9,9 @@
 
 namespace flightreplay::convert {
 
-namespace {
+using namespace flight;
 
-template <typename T>
-void tidy(std::vector<T>& samples)
-{
-    samples.erase(std::remove_if(samples.begin(), samples.end(), [](const T& s) { return !std::isfinite(s.t); }),
-                  samples.end());
-    const auto earlier = [](const T& a, const T& b) { return a.t < b.t; };
-    if (!std::is_sorted(samples.begin(), samples.end(), earlier))
-        std::stable_sort(samples.begin(), samples.end(), earlier);
-}
+namespace {
 
 // Reads one stream at increasing times, keeping its place between calls.
 template <typename T>
@@ -122,19 +114,6 @@ std::vector<double> rowTimes(const Flight& data, const ResampleOptions& options,
 }
 
 } // namespace
-
-void tidyStreams(Flight& data)
-{
-    tidy(data.position);
-    tidy(data.attitude);
-    for (Series* series : {&data.groundSpeed, &data.satellites, &data.fixMode, &data.voltage, &data.current,
-                           &data.mah, &data.baroAlt, &data.airspeed})
-        tidy(*series);
-    for (Series& series : data.rcIn)
-        tidy(series);
-    for (Series& series : data.servoOut)
-        tidy(series);
-}
 
 LogRows rowsOfFlight(const Flight& data, const ResampleOptions& options)
 {

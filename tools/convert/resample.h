@@ -12,8 +12,6 @@
 
 namespace flightreplay::convert {
 
-using namespace flight;
-
 struct ResampleOptions {
     double rate = 0.0;  // rows per second; 0: one row per position fix
     double from = NAN;  // seconds from the first fix; NaN: from the first fix
@@ -27,12 +25,8 @@ struct LogRows {
     std::vector<std::string> notes; // e.g. that the rows were thinned
 };
 
-// Sorts every stream by time and drops samples whose time is not finite, as
-// rowsOfFlight expects.
-void tidyStreams(Flight& data);
-
-// The rows of a tidied flight with at least one position fix. Throws
+// The rows of a tidied flight (flight_tidy.h) with at least one position fix. Throws
 // tools::ToolError when the range selects no time.
-LogRows rowsOfFlight(const Flight& data, const ResampleOptions& options);
+LogRows rowsOfFlight(const flight::Flight& data, const ResampleOptions& options);
 
 } // namespace flightreplay::convert

@@ -83,7 +83,8 @@ void inferFlightEvents(Flight& flight)
     const std::vector<Fix>& p = flight.position;
     const bool takeoffLogged = hasEvent(flight, FlightEventKind::takeoff);
     const bool landingLogged = hasEvent(flight, FlightEventKind::landing);
-    const bool drives = flight.vehicle == "rover" || flight.vehicle == "boat" || flight.vehicle == "submarine";
+    const bool drives = flight.vehicle == VehicleKind::rover || flight.vehicle == VehicleKind::boat
+                        || flight.vehicle == VehicleKind::submarine;
     if (p.size() < 2 || drives || (takeoffLogged && landingLogged))
         return;
     const std::vector<double> speeds = speedsAtFixes(flight);

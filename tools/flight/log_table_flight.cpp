@@ -94,7 +94,7 @@ bool looksLikeReplayLog(const std::string& head)
 Flight flightOfLogTable()
 {
     Flight flight;
-    flight.format = "log";
+    flight.format = FlightFormat::log;
     flight.positionSource = "gps_curlat";
     const int count = std::max(rowCount(), 0);
     const LogRow* rows = flightLog.rows;

@@ -12,15 +12,14 @@
 #include <vector>
 
 #include "frame/map_frame.h"
+#include "log/flight_log.h"
 #include "tools/assets/vehicle_type.h"
 #include "frame/terrain_tiles.h"
 #include "tools/common/parse_number.h"
 #include "tools/common/position_log.h"
 #include "tools/common/tool_error.h"
-#ifdef FLIGHTREPLAY_PREP_READS_FLIGHTS
-#include "tools/convert/read_flight.h"
-#include "tools/convert/resample.h"
-#endif
+#include "tools/flight/flight_extent.h"
+#include "tools/readers/read_flight.h"
 
 namespace flightreplay::prep {
 
@@ -62,7 +61,6 @@ namespace {
 // The replay's own log starts with a header of its keywords only.
 bool isReplayLog(const std::string& path)
 {
-#ifdef FLIGHTREPLAY_PREP_READS_FLIGHTS
     std::ifstream file(path);
     std::string header;
     std::getline(file, header);
@@ -78,19 +76,6 @@ bool isReplayLog(const std::string& path)
         at = end + 1;
     }
     return words > 0 || !file.is_open();
-#else
-    (void)path;
-    return true;
-#endif
-}
-
-// Latitude and longitude as the converter writes them, 5 decimals, so that
-// the extents match those of the converted log.
-double asWritten(double minutes)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%.5f", minutes);
-    return std::strtod(text, nullptr);
 }
 
 } // namespace
@@ -101,32 +86,18 @@ LogExtents flightExtents(const std::string& path, flight::VehicleType* vehicle)
         *vehicle = flight::VehicleType::fixedWing;
     if (isReplayLog(path))
         return tools::readPositionLog(path);
-#ifdef FLIGHTREPLAY_PREP_READS_FLIGHTS
     LogExtents e;
     try {
-        const convert::Flight flight = convert::readFlightFile(path, std::nullopt, convert::CsvOptions{});
+        const flight::Flight flight = readers::readFlightFile(path, readers::ReadOptions{});
         if (flight.position.empty())
             throw tools::ToolError("no position fixes");
         if (vehicle)
             *vehicle = assets::vehicleTypeOf(flight);
-        const convert::LogRows rows = convert::rowsOfFlight(flight, convert::ResampleOptions{});
-        for (const LogRow& row : rows.rows) {
-            const double lat = asWritten(row.gps_curlat);
-            const double lon = asWritten(row.gps_curlon);
-            e.latMin = std::min(e.latMin, lat);
-            e.latMax = std::max(e.latMax, lat);
-            e.lonMin = std::min(e.lonMin, lon);
-            e.lonMax = std::max(e.lonMax, lon);
-        }
+        e = flight::flightExtent(flight);
     } catch (const tools::ToolError& error) {
         throw tools::ToolError(path + ": " + error.what());
     }
-    if (e.latMin > e.latMax)
-        throw tools::ToolError(path + ": no positions");
     return e;
-#else
-    return tools::readPositionLog(path);
-#endif
 }
 
 flight::VehicleType setupFrameFromFlights(const std::vector<std::string>& paths)
@@ -134,11 +105,7 @@ flight::VehicleType setupFrameFromFlights(const std::vector<std::string>& paths)
     LogExtents all;
     flight::VehicleType first = flight::VehicleType::fixedWing;
     for (const std::string& path : paths) {
-        const LogExtents e = flightExtents(path, &path == &paths.front() ? &first : nullptr);
-        all.latMin = std::min(all.latMin, e.latMin);
-        all.latMax = std::max(all.latMax, e.latMax);
-        all.lonMin = std::min(all.lonMin, e.lonMin);
-        all.lonMax = std::max(all.lonMax, e.lonMax);
+        flight::addExtent(all, flightExtents(path, &path == &paths.front() ? &first : nullptr));
     }
     setupCheckedFrame(paths.size() == 1 ? paths[0] : paths[0] + " ...", all.latMin, all.latMax, all.lonMin, all.lonMax);
     return first;

@@ -7,7 +7,8 @@
 #include "frame/map_frame.h"
 #include "log/units.h"
 #include "tools/common/tool_error.h"
-#include "tools/convert/resample.h"
+#include "tools/flight/flight_extent.h"
+#include "tools/readers/read_flight.h"
 
 namespace flightreplay::studio {
 
@@ -22,23 +23,6 @@ std::string fileNameOf(const std::string& path)
 {
     const size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-struct Extents {
-    double latMin = 1e9, latMax = -1e9, lonMin = 1e9, lonMax = -1e9; // minutes of arc
-};
-
-void addExtents(const flight::Flight& flight, Extents& e)
-{
-    // The converter's rows, so that the studio's map frame is the one the
-    // converted log gives the replay (and prep fetches its area for).
-    const convert::LogRows rows = convert::rowsOfFlight(flight, convert::ResampleOptions{});
-    for (const LogRow& row : rows.rows) {
-        e.latMin = std::min(e.latMin, row.gps_curlat);
-        e.latMax = std::max(e.latMax, row.gps_curlat);
-        e.lonMin = std::min(e.lonMin, row.gps_curlon);
-        e.lonMax = std::max(e.lonMax, row.gps_curlon);
-    }
 }
 
 } // namespace
@@ -122,15 +106,15 @@ std::vector<double> alignmentOffsets(const std::vector<const FlightSampler*>& fl
 void loadStudioFlights(StudioState& state, const StudioOptions& options)
 {
     state.flights.clear();
-    Extents extents;
+    LogExtents extents;
     for (const std::string& path : options.logPaths) {
         StudioFlight entry;
         entry.name = fileNameOf(path);
         try {
-            entry.flight = std::make_unique<flight::Flight>(convert::readFlightFile(path, options.format, options.csv));
+            entry.flight = std::make_unique<flight::Flight>(readers::readFlightFile(path, options.read));
             if (entry.flight->position.empty())
                 throw tools::ToolError("no position fixes");
-            addExtents(*entry.flight, extents);
+            flight::addExtent(extents, flight::flightExtent(*entry.flight));
         } catch (const tools::ToolError& failure) {
             throw tools::ToolError(path + ": " + failure.what());
         }

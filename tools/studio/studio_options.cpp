@@ -89,13 +89,13 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
                 return false;
             try {
                 if (arg == "--format")
-                    options.format = convert::parseFormatName(value);
+                    options.read.format = readers::parseFormatWord(value);
                 else if (arg == "--angles")
-                    options.csv.angles = convert::parseAngleUnit(value);
+                    options.read.csv.angles = readers::parseAngleUnit(value);
                 else if (arg == "--csv-time")
-                    options.csv.time = convert::parseTimeUnit(value);
+                    options.read.csv.time = readers::parseTimeUnit(value);
                 else
-                    options.csv.columns.push_back(convert::parseColumnOption(value));
+                    options.read.csv.columns.push_back(readers::parseColumnOption(value));
             } catch (const tools::ToolError& bad) {
                 error = bad.what();
                 return false;

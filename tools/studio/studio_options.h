@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "tools/convert/read_flight.h"
+#include "tools/readers/read_flight.h"
 #include "tools/studio/studio_state.h"
 
 namespace flightreplay::studio {
@@ -16,8 +16,7 @@ constexpr size_t MAX_FLIGHTS = 16;
 
 struct StudioOptions {
     std::vector<std::string> logPaths; // one to MAX_FLIGHTS flight files
-    std::optional<convert::FlightFormat> format; // --format: instead of recognising each file
-    convert::CsvOptions csv;  // --angles, --csv-time, --column for CSV files
+    readers::ReadOptions read; // --format instead of recognising each file; --angles, --csv-time, --column for CSV files
     std::string model;        // --model TYPE|FILE; empty: the studio chooses
     Alignment align = Alignment::utc; // --align; without it utc for flights of one day, else start
     bool alignGiven = false;

@@ -443,7 +443,7 @@ void StudioPanels::drawTimeline()
         clock.setLoop(loop);
     ImGui::SameLine();
     ImGui::Text("%s / %s   %s", clockText(clock.time()).c_str(), clockText(clock.duration()).c_str(),
-                state_.selectedFlight().flight->format.c_str());
+                flight::formatTitle(state_.selectedFlight().flight->format));
 
     const ImVec2 corner = ImGui::GetCursorScreenPos();
     const ImVec2 size(ImGui::GetContentRegionAvail().x, std::max(ImGui::GetContentRegionAvail().y, 20.0f));

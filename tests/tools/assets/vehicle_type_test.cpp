@@ -40,24 +40,34 @@ TEST(VehicleType, NamesAndWords)
 // The readers' vehicle words, and the formats that carry none.
 TEST(VehicleType, OfAFlight)
 {
+    using flight::FlightFormat;
+    using flight::VehicleKind;
     const struct {
-        const char* format;
-        const char* vehicle;
+        FlightFormat format;
+        VehicleKind vehicle;
         VehicleType type;
     } cases[] = {
-        {"ULog", "fixed-wing", VehicleType::fixedWing},   {"ULog", "multicopter", VehicleType::multicopter},
-        {"DataFlash", "helicopter", VehicleType::helicopter}, {"DataFlash", "VTOL", VehicleType::vtol},
-        {"ULog", "rover", VehicleType::ground},           {"ULog", "boat", VehicleType::ground},
-        {"ULog", "submarine", VehicleType::ground},       {"ULog", "airship", VehicleType::unknown},
-        {"ULog", "", VehicleType::unknown},               {"IGC", "", VehicleType::glider},
-        {"GPX", "", VehicleType::unknown},                {"CSV", "", VehicleType::unknown},
-        {"log", "", VehicleType::fixedWing},              {"IGC", "multicopter", VehicleType::multicopter},
+        {FlightFormat::ulog, VehicleKind::fixedWing, VehicleType::fixedWing},
+        {FlightFormat::ulog, VehicleKind::multicopter, VehicleType::multicopter},
+        {FlightFormat::dataflash, VehicleKind::helicopter, VehicleType::helicopter},
+        {FlightFormat::dataflash, VehicleKind::vtol, VehicleType::vtol},
+        {FlightFormat::ulog, VehicleKind::rover, VehicleType::ground},
+        {FlightFormat::tlog, VehicleKind::boat, VehicleType::ground},
+        {FlightFormat::ulog, VehicleKind::submarine, VehicleType::ground},
+        {FlightFormat::ulog, VehicleKind::airship, VehicleType::unknown},
+        {FlightFormat::ulog, VehicleKind::unknown, VehicleType::unknown},
+        {FlightFormat::igc, VehicleKind::unknown, VehicleType::glider},
+        {FlightFormat::gpx, VehicleKind::unknown, VehicleType::unknown},
+        {FlightFormat::csv, VehicleKind::unknown, VehicleType::unknown},
+        {FlightFormat::log, VehicleKind::unknown, VehicleType::fixedWing},
+        {FlightFormat::igc, VehicleKind::multicopter, VehicleType::multicopter},
     };
     for (const auto& c : cases) {
         flight::Flight flight;
         flight.format = c.format;
         flight.vehicle = c.vehicle;
-        EXPECT_EQ(assets::vehicleTypeOf(flight), c.type) << c.format << " " << c.vehicle;
+        EXPECT_EQ(assets::vehicleTypeOf(flight), c.type)
+            << flight::formatWord(c.format) << " " << flight::vehicleKindName(c.vehicle);
     }
 }
 

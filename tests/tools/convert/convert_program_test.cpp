@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <string>
 
-#include "convert_test_support.h"
+#include "reader_test_support.h"
 #include "log_writers.h"
 #include "support/test_support.h"
 
-using namespace convert_test;
+using namespace reader_test;
 
 namespace {
 

@@ -2,11 +2,16 @@
 
 #include <cmath>
 
+#include "log/log_writer.h"
 #include "log/units.h"
+#include "support/test_support.h"
+#include "tools/common/position_log.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/resample.h"
+#include "tools/flight/flight_extent.h"
 
 using namespace flightreplay::convert;
+using namespace flightreplay::flight;
 
 namespace {
 
@@ -118,5 +123,28 @@ TEST(Resample, DamagedValuesStayInTheirColumns)
         EXPECT_EQ(row.gps_date, 0) << utc;
         EXPECT_EQ(row.gps_numsatellites, 1000000000);
         EXPECT_EQ(row.gps_fixmode, -1000000000);
+    }
+}
+
+// prep and the studio place the ground for a raw flight where the replay of
+// its converted log will look: the same extents, rounding included, for a
+// short flight and for one the converter thins.
+TEST(Resample, FlightExtentIsThatOfTheConvertedLog)
+{
+    TempWorkingDir dir;
+    for (const int fixes : {57, 23456}) {
+        Flight data;
+        for (int i = 0; i < fixes; ++i) {
+            const double a = i * 0.0173;
+            data.position.push_back({i * 0.2, 47.123456789 + 0.01 * std::sin(a), 8.987654321 + 0.013 * std::cos(1.7 * a), 400.0});
+        }
+        const LogRows rows = rowsOfFlight(data, {});
+        ASSERT_TRUE(writeLogFile("flight.log", rows.rows, rows.fieldCodes));
+        const LogExtents logged = flightreplay::tools::readPositionLog("flight.log");
+        const LogExtents e = flightExtent(data);
+        EXPECT_EQ(e.latMin, logged.latMin) << fixes;
+        EXPECT_EQ(e.latMax, logged.latMax) << fixes;
+        EXPECT_EQ(e.lonMin, logged.lonMin) << fixes;
+        EXPECT_EQ(e.lonMax, logged.lonMax) << fixes;
     }
 }

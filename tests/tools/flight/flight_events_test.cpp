@@ -103,7 +103,7 @@ TEST(FlightEvents, WhatTheLogSaysComesFirst)
     inferFlightEvents(logged);
     EXPECT_EQ(logged.events.size(), 2u);
     Flight rover = flightOf(90, [](double s) { return Profile{0.0, s > 10 && s < 60 ? 8.0 : 0.0}; });
-    rover.vehicle = "rover";
+    rover.vehicle = VehicleKind::rover;
     inferFlightEvents(rover);
     EXPECT_TRUE(rover.events.empty());
 

@@ -51,7 +51,7 @@ TEST(ReplayLogFlight, RowsBecomeStreamsInTheModelsConventions)
                               "140626,37800.0,2880.6,690.3,412.5,1.5707963267948966,0.2,0.1,2,12.5\n"
                               "140626,37800.5,2880.7,690.4,420.0,0.0,-0.3,0.0,2,12.4\n"
                               "140626,37801.5,2880.8,690.5,430.0,3.0,0.0,0.0,5,12.3\n");
-    EXPECT_EQ(f.format, "log");
+    EXPECT_EQ(f.format, FlightFormat::log);
     ASSERT_EQ(f.position.size(), 3u);
     // Degrees exactly as the replay divides minutes: the same scene positions.
     EXPECT_EQ(f.position[1].latDeg, 2880.7 / 60.0);

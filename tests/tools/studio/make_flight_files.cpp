@@ -68,7 +68,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string dir = argv[1];
-    writeFile(dir + "/dataflash.bin", convert_test::dataflashFlight(false));
+    writeFile(dir + "/dataflash.bin", reader_test::dataflashFlight(false));
     writeFile(dir + "/glider.igc", igc());
     writeFile(dir + "/track.gpx", gpx(0.0, 400.0));
     writeFile(dir + "/undated.csv", "lat,lon,alt\n47.3,8.5,400\n47.3001,8.5,400\n47.3002,8.5,400\n");

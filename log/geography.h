@@ -1,0 +1,63 @@
+#pragma once
+// Geography for nearby points on the mean Earth sphere, and Web Mercator
+// both ways, for every program that places a flight on a map. Degrees in,
+// metres out. The replay's own map frame (frame/map_frame.h) keeps its
+// sphere and its forward Mercator; these are for everything else.
+
+#include <algorithm>
+#include <cmath>
+
+#include "log/units.h"
+
+// The equator's length on the WGS84 ellipsoid, which is what Web Mercator
+// tiles are laid on: a zoom-z tile is EARTH_EQUATOR_METRES / 2^z wide there.
+constexpr double EARTH_EQUATOR_METRES = 40075016.686;
+
+// Metres east and north of a point from an origin.
+struct LocalOffset {
+    double east;
+    double north;
+};
+
+// The offset of (latDeg, lonDeg) from (originLatDeg, originLonDeg) on the
+// plane through the mean latitude of the two: within a millimetre per
+// kilometre over the few kilometres of a flight.
+inline LocalOffset localOffsetMetres(double originLatDeg, double originLonDeg, double latDeg, double lonDeg)
+{
+    const double metresPerDegree = MEAN_EARTH_RADIUS * RADIANS_PER_DEGREE;
+    const double meanLat = 0.5 * (originLatDeg + latDeg) * RADIANS_PER_DEGREE;
+    return {(lonDeg - originLonDeg) * metresPerDegree * std::cos(meanLat), (latDeg - originLatDeg) * metresPerDegree};
+}
+
+// The point `offset` metres from an origin, the inverse of localOffsetMetres
+// near the origin (the plane at the origin's latitude).
+inline void offsetToDegrees(double originLatDeg, double originLonDeg, const LocalOffset& offset, double& latDeg,
+                            double& lonDeg)
+{
+    const double metresPerDegree = MEAN_EARTH_RADIUS * RADIANS_PER_DEGREE;
+    latDeg = originLatDeg + offset.north / metresPerDegree;
+    lonDeg = originLonDeg + offset.east / (metresPerDegree * std::cos(originLatDeg * RADIANS_PER_DEGREE));
+}
+
+// Great-circle distance in metres between two points on the mean sphere
+// (haversine, exact at any distance).
+inline double groundDistanceMetres(double lat1Deg, double lon1Deg, double lat2Deg, double lon2Deg)
+{
+    const double lat1 = lat1Deg * RADIANS_PER_DEGREE;
+    const double lat2 = lat2Deg * RADIANS_PER_DEGREE;
+    const double sinLat = std::sin(0.5 * (lat2 - lat1));
+    const double sinLon = std::sin(0.5 * (lon2Deg - lon1Deg) * RADIANS_PER_DEGREE);
+    const double h = sinLat * sinLat + std::cos(lat1) * std::cos(lat2) * sinLon * sinLon;
+    return 2.0 * MEAN_EARTH_RADIUS * std::asin(std::min(1.0, std::sqrt(h)));
+}
+
+// Normalised Web Mercator: x from 0 at 180° W to 1 at 180° E, y from 0 at
+// the north edge (85.0511° N) to 1 at the south edge.
+inline double mercatorXOfLongitude(double lonDeg) { return (lonDeg + 180.0) / 360.0; }
+inline double mercatorYOfLatitude(double latDeg)
+{
+    const double lat = latDeg * RADIANS_PER_DEGREE;
+    return 0.5 - std::log(std::tan(0.25 * MAP_PI + 0.5 * lat)) / (2.0 * MAP_PI);
+}
+inline double longitudeOfMercatorX(double x) { return x * 360.0 - 180.0; }
+inline double latitudeOfMercatorY(double y) { return std::atan(std::sinh((0.5 - y) * 2.0 * MAP_PI)) * DEGREES_PER_RADIAN; }

@@ -1,0 +1,504 @@
+#include "tools/readers/dataflash_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "log/units.h"
+#include "tools/common/tool_error.h"
+#include "tools/readers/autopilot_names.h"
+#include "tools/readers/flight_happenings.h"
+#include "tools/readers/series_bucket.h"
+#include "tools/readers/stream_notes.h"
+
+namespace flightreplay::readers {
+
+using namespace flight;
+
+namespace {
+
+constexpr uint8_t HEAD1 = 0xa3;
+constexpr uint8_t HEAD2 = 0x95;
+constexpr uint8_t FMT_TYPE = 128;
+constexpr size_t FMT_LENGTH = 89;
+
+enum class Kind { none, gps, att, pos, bat, curr, baro, rcin, rcou, msg, mode, ev, err };
+
+// Field roles looked up by name once per FMT; -1 where the type lacks one.
+enum Role { timeUs, timeMs, gpsT, status, lat, lng, alt, spd, nsats, week, tow, instance, roll, pitch, yaw,
+            volt, curr, currTot, message, modeValue, modeNumber, eventId, errorSubsystem, errorCode, channel1, ROLE_COUNT = channel1 + 5 };
+
+struct Field {
+    char kind;
+    uint16_t offset; // from the first byte after the 3-byte header
+};
+
+struct Type {
+    bool known = false;
+    uint8_t length = 0; // whole message, header included
+    Kind kind = Kind::none;
+    std::vector<Field> fields;
+    std::array<int, ROLE_COUNT> role{};
+    bool attitudeAlwaysValid = false; // ATT in integers, no instance: every message is a sample
+    std::array<Field, ROLE_COUNT> slot{}; // the field of each role; kind 0 where there is none
+};
+
+int sizeOfKind(char c)
+{
+    switch (c) {
+    case 'b': case 'B': case 'M': return 1;
+    case 'h': case 'H': case 'c': case 'C': return 2;
+    case 'i': case 'I': case 'f': case 'e': case 'E': case 'L': case 'n': return 4;
+    case 'd': case 'q': case 'Q': return 8;
+    case 'N': return 16;
+    case 'Z': case 'a': return 64;
+    default: return 0;
+    }
+}
+
+bool isIntegerKind(char c)
+{
+    return c != 0 && std::strchr("bBMhHcCiIeELqQ", c) != nullptr;
+}
+
+double valueOf(const uint8_t* p, char c)
+{
+    switch (c) {
+    case 'b': return static_cast<int8_t>(*p);
+    case 'B': case 'M': return *p;
+    case 'h': return readLE<int16_t>(p);
+    case 'H': return readLE<uint16_t>(p);
+    case 'c': return readLE<int16_t>(p) * 0.01;
+    case 'C': return readLE<uint16_t>(p) * 0.01;
+    case 'i': return readLE<int32_t>(p);
+    case 'I': return readLE<uint32_t>(p);
+    case 'e': return readLE<int32_t>(p) * 0.01;
+    case 'E': return readLE<uint32_t>(p) * 0.01;
+    case 'L': return readLE<int32_t>(p) * 1e-7;
+    case 'f': return readLE<float>(p);
+    case 'd': return readLE<double>(p);
+    case 'q': return static_cast<double>(readLE<int64_t>(p));
+    case 'Q': return static_cast<double>(readLE<uint64_t>(p));
+    default: return NAN;
+    }
+}
+
+Kind kindOfName(const std::string& name)
+{
+    static const std::pair<const char*, Kind> names[] = {
+        {"GPS", Kind::gps}, {"ATT", Kind::att},   {"POS", Kind::pos},   {"BAT", Kind::bat},  {"CURR", Kind::curr},
+        {"BARO", Kind::baro}, {"RCIN", Kind::rcin}, {"RCOU", Kind::rcou}, {"MSG", Kind::msg},
+        {"MODE", Kind::mode}, {"EV", Kind::ev},     {"ERR", Kind::err},
+    };
+    for (const auto& [text, kind] : names)
+        if (name == text)
+            return kind;
+    return Kind::none;
+}
+
+std::string fixedText(const uint8_t* p, size_t n)
+{
+    return std::string(reinterpret_cast<const char*>(p), strnlen(reinterpret_cast<const char*>(p), n));
+}
+
+int roleOfColumn(const std::string& column, Kind kind)
+{
+    static const std::pair<const char*, int> common[] = {
+        {"TimeUS", timeUs}, {"TimeMS", timeMs}, {"T", gpsT}, {"Status", status}, {"Lat", lat}, {"Lng", lng},
+        {"Alt", alt}, {"Spd", spd}, {"NSats", nsats}, {"Week", week}, {"GWk", week}, {"GMS", tow},
+        {"I", instance}, {"Inst", instance}, {"Instance", instance}, {"Roll", roll}, {"Pitch", pitch}, {"Yaw", yaw},
+        {"Volt", volt}, {"Curr", curr}, {"CurrTot", currTot}, {"Message", message},
+    };
+    for (const auto& [name, role] : common)
+        if (column == name)
+            return role;
+    static const std::pair<const char*, int> happenings[] = {
+        {"Mode", modeValue}, {"ModeNum", modeNumber}, {"Id", eventId}, {"Subsys", errorSubsystem}, {"ECode", errorCode},
+    };
+    if (kind == Kind::mode || kind == Kind::ev || kind == Kind::err)
+        for (const auto& [name, role] : happenings)
+            if (column == name)
+                return role;
+    if (kind == Kind::rcin || kind == Kind::rcou) {
+        for (int ch = 0; ch < 5; ++ch)
+            if (column == "C" + std::to_string(ch + 1) || column == "Ch" + std::to_string(ch + 1))
+                return channel1 + ch;
+    }
+    return -1;
+}
+
+// Seconds between GPS time and UTC: the leap seconds since 1980, by the UTC
+// date they took effect.
+double leapSeconds(double unixGps)
+{
+    static const std::pair<double, double> steps[] = {
+        {1483228800, 18}, {1435708800, 17}, {1341100800, 16}, {1230768000, 15}, {1136073600, 14}};
+    for (const auto& [since, leap] : steps)
+        if (unixGps - leap >= since)
+            return leap;
+    return 13;
+}
+
+// Older logs keep volts and amps in plain integers, in hundredths.
+double centiScale(const Type& type, int role)
+{
+    const int index = type.role[static_cast<size_t>(role)];
+    if (index < 0)
+        return 1.0;
+    const char kind = type.fields[static_cast<size_t>(index)].kind;
+    return std::strchr("hHiI", kind) ? 0.01 : 1.0;
+}
+
+class DataflashParser {
+public:
+    explicit DataflashParser(ByteReader& in) : in_(in) {}
+    Flight run();
+
+private:
+    void handle(const uint8_t* message);
+    void define(const uint8_t* body);
+    void sample(const Type& type, const uint8_t* body);
+    void text(const std::string& message);
+    void happening(const Type& type, const uint8_t* body, double t);
+    bool knownHeader(const uint8_t* h) const { return h[0] == HEAD1 && h[1] == HEAD2 && types_[h[2]].known; }
+
+    ByteReader& in_;
+    std::array<Type, 256> types_;
+    SeriesBucket gps_, pos_, bat_, curr_, rest_;
+    std::string firmware_;
+    VehicleKind vehicle_ = VehicleKind::unknown;
+    std::string frame_;
+    DamageCount damage_;
+    FlightHappenings happenings_;
+    double lastT_ = 0.0; // of the last message with a time, for those without
+};
+
+Flight DataflashParser::run()
+{
+    types_[FMT_TYPE].known = true;
+    types_[FMT_TYPE].length = FMT_LENGTH;
+    const uint8_t* first = in_.peek(3);
+    if (!first || !knownHeader(first))
+        throw tools::ToolError("not a DataFlash log: it does not start with a format message");
+    Flight out;
+    static const uint8_t HEAD[2] = {HEAD1, HEAD2};
+    for (;;) {
+        const uint64_t at = in_.offset();
+        const uint8_t* h = in_.peek(3);
+        if (!h) {
+            if (in_.buffered() > 0)
+                out.notes.push_back(truncationNote(at, in_.buffered(), 3));
+            break;
+        }
+        if (!knownHeader(h)) {
+            bool found = false;
+            in_.skip(1);
+            while (!found && in_.seek(HEAD, 2)) {
+                const uint8_t* next = in_.peek(3);
+                found = next && knownHeader(next);
+                if (!found)
+                    in_.skip(1);
+            }
+            damage_.add(at, in_.offset() - at, !found);
+            continue;
+        }
+        uint8_t length = types_[h[2]].length;
+        const uint8_t* message = in_.peek(length);
+        if (!message) {
+            out.notes.push_back(truncationNote(at, in_.buffered(), length));
+            break;
+        }
+        // The messages that follow whole within the window are read from it
+        // straight away: one look-up and one move per window, not per message.
+        const size_t window = in_.buffered();
+        size_t used = 0;
+        do {
+            handle(message + used);
+            used += length;
+        } while (used + 3 <= window && knownHeader(message + used)
+                 && used + (length = types_[message[used + 2]].length) <= window);
+        in_.skip(used);
+    }
+    if (damage_.stretches > 0)
+        out.notes.push_back(damage_.note("the next message header"));
+
+    out.format = FlightFormat::dataflash;
+    if (!gps_.position.empty()) {
+        out.position = std::move(gps_.position.samples);
+        out.positionSource = "GPS";
+    } else if (!pos_.position.empty()) {
+        out.position = std::move(pos_.position.samples);
+        out.positionSource = "POS";
+    }
+    out.groundSpeed = std::move(gps_.groundSpeed.samples);
+    out.satellites = std::move(gps_.satellites.samples);
+    out.fixMode = std::move(gps_.fixMode.samples);
+    out.utcAtClockZero = gps_.utcAtClockZero;
+    SeriesBucket& battery = bat_.voltage.empty() ? curr_ : bat_;
+    out.voltage = std::move(battery.voltage.samples);
+    out.current = std::move(battery.current.samples);
+    out.mah = std::move(battery.mah.samples);
+    out.attitude = std::move(rest_.attitude.samples);
+    out.baroAlt = std::move(rest_.baroAlt.samples);
+    for (size_t i = 0; i < out.rcIn.size(); ++i)
+        out.rcIn[i] = std::move(rest_.rcIn[i].samples);
+    for (size_t i = 0; i < out.servoOut.size(); ++i)
+        out.servoOut[i] = std::move(rest_.servoOut[i].samples);
+    out.firmware = firmware_;
+    out.vehicle = vehicle_;
+    if (!frame_.empty() && (out.vehicle == VehicleKind::unknown || out.vehicle == VehicleKind::fixedWing)) {
+        const bool heli = frame_.find("HELI") != std::string::npos;
+        out.vehicle = heli                                     ? VehicleKind::helicopter
+                      : out.vehicle == VehicleKind::fixedWing ? VehicleKind::vtol
+                                                              : VehicleKind::multicopter;
+    }
+    happenings_.moveInto(out);
+    for (ModeChange& mode : out.modes)
+        if (mode.name.empty())
+            mode.name = ardupilotModeName(out.vehicle, mode.code);
+    return out;
+}
+
+void DataflashParser::handle(const uint8_t* message)
+{
+    const Type& type = types_[message[2]];
+    if (message[2] == FMT_TYPE)
+        define(message + 3);
+    else if (type.kind != Kind::none)
+        sample(type, message + 3);
+}
+
+void DataflashParser::define(const uint8_t* body)
+{
+    const uint8_t id = body[0];
+    const uint8_t length = body[1];
+    if (id == FMT_TYPE || length < 3)
+        return;
+    Type type;
+    type.known = true;
+    type.length = length;
+    type.kind = kindOfName(fixedText(body + 2, 4));
+    type.role.fill(-1);
+    const std::string format = fixedText(body + 6, 16);
+    const std::string columns = fixedText(body + 22, 64);
+    size_t start = 0;
+    unsigned offset = 0;
+    for (char c : format) {
+        const size_t comma = columns.find(',', start);
+        const std::string column = columns.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        start = comma == std::string::npos ? columns.size() : comma + 1;
+        const int size = sizeOfKind(c);
+        if (size == 0)
+            break;
+        const int role = roleOfColumn(column, type.kind);
+        if (role >= 0 && type.role[static_cast<size_t>(role)] < 0) {
+            type.role[static_cast<size_t>(role)] = static_cast<int>(type.fields.size());
+        }
+        type.fields.push_back({c, static_cast<uint16_t>(offset)});
+        offset += static_cast<unsigned>(size);
+    }
+    // Where every format character is known the layout fixes the length: a
+    // damaged length byte must not make every later message misread.
+    if (type.fields.size() == format.size() && offset + 3 <= 255)
+        type.length = static_cast<uint8_t>(offset + 3);
+    while (!type.fields.empty() && type.fields.back().offset + sizeOfKind(type.fields.back().kind) + 3 > type.length)
+        type.fields.pop_back();
+    for (int& role : type.role)
+        if (role >= static_cast<int>(type.fields.size()))
+            role = -1;
+    const auto integer = [&](int role) {
+        const int index = type.role[static_cast<size_t>(role)];
+        return index >= 0 && isIntegerKind(type.fields[static_cast<size_t>(index)].kind);
+    };
+    for (size_t role = 0; role < type.role.size(); ++role)
+        if (type.role[role] >= 0)
+            type.slot[role] = type.fields[static_cast<size_t>(type.role[role])];
+    type.attitudeAlwaysValid = type.kind == Kind::att && type.role[instance] < 0
+                               && integer(type.role[timeUs] >= 0 ? timeUs : timeMs) && integer(roll) && integer(pitch)
+                               && integer(yaw);
+    types_[id] = std::move(type);
+}
+
+void DataflashParser::sample(const Type& type, const uint8_t* body)
+{
+    // Attitude comes most often and fills its stream first: most of a long
+    // log's are dropped, and need not be read.
+    if (type.attitudeAlwaysValid && !rest_.attitude.keepsNext()) {
+        rest_.attitude.pass();
+        return;
+    }
+    const auto has = [&](int role) { return type.role[static_cast<size_t>(role)] >= 0; };
+    const auto v = [&](int role) {
+        const Field& field = type.slot[static_cast<size_t>(role)];
+        return field.kind != 0 ? valueOf(body + field.offset, field.kind) : NAN;
+    };
+    // Older logs stamp GPS with the time of week in TimeMS and the boot
+    // clock in T; everything else runs on the boot clock.
+    double t;
+    double towMs = v(tow);
+    if (has(timeUs)) {
+        t = v(timeUs) * 1e-6;
+    } else if (type.kind == Kind::gps && has(gpsT)) {
+        t = v(gpsT) * 1e-3;
+        towMs = v(timeMs);
+    } else {
+        t = v(timeMs) * 1e-3;
+    }
+    if (type.kind == Kind::msg || type.kind == Kind::mode || type.kind == Kind::ev || type.kind == Kind::err) {
+        happening(type, body, std::isfinite(t) ? t : lastT_);
+        return;
+    }
+    if (!std::isfinite(t))
+        return;
+    lastT_ = t;
+    if (has(instance) && v(instance) != 0.0)
+        return;
+    switch (type.kind) {
+    case Kind::gps: {
+        const double fix = v(status);
+        const double la = v(lat), lo = v(lng), al = v(alt);
+        if (fix >= 3 && std::fabs(la) <= 90 && std::fabs(lo) <= 180 && std::isfinite(al) && (la != 0 || lo != 0))
+            gps_.position.add({t, la, lo, al});
+        addValue(gps_.groundSpeed, t, v(spd));
+        addValue(gps_.satellites, t, v(nsats));
+        addValue(gps_.fixMode, t, fix);
+        const double wk = v(week);
+        if (fix >= 3 && wk > 0 && std::isfinite(towMs) && std::isnan(gps_.utcAtClockZero)) {
+            const double gpsUnix = 315964800.0 + wk * 604800.0 + towMs * 1e-3;
+            gps_.utcAtClockZero = gpsUnix - leapSeconds(gpsUnix) - t;
+        }
+        break;
+    }
+    case Kind::pos: {
+        const double la = v(lat), lo = v(lng), al = v(alt);
+        if (std::fabs(la) <= 90 && std::fabs(lo) <= 180 && std::isfinite(al) && (la != 0 || lo != 0))
+            pos_.position.add({t, la, lo, al});
+        break;
+    }
+    case Kind::att: {
+        const double r = v(roll), p = v(pitch), y = v(yaw);
+        if (std::isfinite(r) && std::isfinite(p) && std::isfinite(y))
+            rest_.attitude.add({t, r * RADIANS_PER_DEGREE, p * RADIANS_PER_DEGREE, y * RADIANS_PER_DEGREE});
+        break;
+    }
+    case Kind::bat:
+    case Kind::curr: {
+        SeriesBucket& b = type.kind == Kind::bat ? bat_ : curr_;
+        addValue(b.voltage, t, v(volt) * centiScale(type, volt));
+        addValue(b.current, t, v(curr) * centiScale(type, curr));
+        addValue(b.mah, t, v(currTot));
+        break;
+    }
+    case Kind::baro: addValue(rest_.baroAlt, t, v(alt)); break;
+    case Kind::rcin:
+    case Kind::rcou:
+        for (int ch = 0; ch < 5; ++ch) {
+            if (type.kind == Kind::rcou && ch >= 4)
+                break;
+            ThinnedSeries<Sample>& s = type.kind == Kind::rcin ? rest_.rcIn[static_cast<size_t>(ch)] : rest_.servoOut[static_cast<size_t>(ch)];
+            addValue(s, t, v(channel1 + ch));
+        }
+        break;
+    default: break;
+    }
+}
+
+void DataflashParser::happening(const Type& type, const uint8_t* body, double t)
+{
+    const auto field = [&](int role) -> const Field* {
+        const int index = type.role[static_cast<size_t>(role)];
+        return index < 0 ? nullptr : &type.fields[static_cast<size_t>(index)];
+    };
+    const auto number = [&](int role) {
+        const Field* f = field(role);
+        return f ? valueOf(body + f->offset, f->kind) : NAN;
+    };
+    const auto textOf = [&](const Field* f) { return fixedText(body + f->offset, static_cast<size_t>(sizeOfKind(f->kind))); };
+    switch (type.kind) {
+    case Kind::msg:
+        if (const Field* f = field(message)) {
+            const std::string line = textOf(f);
+            text(line);
+            happenings_.message(t, 6, line);
+        }
+        break;
+    case Kind::mode: {
+        // The oldest logs name the mode in text; the rest give its number,
+        // named once the vehicle is known.
+        const Field* value = field(modeValue);
+        const bool named = value && std::strchr("nNZ", value->kind);
+        const double code = field(modeNumber) ? number(modeNumber) : named ? NAN : number(modeValue);
+        if (named)
+            happenings_.mode(t, std::isfinite(code) ? static_cast<int>(code) : -1, textOf(value));
+        else if (std::isfinite(code))
+            happenings_.mode(t, static_cast<int>(code), "");
+        break;
+    }
+    case Kind::ev: {
+        const double id = number(eventId);
+        if (!std::isfinite(id))
+            break;
+        const int code = static_cast<int>(id);
+        if (code == 10 || code == 15)
+            happenings_.event({t, FlightEventKind::armed, true});
+        else if (code == 11)
+            happenings_.event({t, FlightEventKind::disarmed, true});
+        else if (code == 18)
+            happenings_.event({t, FlightEventKind::landing, true});
+        else if (code == 28)
+            happenings_.event({t, FlightEventKind::takeoff, true});
+        else
+            happenings_.message(t, 6, ardupilotEventName(code));
+        break;
+    }
+    case Kind::err: {
+        const double subsystem = number(errorSubsystem), code = number(errorCode);
+        if (!std::isfinite(subsystem) || !std::isfinite(code))
+            break;
+        const std::string name = ardupilotErrorSubsystem(static_cast<int>(subsystem));
+        happenings_.message(t, 3, code == 0.0 ? "Error resolved: " + name
+                                               : "Error: " + name + " (code " + std::to_string(static_cast<int>(code)) + ")");
+        break;
+    }
+    default: break;
+    }
+}
+
+void DataflashParser::text(const std::string& message)
+{
+    static const std::pair<const char*, VehicleKind> vehicles[] = {
+        {"ArduPlane", VehicleKind::fixedWing},   {"ArduCopter", VehicleKind::multicopter},
+        {"ArduRover", VehicleKind::rover},       {"APMrover2", VehicleKind::rover},
+        {"ArduSub", VehicleKind::submarine},     {"ArduHeli", VehicleKind::helicopter},
+        {"APM:Plane", VehicleKind::fixedWing},   {"APM:Copter", VehicleKind::multicopter},
+        {"APM:Rover", VehicleKind::rover},
+    };
+    if (firmware_.empty()) {
+        for (const auto& [name, vehicle] : vehicles) {
+            if (message.rfind(name, 0) == 0) {
+                firmware_ = message.substr(0, message.find(" ("));
+                vehicle_ = message.find("Heli") != std::string::npos ? VehicleKind::helicopter : vehicle;
+            }
+        }
+    }
+    if (message.rfind("Frame: ", 0) == 0 && frame_.empty())
+        frame_ = message.substr(7);
+}
+
+} // namespace
+
+Flight readDataflash(ByteReader& in)
+{
+    DataflashParser parser(in);
+    return parser.run();
+}
+
+bool looksLikeDataflash(const std::string& head)
+{
+    return head.size() >= 3 && static_cast<uint8_t>(head[0]) == HEAD1 && static_cast<uint8_t>(head[1]) == HEAD2
+           && static_cast<uint8_t>(head[2]) == FMT_TYPE;
+}
+
+} // namespace flightreplay::readers

@@ -1,0 +1,23 @@
+#pragma once
+// Reads an ArduPilot DataFlash log (.bin) into timed streams on the boot
+// clock: GPS (or the estimator's POS), ATT, BAT/CURR, BARO, RCIN, RCOU, and
+// the firmware and frame from MSG texts. Layouts come from the FMT messages
+// of the file, fields are found by name.
+
+#include <string>
+
+#include "tools/readers/byte_reader.h"
+#include "tools/flight/flight.h"
+
+namespace flightreplay::readers {
+
+// Reads the stream to its end. Damaged stretches are skipped up to the next
+// header of a known message type and a file ending inside a message keeps
+// what came before; both are told in Flight::notes. Throws
+// tools::ToolError when the stream does not start with a DataFlash message.
+flight::Flight readDataflash(ByteReader& in);
+
+// True when the bytes start with a DataFlash FMT message.
+bool looksLikeDataflash(const std::string& head);
+
+} // namespace flightreplay::readers

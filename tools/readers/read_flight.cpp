@@ -1,0 +1,194 @@
+#include "tools/readers/read_flight.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "tools/common/tool_error.h"
+#include "tools/readers/byte_reader.h"
+#include "tools/readers/dataflash_reader.h"
+#include "tools/readers/gpx_reader.h"
+#include "tools/readers/igc_reader.h"
+#include "tools/readers/track_attitude.h"
+#include "tools/readers/ulog_reader.h"
+#include "tools/flight/log_table_flight.h"
+#include "tools/flight/flight_events.h"
+#include "tools/flight/flight_tidy.h"
+
+namespace flightreplay::readers {
+
+using namespace flight;
+
+namespace {
+
+constexpr size_t HEAD = 4096;
+
+bool startsLine(const std::string& text, size_t at, char letter)
+{
+    return at < text.size() && text[at] == letter && (at == 0 || text[at - 1] == '\n');
+}
+
+bool looksLikeIgc(const std::string& head)
+{
+    size_t first = 0;
+    while (first < head.size() && (head[first] == '\r' || head[first] == '\n'))
+        ++first;
+    if (first >= head.size() || head[first] != 'A')
+        return false;
+    for (size_t i = first + 1; i + 1 < head.size(); ++i)
+        if (startsLine(head, i, 'H') || startsLine(head, i, 'B'))
+            return true;
+    return false;
+}
+
+bool looksLikeGpx(const std::string& head)
+{
+    // The root is the first element that is not a declaration, comment or
+    // doctype; it may carry a namespace prefix.
+    size_t at = 0;
+    while ((at = head.find('<', at)) != std::string::npos) {
+        if (at + 1 < head.size() && (head[at + 1] == '?' || head[at + 1] == '!')) {
+            ++at;
+            continue;
+        }
+        size_t end = at + 1;
+        while (end < head.size() && !std::strchr(" \t\r\n>/", head[end]))
+            ++end;
+        std::string name = head.substr(at + 1, end - at - 1);
+        const size_t colon = name.find(':');
+        if (colon != std::string::npos)
+            name = name.substr(colon + 1);
+        return name == "gpx";
+    }
+    return false;
+}
+
+bool looksLikeCsvHeader(const std::string& head)
+{
+    const std::string line = head.substr(0, head.find('\n'));
+    const bool separated = line.find_first_of(",;\t") != std::string::npos;
+    bool letters = false;
+    for (char c : line) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r')
+            return false;
+        letters = letters || std::isalpha(static_cast<unsigned char>(c));
+    }
+    return separated && letters;
+}
+
+void finish(Flight& data)
+{
+    tidyStreams(data);
+    bool missingAngle = data.attitude.empty();
+    for (const Attitude& a : data.attitude)
+        missingAngle = missingAngle || !std::isfinite(a.roll) || !std::isfinite(a.pitch) || !std::isfinite(a.yaw);
+    if (missingAngle && !data.position.empty()) {
+        deriveAttitude(data);
+        tidyStreams(data);
+    }
+    inferFlightEvents(data);
+}
+
+// The replay's scanner reads from a stream; bytes in memory go through a
+// temporary file.
+Flight readReplayLogBytes(const std::string& bytes)
+{
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::tmpfile(), &std::fclose);
+    if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+        throw tools::ToolError("cannot make a temporary file for the log");
+    std::rewind(file.get());
+    return readReplayLog(file.get());
+}
+
+Flight readText(FlightFormat format, const std::string& bytes, const CsvOptions& csv)
+{
+    switch (format) {
+    case FlightFormat::gpx: return readGpx(bytes);
+    case FlightFormat::igc: return readIgc(bytes);
+    case FlightFormat::csv: return readCsv(bytes, csv);
+    case FlightFormat::log: return readReplayLogBytes(bytes);
+    default: break;
+    }
+    ByteReader stream(bytes.data(), bytes.size());
+    return format == FlightFormat::ulog ? readUlog(stream) : readDataflash(stream);
+}
+
+} // namespace
+
+FlightFormat parseFormatWord(const std::string& word)
+{
+    for (FlightFormat format : {FlightFormat::ulog, FlightFormat::dataflash, FlightFormat::gpx, FlightFormat::igc, FlightFormat::log,
+                                 FlightFormat::csv})
+        if (word == formatWord(format))
+            return format;
+    throw tools::ToolError("--format " + word + ": expected ulog, dataflash, gpx, igc, log or csv");
+}
+
+std::optional<FlightFormat> recogniseFormat(const std::string& head)
+{
+    if (looksLikeUlog(head))
+        return FlightFormat::ulog;
+    if (looksLikeDataflash(head))
+        return FlightFormat::dataflash;
+    if (looksLikeGpx(head))
+        return FlightFormat::gpx;
+    if (looksLikeIgc(head))
+        return FlightFormat::igc;
+    if (looksLikeReplayLog(head))
+        return FlightFormat::log;
+    if (looksLikeCsvHeader(head))
+        return FlightFormat::csv;
+    return std::nullopt;
+}
+
+Flight readFlightBytes(const std::string& bytes, const ReadOptions& options)
+{
+    std::optional<FlightFormat> format = options.format;
+    if (!format)
+        format = recogniseFormat(bytes.substr(0, HEAD));
+    if (!format)
+        throw tools::ToolError("not a flight log of a known format (ULog, DataFlash, GPX, IGC, CSV, the replay's log); try --format");
+    Flight data = readText(*format, bytes, options.csv);
+    finish(data);
+    return data;
+}
+
+Flight readFlightFile(const std::string& path, const ReadOptions& options)
+{
+    std::optional<FlightFormat> format = options.format;
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file)
+        throw tools::ToolError(std::string("cannot open: ") + std::strerror(errno));
+    std::string head(HEAD, '\0');
+    head.resize(std::fread(head.data(), 1, head.size(), file.get()));
+    if (std::ferror(file.get()))
+        throw tools::ToolError(std::string("cannot read: ") + std::strerror(errno));
+    if (!format)
+        format = recogniseFormat(head);
+    if (!format)
+        throw tools::ToolError("not a flight log of a known format (ULog, DataFlash, GPX, IGC, CSV, the replay's log); try --format");
+    std::rewind(file.get());
+    Flight data;
+    if (*format == FlightFormat::log) {
+        data = readReplayLog(file.get());
+    } else if (*format == FlightFormat::ulog || *format == FlightFormat::dataflash) {
+        ByteReader stream(file.get());
+        data = *format == FlightFormat::ulog ? readUlog(stream) : readDataflash(stream);
+    } else {
+        std::string bytes;
+        char chunk[1 << 16];
+        size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+            bytes.append(chunk, got);
+        data = readText(*format, bytes, options.csv);
+    }
+    if (std::ferror(file.get()))
+        throw tools::ToolError(std::string("cannot read: ") + std::strerror(errno));
+    finish(data);
+    return data;
+}
+
+} // namespace flightreplay::readers

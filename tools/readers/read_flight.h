@@ -1,0 +1,40 @@
+#pragma once
+// Which reader a flight file needs, told from its content, and the file read
+// into streams by it.
+
+#include <optional>
+#include <string>
+
+#include "tools/readers/csv_reader.h"
+#include "tools/flight/flight.h"
+
+namespace flightreplay::readers {
+
+// What to read a flight file as: the format (else told from the content)
+// and how to read a CSV table.
+struct ReadOptions {
+    std::optional<flight::FlightFormat> format;
+    CsvOptions csv;
+};
+
+// The format of a --format word (flight::formatWord); throws
+// tools::ToolError naming the choices.
+flight::FlightFormat parseFormatWord(const std::string& word);
+
+// The format of a file from its first bytes (a few kilobytes are enough):
+// ULog magic, DataFlash header and FMT, an XML root <gpx>, IGC A/H/B
+// records, a header of the replay's own log, else a CSV header row. nullopt when none fits.
+std::optional<flight::FlightFormat> recogniseFormat(const std::string& head);
+
+// Reads the file at path (binary formats in chunks, text formats whole),
+// recognising the format unless one is given, then tidies the streams,
+// derives the attitude from the track where the file records none and adds
+// take-off and landing where it does not say (inferFlightEvents). Throws
+// tools::ToolError (without the path) for an unreadable file, one of no
+// known format or one the reader refuses.
+flight::Flight readFlightFile(const std::string& path, const ReadOptions& options);
+
+// As above on bytes in memory.
+flight::Flight readFlightBytes(const std::string& bytes, const ReadOptions& options);
+
+} // namespace flightreplay::readers
