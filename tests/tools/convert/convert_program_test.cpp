@@ -55,10 +55,15 @@ TEST(ConvertProgram, OutputFileKeptUnlessForced)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(lineCount(run.out), 7);
 
-    // A device named as the output is written to, not replaced by a file.
-    run = convert("--force flight.bin /dev/null", dir);
+    // A pipe (or a device such as /dev/null) named as the output is written
+    // to, not replaced by a file. The reader is bounded in time: were the
+    // pipe never opened for writing, it would wait for ever.
+    run = runCommand("sh -c 'mkfifo out.pipe || exit; timeout 60 cat out.pipe > drained.log & "
+                         + std::string(FLIGHTREPLAY_CONVERT_BINARY) + " --force flight.bin out.pipe; status=$?; wait; exit $status'",
+                     dir);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir + "/out.pipe"));
+    EXPECT_EQ(readFile(dir + "/drained.log"), first);
 }
 
 TEST(ConvertProgram, BadInputEndsWithOneLineAndStatusTwo)
