@@ -1,11 +1,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
-#include <system_error>
 
 #include <cpl_conv.h>
 #include <cpl_vsi.h>
@@ -26,14 +24,6 @@
 namespace flightreplay::prep {
 
 namespace {
-
-constexpr uintmax_t EGM_FILE_BYTES = static_cast<uintmax_t>(EGM_SAMPLE_COUNT) * 2;
-
-bool isComplete(const std::string& path)
-{
-    std::error_code error;
-    return std::filesystem::file_size(path, error) == EGM_FILE_BYTES && !error;
-}
 
 std::string cellUrl(const std::string& base, const std::string& cell)
 {
@@ -138,7 +128,7 @@ void fetchElevation(FetchRun& run)
         const std::string name = elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN);
         const std::string path = options.dir + "/" + name;
         std::string bytes;
-        if (!options.force && isComplete(path)) {
+        if (!options.force && isWholeElevationFile(path)) {
             ++kept;
         } else if (readCached(cacheDir + "/" + name, bytes) && bytes.size() == EGM_FILE_BYTES) {
             tools::writeFileAtomically(path, bytes);

@@ -11,6 +11,7 @@
 #include <osgDB/Registry>
 #include <sstream>
 
+#include "frame/elevation_tile.h"
 #include "frame/terrain_tiles.h"
 #include "prep_fixtures.h"
 #include "support/test_support.h"
@@ -137,7 +138,7 @@ void expectNothingCorrupt(const std::string& dir, const std::string& cache, cons
                 EXPECT_TRUE(image && image->s() == 256 && image->t() == 256) << label << ": " << path;
             }
             if (fs::path(name).extension() == ".egm") {
-                EXPECT_EQ(fs::file_size(path), 1025u * 1025u * 2u) << label << ": " << path;
+                EXPECT_EQ(fs::file_size(path), EGM_FILE_BYTES) << label << ": " << path;
             }
         }
     }
