@@ -12,7 +12,6 @@ namespace flightreplay::prep {
 
 int runCheck(const PrepOptions& options)
 {
-    constexpr uintmax_t EGM_FILE_BYTES = static_cast<uintmax_t>(EGM_SAMPLE_COUNT) * 2;
     int elevationMissing = 0;
     const auto files = terrainElevationFiles(mapFrame.CI, mapFrame.CJ);
     for (const ElevationFileIndex& file : files) {
