@@ -74,7 +74,7 @@ std::string flightDescription(const FlightPart& part)
 {
     const flight::Flight& f = *part.source->flight;
     const double span = f.position.back().t - f.position.front().t;
-    std::string text = std::string(flight::formatTitle(f.format)) + " log";
+    std::string text = "Read from the " + std::string(flight::formatTitle(f.format)) + " file";
     if (!f.firmware.empty())
         text += ", " + f.firmware;
     text += "; " + std::to_string(f.position.size()) + " fixes over " + fixed(span, 1) + " s";

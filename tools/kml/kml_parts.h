@@ -38,9 +38,9 @@ std::string htmlColour(const osg::Vec4& colour);
 
 // Styles every flight refers to: the tracks, the mode colours, the marks.
 void writeStyles(tinyxml2::XMLPrinter& out, const std::vector<FlightPart>& flights);
-// Style id of the colour of the mode flown from point i on ("mode-N"), the
-// stretch before the first mode ("no-mode"), or the flight's own colour
-// when it has no modes ("flight-N").
+// Style id of a stretch of track flown in flight.modes[modeIndex]
+// ("mode-N", N its palette colour), before the first mode (modeIndex -1:
+// "no-mode"), or of a flight without modes ("flight-N", its own colour).
 std::string segmentStyle(const FlightPart& flight, int modeIndex);
 
 // The timed track carrying the model (gx:Track), then the track in the
