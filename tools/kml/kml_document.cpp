@@ -10,10 +10,44 @@
 
 namespace flightreplay::kml {
 
+std::string xmlSafeText(const std::string& text)
+{
+    std::string safe;
+    safe.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            safe += c < 0x20 && c != '\t' && c != '\n' && c != '\r' ? '?' : static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        // The length a lead byte announces, and the least code point that
+        // needs it (shorter forms are not UTF-8).
+        const size_t length = c >= 0xc2 && c <= 0xdf ? 2 : c >= 0xe0 && c <= 0xef ? 3 : c >= 0xf0 && c <= 0xf4 ? 4 : 0;
+        unsigned long code = length == 2 ? c & 0x1fu : length == 3 ? c & 0x0fu : c & 0x07u;
+        bool valid = length > 0 && i + length <= text.size();
+        for (size_t k = 1; valid && k < length; ++k) {
+            const unsigned char next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xc0u) == 0x80u;
+            code = (code << 6) | (next & 0x3fu);
+        }
+        const unsigned long least = length == 3 ? 0x800 : length == 4 ? 0x10000 : 0x80;
+        valid = valid && code >= least && code <= 0x10ffff && !(code >= 0xd800 && code <= 0xdfff);
+        if (valid) {
+            safe.append(text, i, length);
+            i += length;
+        } else {
+            safe += '?';
+            ++i;
+        }
+    }
+    return safe;
+}
+
 void textElement(tinyxml2::XMLPrinter& out, const char* name, const std::string& text)
 {
     out.OpenElement(name);
-    out.PushText(text.c_str());
+    out.PushText(xmlSafeText(text).c_str());
     out.CloseElement();
 }
 

@@ -22,7 +22,12 @@ struct FlightPart {
     bool dated;                      // the UTC is the file's, not made up
 };
 
-// <name>text</name> and the like.
+// The text with what XML 1.0 cannot hold replaced by '?': control
+// characters other than tab and line ends, and bytes that are not UTF-8
+// (log messages are whatever the autopilot wrote).
+std::string xmlSafeText(const std::string& text);
+
+// <name>text</name> and the like, the text made safe and escaped.
 void textElement(tinyxml2::XMLPrinter& out, const char* name, const std::string& text);
 
 // The number with that many decimals.
