@@ -11,6 +11,7 @@
 #include "tools/common/tool_main.h"
 #include "tools/convert/flight_listing.h"
 #include "tools/convert/resample.h"
+#include "tools/kml/earth_export.h"
 #include "tools/readers/read_flight.h"
 
 using flightreplay::tools::parseNumber;
@@ -24,7 +25,9 @@ namespace {
 const char* const USAGE =
     "usage: flightreplay-convert [options] IN [OUT]\n"
     "       flightreplay-convert [--format F] --list IN\n"
-    "  OUT defaults to IN with .log; - writes to standard output\n"
+    "       flightreplay-convert [options] IN... --kmz OUT.kmz\n"
+    "  OUT defaults to IN with .log; - writes to standard output;\n"
+    "  OUT.kmz or OUT.kml: a Google Earth tour of the flight (--kmz: of several)\n"
     "  --format ulog|dataflash|gpx|igc|csv   instead of recognising the content\n"
     "  --from T, --to T     seconds from the first fix\n"
     "  --rate HZ            rows per second (default: one row per position fix)\n"
@@ -47,14 +50,20 @@ int run(const std::vector<std::string>& args)
     ResampleOptions resample;
     bool list = false;
     bool force = false;
+    bool resampled = false;
+    std::string earthOut;
     std::vector<std::string> words;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool valued = arg == "--format" || arg == "--from" || arg == "--to" || arg == "--rate"
-                            || arg == "--max-rows" || arg == "--angles" || arg == "--time" || arg == "--column";
+                            || arg == "--max-rows" || arg == "--angles" || arg == "--time" || arg == "--column"
+                            || arg == "--kmz";
         if (valued && i + 1 < args.size()) {
             const std::string& value = args[++i];
-            if (arg == "--format")
+            resampled = resampled || arg == "--from" || arg == "--to" || arg == "--rate" || arg == "--max-rows";
+            if (arg == "--kmz")
+                earthOut = value;
+            else if (arg == "--format")
                 read.format = flightreplay::readers::parseFormatWord(value);
             else if (arg == "--from")
                 resample.from = parseNumber(arg, value);
@@ -79,6 +88,17 @@ int run(const std::vector<std::string>& args)
         } else {
             words.push_back(arg);
         }
+    }
+    if (earthOut.empty() && !list && words.size() == 2 && flightreplay::kml::isGoogleEarthPath(words[1])) {
+        earthOut = words[1];
+        words.pop_back();
+    }
+    if (!earthOut.empty() && !words.empty()) {
+        if (list || resampled)
+            throw ToolError(list ? "--list writes no Google Earth file"
+                                 : "--from, --to, --rate and --max-rows shape the replay's log, not a Google Earth file");
+        flightreplay::kml::exportGoogleEarth(words, read, earthOut, force);
+        return 0;
     }
     if (words.empty() || words.size() > (list ? 1u : 2u))
         throw ToolError(words.empty() ? "no input file given (see --help)" : words.back() + ": one argument too many");
