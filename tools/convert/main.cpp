@@ -25,7 +25,8 @@ const char* const USAGE =
     "usage: flightreplay-convert [options] IN [OUT]\n"
     "       flightreplay-convert [--format F] --list IN\n"
     "  OUT defaults to IN with .log; - writes to standard output\n"
-    "  --format ulog|dataflash|gpx|igc|csv   instead of recognising the content\n"
+    "  --format ulog|dataflash|tlog|gpx|igc|csv   instead of recognising the content\n"
+    "  --system N           the vehicle of a telemetry log with MAVLink system id N (default: the first)\n"
     "  --from T, --to T     seconds from the first fix\n"
     "  --rate HZ            rows per second (default: one row per position fix)\n"
     "  --max-rows N         at most N rows, thinned evenly in time (default 10000)\n"
@@ -51,7 +52,8 @@ int run(const std::vector<std::string>& args)
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool valued = arg == "--format" || arg == "--from" || arg == "--to" || arg == "--rate"
-                            || arg == "--max-rows" || arg == "--angles" || arg == "--time" || arg == "--column";
+                            || arg == "--max-rows" || arg == "--angles" || arg == "--time" || arg == "--column"
+                            || arg == "--system";
         if (valued && i + 1 < args.size()) {
             const std::string& value = args[++i];
             if (arg == "--format")
@@ -64,6 +66,8 @@ int run(const std::vector<std::string>& args)
                 resample.rate = parseNumber(arg, value);
             else if (arg == "--max-rows")
                 resample.maxRows = static_cast<int>(std::fmax(-1.0, std::fmin(parseNumber(arg, value), 1e9)));
+            else if (arg == "--system")
+                read.system = static_cast<int>(std::fmax(0.0, std::fmin(parseNumber(arg, value), 255.0)));
             else if (arg == "--angles")
                 read.csv.angles = flightreplay::readers::parseAngleUnit(value);
             else if (arg == "--time")

@@ -421,7 +421,7 @@ void writeTelemetryFlight(TlogWriter& w, const TelemetryFlight& f)
         if (k == 0)
             send(t, statusText(6, f.autopilot != 3 ? "PX4 v1.15.0"
                                   : f.mavType == 1 ? "ArduPlane V4.5.7 (2a3dc4b2)"
-                                  : f.mavType == 11 ? "ArduRover V4.5.7 (2a3dc4b2)"
+                                  : f.mavType == 10 || f.mavType == 11 ? "ArduRover V4.5.7 (2a3dc4b2)"
                                                     : "ArduCopter V4.5.7 (2a3dc4b2)"));
         if (k == 1)
             send(t, homePosition(f.latitude, f.longitude, f.groundAltitude));
