@@ -344,7 +344,7 @@ void writeTelemetryFlight(TlogWriter& w, const TelemetryFlight& f)
     const uint8_t sys = f.system;
     const auto stamp = [&](double t) { return f.startUs + static_cast<uint64_t>(std::llround((t * f.stampRate + 0.015) * 1e6)); };
     const auto boot = [&](double t) {
-        const double ms = f.rebootAt >= 0.0 && t >= f.rebootAt ? 500.0 + 1000.0 * (t - f.rebootAt) : 20000.0 + 1000.0 * t;
+        const double ms = f.rebootAt >= 0.0 && t >= f.rebootAt ? 500.0 + 1000.0 * (t - f.rebootAt) : 1000.0 * (f.bootAtStart + t);
         return static_cast<uint32_t>(std::llround(ms));
     };
     const double metresPerDegree = MEAN_EARTH_RADIUS * RADIANS_PER_DEGREE;

@@ -91,8 +91,8 @@ inline void put(TlogWriter& w, uint64_t stampUs, uint8_t system, uint8_t compone
     w.packet(stampUs, system, component, p.id, p.crcExtra, cut ? p.bytes.substr(0, p.baseLength) : p.bytes, form);
 }
 
-// A flight as a station hears it over telemetry: the vehicle from `seconds`
-// of simulated time, its boot clock at 20 s when the recording starts.
+// A flight as a station hears it over telemetry: the vehicle for `seconds`
+// of simulated time, its boot clock at bootAtStart when the recording starts.
 struct TelemetryFlight {
     uint8_t system = 1;
     uint8_t mavType = 2;    // quadrotor
@@ -108,6 +108,7 @@ struct TelemetryFlight {
     double gapSeconds = 0.0;    // ... for this long
     double rebootAt = -1.0;     // the autopilot restarts then (boot clock 0.5 s after)
     double stampRate = 1.0;     // the station's stamps run this much faster than real time
+    double bootAtStart = 20.0;  // seconds on the vehicle's boot clock when the recording starts
     bool station = true;        // the station's heartbeats, parameters and mission upload
     bool signedPackets = false; // MAVLink 2 signatures on the vehicle's packets
     bool globalPosition = true; // GLOBAL_POSITION_INT sent (else only GPS_RAW_INT)
