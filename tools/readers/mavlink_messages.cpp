@@ -173,25 +173,6 @@ const Message MESSAGES[] = {
 
 #undef FIELDS
 
-size_t sizeOf(FieldType type)
-{
-    switch (type) {
-    case T::u8: case T::i8: case T::text: return 1;
-    case T::u16: case T::i16: return 2;
-    case T::u32: case T::i32: case T::f32: return 4;
-    case T::u64: return 8;
-    }
-    return 1;
-}
-
-template <typename V>
-V load(const uint8_t* p)
-{
-    V value;
-    std::memcpy(&value, p, sizeof value);
-    return value;
-}
-
 } // namespace
 
 const Message* messageOf(uint32_t id)
@@ -214,22 +195,6 @@ const Field& fieldOf(const Message& message, const char* name)
         if (std::strcmp(message.fields[i].name, name) == 0)
             return message.fields[i];
     throw std::logic_error(std::string(message.name) + " has no field " + name);
-}
-
-double valueOf(const uint8_t* payload, const Field& field, size_t index)
-{
-    const uint8_t* p = payload + field.offset + index * sizeOf(field.type);
-    switch (field.type) {
-    case T::u8: case T::text: return *p;
-    case T::i8: return static_cast<int8_t>(*p);
-    case T::u16: return load<uint16_t>(p);
-    case T::i16: return load<int16_t>(p);
-    case T::u32: return load<uint32_t>(p);
-    case T::i32: return load<int32_t>(p);
-    case T::u64: return static_cast<double>(load<uint64_t>(p));
-    case T::f32: return load<float>(p);
-    }
-    return 0.0;
 }
 
 std::string textOf(const uint8_t* payload, const Field& field)

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace flightreplay::readers::mavlink {
@@ -67,7 +68,24 @@ const Field& fieldOf(const Message& message, const char* name);
 
 // Element index of the field of a payload padded with zeros to
 // MAX_PAYLOAD bytes, as a number in the field's own unit.
-double valueOf(const uint8_t* payload, const Field& field, size_t index = 0);
+inline double valueOf(const uint8_t* payload, const Field& field, size_t index = 0)
+{
+    const auto load = [](const uint8_t* p, auto value) {
+        std::memcpy(&value, p, sizeof value);
+        return static_cast<double>(value);
+    };
+    switch (field.type) {
+    case FieldType::u8: case FieldType::text: return payload[field.offset + index];
+    case FieldType::i8: return static_cast<int8_t>(payload[field.offset + index]);
+    case FieldType::u16: return load(payload + field.offset + 2 * index, uint16_t());
+    case FieldType::i16: return load(payload + field.offset + 2 * index, int16_t());
+    case FieldType::u32: return load(payload + field.offset + 4 * index, uint32_t());
+    case FieldType::i32: return load(payload + field.offset + 4 * index, int32_t());
+    case FieldType::u64: return load(payload + field.offset + 8 * index, uint64_t());
+    case FieldType::f32: return load(payload + field.offset + 4 * index, float());
+    }
+    return 0.0;
+}
 
 // A text field up to its first NUL.
 std::string textOf(const uint8_t* payload, const Field& field);

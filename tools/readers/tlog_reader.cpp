@@ -239,6 +239,11 @@ TlogParser::Outcome TlogParser::handle(const uint8_t* record, const uint8_t* nex
     const Packet p = packetOf(record);
     const mavlink::Message* message = mavlink::messageOf(p.id);
     const bool understood = message && (p.incompatible & ~SIGNED) == 0;
+    TlogVehicle* system = systems_[p.system].get();
+    if (understood && system && system->skips(static_cast<double>(p.stamp) * 1e-6, p.component, p.id)) {
+        ++packets_[p.system];
+        return Outcome::read;
+    }
     if (understood && crcChecks(p, *message, record)) {
         lastStamp_ = p.stamp;
         ++packets_[p.system];

@@ -74,6 +74,15 @@ double TlogVehicle::timeOf(double stamp, const Message& message, const uint8_t* 
     return clock_.packet(stamp, boot ? valueOf(payload, *boot) * 1e-3 : NAN);
 }
 
+bool TlogVehicle::skips(double stamp, int component, uint32_t id)
+{
+    if (id != ATTITUDE || rest_.attitude.keepsNext() || (vehicleComponent_ >= 0 && component != vehicleComponent_))
+        return false;
+    clock_.packet(stamp, NAN);
+    rest_.attitude.pass();
+    return true;
+}
+
 void TlogVehicle::heard(double stamp)
 {
     clock_.packet(stamp, NAN);
@@ -88,13 +97,6 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
     }
     if (vehicleComponent_ >= 0 && component != vehicleComponent_) {
         clock_.packet(stamp, NAN);
-        return;
-    }
-    // Attitude comes most often: past the stream's cap most are dropped and
-    // need only their time.
-    if (message.id == ATTITUDE && !rest_.attitude.keepsNext()) {
-        timeOf(stamp, message, payload);
-        rest_.attitude.pass();
         return;
     }
     const double t = timeOf(stamp, message, payload);
@@ -123,12 +125,13 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const Field& fix = field(GPS_RAW_INT, "fix_type");
         static const Field& satellites = field(GPS_RAW_INT, "satellites_visible");
         const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7, al = v(alt) * 1e-3;
-        if (v(fix) >= 3 && validFix(la, lo, al))
+        // Where a better source already speaks, this one is not kept.
+        if (v(fix) >= 3 && validFix(la, lo, al) && global_.position.empty())
             gps_.position.add({t, la, lo, al});
         addValue(gps_.fixMode, t, v(fix));
         if (v(satellites) < 255)
             addValue(gps_.satellites, t, v(satellites));
-        if (v(vel) < UNKNOWN_U16)
+        if (v(vel) < UNKNOWN_U16 && hud_.groundSpeed.empty())
             addValue(gps_.groundSpeed, t, v(vel) * 1e-2);
         break;
     }
@@ -158,7 +161,7 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const Field& port = field(RC_CHANNELS_RAW, "port");
         static const Field& channels = field(RC_CHANNELS, "chan1_raw");
         const bool older = message.id == RC_CHANNELS_RAW;
-        if (older && v(port) != 0)
+        if (older && (v(port) != 0 || !rest_.rcIn[0].empty()))
             break;
         SeriesBucket& into = older ? rcRaw_ : rest_;
         for (size_t c = 0; c < into.rcIn.size(); ++c)
@@ -190,8 +193,10 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
             break;
         if (v(consumed) >= 0.0)
             addValue(battery_.mah, t, v(consumed));
-        if (v(current) >= 0.0)
+        if (v(current) >= 0.0 && battery_.current.empty())
             addValue(rest_.current, t, v(current) * 1e-2);
+        if (!battery_.voltage.empty())
+            break;
         double millivolts = 0.0;
         for (size_t cell = 0; cell < voltages.count && v(voltages, cell) < UNKNOWN_U16; ++cell)
             millivolts += v(voltages, cell);

@@ -23,6 +23,10 @@ public:
     void packet(double stamp, int component, const mavlink::Message& message, const uint8_t* payload);
     // A packet of an id the table lacks: it still shows the link alive.
     void heard(double stamp);
+    // Whether a packet of message id would only be dropped (attitude, which
+    // comes most often, past its stream's cap): then it is counted as heard
+    // and need not be checked or read.
+    bool skips(double stamp, int component, uint32_t id);
 
     // Whether a heartbeat named the system a vehicle with an autopilot.
     bool isVehicle() const { return vehicleComponent_ >= 0; }
