@@ -28,7 +28,8 @@ const char* const USAGE =
     "       flightreplay-convert [options] IN... --kmz OUT.kmz\n"
     "  OUT defaults to IN with .log; - writes to standard output;\n"
     "  OUT.kmz or OUT.kml: a Google Earth tour of the flight (--kmz: of several)\n"
-    "  --format ulog|dataflash|gpx|igc|csv   instead of recognising the content\n"
+    "  --format ulog|dataflash|tlog|gpx|igc|csv   instead of recognising the content\n"
+    "  --system N           the vehicle of a telemetry log with MAVLink system id N (default: the first)\n"
     "  --from T, --to T     seconds from the first fix\n"
     "  --rate HZ            rows per second (default: one row per position fix)\n"
     "  --max-rows N         at most N rows, thinned evenly in time (default 10000)\n"
@@ -57,7 +58,7 @@ int run(const std::vector<std::string>& args)
         const std::string& arg = args[i];
         const bool valued = arg == "--format" || arg == "--from" || arg == "--to" || arg == "--rate"
                             || arg == "--max-rows" || arg == "--angles" || arg == "--time" || arg == "--column"
-                            || arg == "--kmz";
+                            || arg == "--kmz" || arg == "--system";
         if (valued && i + 1 < args.size()) {
             const std::string& value = args[++i];
             resampled = resampled || arg == "--from" || arg == "--to" || arg == "--rate" || arg == "--max-rows";
@@ -73,6 +74,8 @@ int run(const std::vector<std::string>& args)
                 resample.rate = parseNumber(arg, value);
             else if (arg == "--max-rows")
                 resample.maxRows = static_cast<int>(std::fmax(-1.0, std::fmin(parseNumber(arg, value), 1e9)));
+            else if (arg == "--system")
+                read.system = static_cast<int>(std::fmax(0.0, std::fmin(parseNumber(arg, value), 255.0)));
             else if (arg == "--angles")
                 read.csv.angles = flightreplay::readers::parseAngleUnit(value);
             else if (arg == "--time")

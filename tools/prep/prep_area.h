@@ -31,8 +31,9 @@ void setupFrameFromLog(const std::string& logPath);
 // (the replay's trainer for its own log).
 flight::VehicleType setupFrameFromFlights(const std::vector<std::string>& paths);
 
-// The extents (minutes of arc) of one flight, read as above; its kind of
-// vehicle into vehicle when given.
+// The extents (minutes of arc) of one flight, read as above (of all the
+// vehicles of a ground station's log together); its kind of vehicle (the
+// first vehicle's) into vehicle when given.
 LogExtents flightExtents(const std::string& path, flight::VehicleType* vehicle = nullptr);
 
 // Sets up the frame from the box, its extents taken in minutes of arc.
