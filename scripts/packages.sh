@@ -10,7 +10,7 @@ FLIGHTREPLAY_WINDOW_PACKAGES=(xvfb xauth xdotool imagemagick)
 # of them open flights through the readers (GPX through tinyxml2).
 FLIGHTREPLAY_READERS_PACKAGES=(libtinyxml2-dev pkg-config)
 FLIGHTREPLAY_PREP_PACKAGES=(libgdal-dev libsqlite3-dev libwebp-dev libcurl4-openssl-dev pkg-config)
-FLIGHTREPLAY_STUDIO_PACKAGES=(libimgui-dev ffmpeg libegl-dev)
+FLIGHTREPLAY_STUDIO_PACKAGES=(libimgui-dev ffmpeg libegl-dev libjs-three nlohmann-json3-dev)
 # Tests, benchmarks, fuzzers and the Debian package.
 FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev python3 libbenchmark-dev clang libclang-rt-14-dev dpkg-dev chromium parallel)
 

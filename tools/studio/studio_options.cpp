@@ -48,6 +48,7 @@ const char* studioUsage()
            "  --from T --to T                         the stretch to record, seconds from the start\n"
            "  --speed X --fps N                       log seconds per video second (1), frames per second (30)\n"
            "  --force                                 replace an existing video\n"
+           "  --export-page OUT.html                  write the flights as one web page to explore offline\n"
            "  --panels | --no-panels                  show or hide the panels\n"
            "  --trace                                 print the aircraft's position after each key\n"
            "  --format ulog|dataflash|gpx|igc|log|csv instead of recognising each file's content\n"
@@ -211,6 +212,11 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
             }
             options.fps = static_cast<int>(number);
             ++i;
+        } else if (arg == "--export-page") {
+            if (!needValue())
+                return false;
+            options.pagePath = value;
+            ++i;
         } else if (arg == "--snapshot") {
             if (!needValue())
                 return false;
@@ -232,6 +238,10 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
     }
     if (!options.recordPath.empty() && !options.snapshotPath.empty()) {
         error = "--record and --snapshot cannot be combined";
+        return false;
+    }
+    if (!options.pagePath.empty() && (!options.recordPath.empty() || !options.snapshotPath.empty())) {
+        error = "--export-page cannot be combined with --record or --snapshot";
         return false;
     }
     return true;

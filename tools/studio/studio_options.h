@@ -39,6 +39,7 @@ struct StudioOptions {
     double speed = 1.0;       // --speed X, log seconds per video second
     int fps = 30;             // --fps N, video frames per second
     bool force = false;       // --force: replace an existing video
+    std::string pagePath;     // --export-page OUT.html: the flights as one web page, no window
     bool help = false;        // --help: the usage on standard output
 };
 
