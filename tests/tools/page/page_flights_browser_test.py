@@ -77,7 +77,7 @@ def main():
         return 77
     ulogs = []
     for folder in sys.argv[3:]:
-        ulogs = sorted(glob.glob(os.path.join(folder, "*.ulg")))
+        ulogs = sorted(glob.glob(os.path.join(os.path.abspath(folder), "*.ulg")))
         if ulogs:
             break
     if not ulogs:
