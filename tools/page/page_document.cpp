@@ -14,14 +14,6 @@ namespace {
 const char* const PAGE_SCRIPTS[] = {"data.js", "values.js", "ground.js", "flights.js",
                                     "cameras.js", "timeline.js", "main.js"};
 
-std::string replaced(std::string text, const std::string& marker, std::string_view with)
-{
-    const size_t at = text.find(marker);
-    if (at != std::string::npos)
-        text.replace(at, marker.size(), with.data(), with.size());
-    return text;
-}
-
 } // namespace
 
 std::string_view pageResource(const std::string& name)
@@ -69,14 +61,32 @@ std::string pageDocument(const std::string& title, const nlohmann::json& data)
         scripts += pageResource(name);
         scripts += '\n';
     }
-    std::string page(pageResource("page.html"));
-    page = replaced(page, "{{TITLE}}", htmlEscaped(title));
-    page = replaced(page, "/*{{STYLE}}*/", pageResource("page.css"));
-    page = replaced(page, "/*{{THREE}}*/", pageResource("three.min.js"));
-    page = replaced(page, "/*{{ORBIT_CONTROLS}}*/", pageResource("OrbitControls.js"));
-    page = replaced(page, "/*{{SCRIPTS}}*/", scripts);
-    // The data last: nothing in it is taken for a marker.
-    return replaced(page, "{{DATA}}", scriptSafeJson(data));
+    const std::string json = scriptSafeJson(data);
+    const std::string escapedTitle = htmlEscaped(title);
+    const std::pair<std::string, std::string_view> fills[] = {
+        {"{{TITLE}}", escapedTitle},
+        {"/*{{STYLE}}*/", pageResource("page.css")},
+        {"{{DATA}}", json},
+        {"/*{{THREE}}*/", pageResource("three.min.js")},
+        {"/*{{ORBIT_CONTROLS}}*/", pageResource("OrbitControls.js")},
+        {"/*{{SCRIPTS}}*/", scripts},
+    };
+    // One pass over the template, the markers in the order they stand in it:
+    // nothing put in is searched for a marker.
+    const std::string_view page = pageResource("page.html");
+    std::string out;
+    out.reserve(page.size() + json.size() + 1200000);
+    size_t from = 0;
+    for (const auto& [marker, with] : fills) {
+        const size_t at = page.find(marker, from);
+        if (at == std::string_view::npos)
+            continue;
+        out.append(page.substr(from, at - from));
+        out.append(with);
+        from = at + marker.size();
+    }
+    out.append(page.substr(from));
+    return out;
 }
 
 } // namespace flightreplay::page

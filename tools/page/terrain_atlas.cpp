@@ -12,10 +12,12 @@ constexpr unsigned char GROUND[3] = {112, 122, 104};
 constexpr unsigned char HUNDRED_LINE[3] = {168, 176, 160};
 constexpr unsigned char KILOMETRE_LINE[3] = {225, 228, 220};
 
-// Pixel (x, y) of the atlas, y counted from the picture's top.
+// Pixel (x, y) of the atlas (RGB), y counted from the picture's top.
+// osg::Image::data works out the row's size on every call: too slow for
+// millions of pixels.
 unsigned char* pixelAt(osg::Image& atlas, int x, int y)
 {
-    return atlas.data(static_cast<unsigned>(x), static_cast<unsigned>(ATLAS_HEIGHT - 1 - y));
+    return atlas.data() + (static_cast<size_t>(ATLAS_HEIGHT - 1 - y) * ATLAS_WIDTH + static_cast<size_t>(x)) * 3;
 }
 
 // The mean colour of the source pixels under one atlas pixel: columns
@@ -26,24 +28,26 @@ void averageOf(const osg::Image& image, int x0, int x1, int y0, int y1, unsigned
     const bool bytes = image.getDataType() == GL_UNSIGNED_BYTE
                        && (format == GL_RGB || format == GL_RGBA || format == GL_LUMINANCE);
     const int channels = format == GL_RGBA ? 4 : format == GL_RGB ? 3 : 1;
-    double sum[3] = {0, 0, 0};
+    const size_t stride = image.getRowStepInBytes();
+    int sum[3] = {0, 0, 0};
     int count = 0;
     for (int y = y0; y < y1; ++y) {
         const int row = image.t() - 1 - y;
+        const unsigned char* line = image.data() + stride * static_cast<size_t>(row);
         for (int x = x0; x < x1; ++x, ++count) {
             if (bytes) {
-                const unsigned char* p = image.data(static_cast<unsigned>(x), static_cast<unsigned>(row));
+                const unsigned char* p = line + x * channels;
                 for (int c = 0; c < 3; ++c)
                     sum[c] += p[channels == 1 ? 0 : c];
             } else {
                 const osg::Vec4 colour = image.getColor(static_cast<unsigned>(x), static_cast<unsigned>(row));
                 for (int c = 0; c < 3; ++c)
-                    sum[c] += std::clamp(colour[c], 0.0f, 1.0f) * 255.0f;
+                    sum[c] += static_cast<int>(std::lround(std::clamp(colour[c], 0.0f, 1.0f) * 255.0f));
             }
         }
     }
     for (int c = 0; c < 3; ++c)
-        out[c] = static_cast<unsigned char>(count > 0 ? std::lround(sum[c] / count) : GROUND[c]);
+        out[c] = static_cast<unsigned char>(count > 0 ? (sum[c] + count / 2) / count : GROUND[c]);
 }
 
 void drawTile(osg::Image& atlas, int left, int top, const osg::Image& image)

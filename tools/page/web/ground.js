@@ -80,13 +80,16 @@ function flatGround(ground) {
 }
 
 // The sky sphere as the studio maps its picture: around +z from +x, the
-// picture's bottom at the nadir.
+// picture's bottom at the nadir. Its rows more than 30 degrees below the
+// horizon lie under the ground from every height a flight is seen from,
+// and are left out.
 function skyDome(texture, radius) {
   const rows = 20;
+  const lowest = 6;
   const segments = 40;
   const positions = [];
   const uvs = [];
-  for (let r = 0; r <= rows; ++r) {
+  for (let r = lowest; r <= rows; ++r) {
     const latitude = -Math.PI / 2 + Math.PI * r / rows;
     for (let s = 0; s <= segments; ++s) {
       const angle = 2 * Math.PI * s / segments;
@@ -96,7 +99,7 @@ function skyDome(texture, radius) {
     }
   }
   const indices = [];
-  for (let r = 0; r < rows; ++r) {
+  for (let r = 0; r < rows - lowest; ++r) {
     for (let s = 0; s < segments; ++s) {
       const a = r * (segments + 1) + s;
       const b = a + segments + 1;
@@ -107,28 +110,32 @@ function skyDome(texture, radius) {
   geometry.setIndex(indices);
   geometry.setAttribute('position', new THREE.Float32BufferAttribute(positions, 3));
   geometry.setAttribute('uv', new THREE.Float32BufferAttribute(uvs, 2));
+  // Drawn last, where the ground left the sky to be seen: software WebGL
+  // then shades only those pixels.
   const material = new THREE.MeshBasicMaterial({ map: texture, side: THREE.DoubleSide, depthWrite: false });
   const sky = new THREE.Mesh(geometry, material);
-  sky.renderOrder = -1;
+  sky.renderOrder = 1;
   return sky;
 }
 
-// Promise of a texture from a data: URL, mipmapped.
-function loadTexture(url, renderer) {
+// Promise of a texture from a data: URL, mipmapped. The nearest mipmap
+// level, not a blend of two, and no anisotropic filtering: software WebGL
+// draws the frame in half the time, and the ground looks much the same.
+function loadTexture(url) {
   return new Promise((resolve, reject) => {
     new THREE.TextureLoader().load(url, (texture) => {
-      texture.anisotropy = renderer.capabilities.getMaxAnisotropy();
+      texture.minFilter = THREE.LinearMipmapNearestFilter;
       resolve(texture);
     }, undefined, () => reject(new Error('a picture of the page does not decode')));
   });
 }
 
 // Promise of the ground and sky as one group.
-async function buildGround(renderer) {
+async function buildGround() {
   const group = new THREE.Group();
   const ground = page.ground;
-  const [sky, atlas] = await Promise.all([loadTexture(page.sky, renderer),
-    ground.kind === 'terrain' ? loadTexture(ground.atlas.url, renderer) : Promise.resolve(null)]);
+  const [sky, atlas] = await Promise.all([loadTexture(page.sky),
+    ground.kind === 'terrain' ? loadTexture(ground.atlas.url) : Promise.resolve(null)]);
   group.add(skyDome(sky, page.skyRadius));
   if (ground.kind === 'terrain') {
     for (const level of ground.levels) group.add(terrainLevelMesh(level, ground, atlas));

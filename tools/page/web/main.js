@@ -14,7 +14,7 @@ let selected = 0;
 let colouring = 'plain';
 
 const element = (id) => document.getElementById(id);
-const renderer = new THREE.WebGLRenderer({ antialias: false, preserveDrawingBuffer: true });
+const renderer = new THREE.WebGLRenderer({ antialias: false });
 renderer.setPixelRatio(window.devicePixelRatio || 1);
 element('view').appendChild(renderer.domElement);
 const scene = new THREE.Scene();
@@ -234,7 +234,7 @@ async function start() {
   seek(hashTime !== null ? hashTime : page.startTime);
   setPaused(hashTime !== null);
   resize();
-  scene.add(await buildGround(renderer));
+  scene.add(await buildGround());
   setColouring('plain');
   const loop = (now) => {
     renderFrame(now);
