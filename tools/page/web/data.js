@@ -34,12 +34,12 @@ function decodeFlight(flight) {
 
 const ANGLES = { heading: 360, pitch: 360, roll: 360 };
 
+// a + f (b - a) in degrees, the short way round.
 function angleBetween(a, b, f) {
   let step = (b - a) % 360;
   if (step > 180) step -= 360;
   if (step <= -180) step += 360;
-  let v = a + step * f;
-  return v;
+  return a + step * f;
 }
 
 // Index of the last sample at or before t (0 before the first).
