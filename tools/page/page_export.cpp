@@ -98,12 +98,9 @@ std::string titleOf(const studio::StudioOptions& options)
     return title;
 }
 
-nlohmann::json buildData(const studio::StudioOptions& options, std::vector<std::string>& notes, LateProgress* progress)
+nlohmann::json buildData(const studio::StudioOptions& options, std::vector<std::string>& notes, LateProgress& progress)
 {
-    const auto step = [progress] {
-        if (progress)
-            progress->advance();
-    };
+    const auto step = [&progress] { progress.advance(); };
     studio::StudioState state;
     studio::initStudioState(state, options);
     step();
@@ -136,18 +133,13 @@ nlohmann::json buildData(const studio::StudioOptions& options, std::vector<std::
 
 } // namespace
 
-nlohmann::json pageData(const studio::StudioOptions& options, std::vector<std::string>& notes)
-{
-    return buildData(options, notes, nullptr);
-}
-
 int runPageExport(const studio::StudioOptions& options)
 {
     const std::string& path = options.pagePath;
     checkWritable(path);
     LateProgress progress(5);
     std::vector<std::string> notes;
-    const nlohmann::json data = buildData(options, notes, &progress);
+    const nlohmann::json data = buildData(options, notes, progress);
     const std::string page = pageDocument(data["title"].get<std::string>(), data);
     tools::writeFileAtomically(path, page);
     progress.advance();

@@ -99,9 +99,11 @@ std::vector<Column> columnsOf(const StudioFlight& f, const studio::GroundInfo& g
                                  s.voltage,
                                  s.current,
                                  s.mah};
+        // The battery's three come last, each only where the flight has it.
+        const size_t firstBattery = std::size(values) - 3;
         size_t c = 0;
         for (size_t v = 0; v < std::size(values) && c < columns.size(); ++v) {
-            if (v >= 14 && !battery[v - 14])
+            if (v >= firstBattery && !battery[v - firstBattery])
                 continue;
             columns[c++].values.push_back(values[v]);
         }
