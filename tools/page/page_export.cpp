@@ -137,15 +137,20 @@ int runPageExport(const studio::StudioOptions& options)
 {
     const std::string& path = options.pagePath;
     checkWritable(path);
-    LateProgress progress(5);
     std::vector<std::string> notes;
-    const nlohmann::json data = buildData(options, notes, progress);
-    const std::string page = pageDocument(data["title"].get<std::string>(), data);
-    tools::writeFileAtomically(path, page);
-    progress.advance();
+    size_t bytes = 0;
+    {
+        // The bar's last line ends before the notes.
+        LateProgress progress(5);
+        const nlohmann::json data = buildData(options, notes, progress);
+        const std::string page = pageDocument(data["title"].get<std::string>(), data);
+        tools::writeFileAtomically(path, page);
+        bytes = page.size();
+        progress.advance();
+    }
     for (const std::string& note : notes)
         std::printf("%s\n", note.c_str());
-    std::printf("%s: %.1f MB, %zu flight%s\n", path.c_str(), static_cast<double>(page.size()) / 1e6,
+    std::printf("%s: %.1f MB, %zu flight%s\n", path.c_str(), static_cast<double>(bytes) / 1e6,
                 options.logPaths.size(), options.logPaths.size() == 1 ? "" : "s");
     return 0;
 }
