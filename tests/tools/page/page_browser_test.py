@@ -170,6 +170,10 @@ def check_page(browser, rows, work):
     browser.screenshot(os.path.join(work, "page-panels.png"))
     check_numbers(texts, log_at(rows, seconds), seconds)
 
+    # It follows the window's size.
+    browser.call("Emulation.setDeviceMetricsOverride", width=800, height=600, deviceScaleFactor=1, mobile=False)
+    browser.wait_for("renderer.domElement.width === 800 && renderer.domElement.height === 600", 30)
+
     # It plays.
     browser.key(" ", "Space", 32)
     start = browser.evaluate("window.flightPage.time()")
