@@ -10,7 +10,7 @@ FLIGHTREPLAY_WINDOW_PACKAGES=(xvfb xauth xdotool imagemagick)
 # of them open flights through the readers (GPX through tinyxml2).
 FLIGHTREPLAY_READERS_PACKAGES=(libtinyxml2-dev pkg-config)
 FLIGHTREPLAY_PREP_PACKAGES=(libgdal-dev libsqlite3-dev libwebp-dev libcurl4-openssl-dev pkg-config)
-FLIGHTREPLAY_STUDIO_PACKAGES=(libimgui-dev ffmpeg libegl-dev)
+FLIGHTREPLAY_STUDIO_PACKAGES=(libimgui-dev ffmpeg libegl-dev libjs-three nlohmann-json3-dev)
 # The Google Earth export the converter and the studio share: the KMZ's zip
 # and the COLLADA DOM that OpenSceneGraph's COLLADA plug-in fills.
 FLIGHTREPLAY_KML_PACKAGES=(libzip-dev libcollada-dom-dev pkg-config)

@@ -49,6 +49,7 @@ const char* studioUsage()
            "  --speed X --fps N                       log seconds per video second (1), frames per second (30)\n"
            "  --export-kmz OUT.kmz                    write the flights as a Google Earth tour (.kml: no models) and exit\n"
            "  --force                                 replace an existing video or Google Earth file\n"
+           "  --export-page OUT.html                  write the flights as one web page to explore offline\n"
            "  --panels | --no-panels                  show or hide the panels\n"
            "  --trace                                 print the aircraft's position after each key\n"
            "  --format F                              ulog, dataflash, tlog, gpx, igc, log or csv instead of\n"
@@ -218,6 +219,10 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
             if (!needValue())
                 return false;
             options.kmzPath = value;
+        } else if (arg == "--export-page") {
+            if (!needValue())
+                return false;
+            options.pagePath = value;
             ++i;
         } else if (arg == "--snapshot") {
             if (!needValue())
@@ -240,6 +245,10 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
     }
     if (!options.recordPath.empty() && !options.snapshotPath.empty()) {
         error = "--record and --snapshot cannot be combined";
+        return false;
+    }
+    if (!options.pagePath.empty() && (!options.recordPath.empty() || !options.snapshotPath.empty())) {
+        error = "--export-page cannot be combined with --record or --snapshot";
         return false;
     }
     return true;

@@ -40,6 +40,7 @@ struct StudioOptions {
     int fps = 30;             // --fps N, video frames per second
     bool force = false;       // --force: replace an existing video or Google Earth file
     std::string kmzPath;      // --export-kmz OUT.kmz: the flights as a Google Earth tour, no window
+    std::string pagePath;     // --export-page OUT.html: the flights as one web page, no window
     bool help = false;        // --help: the usage on standard output
 };
 

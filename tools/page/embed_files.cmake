@@ -1,0 +1,17 @@
+# Writes OUT, a C++ source holding each of FILES (separated by |) as bytes
+# under its file name, for pageResource (page_document.h).
+string(REPLACE "|" ";" FILES "${FILES}")
+set(arrays "")
+set(views "")
+set(index 0)
+foreach(file IN LISTS FILES)
+  file(READ ${file} hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n" bytes "${bytes}")
+  get_filename_component(name ${file} NAME)
+  string(APPEND arrays "// ${name}\nconst unsigned char resource${index}[] = {\n${bytes}0x00};\n")
+  string(APPEND views "    {\"${name}\", std::string_view(reinterpret_cast<const char*>(resource${index}), sizeof resource${index} - 1)},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+file(WRITE ${OUT}.tmp "// Generated from the files it names; do not edit.\n#include <string_view>\n#include <utility>\n\nnamespace {\n${arrays}} // namespace\n\nnamespace flightreplay::page {\nextern const std::pair<const char*, std::string_view> embeddedResources[] = {\n${views}};\nextern const int embeddedResourceCount = ${index};\n} // namespace flightreplay::page\n")
+file(RENAME ${OUT}.tmp ${OUT})
