@@ -57,6 +57,7 @@ const char* studioUsage()
            "                                          every flight has a date, all within a day)\n"
            "  --offset NAME=SECONDS                   shift one flight later on the clock\n"
            "  --ghost                                 draw the flights not selected translucent\n"
+           "  --no-drop-lines                         no line from each aircraft down to the ground\n"
            "  --help                                  this text\n";
 }
 
@@ -84,6 +85,8 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
             options.trace = true;
         } else if (arg == "--ghost") {
             options.ghost = true;
+        } else if (arg == "--no-drop-lines") {
+            options.dropLines = false;
         } else if (arg == "--format" || arg == "--angles" || arg == "--csv-time" || arg == "--column") {
             if (!needValue())
                 return false;
