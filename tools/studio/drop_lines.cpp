@@ -84,6 +84,9 @@ osg::ref_ptr<osg::Geometry> verticalLine(const osg::Vec4& colour)
     colours->push_back(osg::Vec4(colour.r(), colour.g(), colour.b(), LINE_ALPHA));
     osg::ref_ptr<osg::Geometry> line = new osg::Geometry;
     line->setDataVariance(osg::Object::DYNAMIC);
+    // Its ends move every frame: a display list would keep the first ones.
+    line->setUseDisplayList(false);
+    line->setUseVertexBufferObjects(true);
     line->setVertexArray(ends.get());
     line->setColorArray(colours.get(), osg::Array::BIND_OVERALL);
     line->addPrimitiveSet(new osg::DrawArrays(GL_LINES, 0, 2));
