@@ -194,6 +194,7 @@ void loadStudioFlights(StudioState& state, const StudioOptions& options)
     state.camera = options.camera;
     state.colouring = options.colouring;
     state.ghost = options.ghost;
+    state.dropLines = options.dropLines;
     state.trace = options.trace;
     state.traceRequested = options.trace;
     state.sampleFlights();

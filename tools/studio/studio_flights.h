@@ -23,7 +23,7 @@ namespace flightreplay::studio {
 // colour and offset (--align, by default utc when every flight has a date
 // and all started within a day, else start; then --offset), the clock over the union
 // of their spans at options.time, and the options' camera, colouring,
-// ghost and trace; then the readers' notes on standard error ("PATH: note").
+// ghost, drop lines and trace; then the readers' notes on standard error ("PATH: note").
 // Throws tools::ToolError with one line naming the file
 // for a file that cannot be read, and for --align utc with a flight that
 // has no date, or an --offset naming no flight (a file or a flight's name).

@@ -19,13 +19,12 @@
 #include "frame/terrain_tiles.h"
 #include "log/console_report.h"
 #include "log/units.h"
+#include "tools/studio/ground_lines.h"
 
 namespace flightreplay::studio {
 
 namespace {
 
-constexpr int GRID_PIXELS = 512;           // one kilometre
-constexpr int GRID_LINES = 10;             // every 100 m
 constexpr double TAKEOFF_RADIUS_METRES = 500.0;
 constexpr int32_t PATCH_HALF_SIDE = 3 * 32 + 16; // zoom-18 tiles: the coarsest ring's reach
 
@@ -40,24 +39,9 @@ void collectMissingElevation(const char* text, std::size_t length, void* context
     static_cast<std::set<std::string>*>(context)->insert(line.substr(prefix.size(), end - prefix.size()));
 }
 
-osg::Texture2D* gridTexture()
-{
-    // Shared by every tile and kept for the process: a static ref_ptr would
-    // be released after OSG's own statics at exit.
-    static osg::Texture2D* const texture = [] {
-        auto* made = new osg::Texture2D(groundGridImage().get());
-        made->setWrap(osg::Texture::WRAP_S, osg::Texture::REPEAT);
-        made->setWrap(osg::Texture::WRAP_T, osg::Texture::REPEAT);
-        made->setMaxAnisotropy(8.0f);
-        made->ref();
-        return made;
-    }();
-    return texture;
-}
-
-// Gives the tiles whose picture could not be read the grid instead; returns
-// how many there were.
-int gridOnBareTiles(osg::Group& terrain)
+// Gives the tiles whose picture could not be read the ground's lines
+// instead; returns how many there were.
+int linesOnBareTiles(osg::Group& terrain)
 {
     int bare = 0;
     for (unsigned i = 0; i < terrain.getNumChildren(); ++i) {
@@ -69,15 +53,8 @@ int gridOnBareTiles(osg::Group& terrain)
         if (!texture || texture->getImage())
             continue;
         ++bare;
-        state->setTextureAttributeAndModes(0, gridTexture(), osg::StateAttribute::ON);
-        // The tile's corners span 0 ... 1; the grid repeats every kilometre.
-        auto* geometry = tile->asGeometry();
-        auto* corners = geometry ? dynamic_cast<osg::Vec3Array*>(geometry->getVertexArray()) : nullptr;
-        auto* coords = geometry ? dynamic_cast<osg::Vec2Array*>(geometry->getTexCoordArray(0)) : nullptr;
-        if (corners && coords && mapFrame.k > 0.0)
-            for (size_t c = 0; c < corners->size() && c < coords->size(); ++c)
-                (*coords)[c] = osg::Vec2(static_cast<float>((*corners)[c].y() / mapFrame.k / 1000.0),
-                                         static_cast<float>(-(*corners)[c].x() / mapFrame.k / 1000.0));
+        state->removeTextureAttribute(0, texture);
+        drawGroundLines(*state);
     }
     return bare;
 }
@@ -111,31 +88,6 @@ double takeoffGroundAltitude(const flight::Flight& flight)
     return lowest;
 }
 
-osg::ref_ptr<osg::Image> groundGridImage()
-{
-    osg::ref_ptr<osg::Image> image = new osg::Image;
-    image->allocateImage(GRID_PIXELS, GRID_PIXELS, 1, GL_RGB, GL_UNSIGNED_BYTE);
-    const int spacing = GRID_PIXELS / GRID_LINES;
-    for (int row = 0; row < GRID_PIXELS; ++row) {
-        unsigned char* out = image->data(0, row);
-        for (int col = 0; col < GRID_PIXELS; ++col) {
-            // Distance in pixels to the nearest line across either axis; the
-            // kilometre line straddles the picture's edges.
-            const int kmDistance = std::min({row, GRID_PIXELS - 1 - row, col, GRID_PIXELS - 1 - col});
-            const int hundredDistance = std::min({row % spacing, spacing - 1 - row % spacing, col % spacing,
-                                                  spacing - 1 - col % spacing});
-            unsigned char grey[3] = {112, 122, 104};
-            if (kmDistance < 3) {
-                grey[0] = 225; grey[1] = 228; grey[2] = 220;
-            } else if (hundredDistance < 1) {
-                grey[0] = 168; grey[1] = 176; grey[2] = 160;
-            }
-            std::copy(grey, grey + 3, out + 3 * col);
-        }
-    }
-    return image;
-}
-
 osg::ref_ptr<osg::Node> buildFlatGround(double heightMetres)
 {
     const int32_t north = mapFrame.CI - PATCH_HALF_SIDE;
@@ -147,19 +99,14 @@ osg::ref_ptr<osg::Node> buildFlatGround(double heightMetres)
     corners->push_back(gridToScene(south, west, heightMetres));
     corners->push_back(gridToScene(south, east, heightMetres));
     corners->push_back(gridToScene(north, east, heightMetres));
-    osg::ref_ptr<osg::Vec2Array> coords = new osg::Vec2Array;
-    const double kilometresPerUnit = mapFrame.k > 0.0 ? 1.0 / mapFrame.k / 1000.0 : 1.0;
-    for (const osg::Vec3& c : *corners)
-        coords->push_back(osg::Vec2(static_cast<float>(c.y() * kilometresPerUnit), static_cast<float>(-c.x() * kilometresPerUnit)));
     osg::ref_ptr<osg::Vec4Array> colours = new osg::Vec4Array;
     colours->push_back(osg::Vec4(1, 1, 1, 1));
 
     osg::ref_ptr<osg::Geometry> geometry = new osg::Geometry;
     geometry->setVertexArray(corners.get());
-    geometry->setTexCoordArray(0, coords.get());
     geometry->setColorArray(colours.get(), osg::Array::BIND_OVERALL);
     geometry->addPrimitiveSet(new osg::DrawArrays(GL_QUADS, 0, 4));
-    geometry->getOrCreateStateSet()->setTextureAttributeAndModes(0, gridTexture(), osg::StateAttribute::ON);
+    drawGroundLines(*geometry->getOrCreateStateSet());
     osg::ref_ptr<osg::Geode> geode = new osg::Geode;
     geode->addDrawable(geometry.get());
     osg::ref_ptr<osg::Group> group = new osg::Group;
@@ -178,7 +125,7 @@ StudioGround buildStudioGround(const flight::Flight& takeoff, const std::string&
     osg::ref_ptr<osg::Group> terrain = buildTerrain();
     setConsoleSink(nullptr, nullptr);
     osg::setNotifyLevel(notify);
-    const int missingImages = gridOnBareTiles(*terrain);
+    const int missingImages = linesOnBareTiles(*terrain);
 
     char line[400];
     if (missingElevation.empty()) {

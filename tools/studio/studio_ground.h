@@ -1,13 +1,13 @@
 #pragma once
 // The ground under the studio's flights: the replay's terrain where the
-// folder holds its elevation files (image tiles it lacks drawn as a grid),
-// else a flat ground with the grid at the best height known. The core
+// folder holds its elevation files (image tiles it lacks drawn with the
+// ground's lines, see ground_lines.h), else a flat ground with those lines
+// at the best height known. The core
 // builders' per-file console lines become one line per kind of missing data.
 
 #include <string>
 #include <vector>
 
-#include <osg/Image>
 #include <osg/Node>
 
 #include "tools/flight/flight.h"
@@ -30,12 +30,8 @@ StudioGround buildStudioGround(const flight::Flight& takeoff, const std::string&
 // the first one: where the vehicle stood before it took off. 0 without fixes.
 double takeoffGroundAltitude(const flight::Flight& flight);
 
-// A neutral texture for one square kilometre: lines every 100 m, a stronger
-// one along the kilometre, to be repeated over the ground.
-osg::ref_ptr<osg::Image> groundGridImage();
-
 // A square of flat ground at heightMetres covering the terrain patch around
-// the map frame's centre tile, textured with the grid at its true scale.
+// the map frame's centre tile, drawn with the ground's lines.
 osg::ref_ptr<osg::Node> buildFlatGround(double heightMetres);
 
 } // namespace flightreplay::studio

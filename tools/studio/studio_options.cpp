@@ -61,6 +61,7 @@ const char* studioUsage()
            "  --offset NAME=SECONDS                   shift one flight later on the clock (NAME: its file,\n"
            "                                          or \"FILE sys N\" for a vehicle of a telemetry log)\n"
            "  --ghost                                 draw the flights not selected translucent\n"
+           "  --no-drop-lines                         no line from each aircraft down to the ground\n"
            "  --help                                  this text\n";
 }
 
@@ -88,6 +89,8 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
             options.trace = true;
         } else if (arg == "--ghost") {
             options.ghost = true;
+        } else if (arg == "--no-drop-lines") {
+            options.dropLines = false;
         } else if (arg == "--format" || arg == "--angles" || arg == "--csv-time" || arg == "--column") {
             if (!needValue())
                 return false;

@@ -22,6 +22,7 @@ struct StudioOptions {
     bool alignGiven = false;
     std::vector<std::pair<std::string, double>> offsets; // --offset NAME=SECONDS
     bool ghost = false;       // --ghost: the flights not selected translucent
+    bool dropLines = true;    // --no-drop-lines hides the lines down to the ground
     std::string snapshotPath; // --snapshot OUT.png: one picture, no window
     bool timeGiven = false;
     double time = 0.0;        // --time T, seconds from the start of the clock

@@ -291,6 +291,7 @@ void StudioPanels::drawView()
     int colouring = static_cast<int>(state_.colouring);
     if (ImGui::Combo("Track", &colouring, colourings, TRACK_COLOURING_COUNT))
         state_.colouring = static_cast<TrackColouring>(colouring);
+    ImGui::Checkbox("Drop lines (G)", &state_.dropLines);
     if (state_.colouring == TrackColouring::white)
         return;
     if (state_.colouring == TrackColouring::mode) {

@@ -12,6 +12,7 @@
 #include "frame/map_frame.h"
 #include "log/console_report.h"
 #include "scene/sky_dome.h"
+#include "tools/studio/drop_lines.h"
 #include "tools/studio/studio_assets.h"
 #include "tools/studio/studio_ground.h"
 #include "tools/studio/track_breaks.h"
@@ -180,12 +181,16 @@ StudioScene buildStudioScene(StudioState& state, const StudioOptions& options)
         notes.push_back(skyNote);
 
     osg::ref_ptr<osg::Group> aircraft = new osg::Group;
+    std::vector<double> modelRadiiMetres;
     std::string modelNote;
     setConsoleSink(&dropConsoleLine, nullptr);
     try {
         for (StudioFlight& flight : state.flights) {
             osg::ref_ptr<osg::Node> model = vehicleModelFor(*flight.flight, options.model, modelNote);
             flight.chaseMetres = chaseDistanceFor(model.get());
+            modelRadiiMetres.push_back(model->getBound().valid() && mapFrame.k > 0.0
+                                           ? model->getBound().radius() / mapFrame.k
+                                           : 0.0);
             osg::ref_ptr<osg::MatrixTransform> turn = new osg::MatrixTransform;
             turn->addChild(model.get());
             osg::ref_ptr<osg::MatrixTransform> place = new osg::MatrixTransform;
@@ -209,6 +214,7 @@ StudioScene buildStudioScene(StudioState& state, const StudioOptions& options)
     scene.parts.aircraft = aircraft;
 
     scene.root = assembleScene(scene.parts);
+    scene.root->addChild(buildDropLines(state, *ground.node, modelRadiiMetres).get());
     scene.root->setUpdateCallback(new StudioUpdate(state, scene.aircraft, trackGeometries));
     for (const std::string& note : notes)
         std::printf("%s\n", note.c_str());

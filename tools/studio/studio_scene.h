@@ -28,7 +28,8 @@ struct StudioScene {
 // The scene of the state's flights (map frame set up) through assembleScene:
 // the ground (see studio_ground.h), one track per flight, the sky and one
 // aircraft per flight with its model from studio_assets.h, labelled with
-// its name in its colour when there are several. One line per kind of
+// its name in its colour when there are several, then their drop lines
+// (drop_lines.h). One line per kind of
 // missing data on standard output. Sets each flight's chaseMetres and
 // state.ground. Its update callback advances the clock by each frame's real
 // time, samples the flights, moves the aircraft, recolours the tracks and

@@ -57,6 +57,7 @@ struct StudioState {
     CameraMode camera = CameraMode::chase;
     TrackColouring colouring = TrackColouring::white;
     bool ghost = false;          // flights other than the selected one translucent
+    bool dropLines = true;       // a line from each aircraft down to the ground
     bool showPanels = true;
     bool trace = false;          // print the aircraft's transform after changes
     bool traceRequested = false; // print it after the next update traversal

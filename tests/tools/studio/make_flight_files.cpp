@@ -1,6 +1,10 @@
 // Writes generated flights into a folder for the studio's program tests:
 // dataflash.bin (the converter tests' DataFlash flight), glider.igc and
-// track.gpx (a minute flying east), and fleet01.gpx ... fleet16.gpx: sixteen
+// track.gpx (a minute flying east), quad.csv (a multicopter that climbs
+// 10 m in 5 s from second 5 and then flies east at 3 m/s facing north, for a
+// minute), soaring.igc (a glider 10 s on the ground at 500 m, climbing to
+// 2500 m by second 60, then flying east at that height until second 180),
+// and fleet01.gpx ... fleet16.gpx: sixteen
 // aircraft flying east together in a column 10 m apart north to south, the
 // first in the middle, for one minute from 2026-06-14 10:00:00 UTC; and
 // undated.csv, three fixes without times; telemetry.tlog, a ground
@@ -9,6 +13,7 @@
 // 2026-06-14 10:00:00 UTC.
 // Usage: make_flight_files FOLDER
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -29,9 +34,14 @@ double northOf(double metres)
     return LATITUDE + metres / MEAN_EARTH_RADIUS * DEGREES_PER_RADIAN;
 }
 
+double eastOf(double metres)
+{
+    return LONGITUDE + metres / (MEAN_EARTH_RADIUS * std::cos(LATITUDE * RADIANS_PER_DEGREE)) * DEGREES_PER_RADIAN;
+}
+
 double eastAfter(double seconds)
 {
-    return LONGITUDE + SPEED * seconds / (MEAN_EARTH_RADIUS * std::cos(LATITUDE * RADIANS_PER_DEGREE)) * DEGREES_PER_RADIAN;
+    return eastOf(SPEED * seconds);
 }
 
 std::string gpx(double northMetres, double altitude)
@@ -47,18 +57,32 @@ std::string gpx(double northMetres, double altitude)
     return text + "</trkseg></trk></gpx>\n";
 }
 
-std::string igc()
+// One B record a second; east in metres, altitudes in metres.
+std::string igc(int seconds, double (*east)(int), int (*altitude)(int))
 {
     std::string text = "AXXX001 test\r\nHFDTE140626\r\n";
-    for (int i = 0; i <= 60; ++i) {
+    for (int i = 0; i <= seconds; ++i) {
         const double lat = northOf(0.0);
-        const double lon = eastAfter(i);
+        const double lon = eastOf(east(i));
         const int latMilli = static_cast<int>(std::lround((lat - std::floor(lat)) * 60000.0));
         const int lonMilli = static_cast<int>(std::lround((lon - std::floor(lon)) * 60000.0));
         char record[64];
         std::snprintf(record, sizeof record, "B10%02d%02d%02d%05dN%03d%05dEA%05d%05d\r\n", i / 60, i % 60,
-                      static_cast<int>(lat), latMilli, static_cast<int>(lon), lonMilli, 900 + i, 910 + i);
+                      static_cast<int>(lat), latMilli, static_cast<int>(lon), lonMilli, altitude(i), altitude(i) + 10);
         text += record;
+    }
+    return text;
+}
+
+std::string quadCsv()
+{
+    std::string text = "time,lat,lon,alt,heading\n";
+    for (int i = 0; i <= 120; ++i) {
+        const double t = 0.5 * i;
+        char row[120];
+        std::snprintf(row, sizeof row, "%.1f,%.9f,%.9f,%.2f,0\n", t, LATITUDE, eastOf(3.0 * std::max(t - 10.0, 0.0)),
+                      400.0 + std::clamp(2.0 * (t - 5.0), 0.0, 10.0));
+        text += row;
     }
     return text;
 }
@@ -73,7 +97,10 @@ int main(int argc, char** argv)
     }
     const std::string dir = argv[1];
     writeFile(dir + "/dataflash.bin", reader_test::dataflashFlight(false));
-    writeFile(dir + "/glider.igc", igc());
+    writeFile(dir + "/glider.igc", igc(60, [](int s) { return SPEED * s; }, [](int s) { return 900 + s; }));
+    writeFile(dir + "/soaring.igc", igc(180, [](int s) { return 25.0 * std::max(s - 10, 0); },
+                                        [](int s) { return 500 + 40 * std::clamp(s - 10, 0, 50); }));
+    writeFile(dir + "/quad.csv", quadCsv());
     writeFile(dir + "/track.gpx", gpx(0.0, 400.0));
     writeFile(dir + "/undated.csv", "lat,lon,alt\n47.3,8.5,400\n47.3001,8.5,400\n47.3002,8.5,400\n");
     reader_test::TlogWriter tlog;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <osgViewer/Viewer>
 
 #include "frame/map_frame.h"
 #include "log/units.h"
@@ -198,4 +199,21 @@ TEST(FlightPicking, NearestAircraftOrLabelWithinReach)
     // Behind the camera nothing is picked.
     const osg::Matrixd behind(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1);
     EXPECT_EQ(flightAtWindowPoint(state, behind, -100, -100, 30.0), -1);
+}
+
+TEST(StudioKeysTest, GTurnsTheDropLinesOffAndOnAgain)
+{
+    StudioState state;
+    StudioKeys keys(state);
+    osg::ref_ptr<osgViewer::Viewer> viewer = new osgViewer::Viewer;
+    ASSERT_TRUE(state.dropLines);
+    for (int key : {'g', 'G'}) {
+        osg::ref_ptr<osgGA::GUIEventAdapter> press = new osgGA::GUIEventAdapter;
+        press->setEventType(osgGA::GUIEventAdapter::KEYDOWN);
+        press->setKey(key);
+        const bool before = state.dropLines;
+        EXPECT_TRUE(keys.handle(*press, *viewer));
+        EXPECT_NE(state.dropLines, before) << static_cast<char>(key);
+    }
+    EXPECT_TRUE(state.dropLines);
 }

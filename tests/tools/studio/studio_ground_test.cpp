@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 #include <osg/Geode>
 #include <osg/Geometry>
-#include <osg/Texture2D>
 
 #include "frame/elevation_tile.h"
 #include "frame/grid_geography.h"
 #include "frame/map_frame.h"
 #include "support/test_support.h"
 #include "terrain_files.h"
+#include "tools/studio/drop_lines.h"
 #include "tools/studio/studio_ground.h"
 
 using namespace flightreplay::studio;
@@ -32,6 +32,13 @@ protected:
     {
         mapFrame = saved;
         TerrainFilesTest::TearDown();
+    }
+    void writeFlatElevation(int metres)
+    {
+        for (const ElevationFileIndex& file : terrainElevationFiles(mapFrame.CI, mapFrame.CJ))
+            writeFile(elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN),
+                      elevationFileBytes([metres](int, int) { return metres; }));
+        clearElevationCache();
     }
     Flight flight;
     MapFrame saved{};
@@ -56,11 +63,9 @@ TEST_F(StudioGroundTest, FlatGroundAndOneLineWithoutData)
     EXPECT_GT(bound.radius(), 150.0f);
 }
 
-TEST_F(StudioGroundTest, ElevationWithoutImageryGetsTheGrid)
+TEST_F(StudioGroundTest, ElevationWithoutImageryGetsTheLines)
 {
-    for (const ElevationFileIndex& file : terrainElevationFiles(mapFrame.CI, mapFrame.CJ))
-        writeFile(elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN), elevationFileBytes([](int, int) { return 500; }));
-    clearElevationCache();
+    writeFlatElevation(500);
     StudioGround ground;
     captureStdout([&] { ground = buildStudioGround(flight, "f.ulg"); });
     EXPECT_TRUE(ground.info.known);
@@ -69,22 +74,43 @@ TEST_F(StudioGroundTest, ElevationWithoutImageryGetsTheGrid)
     auto* terrain = ground.node->asGroup();
     ASSERT_NE(terrain, nullptr);
     ASSERT_EQ(terrain->getNumChildren(), 249u);
-    const osg::StateSet* tile = terrain->getChild(0)->asGeode()->getDrawable(0)->getStateSet();
-    const auto* texture = dynamic_cast<const osg::Texture2D*>(tile->getTextureAttribute(0, osg::StateAttribute::TEXTURE));
-    ASSERT_NE(texture, nullptr);
-    ASSERT_NE(texture->getImage(), nullptr);
-    EXPECT_EQ(texture->getWrap(osg::Texture::WRAP_S), osg::Texture::REPEAT);
+    for (unsigned i : {0u, 248u}) {
+        const osg::StateSet* tile = terrain->getChild(i)->asGeode()->getDrawable(0)->getStateSet();
+        EXPECT_EQ(tile->getTextureAttribute(0, osg::StateAttribute::TEXTURE), nullptr) << i;
+        EXPECT_NE(tile->getAttribute(osg::StateAttribute::PROGRAM), nullptr) << i;
+        EXPECT_NE(tile->getUniform("metresPerUnit"), nullptr) << i;
+    }
 }
 
-TEST(GroundGrid, LinesEvery100MetresAndStrongerAtTheKilometre)
+TEST_F(StudioGroundTest, DropMeetsTheTopOfTheGroundOnItsVertical)
 {
-    const osg::ref_ptr<osg::Image> grid = groundGridImage();
-    ASSERT_EQ(grid->s(), 512);
-    auto grey = [&](int row, int col) { return static_cast<int>(grid->data(col, row)[0]); };
-    const int plain = grey(25, 25);
-    EXPECT_GT(grey(25, 51), plain);          // the 100 m line
-    EXPECT_GT(grey(25, 0), grey(25, 51));    // the kilometre line, stronger
-    EXPECT_EQ(grey(25, 25), grey(30, 70));   // plain between lines
+    // The map frame's centre, where the finest terrain tiles lie.
+    const double lat = 48.05;
+    const double lon = 11.5;
+    struct Case {
+        bool terrain;
+        double aircraftMetres;
+        double groundMetres;
+    };
+    // Flat ground at the take-off's 412 m; terrain at 500 m, its finest
+    // tiles lifted by 18 levels of 0.1 m. The aircraft above or below it.
+    const Case cases[] = {{false, 600.0, 412.0}, {false, 300.0, 412.0}, {true, 900.0, 501.8}, {true, 450.0, 501.8}};
+    for (const Case& c : cases) {
+        if (c.terrain)
+            writeFlatElevation(500);
+        StudioGround ground;
+        captureStdout([&] { ground = buildStudioGround(flight, "f.ulg"); });
+        const osg::Vec3d aircraft(geoToScene(lat, lon, c.aircraftMetres));
+        osg::Vec3d hit;
+        osg::Vec3d normal;
+        ASSERT_TRUE(groundBelow(*ground.node, aircraft, hit, normal)) << c.aircraftMetres;
+        EXPECT_NEAR(hit.z() / mapFrame.k, c.groundMetres, 0.01) << c.aircraftMetres;
+        EXPECT_NEAR(hit.x(), aircraft.x(), 1e-6);
+        EXPECT_NEAR(hit.y(), aircraft.y(), 1e-6);
+        EXPECT_NEAR(normal.z(), 1.0, 1e-6);
+        // 1.5 degrees north, 167 km off: beyond the ground.
+        EXPECT_FALSE(groundBelow(*ground.node, osg::Vec3d(geoToScene(lat + 1.5, lon, 600.0)), hit, normal));
+    }
 }
 
 TEST(TakeoffGround, LowestFixNearTheFirst)
