@@ -222,6 +222,7 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
             if (!needValue())
                 return false;
             options.kmzPath = value;
+            ++i;
         } else if (arg == "--export-page") {
             if (!needValue())
                 return false;
