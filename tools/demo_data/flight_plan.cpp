@@ -221,11 +221,11 @@ std::vector<LogRow> planDemoFlight()
         r.gps_numsatellites = 9 + static_cast<int>(3.0 * valueNoise(row / 450.0, 0.5, 73));
         r.gps_fixmode = 3;
         r.ap_status = !flying ? 0 : (row < 650 || row >= 9150 ? 1 : 2);
-        r.gps_startlat = start.lat * 60.0;
-        r.gps_startlon = start.lon * 60.0;
+        r.gps_startlat = minutesOfDegrees(start.lat);
+        r.gps_startlon = minutesOfDegrees(start.lon);
         r.gps_startalt = startAlt;
-        r.gps_curlat = geo.lat * 60.0;
-        r.gps_curlon = geo.lon * 60.0;
+        r.gps_curlat = minutesOfDegrees(geo.lat);
+        r.gps_curlon = minutesOfDegrees(geo.lon);
         r.gps_curalt = startAlt + height[i];
         r.gps_curspeed = speed[i];
         r.gps_curheading = wrapZeroTwoPi(heading[i]);

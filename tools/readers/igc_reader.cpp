@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "log/units.h"
 #include "tools/common/tool_error.h"
 #include "tools/readers/text_field.h"
 #include "tools/readers/utc_time.h"
@@ -100,7 +101,7 @@ bool coordinateAt(std::string_view line, size_t pos, size_t degreeDigits, char p
     double fraction = thousandths / 1000.0;
     if (extraWidth > 0)
         fraction += extraDigits / (1000.0 * std::pow(10.0, static_cast<double>(extraWidth)));
-    degrees = deg + (minutes + fraction) / 60.0;
+    degrees = deg + degreesOfMinutes(minutes + fraction);
     if (hemisphere == negative)
         degrees = -degrees;
     return true;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "log/geography.h"
 #include "log/units.h"
 
 namespace flightreplay::readers {
@@ -27,16 +28,6 @@ double clampAngle(double angle)
 bool finiteFix(const Fix& f)
 {
     return std::isfinite(f.t) && std::isfinite(f.latDeg) && std::isfinite(f.lonDeg) && std::isfinite(f.altM);
-}
-
-// Local east and north metres from a to b; fine for the seconds between
-// neighbouring fixes, and across the antimeridian.
-void offsetMetres(const Fix& a, const Fix& b, double& east, double& north)
-{
-    double dLon = std::remainder(b.lonDeg - a.lonDeg, 360.0);
-    const double meanLat = 0.5 * (a.latDeg + b.latDeg) * RADIANS_PER_DEGREE;
-    east = dLon * RADIANS_PER_DEGREE * MEAN_EARTH_RADIUS * std::cos(meanLat);
-    north = (b.latDeg - a.latDeg) * RADIANS_PER_DEGREE * MEAN_EARTH_RADIUS;
 }
 
 struct Line {
@@ -98,15 +89,15 @@ TrackAngles anglesFromTrack(const std::vector<Fix>& all)
         next = std::max(next, std::min(i + 1, n - 1));
         while (next + 1 < n && fixes[next].t - fixes[i].t < CHORD_HALF_S)
             ++next;
-        double east = 0.0, north = 0.0;
+        LocalOffset step = {0.0, 0.0};
         const double dt = fixes[next].t - fixes[prev].t;
         if (next != prev && dt > 0.0)
-            offsetMetres(fixes[prev], fixes[next], east, north);
-        speed[i] = next != prev && dt > 0.0 ? std::hypot(east, north) / dt : 0.0;
+            step = localOffsetMetres(fixes[prev].latDeg, fixes[prev].lonDeg, fixes[next].latDeg, fixes[next].lonDeg);
+        speed[i] = next != prev && dt > 0.0 ? std::hypot(step.east, step.north) / dt : 0.0;
         if (!std::isfinite(speed[i]))
             speed[i] = 0.0;
         if (speed[i] >= MIN_SPEED) {
-            const double course = std::atan2(east, north);
+            const double course = std::atan2(step.east, step.north);
             held = std::isnan(held) ? course : held + std::remainder(course - held, 2.0 * MAP_PI);
         }
         heading[i] = held;

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "frame/map_frame.h"
-#include "log/units.h"
+#include "log/geography.h"
 #include "tools/common/tool_error.h"
 #include "tools/flight/flight_extent.h"
 #include "tools/readers/read_flight.h"
@@ -29,13 +29,7 @@ std::string fileNameOf(const std::string& path)
 
 double distanceMetres(const FlightSample& a, const FlightSample& b)
 {
-    const double lat1 = a.latitude * RADIANS_PER_DEGREE;
-    const double lat2 = b.latitude * RADIANS_PER_DEGREE;
-    const double dLat = lat2 - lat1;
-    const double dLon = (b.longitude - a.longitude) * RADIANS_PER_DEGREE;
-    const double h = std::sin(dLat / 2) * std::sin(dLat / 2)
-                     + std::cos(lat1) * std::cos(lat2) * std::sin(dLon / 2) * std::sin(dLon / 2);
-    const double ground = 2.0 * MEAN_EARTH_RADIUS * std::asin(std::min(1.0, std::sqrt(h)));
+    const double ground = groundDistanceMetres(a.latitude, a.longitude, b.latitude, b.longitude);
     return std::hypot(ground, b.altitude - a.altitude);
 }
 
