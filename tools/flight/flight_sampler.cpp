@@ -5,6 +5,7 @@
 #include "frame/map_frame.h"
 #include "log/units.h"
 #include "path/animation_path.h"
+#include "tools/flight/ground_speed.h"
 
 namespace flightreplay::flight {
 
@@ -61,22 +62,15 @@ FlightSampler::FlightSampler(const Flight& flight) : flight_(&flight)
         times_[i] = fixes[i].t - start_;
         positions_[i] = osg::Vec3d(geoToScene(fixes[i].latDeg, fixes[i].lonDeg, fixes[i].altM));
     }
-    groundSpeeds_.assign(n, 0.0);
+    groundSpeeds_ = groundSpeedsAtFixes(flight);
     verticalSpeeds_.assign(n, 0.0);
-    const double metresPerUnit = mapFrame.k > 0.0 ? 1.0 / mapFrame.k : 0.0;
     for (size_t i = 0; i < n; ++i) {
         // Central differences where both neighbours exist, one-sided at the ends.
         const size_t a = i > 0 ? i - 1 : 0;
         const size_t b = std::min(i + 1, n - 1);
         const double dt = times_[b] - times_[a];
-        if (dt > 0.0) {
-            osg::Vec3d step = positions_[b] - positions_[a];
-            step.z() = 0.0;
-            groundSpeeds_[i] = step.length() * metresPerUnit / dt;
+        if (dt > 0.0)
             verticalSpeeds_[i] = (fixes[b].altM - fixes[a].altM) / dt;
-        }
-        if (!flight.groundSpeed.empty())
-            groundSpeeds_[i] = seriesAt(flight.groundSpeed, fixes[i].t);
     }
 }
 

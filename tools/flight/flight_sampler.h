@@ -46,8 +46,8 @@ public:
     double duration() const { return times_.empty() ? 0.0 : times_.back(); }
     // The flight's own clock at the first fix: flight time = this + sample time.
     double clockAtStart() const { return start_; }
-    // Per fix: seconds from the first fix, scene position, ground speed (the
-    // recorded one where there is, else from the positions, m/s).
+    // Per fix: seconds from the first fix, scene position, ground speed
+    // (groundSpeedsAtFixes, m/s).
     const std::vector<double>& fixTimes() const { return times_; }
     const std::vector<osg::Vec3d>& scenePositions() const { return positions_; }
     const std::vector<double>& groundSpeeds() const { return groundSpeeds_; }

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstddef>
 
-#include "log/geography.h"
 #include "log/units.h"
+#include "tools/flight/ground_speed.h"
 
 namespace flightreplay::readers {
 
@@ -15,7 +15,6 @@ namespace {
 
 constexpr double HALF_WINDOW_S = 3.0;
 constexpr size_t MAX_FIXES_EACH_SIDE = 50;
-constexpr double CHORD_HALF_S = 0.5;
 constexpr double MIN_SPEED = 1.0;
 constexpr double MAX_ANGLE = 60.0 * RADIANS_PER_DEGREE;
 constexpr double GRAVITY = 9.80665;
@@ -78,26 +77,15 @@ TrackAngles anglesFromTrack(const std::vector<Fix>& all)
     out.t.resize(n);
     std::vector<double> speed(n), heading(n), alt(n);
     double held = NAN;
-    // The velocity at a fix is the chord across it, a second long where fixes
-    // come faster, so that the jitter of one fix is a small part of it.
-    size_t prev = 0, next = 0;
+    const std::vector<GroundVelocity> velocity = trackVelocities(fixes);
     for (size_t i = 0; i < n; ++i) {
         out.t[i] = fixes[i].t;
         alt[i] = fixes[i].altM;
-        while (prev + 1 < i && fixes[i].t - fixes[prev + 1].t >= CHORD_HALF_S)
-            ++prev;
-        next = std::max(next, std::min(i + 1, n - 1));
-        while (next + 1 < n && fixes[next].t - fixes[i].t < CHORD_HALF_S)
-            ++next;
-        LocalOffset step = {0.0, 0.0};
-        const double dt = fixes[next].t - fixes[prev].t;
-        if (next != prev && dt > 0.0)
-            step = localOffsetMetres(fixes[prev].latDeg, fixes[prev].lonDeg, fixes[next].latDeg, fixes[next].lonDeg);
-        speed[i] = next != prev && dt > 0.0 ? std::hypot(step.east, step.north) / dt : 0.0;
+        speed[i] = std::hypot(velocity[i].east, velocity[i].north);
         if (!std::isfinite(speed[i]))
             speed[i] = 0.0;
         if (speed[i] >= MIN_SPEED) {
-            const double course = std::atan2(step.east, step.north);
+            const double course = std::atan2(velocity[i].east, velocity[i].north);
             held = std::isnan(held) ? course : held + std::remainder(course - held, 2.0 * MAP_PI);
         }
         heading[i] = held;

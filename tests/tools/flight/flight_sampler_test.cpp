@@ -96,9 +96,9 @@ TEST_F(SamplerTest, GroundSpeedRecordedElseFromPositions)
 {
     Flight flight = threeFixes();
     const FlightSampler derived(flight);
-    // Fix 1 by central difference over 3 s: 0.002 minutes of latitude on the
-    // frame's sphere of 6374 km, and 20 m of climb.
-    EXPECT_NEAR(derived.groundSpeeds()[1], 6374000.0 * 0.002 / 60.0 * PI / 180.0 / 3.0, 0.002);
+    // Fix 1 by the chord from fix 0 to fix 2 over 3 s: 0.002 minutes of
+    // latitude on the mean sphere of 6371.0088 km, and 20 m of climb.
+    EXPECT_NEAR(derived.groundSpeeds()[1], 6371008.8 * 0.002 / 60.0 * PI / 180.0 / 3.0, 1e-9);
     EXPECT_NEAR(derived.sample(1.0).verticalSpeed, 20.0 / 3.0, 1e-9);
 
     flight.groundSpeed = {{100.0, 17.0}, {103.0, 20.0}};
