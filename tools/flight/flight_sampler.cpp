@@ -37,8 +37,8 @@ double lerp(double a, double b, double f)
 
 double seriesAt(const Series& series, double t)
 {
-    if (series.empty())
-        return 0.0;
+    if (series.empty() || !(t >= series.front().t))
+        return NAN;
     const size_t i = indexAtOrBefore(series, t);
     const double f = fractionAfter(series, i, t);
     return f > 0.0 ? lerp(series[i].value, series[i + 1].value, f) : series[i].value;
@@ -46,7 +46,9 @@ double seriesAt(const Series& series, double t)
 
 double heldAt(const Series& series, double t)
 {
-    return series.empty() ? 0.0 : series[indexAtOrBefore(series, t)].value;
+    if (series.empty() || !(t >= series.front().t))
+        return NAN;
+    return series[indexAtOrBefore(series, t)].value;
 }
 
 FlightSampler::FlightSampler(const Flight& flight) : flight_(&flight)
@@ -97,17 +99,24 @@ FlightSample FlightSampler::sample(double t) const
     s.groundSpeed = lerp(groundSpeeds_[i], groundSpeeds_[next], f);
     s.verticalSpeed = lerp(verticalSpeeds_[i], verticalSpeeds_[next], f);
 
+    double roll = 0.0, pitch = 0.0, yaw = 0.0;
     if (!flight.attitude.empty()) {
         const size_t j = indexAtOrBefore(flight.attitude, clock);
         const size_t k = std::min(j + 1, flight.attitude.size() - 1);
         const double g = fractionAfter(flight.attitude, j, clock);
         const Attitude& p = flight.attitude[j];
         const Attitude& q = flight.attitude[k];
-        s.roll = interpolateAngle(p.roll, q.roll, g);
-        s.pitch = interpolateAngle(p.pitch, q.pitch, g);
-        s.yaw = wrapZeroTwoPi(interpolateAngle(p.yaw, q.yaw, g));
+        roll = interpolateAngle(p.roll, q.roll, g);
+        pitch = interpolateAngle(p.pitch, q.pitch, g);
+        yaw = wrapZeroTwoPi(interpolateAngle(p.yaw, q.yaw, g));
+        if (clock >= flight.attitude.front().t) {
+            s.roll = roll;
+            s.pitch = pitch;
+            s.yaw = yaw;
+        }
     }
-    s.attitude = attitudeOf(logHeadingOfCompass(s.yaw), s.pitch, logRollOfAerospace(s.roll));
+    s.modelYaw = yaw;
+    s.attitude = attitudeOf(logHeadingOfCompass(yaw), pitch, logRollOfAerospace(roll));
 
     s.voltage = seriesAt(flight.voltage, clock);
     s.current = seriesAt(flight.current, clock);
