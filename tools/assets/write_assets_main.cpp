@@ -8,7 +8,7 @@
 #include <osg/Notify>
 
 #include "scene/sky_dome.h"
-#include "sky_image.h"
+#include "tools/assets/sky_image.h"
 #include "tools/assets/vehicle_models.h"
 #include "tools/common/tool_error.h"
 #include "tools/common/tool_main.h"
@@ -41,7 +41,7 @@ int run(const std::vector<std::string>& args)
             throw ToolError(path + ": cannot write");
     }
     const std::string sky = (folder / SKY_IMAGE_PATH).string();
-    if (!demo::writeSkyImage(sky))
+    if (!assets::writeSkyImage(sky))
         throw ToolError(sky + ": cannot write");
     return 0;
 }

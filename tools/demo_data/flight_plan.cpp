@@ -5,9 +5,13 @@
 
 #include "demo_site.h"
 #include "log/units.h"
-#include "noise.h"
+#include "tools/assets/noise.h"
 
 namespace flightreplay::demo {
+
+using assets::hashUnit;
+using assets::smoothStep;
+using assets::valueNoise;
 
 namespace {
 
