@@ -23,6 +23,7 @@
 
 #include "log/log_writer.h"
 #include "log_writers.h"
+#include "repeated_ulog.h"
 #include "tools/readers/byte_reader.h"
 #include "tools/readers/read_flight.h"
 #include "tools/convert/resample.h"
@@ -57,34 +58,6 @@ void set(std::string& s, size_t at, T v)
     std::memcpy(&s[at], &v, sizeof v);
 }
 
-// The definitions, then the data messages again and again, each D's
-// timestamp (the first field of every format) moved on by the span.
-std::string repeatUlog(const std::string& log)
-{
-    size_t p = 16, firstData = 0;
-    uint64_t first = UINT64_MAX, last = 0;
-    while (p + 3 <= log.size()) {
-        const uint16_t size = get<uint16_t>(log, p);
-        if (log[p + 2] == 'D' && size >= 10) {
-            firstData = firstData ? firstData : p;
-            const uint64_t t = get<uint64_t>(log, p + 5);
-            first = std::min(first, t);
-            last = std::max(last, t);
-        }
-        p += 3u + size;
-    }
-    const std::string data = log.substr(firstData, p - firstData);
-    std::string out = log.substr(0, firstData);
-    for (uint64_t round = 0; out.size() < TARGET; ++round) {
-        std::string block = data;
-        for (size_t q = 0; q + 3 <= block.size(); q += 3u + get<uint16_t>(block, q))
-            if (block[q + 2] == 'D' && get<uint16_t>(block, q) >= 10)
-                set<uint64_t>(block, q + 5, get<uint64_t>(block, q + 5) + round * (last - first + 1000));
-        out += block;
-    }
-    return out;
-}
-
 // Every message of the generated flight starts its body with TimeUS.
 std::string repeatDataflash(const std::string& log)
 {
@@ -108,21 +81,6 @@ std::string repeatDataflash(const std::string& log)
         out += block;
     }
     return out;
-}
-
-// Message headers only: size and type, the payload skipped.
-uint64_t walkUlog(ByteReader& in)
-{
-    uint64_t messages = 0;
-    in.skip(16);
-    while (const uint8_t* h = in.peek(3)) {
-        const uint16_t size = readLE<uint16_t>(h);
-        if (!in.peek(3u + size))
-            break;
-        in.skip(3u + size);
-        ++messages;
-    }
-    return messages;
 }
 
 uint64_t walkDataflash(ByteReader& in)
@@ -218,9 +176,12 @@ int main(int argc, char** argv)
     const bool real = std::filesystem::exists(sample);
     std::printf("ULog built from %s\n", real ? "the real sample_log_small.ulg" : "the generated test flight");
     const std::string ulog = dir + "/big.ulg", bin = dir + "/big.bin";
-    std::ofstream(ulog, std::ios::binary) << repeatUlog(real ? readWhole(sample) : reader_test::ulogFlight());
+    {
+        std::ofstream file(ulog, std::ios::binary);
+        writeRepeatedUlog(real ? readWhole(sample) : reader_test::ulogFlight(), TARGET, file);
+    }
     std::ofstream(bin, std::ios::binary) << repeatDataflash(reader_test::dataflashFlight(false));
-    measure("ULog", ulog, FlightFormat::ulog, walkUlog);
+    measure("ULog", ulog, FlightFormat::ulog, walkUlogHeaders);
     measure("DataFlash", bin, FlightFormat::dataflash, walkDataflash);
     if (!keep)
         std::filesystem::remove_all(dir);
