@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "log_writers.h"
-#include "repeated_ulog.h"
+#include "repeated_logs.h"
 
 namespace {
 
@@ -86,12 +86,6 @@ int walk(const std::string& path)
     return 0;
 }
 
-std::string readWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -109,7 +103,7 @@ int main(int argc, char** argv)
     const std::string ulog = dir + "/big.ulg";
     {
         std::ofstream file(ulog, std::ios::binary);
-        writeRepeatedUlog(real ? readWhole(sample) : reader_test::ulogFlight(), megabytes << 20, file);
+        writeRepeatedUlog(real ? readWholeFile(sample) : reader_test::ulogFlight(), megabytes << 20, file);
     }
     const double mb = static_cast<double>(std::filesystem::file_size(ulog)) / (1 << 20);
     std::printf("%.0f MB ULog from %s, %d rounds\n", mb, real ? "the real sample_log_small.ulg" : "the generated test flight",

@@ -12,18 +12,16 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "log/log_writer.h"
 #include "log_writers.h"
-#include "repeated_ulog.h"
+#include "repeated_logs.h"
 #include "tools/readers/byte_reader.h"
 #include "tools/readers/read_flight.h"
 #include "tools/convert/resample.h"
@@ -37,68 +35,6 @@ namespace {
 
 constexpr int RUNS = 5;
 constexpr size_t TARGET = 100u << 20;
-
-std::string readWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-template <typename T>
-T get(const std::string& s, size_t at)
-{
-    T v;
-    std::memcpy(&v, s.data() + at, sizeof v);
-    return v;
-}
-
-template <typename T>
-void set(std::string& s, size_t at, T v)
-{
-    std::memcpy(&s[at], &v, sizeof v);
-}
-
-// Every message of the generated flight starts its body with TimeUS.
-std::string repeatDataflash(const std::string& log)
-{
-    uint8_t length[256] = {};
-    length[128] = 89;
-    size_t p = 0, firstData = 0;
-    while (p + 3 <= log.size()) {
-        const uint8_t type = static_cast<uint8_t>(log[p + 2]);
-        if (type == 128)
-            length[static_cast<uint8_t>(log[p + 3])] = static_cast<uint8_t>(log[p + 4]);
-        else if (!firstData)
-            firstData = p;
-        p += length[type];
-    }
-    const std::string data = log.substr(firstData);
-    std::string out = log.substr(0, firstData);
-    for (uint64_t round = 0; out.size() < TARGET; ++round) {
-        std::string block = data;
-        for (size_t q = 0; q < block.size(); q += length[static_cast<uint8_t>(block[q + 2])])
-            set<uint64_t>(block, q + 3, get<uint64_t>(block, q + 3) + round * 4000000u);
-        out += block;
-    }
-    return out;
-}
-
-uint64_t walkDataflash(ByteReader& in)
-{
-    uint8_t length[256] = {};
-    length[128] = 89;
-    uint64_t messages = 0;
-    while (const uint8_t* h = in.peek(3)) {
-        const uint8_t type = h[2];
-        if (length[type] == 0 || !in.peek(length[type]))
-            break;
-        if (type == 128)
-            length[in.peek(5)[3]] = in.peek(5)[4];
-        in.skip(length[type]);
-        ++messages;
-    }
-    return messages;
-}
 
 double median(std::vector<double> v)
 {
@@ -178,11 +114,11 @@ int main(int argc, char** argv)
     const std::string ulog = dir + "/big.ulg", bin = dir + "/big.bin";
     {
         std::ofstream file(ulog, std::ios::binary);
-        writeRepeatedUlog(real ? readWhole(sample) : reader_test::ulogFlight(), TARGET, file);
+        writeRepeatedUlog(real ? readWholeFile(sample) : reader_test::ulogFlight(), TARGET, file);
     }
-    std::ofstream(bin, std::ios::binary) << repeatDataflash(reader_test::dataflashFlight(false));
+    std::ofstream(bin, std::ios::binary) << repeatedDataflash(reader_test::dataflashFlight(false), TARGET);
     measure("ULog", ulog, FlightFormat::ulog, walkUlogHeaders);
-    measure("DataFlash", bin, FlightFormat::dataflash, walkDataflash);
+    measure("DataFlash", bin, FlightFormat::dataflash, walkDataflashHeaders);
     if (!keep)
         std::filesystem::remove_all(dir);
     return 0;

@@ -1,7 +1,9 @@
-#include "repeated_ulog.h"
+#include "repeated_logs.h"
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 using flightreplay::readers::ByteReader;
@@ -68,4 +70,51 @@ uint64_t walkUlogHeaders(ByteReader& in)
         ++messages;
     }
     return messages;
+}
+
+std::string repeatedDataflash(const std::string& log, uint64_t bytes)
+{
+    uint8_t length[256] = {};
+    length[128] = 89;
+    size_t p = 0, firstData = 0;
+    while (p + 3 <= log.size()) {
+        const uint8_t type = static_cast<uint8_t>(log[p + 2]);
+        if (type == 128)
+            length[static_cast<uint8_t>(log[p + 3])] = static_cast<uint8_t>(log[p + 4]);
+        else if (!firstData)
+            firstData = p;
+        p += length[type];
+    }
+    const std::string data = log.substr(firstData);
+    std::string out = log.substr(0, firstData);
+    for (uint64_t round = 0; out.size() < bytes; ++round) {
+        std::string block = data;
+        for (size_t q = 0; q < block.size(); q += length[static_cast<uint8_t>(block[q + 2])])
+            set<uint64_t>(block, q + 3, get<uint64_t>(block, q + 3) + round * 4000000u);
+        out += block;
+    }
+    return out;
+}
+
+uint64_t walkDataflashHeaders(ByteReader& in)
+{
+    uint8_t length[256] = {};
+    length[128] = 89;
+    uint64_t messages = 0;
+    while (const uint8_t* h = in.peek(3)) {
+        const uint8_t type = h[2];
+        if (length[type] == 0 || !in.peek(length[type]))
+            break;
+        if (type == 128)
+            length[in.peek(5)[3]] = in.peek(5)[4];
+        in.skip(length[type]);
+        ++messages;
+    }
+    return messages;
+}
+
+std::string readWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
