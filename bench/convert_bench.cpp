@@ -3,8 +3,7 @@
 // buffered reads: a ULog built by repeating the data section of the real
 // sample (the generated test flight when the samples are missing) and a
 // DataFlash log built by repeating a generated flight, timestamps shifted so
-// that time keeps rising, and a ground station's telemetry log of a flight
-// at telemetry rates, repeated with its clocks moved on. Reading the streams alone, and the whole conversion:
+// that time keeps rising. Reading the streams alone, and the whole conversion:
 // reading, resampling to at most the table's 10000 rows and writing them
 // (formatting the rows is a fixed cost, whatever the file's size). Medians of several runs, MB/s, by the
 // wall clock and by the process's CPU time.
@@ -13,17 +12,16 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "log/log_writer.h"
 #include "log_writers.h"
+#include "repeated_logs.h"
 #include "tlog_writer.h"
 #include "tools/readers/byte_reader.h"
 #include "tools/readers/read_flight.h"
@@ -38,79 +36,6 @@ namespace {
 
 constexpr int RUNS = 5;
 constexpr size_t TARGET = 100u << 20;
-
-std::string readWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-template <typename T>
-T get(const std::string& s, size_t at)
-{
-    T v;
-    std::memcpy(&v, s.data() + at, sizeof v);
-    return v;
-}
-
-template <typename T>
-void set(std::string& s, size_t at, T v)
-{
-    std::memcpy(&s[at], &v, sizeof v);
-}
-
-// The definitions, then the data messages again and again, each D's
-// timestamp (the first field of every format) moved on by the span.
-std::string repeatUlog(const std::string& log)
-{
-    size_t p = 16, firstData = 0;
-    uint64_t first = UINT64_MAX, last = 0;
-    while (p + 3 <= log.size()) {
-        const uint16_t size = get<uint16_t>(log, p);
-        if (log[p + 2] == 'D' && size >= 10) {
-            firstData = firstData ? firstData : p;
-            const uint64_t t = get<uint64_t>(log, p + 5);
-            first = std::min(first, t);
-            last = std::max(last, t);
-        }
-        p += 3u + size;
-    }
-    const std::string data = log.substr(firstData, p - firstData);
-    std::string out = log.substr(0, firstData);
-    for (uint64_t round = 0; out.size() < TARGET; ++round) {
-        std::string block = data;
-        for (size_t q = 0; q + 3 <= block.size(); q += 3u + get<uint16_t>(block, q))
-            if (block[q + 2] == 'D' && get<uint16_t>(block, q) >= 10)
-                set<uint64_t>(block, q + 5, get<uint64_t>(block, q + 5) + round * (last - first + 1000));
-        out += block;
-    }
-    return out;
-}
-
-// Every message of the generated flight starts its body with TimeUS.
-std::string repeatDataflash(const std::string& log)
-{
-    uint8_t length[256] = {};
-    length[128] = 89;
-    size_t p = 0, firstData = 0;
-    while (p + 3 <= log.size()) {
-        const uint8_t type = static_cast<uint8_t>(log[p + 2]);
-        if (type == 128)
-            length[static_cast<uint8_t>(log[p + 3])] = static_cast<uint8_t>(log[p + 4]);
-        else if (!firstData)
-            firstData = p;
-        p += length[type];
-    }
-    const std::string data = log.substr(firstData);
-    std::string out = log.substr(0, firstData);
-    for (uint64_t round = 0; out.size() < TARGET; ++round) {
-        std::string block = data;
-        for (size_t q = 0; q < block.size(); q += length[static_cast<uint8_t>(block[q + 2])])
-            set<uint64_t>(block, q + 3, get<uint64_t>(block, q + 3) + round * 4000000u);
-        out += block;
-    }
-    return out;
-}
 
 // A ground station's log of a long flight at telemetry rates: ten-minute
 // stretches of the generated flight, each one's stamps and boot clock moved
@@ -146,38 +71,6 @@ uint64_t walkTlog(ByteReader& in)
         ++records;
     }
     return records;
-}
-
-// Message headers only: size and type, the payload skipped.
-uint64_t walkUlog(ByteReader& in)
-{
-    uint64_t messages = 0;
-    in.skip(16);
-    while (const uint8_t* h = in.peek(3)) {
-        const uint16_t size = readLE<uint16_t>(h);
-        if (!in.peek(3u + size))
-            break;
-        in.skip(3u + size);
-        ++messages;
-    }
-    return messages;
-}
-
-uint64_t walkDataflash(ByteReader& in)
-{
-    uint8_t length[256] = {};
-    length[128] = 89;
-    uint64_t messages = 0;
-    while (const uint8_t* h = in.peek(3)) {
-        const uint8_t type = h[2];
-        if (length[type] == 0 || !in.peek(length[type]))
-            break;
-        if (type == 128)
-            length[in.peek(5)[3]] = in.peek(5)[4];
-        in.skip(length[type]);
-        ++messages;
-    }
-    return messages;
 }
 
 double median(std::vector<double> v)
@@ -256,11 +149,14 @@ int main(int argc, char** argv)
     const bool real = std::filesystem::exists(sample);
     std::printf("ULog built from %s\n", real ? "the real sample_log_small.ulg" : "the generated test flight");
     const std::string ulog = dir + "/big.ulg", bin = dir + "/big.bin", tlog = dir + "/big.tlog";
-    std::ofstream(ulog, std::ios::binary) << repeatUlog(real ? readWhole(sample) : reader_test::ulogFlight());
-    std::ofstream(bin, std::ios::binary) << repeatDataflash(reader_test::dataflashFlight(false));
+    {
+        std::ofstream file(ulog, std::ios::binary);
+        writeRepeatedUlog(real ? readWholeFile(sample) : reader_test::ulogFlight(), TARGET, file);
+    }
+    std::ofstream(bin, std::ios::binary) << repeatedDataflash(reader_test::dataflashFlight(false), TARGET);
     std::ofstream(tlog, std::ios::binary) << repeatTlog();
-    measure("ULog", ulog, FlightFormat::ulog, walkUlog);
-    measure("DataFlash", bin, FlightFormat::dataflash, walkDataflash);
+    measure("ULog", ulog, FlightFormat::ulog, walkUlogHeaders);
+    measure("DataFlash", bin, FlightFormat::dataflash, walkDataflashHeaders);
     measure("tlog", tlog, FlightFormat::tlog, walkTlog);
     if (!keep)
         std::filesystem::remove_all(dir);

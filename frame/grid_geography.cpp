@@ -6,25 +6,16 @@
 #include "frame/elevation_tile.h"
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
-
-double mercatorYToLat(double y)
-{
-    return std::atan(std::sinh((0.5 - y) * 2.0 * MAP_PI)) * 180.0 / MAP_PI;
-}
-
-double mercatorXToLon(double x)
-{
-    return x * 360.0 - 180.0;
-}
+#include "log/geography.h"
 
 double cornerLatitude(int32_t row)
 {
-    return mercatorYToLat(row / static_cast<double>(FRAME_SIZE));
+    return latitudeOfMercatorY(row / static_cast<double>(FRAME_SIZE));
 }
 
 double cornerLongitude(int32_t col)
 {
-    return mercatorXToLon(col / static_cast<double>(FRAME_SIZE));
+    return longitudeOfMercatorX(col / static_cast<double>(FRAME_SIZE));
 }
 
 std::vector<ElevationFileIndex> terrainElevationFiles(int32_t ci, int32_t cj)

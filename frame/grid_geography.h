@@ -6,13 +6,6 @@
 #include <cstdint>
 #include <vector>
 
-// Latitude in degrees of a normalised Web-Mercator y, the inverse of
-// latToMercatorY: 85.0511... at y = 0, 0 at y = 0.5, -85.0511... at y = 1.
-double mercatorYToLat(double y);
-// Longitude in degrees of a normalised Web-Mercator x, the inverse of
-// lonToMercatorX for x in [0, 1): -180 at x = 0.
-double mercatorXToLon(double x);
-
 // Latitude and longitude in degrees of the north-west corner of zoom-18 tile
 // (row, col), the point whose height elevation sample (row, col) holds.
 double cornerLatitude(int32_t row);

@@ -37,8 +37,8 @@ int32_t mercatorToTileIndex(double normalised)
 
 void setupMapFrame(double latMin, double latMax, double lonMin, double lonMax)
 {
-    const double latc = (latMin + latMax) * 0.5 / 60.0;
-    const double lonc = (lonMin + lonMax) * 0.5 / 60.0;
+    const double latc = degreesOfMinutes((latMin + latMax) * 0.5);
+    const double lonc = degreesOfMinutes((lonMin + lonMax) * 0.5);
     const double tileWidth = std::cos(latc * MAP_PI / 180.0) * (MAP_FRAME_EARTH_RADIUS * (2.0 * MAP_PI)) / 262144.0;
     report("1/k=%f (latc=%f)\n", tileWidth, latc);
     mapFrame.k = 1.0 / tileWidth;

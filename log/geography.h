@@ -9,9 +9,11 @@
 
 #include "log/units.h"
 
-// The equator's length on the WGS84 ellipsoid, which is what Web Mercator
-// tiles are laid on: a zoom-z tile is EARTH_EQUATOR_METRES / 2^z wide there.
-constexpr double EARTH_EQUATOR_METRES = 40075016.686;
+// The equator's length on the WGS84 ellipsoid (radius 6378137 m), which is
+// what Web Mercator tiles are laid on: a zoom-z tile is
+// EARTH_EQUATOR_METRES / 2^z wide there, and EPSG:3857 runs from minus half
+// of it to plus half.
+constexpr double EARTH_EQUATOR_METRES = 2.0 * MAP_PI * 6378137.0;
 
 // Metres east and north of a point from an origin.
 struct LocalOffset {
@@ -21,22 +23,25 @@ struct LocalOffset {
 
 // The offset of (latDeg, lonDeg) from (originLatDeg, originLonDeg) on the
 // plane through the mean latitude of the two: within a millimetre per
-// kilometre over the few kilometres of a flight.
+// kilometre over the few kilometres of a flight, across the antimeridian too.
 inline LocalOffset localOffsetMetres(double originLatDeg, double originLonDeg, double latDeg, double lonDeg)
 {
     const double metresPerDegree = MEAN_EARTH_RADIUS * RADIANS_PER_DEGREE;
     const double meanLat = 0.5 * (originLatDeg + latDeg) * RADIANS_PER_DEGREE;
-    return {(lonDeg - originLonDeg) * metresPerDegree * std::cos(meanLat), (latDeg - originLatDeg) * metresPerDegree};
+    const double lonDegrees = std::remainder(lonDeg - originLonDeg, 360.0);
+    return {lonDegrees * metresPerDegree * std::cos(meanLat), (latDeg - originLatDeg) * metresPerDegree};
 }
 
-// The point `offset` metres from an origin, the inverse of localOffsetMetres
-// near the origin (the plane at the origin's latitude).
+// The point `offset` metres from an origin: the inverse of
+// localOffsetMetres (the same plane through the mean latitude). The
+// longitude is not wrapped into [-180, 180].
 inline void offsetToDegrees(double originLatDeg, double originLonDeg, const LocalOffset& offset, double& latDeg,
                             double& lonDeg)
 {
     const double metresPerDegree = MEAN_EARTH_RADIUS * RADIANS_PER_DEGREE;
     latDeg = originLatDeg + offset.north / metresPerDegree;
-    lonDeg = originLonDeg + offset.east / (metresPerDegree * std::cos(originLatDeg * RADIANS_PER_DEGREE));
+    const double meanLat = 0.5 * (originLatDeg + latDeg) * RADIANS_PER_DEGREE;
+    lonDeg = originLonDeg + offset.east / (metresPerDegree * std::cos(meanLat));
 }
 
 // Great-circle distance in metres between two points on the mean sphere
@@ -53,6 +58,7 @@ inline double groundDistanceMetres(double lat1Deg, double lon1Deg, double lat2De
 
 // Normalised Web Mercator: x from 0 at 180° W to 1 at 180° E, y from 0 at
 // the north edge (85.0511° N) to 1 at the south edge.
+constexpr double MERCATOR_LATITUDE_LIMIT = 85.0511287798066; // degrees, atan(sinh(π))
 inline double mercatorXOfLongitude(double lonDeg) { return (lonDeg + 180.0) / 360.0; }
 inline double mercatorYOfLatitude(double latDeg)
 {
@@ -60,4 +66,6 @@ inline double mercatorYOfLatitude(double latDeg)
     return 0.5 - std::log(std::tan(0.25 * MAP_PI + 0.5 * lat)) / (2.0 * MAP_PI);
 }
 inline double longitudeOfMercatorX(double x) { return x * 360.0 - 180.0; }
-inline double latitudeOfMercatorY(double y) { return std::atan(std::sinh((0.5 - y) * 2.0 * MAP_PI)) * DEGREES_PER_RADIAN; }
+// Written as the replay's grid corners (frame/grid_geography) always had it,
+// so that they stay the same to the last bit.
+inline double latitudeOfMercatorY(double y) { return std::atan(std::sinh((0.5 - y) * 2.0 * MAP_PI)) * 180.0 / MAP_PI; }

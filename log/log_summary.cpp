@@ -4,6 +4,7 @@
 
 #include "log/console_report.h"
 #include "log/flight_log.h"
+#include "log/units.h"
 
 LogExtents printLogSummary()
 {
@@ -12,8 +13,8 @@ LogExtents printLogSummary()
         report("cols[%d]=%d\n", i, log.cols[i]);
 
     const LogExtents e = computeLogExtents();
-    report("lat(mn,mx)=(%f %f)\n", e.latMin / 60, e.latMax / 60);
-    report("lon(mn,mx)=(%f %f)\n", e.lonMin / 60, e.lonMax / 60);
+    report("lat(mn,mx)=(%f %f)\n", degreesOfMinutes(e.latMin), degreesOfMinutes(e.latMax));
+    report("lon(mn,mx)=(%f %f)\n", degreesOfMinutes(e.lonMin), degreesOfMinutes(e.lonMax));
     report("time(mn,mx)=(%f %f)\n", log.timeMin, log.timeMax);
     if (log.ignoredLines > 0)
         std::fprintf(stderr, "Ignored %lld data lines beyond the first %d\n",

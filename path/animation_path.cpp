@@ -57,7 +57,7 @@ osg::AnimationPath* buildAnimationPath()
             continue;
         const double t = pathTime(c, rows);
         const LogRow& row = flightLog.rows[i];
-        const osg::Vec3f position = geoToScene(row.gps_curlat / 60.0, row.gps_curlon / 60.0, row.gps_curalt);
+        const osg::Vec3f position = geoToScene(degreesOfMinutes(row.gps_curlat), degreesOfMinutes(row.gps_curlon), row.gps_curalt);
         const osg::Quat rotation = attitudeOf(row.gps_curheading, row.pyro_curpitch, row.pyro_curroll);
         path->insert(t, osg::AnimationPath::ControlPoint(osg::Vec3d(position), rotation));
     }

@@ -17,7 +17,7 @@ osg::Group* buildFlightTrack()
     osg::ref_ptr<osg::Vec3Array> vertices = new osg::Vec3Array;
     for (int i = 0; i < rowCount(); ++i) {
         const LogRow& row = flightLog.rows[i];
-        vertices->push_back(geoToScene(row.gps_curlat / 60.0, row.gps_curlon / 60.0, row.gps_curalt));
+        vertices->push_back(geoToScene(degreesOfMinutes(row.gps_curlat), degreesOfMinutes(row.gps_curlon), row.gps_curalt));
     }
 
     osg::ref_ptr<osg::Geometry> geometry = new osg::Geometry;

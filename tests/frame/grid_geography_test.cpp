@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "frame/grid_geography.h"
+#include "log/geography.h"
 #include "frame/map_frame.h"
 
 namespace {
@@ -23,13 +24,13 @@ TEST(GridGeography, CornerLatitudeAndLongitude)
 TEST(GridGeography, InversesOfTheFrameConversions)
 {
     for (double y : {0.001, 0.2, 0.31640625, 0.5, 0.77, 0.999}) {
-        EXPECT_NEAR(latToMercatorY(mercatorYToLat(y)), y, 1e-13) << y;
+        EXPECT_NEAR(latToMercatorY(latitudeOfMercatorY(y)), y, 1e-13) << y;
     }
     for (double lat : {-80.0, -33.9, 0.0, 12.5, 55.0, 85.0}) {
-        EXPECT_NEAR(mercatorYToLat(latToMercatorY(lat)), lat, 1e-11) << lat;
+        EXPECT_NEAR(latitudeOfMercatorY(latToMercatorY(lat)), lat, 1e-11) << lat;
     }
     for (double x : {0.0, 0.25, 0.6, 0.9999}) {
-        EXPECT_NEAR(lonToMercatorX(mercatorXToLon(x)), x, 1e-15) << x;
+        EXPECT_NEAR(lonToMercatorX(longitudeOfMercatorX(x)), x, 1e-15) << x;
     }
 }
 

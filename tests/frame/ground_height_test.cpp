@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "frame/grid_geography.h"
+#include "log/geography.h"
 #include "frame/ground_height.h"
 #include "support/test_support.h"
 #include "terrain_files.h"
@@ -26,7 +27,7 @@ void writePlaneFile(int fileRow, int fileCol)
 
 double heightAtCorner(double row, double col)
 {
-    return groundHeightAt(mercatorYToLat((FI * 1024.0 + row) / 262144.0), mercatorXToLon((FJ * 1024.0 + col) / 262144.0));
+    return groundHeightAt(latitudeOfMercatorY((FI * 1024.0 + row) / 262144.0), longitudeOfMercatorX((FJ * 1024.0 + col) / 262144.0));
 }
 
 } // namespace

@@ -7,8 +7,8 @@
 
 #include "frame/jpeg_header_check.h"
 #include "scene/sky_dome.h"
-#include "sky_image.h"
 #include "tools/assets/installed_path.h"
+#include "tools/assets/sky_image.h"
 
 namespace flightreplay::assets {
 
@@ -30,7 +30,7 @@ osg::ref_ptr<osg::Image> loadSkyImage()
     for (const std::string& path : {std::string(SKY_IMAGE_PATH), installedAssetPath(SKY_IMAGE_PATH)})
         if (osg::ref_ptr<osg::Image> image = readCheckedImage(path))
             return image;
-    return demo::makeSkyImage();
+    return makeSkyImage();
 }
 
 } // namespace flightreplay::assets

@@ -1,26 +1,33 @@
 // flightreplay-write-assets FOLDER: the build step that writes the vehicle
 // models and the sky picture installed with the programs.
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include <osg/Notify>
 
 #include "scene/sky_dome.h"
-#include "sky_image.h"
+#include "tools/assets/sky_image.h"
 #include "tools/assets/vehicle_models.h"
+#include "tools/common/tool_error.h"
+#include "tools/common/tool_main.h"
 
 using namespace flightreplay;
+using tools::ToolError;
 
-int main(int argc, char** argv)
+namespace {
+
+const char* const USAGE =
+    "usage: flightreplay-write-assets FOLDER\n"
+    "  writes the built-in vehicle models (FOLDER/vehicles/*.ac) and the sky picture into FOLDER\n";
+
+int run(const std::vector<std::string>& args)
 {
-    if (argc != 2) {
-        std::fputs("usage: flightreplay-write-assets FOLDER\n", stderr);
-        return 2;
-    }
+    if (args.size() != 1)
+        throw ToolError(args.empty() ? "no FOLDER given (see --help)" : args[1] + ": one argument too many");
     osg::setNotifyLevel(osg::FATAL);
-    const std::filesystem::path folder(argv[1]);
+    const std::filesystem::path folder(args[0]);
     std::error_code error;
     std::filesystem::create_directories(folder / "vehicles", error);
     const flight::VehicleType types[] = {
@@ -30,15 +37,18 @@ int main(int argc, char** argv)
     };
     for (flight::VehicleType type : types) {
         const std::string path = (folder / assets::vehicleModelFile(type)).string();
-        if (!assets::writeVehicleModel(type, path)) {
-            std::fprintf(stderr, "flightreplay-write-assets: %s: cannot write\n", path.c_str());
-            return 2;
-        }
+        if (!assets::writeVehicleModel(type, path))
+            throw ToolError(path + ": cannot write");
     }
     const std::string sky = (folder / SKY_IMAGE_PATH).string();
-    if (!demo::writeSkyImage(sky)) {
-        std::fprintf(stderr, "flightreplay-write-assets: %s: cannot write\n", sky.c_str());
-        return 2;
-    }
+    if (!assets::writeSkyImage(sky))
+        throw ToolError(sky + ": cannot write");
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return tools::runTool("flightreplay-write-assets", USAGE, argc, argv, run);
 }

@@ -178,11 +178,12 @@ LogRows rowsOfFlight(const Flight& data, const ResampleOptions& options)
         if (dated)
             row.gps_date = ddmmyy(data.utcAtClockZero + t);
         row.gps_time = t - times[0];
-        row.gps_startlat = start.latDeg * 60.0;
-        row.gps_startlon = start.lonDeg * 60.0;
+        row.gps_startlat = minutesOfDegrees(start.latDeg);
+        row.gps_startlon = minutesOfDegrees(start.lonDeg);
         row.gps_startalt = start.altM;
-        row.gps_curlat = position.linear(t, [](const Fix& f) { return f.latDeg; }) * 60.0;
-        row.gps_curlon = position.angle(t, [](const Fix& f) { return f.lonDeg * (MAP_PI / 180.0); }) * (180.0 / MAP_PI) * 60.0;
+        row.gps_curlat = minutesOfDegrees(position.linear(t, [](const Fix& f) { return f.latDeg; }));
+        row.gps_curlon = minutesOfDegrees(
+            position.angle(t, [](const Fix& f) { return f.lonDeg * RADIANS_PER_DEGREE; }) * DEGREES_PER_RADIAN);
         row.gps_curalt = position.linear(t, [](const Fix& f) { return f.altM; });
         if (!sats.empty())
             row.gps_numsatellites = toCount(sats.held(t, valueOf));

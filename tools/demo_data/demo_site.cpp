@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "frame/map_frame.h"
+#include "log/geography.h"
 
 namespace flightreplay::demo {
 
@@ -23,9 +24,7 @@ GeoPoint localToGeo(LocalPoint p)
     const double scale = siteMercatorScale();
     const double x = lonToMercatorX(SITE_LON) + p.east / scale;
     const double y = latToMercatorY(SITE_LAT) - p.north / scale;
-    // Inverse of latToMercatorY: y = 0.5 - atanh(sin(lat)) / (2 pi).
-    const double lat = std::asin(std::tanh(2.0 * MAP_PI * (0.5 - y))) * DEGREES_PER_RADIAN;
-    return {lat, x * 360.0 - 180.0};
+    return {latitudeOfMercatorY(y), longitudeOfMercatorX(x)};
 }
 
 namespace {

@@ -12,10 +12,12 @@
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
 #include "landscape.h"
-#include "noise.h"
+#include "tools/assets/noise.h"
 #include "tools/common/output_file.h"
 
 namespace flightreplay::demo {
+
+using assets::clamp01;
 
 namespace {
 

@@ -5,9 +5,13 @@
 
 #include "demo_site.h"
 #include "log/units.h"
-#include "noise.h"
+#include "tools/assets/noise.h"
 
 namespace flightreplay::demo {
+
+using assets::hashUnit;
+using assets::smoothStep;
+using assets::valueNoise;
 
 namespace {
 
@@ -133,17 +137,25 @@ double jitter(int row, uint32_t channel, double amplitude)
     return amplitude * (2.0 * hashUnit(row, channel, 71) - 1.0);
 }
 
-} // namespace
+// The plan row by row, from which the log's columns follow.
+struct FlightPath {
+    std::vector<double> speed;      // m/s over the ground
+    std::vector<double> distance;   // metres flown along the path
+    std::vector<LocalPoint> position;
+    std::vector<double> height;     // metres above the field
+    std::vector<double> heading;    // radians counter-clockwise from east, unwrapped
+    std::vector<double> turnRate;   // rad/s
+    std::vector<double> targetRoll; // the coordinated turn's bank, radians
+    std::vector<double> roll;       // the bank flown: the target smoothed
+    std::vector<double> climb;      // m/s
+};
 
-std::vector<LogRow> planDemoFlight()
+void planSpeedAndDistance(FlightPath& path)
 {
     const int n = DEMO_ROW_COUNT;
-    const auto count = static_cast<size_t>(n);
     const double dt = DEMO_LOG_INTERVAL;
-
-    // Ground speed and distance flown, row by row.
-    std::vector<double> speed(count);
-    std::vector<double> distance(count);
+    path.speed.resize(static_cast<size_t>(n));
+    path.distance.resize(static_cast<size_t>(n));
     double s = 0.0;
     double v = 0.0;
     for (int i = 0; i < n; ++i) {
@@ -155,113 +167,174 @@ std::vector<LogRow> planDemoFlight()
             v = CRUISE_SPEED;
         else
             v = std::fmax(0.0, v - 2.5 * dt);
-        speed[static_cast<size_t>(i)] = v;
-        distance[static_cast<size_t>(i)] = s;
+        path.speed[static_cast<size_t>(i)] = v;
+        path.distance[static_cast<size_t>(i)] = s;
         // The take-off run accelerates evenly, so the distance is exact at row 100.
         s += (i >= ROLL_START_ROW && i < CLIMB_SPEED_ROW) ? CRUISE_SPEED * dt * (i - ROLL_START_ROW + 0.5) / 50.0 : v * dt;
     }
+}
 
-    std::vector<LocalPoint> position(count);
-    std::vector<double> height(count);
+void planPositionAndHeight(FlightPath& path)
+{
+    const size_t count = path.distance.size();
+    path.position.resize(count);
+    path.height.resize(count);
     for (size_t i = 0; i < count; ++i) {
-        position[i] = runwayToLocal(pathPoint(distance[i]));
-        height[i] = plannedHeight(static_cast<int>(i));
+        path.position[i] = runwayToLocal(pathPoint(path.distance[i]));
+        path.height[i] = plannedHeight(static_cast<int>(i));
     }
-    height = smoothed(height, 12);
+    path.height = smoothed(path.height, 12);
+}
 
-    // Heading along the track, turn rate from its change.
-    std::vector<double> heading(count);
+// Heading along the track, turn rate from its change, the bank of a
+// coordinated turn at that rate and the climb rate.
+void planTurnsAndClimb(FlightPath& path)
+{
+    const size_t count = path.position.size();
+    const double dt = DEMO_LOG_INTERVAL;
+    path.heading.resize(count);
     double last = RUNWAY_ANGLE;
     for (size_t i = 0; i < count; ++i) {
         const size_t a = i == 0 ? 0 : i - 1;
         const size_t b = i + 1 < count ? i + 1 : i;
-        const double de = position[b].east - position[a].east;
-        const double dn = position[b].north - position[a].north;
+        const double de = path.position[b].east - path.position[a].east;
+        const double dn = path.position[b].north - path.position[a].north;
         if (std::hypot(de, dn) > 0.05)
             last = unwrapNear(std::atan2(dn, de), last);
-        heading[i] = last;
+        path.heading[i] = last;
     }
-    std::vector<double> turnRate(count);
+    path.turnRate.resize(count);
     for (size_t i = 0; i < count; ++i) {
         const size_t a = i == 0 ? 0 : i - 1;
         const size_t b = i + 1 < count ? i + 1 : i;
-        turnRate[i] = b > a ? (heading[b] - heading[a]) / (static_cast<double>(b - a) * dt) : 0.0;
+        path.turnRate[i] = b > a ? (path.heading[b] - path.heading[a]) / (static_cast<double>(b - a) * dt) : 0.0;
     }
-    std::vector<double> targetRoll(count);
-    std::vector<double> climb(count);
+    path.targetRoll.resize(count);
+    path.climb.resize(count);
     for (size_t i = 0; i < count; ++i) {
-        targetRoll[i] = std::atan(speed[i] * turnRate[i] / GRAVITY);
+        path.targetRoll[i] = std::atan(path.speed[i] * path.turnRate[i] / GRAVITY);
         const size_t a = i == 0 ? 0 : i - 1;
         const size_t b = i + 1 < count ? i + 1 : i;
-        climb[i] = b > a ? (height[b] - height[a]) / (static_cast<double>(b - a) * dt) : 0.0;
+        path.climb[i] = b > a ? (path.height[b] - path.height[a]) / (static_cast<double>(b - a) * dt) : 0.0;
     }
-    const std::vector<double> roll = smoothed(targetRoll, 7);
+    path.roll = smoothed(path.targetRoll, 7);
+}
 
-    const GeoPoint start = localToGeo(position[0]);
+constexpr double WIND_FROM = 4.4; // radians, wind blowing toward the east-north-east
+constexpr double WIND_SPEED = 2.5;
+
+// What the aircraft does at a row, shared by the log's columns.
+struct RowState {
+    int row;
+    bool flying;
+    bool motorOn;
+    double angleOfAttack;
+    double targetPitch;
+    double throttle;
+};
+
+RowState rowState(const FlightPath& path, size_t i)
+{
+    RowState state{};
+    state.row = static_cast<int>(i);
+    state.flying = path.height[i] > 0.3;
+    const bool gliding = state.row >= 8150 && state.row < 9583;
+    state.motorOn = state.row > ROLL_START_ROW && !gliding && (state.flying || path.speed[i] > 0.5);
+    state.angleOfAttack = 0.055 * smoothStep(0.0, 4.0, path.height[i]);
+    state.targetPitch = std::atan2(path.climb[i], std::fmax(path.speed[i], 1.0)) + state.angleOfAttack;
+    state.throttle = !state.motorOn ? 0.0 : (!state.flying ? 1.0 : std::fmin(1.0, 0.5 + 0.15 * path.climb[i]));
+    return state;
+}
+
+// Time, GPS, navigation and the autopilot's status.
+void fillNavigation(LogRow& r, const FlightPath& path, size_t i, const RowState& state, const GeoPoint& start)
+{
+    const int row = state.row;
     const double startAlt = FIELD_ELEVATION + GROUND_CLEARANCE;
-    const double windFrom = 4.4; // radians, wind blowing toward the east-north-east
-    const double windSpeed = 2.5;
+    const GeoPoint geo = localToGeo(path.position[i]);
+    r.samplenumber = row;
+    r.flightnumber = 7;
+    r.gps_date = 140626;
+    r.gps_time = 37800.0 + row * DEMO_LOG_INTERVAL;
+    r.gps_numsatellites = 9 + static_cast<int>(3.0 * valueNoise(row / 450.0, 0.5, 73));
+    r.gps_fixmode = 3;
+    r.ap_status = !state.flying ? 0 : (row < 650 || row >= 9150 ? 1 : 2);
+    r.gps_startlat = minutesOfDegrees(start.lat);
+    r.gps_startlon = minutesOfDegrees(start.lon);
+    r.gps_startalt = startAlt;
+    r.gps_curlat = minutesOfDegrees(geo.lat);
+    r.gps_curlon = minutesOfDegrees(geo.lon);
+    r.gps_curalt = startAlt + path.height[i];
+    r.gps_curspeed = path.speed[i];
+    r.gps_curheading = wrapZeroTwoPi(path.heading[i]);
+    r.compass_curheading = wrapZeroTwoPi(path.heading[i] + 0.04 * std::sin(row / 97.0) + jitter(row, 1, 0.01));
+    const double toBaseE = path.position[0].east - path.position[i].east;
+    const double toBaseN = path.position[0].north - path.position[i].north;
+    r.bearing_to_base = std::hypot(toBaseE, toBaseN) > 1.0 ? wrapZeroTwoPi(std::atan2(toBaseN, toBaseE)) : 0.0;
+    r.turn_rate = path.turnRate[i];
+}
 
-    std::vector<LogRow> rows(count);
+// Battery, board voltages and temperature; mah is the charge drawn so far.
+void fillPower(LogRow& r, const RowState& state, double& mah)
+{
+    const int row = state.row;
+    const double current = 0.35 + 11.5 * state.throttle * state.throttle + jitter(row, 2, 0.08);
+    mah += current * DEMO_LOG_INTERVAL / 3.6;
+    r.current = current;
+    r.mah = mah;
+    r.voltage1 = 12.55 - 1.4 * (mah / 3000.0) - 0.035 * current + jitter(row, 3, 0.01);
+    r.voltage2 = 5.02 + jitter(row, 4, 0.02);
+    r.voltage3 = 3.30 + jitter(row, 5, 0.01);
+    r.temperature = 21.4 + 2.0 * row / DEMO_ROW_COUNT + jitter(row, 6, 0.05);
+}
+
+// Air data, attitude, the pilot's sticks and the servos; previousPitch is
+// the row before's pitch (0 before the first).
+void fillAttitudeAndControls(LogRow& r, const FlightPath& path, size_t i, const RowState& state, double previousPitch)
+{
+    const int row = state.row;
+    const double speed = path.speed[i];
+    const double headwind = speed > 1.0 ? WIND_SPEED * std::cos(path.heading[i] - (WIND_FROM - MAP_PI)) : 0.0;
+    r.baro_curspeed = std::fmax(0.0, speed - headwind + jitter(row, 7, 0.2));
+    r.baro_curalt = path.height[i] + jitter(row, 8, 0.25);
+    const double roll = path.roll[i];
+    const double targetRoll = path.targetRoll[i];
+    const double turnRate = path.turnRate[i];
+    const double targetPitch = state.targetPitch;
+    r.pyro_curroll = roll;
+    r.pyro_curpitch = targetPitch * 0.9 + 0.1 * previousPitch;
+    r.pyro_targetroll = targetRoll;
+    r.pyro_targetpitch = targetPitch;
+    r.targetthrottle = state.throttle;
+    r.in_ppm_curwidth[0] = 1500.0 - 420.0 * targetRoll;
+    r.in_ppm_curwidth[1] = 1500.0 + 600.0 * (targetPitch - state.angleOfAttack);
+    r.in_ppm_curwidth[2] = 1100.0 + 800.0 * state.throttle;
+    r.in_ppm_curwidth[3] = 1500.0 - 90.0 * turnRate;
+    r.in_ppm_curwidth[4] = r.ap_status == 2 ? 1900.0 : 1100.0;
+    r.out_ppm_curwidth[0] = 1500.0 - 380.0 * roll - 900.0 * (targetRoll - roll) + jitter(row, 9, 2.0);
+    r.out_ppm_curwidth[1] = 1500.0 + 520.0 * (targetPitch - state.angleOfAttack) + jitter(row, 10, 2.0);
+    r.out_ppm_curwidth[2] = r.in_ppm_curwidth[2];
+    r.out_ppm_curwidth[3] = 1500.0 - 80.0 * turnRate + jitter(row, 11, 2.0);
+    r.controlbyte = (state.motorOn ? 1 : 0) | 2 | (r.ap_status == 2 ? 4 : 0);
+}
+
+} // namespace
+
+std::vector<LogRow> planDemoFlight()
+{
+    FlightPath path;
+    planSpeedAndDistance(path);
+    planPositionAndHeight(path);
+    planTurnsAndClimb(path);
+
+    const GeoPoint start = localToGeo(path.position[0]);
+    std::vector<LogRow> rows(path.position.size());
     double mah = 0.0;
-    for (size_t i = 0; i < count; ++i) {
-        const int row = static_cast<int>(i);
-        LogRow& r = rows[i];
-        const bool flying = height[i] > 0.3;
-        const bool gliding = row >= 8150 && row < 9583;
-        const bool motorOn = row > ROLL_START_ROW && !gliding && (flying || speed[i] > 0.5);
-        const double angleOfAttack = 0.055 * smoothStep(0.0, 4.0, height[i]);
-        const double targetPitch = std::atan2(climb[i], std::fmax(speed[i], 1.0)) + angleOfAttack;
-
-        const GeoPoint geo = localToGeo(position[i]);
-        r.samplenumber = row;
-        r.flightnumber = 7;
-        r.gps_date = 140626;
-        r.gps_time = 37800.0 + row * dt;
-        r.gps_numsatellites = 9 + static_cast<int>(3.0 * valueNoise(row / 450.0, 0.5, 73));
-        r.gps_fixmode = 3;
-        r.ap_status = !flying ? 0 : (row < 650 || row >= 9150 ? 1 : 2);
-        r.gps_startlat = start.lat * 60.0;
-        r.gps_startlon = start.lon * 60.0;
-        r.gps_startalt = startAlt;
-        r.gps_curlat = geo.lat * 60.0;
-        r.gps_curlon = geo.lon * 60.0;
-        r.gps_curalt = startAlt + height[i];
-        r.gps_curspeed = speed[i];
-        r.gps_curheading = wrapZeroTwoPi(heading[i]);
-        r.compass_curheading = wrapZeroTwoPi(heading[i] + 0.04 * std::sin(row / 97.0) + jitter(row, 1, 0.01));
-        const double toBaseE = position[0].east - position[i].east;
-        const double toBaseN = position[0].north - position[i].north;
-        r.bearing_to_base = std::hypot(toBaseE, toBaseN) > 1.0 ? wrapZeroTwoPi(std::atan2(toBaseN, toBaseE)) : 0.0;
-        r.turn_rate = turnRate[i];
-
-        const double throttle = !motorOn ? 0.0 : (!flying ? 1.0 : std::fmin(1.0, 0.5 + 0.15 * climb[i]));
-        const double current = 0.35 + 11.5 * throttle * throttle + jitter(row, 2, 0.08);
-        mah += current * dt / 3.6;
-        r.current = current;
-        r.mah = mah;
-        r.voltage1 = 12.55 - 1.4 * (mah / 3000.0) - 0.035 * current + jitter(row, 3, 0.01);
-        r.voltage2 = 5.02 + jitter(row, 4, 0.02);
-        r.voltage3 = 3.30 + jitter(row, 5, 0.01);
-        r.temperature = 21.4 + 2.0 * row / n + jitter(row, 6, 0.05);
-        const double headwind = speed[i] > 1.0 ? windSpeed * std::cos(heading[i] - (windFrom - MAP_PI)) : 0.0;
-        r.baro_curspeed = std::fmax(0.0, speed[i] - headwind + jitter(row, 7, 0.2));
-        r.baro_curalt = height[i] + jitter(row, 8, 0.25);
-        r.pyro_curroll = roll[i];
-        r.pyro_curpitch = targetPitch * 0.9 + 0.1 * (i > 0 ? rows[i - 1].pyro_curpitch : 0.0);
-        r.pyro_targetroll = targetRoll[i];
-        r.pyro_targetpitch = targetPitch;
-        r.targetthrottle = throttle;
-        r.in_ppm_curwidth[0] = 1500.0 - 420.0 * targetRoll[i];
-        r.in_ppm_curwidth[1] = 1500.0 + 600.0 * (targetPitch - angleOfAttack);
-        r.in_ppm_curwidth[2] = 1100.0 + 800.0 * throttle;
-        r.in_ppm_curwidth[3] = 1500.0 - 90.0 * turnRate[i];
-        r.in_ppm_curwidth[4] = r.ap_status == 2 ? 1900.0 : 1100.0;
-        r.out_ppm_curwidth[0] = 1500.0 - 380.0 * roll[i] - 900.0 * (targetRoll[i] - roll[i]) + jitter(row, 9, 2.0);
-        r.out_ppm_curwidth[1] = 1500.0 + 520.0 * (targetPitch - angleOfAttack) + jitter(row, 10, 2.0);
-        r.out_ppm_curwidth[2] = r.in_ppm_curwidth[2];
-        r.out_ppm_curwidth[3] = 1500.0 - 80.0 * turnRate[i] + jitter(row, 11, 2.0);
-        r.controlbyte = (motorOn ? 1 : 0) | 2 | (r.ap_status == 2 ? 4 : 0);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const RowState state = rowState(path, i);
+        fillNavigation(rows[i], path, i, state, start);
+        fillPower(rows[i], state, mah);
+        fillAttitudeAndControls(rows[i], path, i, state, i > 0 ? rows[i - 1].pyro_curpitch : 0.0);
     }
     return rows;
 }

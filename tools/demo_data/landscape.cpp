@@ -2,10 +2,16 @@
 
 #include <cmath>
 
-#include "noise.h"
 #include "log/units.h"
+#include "tools/assets/noise.h"
 
 namespace flightreplay::demo {
+
+using assets::clamp01;
+using assets::fractalNoise;
+using assets::hashCell;
+using assets::smoothStep;
+using assets::valueNoise;
 
 namespace {
 

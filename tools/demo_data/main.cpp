@@ -13,7 +13,7 @@
 #include "log/log_writer.h"
 #include "scene/aircraft_model.h"
 #include "scene/sky_dome.h"
-#include "sky_image.h"
+#include "tools/assets/sky_image.h"
 #include "tools/assets/vehicle_models.h"
 #include "tools/common/output_file.h"
 #include "tools/common/position_log.h"
@@ -54,7 +54,7 @@ int run(const std::vector<std::string>& args)
     const int imageTiles = writeImageTiles(folder);
     lap("image tiles");
     const std::string sky = folder + "/" + SKY_IMAGE_PATH;
-    if (!writeSkyImage(sky))
+    if (!flightreplay::assets::writeSkyImage(sky))
         throw ToolError(sky + ": cannot write");
     lap("sky");
     const std::string aircraft = folder + "/" + AIRCRAFT_MODEL_PATH;

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "log/units.h"
+#include "tools/flight/ground_speed.h"
 
 namespace flightreplay::flight {
 
@@ -19,46 +19,10 @@ constexpr double NEAR_GROUND_M = 5.0; // below the take-off height: a landing lo
 constexpr double SLOW_M_S = 2.0;
 constexpr double SETTLE_S = 2.0;
 constexpr double GROUND_WINDOW_S = 3.0;
-// Speeds from the track are taken over at least this long: GPS positions
-// jitter by a metre or so from fix to fix.
-constexpr double SPEED_BASE_S = 1.0;
 
 bool hasEvent(const Flight& flight, FlightEventKind kind)
 {
     return std::any_of(flight.events.begin(), flight.events.end(), [&](const FlightEvent& e) { return e.kind == kind; });
-}
-
-double metresBetween(const Fix& a, const Fix& b)
-{
-    const double north = (b.latDeg - a.latDeg) * RADIANS_PER_DEGREE * MEAN_EARTH_RADIUS;
-    const double east = (b.lonDeg - a.lonDeg) * RADIANS_PER_DEGREE * MEAN_EARTH_RADIUS
-                        * std::cos(0.5 * (a.latDeg + b.latDeg) * RADIANS_PER_DEGREE);
-    return std::hypot(north, east);
-}
-
-// Horizontal speed at every fix, m/s: the logged ground speed where there is
-// one, else from the track.
-std::vector<double> speedsAtFixes(const Flight& flight)
-{
-    const std::vector<Fix>& p = flight.position;
-    std::vector<double> speeds(p.size(), 0.0);
-    if (!flight.groundSpeed.empty()) {
-        size_t s = 0;
-        for (size_t i = 0; i < p.size(); ++i) {
-            while (s + 1 < flight.groundSpeed.size() && flight.groundSpeed[s + 1].t <= p[i].t)
-                ++s;
-            speeds[i] = flight.groundSpeed[s].value;
-        }
-        return speeds;
-    }
-    size_t from = 0;
-    for (size_t i = 1; i < p.size(); ++i) {
-        while (from + 1 < i && p[i].t - p[from + 1].t >= SPEED_BASE_S)
-            ++from;
-        const double dt = p[i].t - p[from].t;
-        speeds[i] = dt >= SPEED_BASE_S ? metresBetween(p[from], p[i]) / dt : speeds[i - 1];
-    }
-    return speeds;
 }
 
 double firstEventTime(const Flight& flight, FlightEventKind kind, double after)
@@ -87,7 +51,7 @@ void inferFlightEvents(Flight& flight)
                         || flight.vehicle == VehicleKind::submarine;
     if (p.size() < 2 || drives || (takeoffLogged && landingLogged))
         return;
-    const std::vector<double> speeds = speedsAtFixes(flight);
+    const std::vector<double> speeds = groundSpeedsAtFixes(flight);
 
     const double armed = firstEventTime(flight, FlightEventKind::armed, -INFINITY);
     size_t start = 0;
@@ -139,6 +103,11 @@ void inferFlightEvents(Flight& flight)
     const size_t touchdown = k + 1;
     if (p[end].t - p[touchdown].t >= SETTLE_S || std::isfinite(disarmed))
         addEvent(flight, p[touchdown].t, FlightEventKind::landing);
+}
+
+double takeoffTime(const Flight& flight)
+{
+    return firstEventTime(flight, FlightEventKind::takeoff, -INFINITY);
 }
 
 std::vector<ModeChange> modesFromApStatus(const Series& apStatus)

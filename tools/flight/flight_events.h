@@ -20,6 +20,10 @@ namespace flightreplay::flight {
 // vehicles or a flight that never leaves the ground. Keeps events in time order.
 void inferFlightEvents(Flight& flight);
 
+// The file-clock time of the flight's first take-off event, logged or
+// inferred: the T mark of the studio's timeline. NaN when it has none.
+double takeoffTime(const Flight& flight);
+
 // The replay log's ap_status column (time in seconds, status number) as
 // modes at each change, named by the number.
 std::vector<ModeChange> modesFromApStatus(const Series& apStatus);

@@ -5,6 +5,7 @@
 #include "frame/map_frame.h"
 #include "log/units.h"
 #include "path/animation_path.h"
+#include "tools/flight/ground_speed.h"
 
 namespace flightreplay::flight {
 
@@ -36,8 +37,8 @@ double lerp(double a, double b, double f)
 
 double seriesAt(const Series& series, double t)
 {
-    if (series.empty())
-        return 0.0;
+    if (series.empty() || !(t >= series.front().t))
+        return NAN;
     const size_t i = indexAtOrBefore(series, t);
     const double f = fractionAfter(series, i, t);
     return f > 0.0 ? lerp(series[i].value, series[i + 1].value, f) : series[i].value;
@@ -45,7 +46,9 @@ double seriesAt(const Series& series, double t)
 
 double heldAt(const Series& series, double t)
 {
-    return series.empty() ? 0.0 : series[indexAtOrBefore(series, t)].value;
+    if (series.empty() || !(t >= series.front().t))
+        return NAN;
+    return series[indexAtOrBefore(series, t)].value;
 }
 
 FlightSampler::FlightSampler(const Flight& flight) : flight_(&flight)
@@ -73,22 +76,15 @@ FlightSampler::FlightSampler(const Flight& flight) : flight_(&flight)
     }
     std::sort(breaks_.begin(), breaks_.end());
     breaks_.erase(std::unique(breaks_.begin(), breaks_.end()), breaks_.end());
-    groundSpeeds_.assign(n, 0.0);
+    groundSpeeds_ = groundSpeedsAtFixes(flight);
     verticalSpeeds_.assign(n, 0.0);
-    const double metresPerUnit = mapFrame.k > 0.0 ? 1.0 / mapFrame.k : 0.0;
     for (size_t i = 0; i < n; ++i) {
         // Central differences where both neighbours exist, one-sided at the ends.
         const size_t a = i > 0 ? i - 1 : 0;
         const size_t b = std::min(i + 1, n - 1);
         const double dt = times_[b] - times_[a];
-        if (dt > 0.0) {
-            osg::Vec3d step = positions_[b] - positions_[a];
-            step.z() = 0.0;
-            groundSpeeds_[i] = step.length() * metresPerUnit / dt;
+        if (dt > 0.0)
             verticalSpeeds_[i] = (fixes[b].altM - fixes[a].altM) / dt;
-        }
-        if (!flight.groundSpeed.empty())
-            groundSpeeds_[i] = seriesAt(flight.groundSpeed, fixes[i].t);
     }
 }
 
@@ -123,17 +119,24 @@ FlightSample FlightSampler::sample(double t) const
     s.groundSpeed = lerp(groundSpeeds_[i], groundSpeeds_[next], f);
     s.verticalSpeed = lerp(verticalSpeeds_[i], verticalSpeeds_[next], f);
 
+    double roll = 0.0, pitch = 0.0, yaw = 0.0;
     if (!flight.attitude.empty()) {
         const size_t j = indexAtOrBefore(flight.attitude, clock);
         const size_t k = std::min(j + 1, flight.attitude.size() - 1);
         const double g = fraction(flight.attitude, j);
         const Attitude& p = flight.attitude[j];
         const Attitude& q = flight.attitude[k];
-        s.roll = interpolateAngle(p.roll, q.roll, g);
-        s.pitch = interpolateAngle(p.pitch, q.pitch, g);
-        s.yaw = wrapZeroTwoPi(interpolateAngle(p.yaw, q.yaw, g));
+        roll = interpolateAngle(p.roll, q.roll, g);
+        pitch = interpolateAngle(p.pitch, q.pitch, g);
+        yaw = wrapZeroTwoPi(interpolateAngle(p.yaw, q.yaw, g));
+        if (clock >= flight.attitude.front().t) {
+            s.roll = roll;
+            s.pitch = pitch;
+            s.yaw = yaw;
+        }
     }
-    s.attitude = attitudeOf(logHeadingOfCompass(s.yaw), s.pitch, logRollOfAerospace(s.roll));
+    s.modelYaw = yaw;
+    s.attitude = attitudeOf(logHeadingOfCompass(yaw), pitch, logRollOfAerospace(roll));
 
     s.voltage = valueAt(flight.voltage);
     s.current = valueAt(flight.current);

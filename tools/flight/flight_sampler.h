@@ -2,6 +2,8 @@
 // A flight on a time axis: seconds from its first position fix, and every
 // stream of the flight at any time between its samples. The studio's
 // cameras, instruments, plots and track all read a flight through this.
+// A stream the flight lacks, or that has not started yet, is NaN: missing,
+// never zero.
 
 #include <utility>
 #include <vector>
@@ -17,21 +19,25 @@ struct FlightSample {
     double time = 0.0;     // seconds from the first fix, clamped to the flight
     int fix = 0;           // the fix at or before time
     osg::Vec3d position;   // scene frame (+x south, +y east, +z up)
-    osg::Quat attitude;    // the replay's rotation of the model for these angles
+    // The replay's rotation of the model, and the yaw the cameras follow
+    // (radians clockwise from north): the attitude at time, else the nearest
+    // recorded one, else level facing north. Never NaN.
+    osg::Quat attitude;
+    double modelYaw = 0.0;
     double latitude = 0.0; // degrees
     double longitude = 0.0;
     double altitude = 0.0;      // metres above sea level
-    double roll = 0.0;          // aerospace radians: positive right wing down
-    double pitch = 0.0;         // radians, positive nose up
-    double yaw = 0.0;           // radians clockwise from north, [0, 2π)
-    double groundSpeed = 0.0;   // m/s
-    double verticalSpeed = 0.0; // m/s, positive climbing
-    double voltage = 0.0;       // V
-    double current = 0.0;       // A
-    double mah = 0.0;           // mAh drawn
-    double satellites = 0.0;    // held, not interpolated
-    double rcIn[5] = {};        // microseconds
-    double servoOut[4] = {};    // microseconds
+    double roll = NAN;          // aerospace radians: positive right wing down
+    double pitch = NAN;         // radians, positive nose up
+    double yaw = NAN;           // radians clockwise from north, [0, 2π)
+    double groundSpeed = NAN;   // m/s
+    double verticalSpeed = NAN; // m/s, positive climbing
+    double voltage = NAN;       // V
+    double current = NAN;       // A
+    double mah = NAN;           // mAh drawn
+    double satellites = NAN;    // held, not interpolated
+    double rcIn[5] = {NAN, NAN, NAN, NAN, NAN};  // microseconds
+    double servoOut[4] = {NAN, NAN, NAN, NAN};   // microseconds
     double windSpeed = NAN;     // m/s, where the flight has the wind
     double windDirection = NAN; // degrees clockwise from north the wind blows from
     bool linkLost = false;      // within a link loss: every value held from before it
@@ -50,15 +56,16 @@ public:
     double duration() const { return times_.empty() ? 0.0 : times_.back(); }
     // The flight's own clock at the first fix: flight time = this + sample time.
     double clockAtStart() const { return start_; }
-    // Per fix: seconds from the first fix, scene position, ground speed (the
-    // recorded one where there is, else from the positions, m/s).
+    // Per fix: seconds from the first fix, scene position, ground speed
+    // (groundSpeedsAtFixes, m/s).
     const std::vector<double>& fixTimes() const { return times_; }
     const std::vector<osg::Vec3d>& scenePositions() const { return positions_; }
     const std::vector<double>& groundSpeeds() const { return groundSpeeds_; }
 
     // The flight at t seconds from the first fix: positions and series
     // interpolated linearly, angles the shorter way round, counts and modes
-    // held. Within a link loss (a linkLost event) nothing is known: every
+    // held; a stream is held after its last sample and NaN before its
+    // first. Within a link loss (a linkLost event) nothing is known: every
     // value is held at the last heard before it, as a ground station's
     // screen freezes, and not drawn towards the values after it. A flight
     // without fixes gives a default sample.
@@ -80,9 +87,10 @@ private:
 };
 
 // Value of a series at flight-clock time t: linear between its samples,
-// held at its ends; 0 for an empty series.
+// held after the last; NaN before the first and for an empty series.
 double seriesAt(const Series& series, double t);
-// The value of the last sample at or before t (the first before it); 0 when empty.
+// The value of the last sample at or before t; NaN before the first and
+// for an empty series.
 double heldAt(const Series& series, double t);
 
 } // namespace flightreplay::flight

@@ -6,6 +6,7 @@
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 
+#include "log/geography.h"
 #include "tools/common/tool_error.h"
 #include "tools/prep/source_error.h"
 #include "tools/prep/tile_image.h"
@@ -15,7 +16,8 @@ namespace flightreplay::prep {
 namespace {
 
 constexpr int TILE_PIXELS = 256;
-constexpr double MERCATOR_HALF_WORLD = 20037508.342789244; // metres
+// EPSG:3857 runs from minus this to plus this, both ways.
+constexpr double MERCATOR_HALF_WORLD = 0.5 * EARTH_EQUATOR_METRES;
 
 } // namespace
 

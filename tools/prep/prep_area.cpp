@@ -13,6 +13,7 @@
 
 #include "frame/map_frame.h"
 #include "log/flight_log.h"
+#include "log/geography.h"
 #include "tools/assets/vehicle_type.h"
 #include "frame/terrain_tiles.h"
 #include "tools/common/parse_number.h"
@@ -25,14 +26,11 @@ namespace flightreplay::prep {
 
 namespace {
 
-// Beyond this latitude the Mercator y leaves the grid.
-constexpr double MERCATOR_LAT_LIMIT = 85.0511287798;
-
 void setupCheckedFrame(const std::string& what, double latMin, double latMax, double lonMin, double lonMax)
 {
-    const double latc = (latMin + latMax) * 0.5 / 60.0;
-    const double lonc = (lonMin + lonMax) * 0.5 / 60.0;
-    if (!(std::fabs(latc) < MERCATOR_LAT_LIMIT) || !(lonc >= -180.0 && lonc < 180.0)) {
+    const double latc = degreesOfMinutes((latMin + latMax) * 0.5);
+    const double lonc = degreesOfMinutes((lonMin + lonMax) * 0.5);
+    if (!(std::fabs(latc) < MERCATOR_LATITUDE_LIMIT) || !(lonc >= -180.0 && lonc < 180.0)) {
         char centre[96];
         std::snprintf(centre, sizeof centre, "centre %.6f, %.6f", latc, lonc);
         throw tools::ToolError(what + ": " + centre + " lies outside the Web-Mercator range");
@@ -116,10 +114,11 @@ flight::VehicleType setupFrameFromFlights(const std::vector<std::string>& paths)
 
 void setupFrameFromBox(const GeoBox& box)
 {
-    if (!(std::fabs(box.south) < MERCATOR_LAT_LIMIT && std::fabs(box.north) < MERCATOR_LAT_LIMIT
+    if (!(std::fabs(box.south) < MERCATOR_LATITUDE_LIMIT && std::fabs(box.north) < MERCATOR_LATITUDE_LIMIT
           && box.west >= -180.0 && box.east <= 180.0))
         throw tools::ToolError("--bbox: the area lies outside the Web-Mercator range (latitudes within 85.0511, longitudes -180 to 180)");
-    setupCheckedFrame("--bbox", box.south * 60.0, box.north * 60.0, box.west * 60.0, box.east * 60.0);
+    setupCheckedFrame("--bbox", minutesOfDegrees(box.south), minutesOfDegrees(box.north), minutesOfDegrees(box.west),
+                      minutesOfDegrees(box.east));
 }
 
 GeoBox parseGeoBox(const std::string& text)

@@ -7,7 +7,7 @@
 
 #include "scene/aircraft_model.h"
 #include "scene/sky_dome.h"
-#include "sky_image.h"
+#include "tools/assets/sky_image.h"
 #include "tools/assets/vehicle_models.h"
 #include "tools/common/output_file.h"
 #include "tools/common/tool_error.h"
@@ -27,7 +27,7 @@ std::vector<Asset> assetsFor(const PrepOptions& options)
 {
     const flight::VehicleType vehicle = options.vehicle;
     return {
-        {SKY_IMAGE_PATH, demo::writeSkyImage},
+        {SKY_IMAGE_PATH, assets::writeSkyImage},
         {AIRCRAFT_MODEL_PATH, [vehicle](const std::string& path) { return assets::writeVehicleModel(vehicle, path); }},
     };
 }

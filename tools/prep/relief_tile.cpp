@@ -14,6 +14,7 @@
 #include <osg/Image>
 
 #include "frame/elevation_tile.h"
+#include "log/geography.h"
 #include "tools/common/tool_error.h"
 #include "tools/prep/tile_image.h"
 
@@ -22,8 +23,6 @@ namespace flightreplay::prep {
 namespace {
 
 constexpr int TILE_PIXELS = 256;
-constexpr double EQUATOR_METRES = 40075016.686;
-constexpr double PI = 3.14159265358979323846;
 
 // Heights to colours, interpolated between entries; 0 m exactly is the sea
 // that a missing elevation cell stands for.
@@ -148,8 +147,8 @@ std::string reliefTileJpeg(const TerrainTile& tile, ElevationGrid& heights)
         throw tools::ToolError("GDAL cannot make a raster in memory");
     const double tilesPerSide = std::ldexp(1.0, tile.zoom);
     const double centreY = (tile.row + 0.5) / tilesPerSide;
-    const double latitude = std::atan(std::sinh(PI * (1.0 - 2.0 * centreY)));
-    const double pixelMetres = EQUATOR_METRES * std::cos(latitude) / tilesPerSide / TILE_PIXELS;
+    const double latitude = latitudeOfMercatorY(centreY) * RADIANS_PER_DEGREE;
+    const double pixelMetres = EARTH_EQUATOR_METRES * std::cos(latitude) / tilesPerSide / TILE_PIXELS;
     double transform[6] = {0.0, pixelMetres, 0.0, 0.0, 0.0, -pixelMetres};
     GDALSetGeoTransform(source.get(), transform);
     if (GDALRasterIO(GDALGetRasterBand(source.get(), 1), GF_Write, 0, 0, TILE_PIXELS, TILE_PIXELS, grid.data(),

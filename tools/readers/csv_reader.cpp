@@ -266,6 +266,114 @@ size_t settleTimeUnit(Table& table, const std::vector<bool>& isoRow, std::vector
     return beyond;
 }
 
+// The header row's columns mapped to streams (mapColumns); refuses a file
+// without one.
+std::vector<int> readHeader(RecordReader& reader, char separator, const CsvOptions& options)
+{
+    std::vector<std::string> header;
+    if (!reader.next(header))
+        throw tools::ToolError("no header row: the file holds no line");
+    double probe = 0.0;
+    if (std::all_of(header.begin(), header.end(), [&](const std::string& f) {
+            return trimmed(f).empty() || parseNumber(f, separator, probe);
+        }))
+        throw tools::ToolError("no header row: the first line holds numbers, not column names");
+    return mapColumns(header, options);
+}
+
+// How the time cells of the rows read.
+struct RowTimes {
+    size_t bad = 0;          // rows skipped for a time that does not read
+    bool iso = false;        // some time was a stamp
+    std::vector<bool> isoRow; // with the unit unknown: rows whose time was a stamp
+};
+
+// Reads every row after the header into table: its time (the row's number
+// without a time column) and the number in each mapped column.
+RowTimes readRows(RecordReader& reader, const std::vector<int>& field, const CsvOptions& options, char separator,
+                  Table& table)
+{
+    RowTimes times;
+    const bool hasTime = field[kTime] >= 0;
+    std::vector<std::string> fields;
+    while (reader.next(fields)) {
+        double t = static_cast<double>(table.rows());
+        if (hasTime) {
+            const size_t at = static_cast<size_t>(field[kTime]);
+            bool stamp = false;
+            if (at >= fields.size() || !readTime(fields[at], options.time, separator, t, stamp)) {
+                ++times.bad;
+                continue;
+            }
+            times.iso = times.iso || stamp;
+            if (!options.time)
+                times.isoRow.push_back(stamp);
+        }
+        table.add(t);
+        double* cells = table.last();
+        for (size_t s = 0; s < kStreamCount; ++s) {
+            const int at = field[s];
+            if (table.slot(s) && static_cast<size_t>(at) < fields.size())
+                parseNumber(fields[static_cast<size_t>(at)], separator, cells[table.slot(s)]);
+        }
+    }
+    return times;
+}
+
+// The rows kept, in time order, each time once (the first row with it).
+std::vector<size_t> rowsInTimeOrder(const Table& table, const std::vector<bool>& keep, std::vector<std::string>& notes)
+{
+    std::vector<size_t> rows;
+    for (size_t i = 0; i < table.rows(); ++i)
+        if (keep[i])
+            rows.push_back(i);
+    std::stable_sort(rows.begin(), rows.end(), [&](size_t a, size_t b) { return table.t(a) < table.t(b); });
+    const auto repeated = std::unique(rows.begin(), rows.end(), [&](size_t a, size_t b) { return table.t(a) == table.t(b); });
+    if (repeated != rows.end())
+        notes.push_back(std::to_string(rows.end() - repeated) + " rows with the time of an earlier row skipped");
+    rows.erase(repeated, rows.end());
+    return rows;
+}
+
+// The rows' cells as the flight's fixes, attitude and series.
+void addStreams(const Table& table, const std::vector<size_t>& rows, const std::vector<int>& field, double angleScale,
+                Flight& data)
+{
+    const bool hasAttitude = field[kHeading] >= 0 || field[kRoll] >= 0 || field[kPitch] >= 0;
+    std::array<Series*, kStreamCount> series{};
+    series[kSpeed] = &data.groundSpeed;
+    series[kVoltage] = &data.voltage;
+    series[kCurrent] = &data.current;
+    series[kMah] = &data.mah;
+    series[kSatellites] = &data.satellites;
+    series[kBaroAlt] = &data.baroAlt;
+    series[kAirspeed] = &data.airspeed;
+    for (size_t i = 0; i < 5; ++i)
+        series[kRc1 + i] = &data.rcIn[i];
+    for (size_t i = 0; i < 4; ++i)
+        series[kServo1 + i] = &data.servoOut[i];
+
+    double lastAlt = 0.0;
+    for (const size_t row : rows) {
+        const double t = table.t(row);
+        if (!std::isnan(table.at(row, kAlt)))
+            lastAlt = table.at(row, kAlt);
+        const double lat = table.at(row, kLat), lon = table.at(row, kLon);
+        if (std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0)
+            data.position.push_back({t, lat, lon, lastAlt});
+        if (hasAttitude)
+            data.attitude.push_back({t, table.at(row, kRoll) * angleScale, table.at(row, kPitch) * angleScale,
+                                     table.at(row, kHeading) * angleScale});
+        for (size_t s = 0; s < kStreamCount; ++s) {
+            const double v = table.at(row, s);
+            // A speed is a magnitude: a negative one is a broken cell.
+            const bool broken = (s == kSpeed || s == kAirspeed) && v < 0.0;
+            if (series[s] && !std::isnan(v) && !broken)
+                series[s]->push_back({t, v});
+        }
+    }
+}
+
 } // namespace
 
 const std::vector<std::string>& csvStreamNames()
@@ -315,105 +423,29 @@ Flight readCsv(const std::string& bytes, const CsvOptions& options)
     RecordReader reader(bytes);
     const char separator = reader.guessSeparator();
     reader.setSeparator(separator);
-
-    std::vector<std::string> header;
-    if (!reader.next(header))
-        throw tools::ToolError("no header row: the file holds no line");
-    double probe = 0.0;
-    if (std::all_of(header.begin(), header.end(), [&](const std::string& f) {
-            return trimmed(f).empty() || parseNumber(f, separator, probe);
-        }))
-        throw tools::ToolError("no header row: the first line holds numbers, not column names");
-    const std::vector<int> field = mapColumns(header, options);
+    const std::vector<int> field = readHeader(reader, separator, options);
 
     Flight data;
     data.format = FlightFormat::csv;
     data.positionSource = "lat/lon columns";
     const bool hasTime = field[kTime] >= 0;
-    const double angleScale = options.angles == AngleUnit::Degrees ? RADIANS_PER_DEGREE : 1.0;
 
     Table table(field);
-    std::vector<std::string> fields;
-    size_t badTimes = 0;
-    bool iso = false;
-    std::vector<bool> isoRow; // with the unit unknown: rows whose time was a stamp
-    while (reader.next(fields)) {
-        double t = static_cast<double>(table.rows());
-        if (hasTime) {
-            const size_t at = static_cast<size_t>(field[kTime]);
-            bool stamp = false;
-            if (at >= fields.size() || !readTime(fields[at], options.time, separator, t, stamp)) {
-                ++badTimes;
-                continue;
-            }
-            iso = iso || stamp;
-            if (!options.time)
-                isoRow.push_back(stamp);
-        }
-        table.add(t);
-        double* cells = table.last();
-        for (size_t s = 0; s < kStreamCount; ++s) {
-            const int at = field[s];
-            if (table.slot(s) && static_cast<size_t>(at) < fields.size())
-                parseNumber(fields[static_cast<size_t>(at)], separator, cells[table.slot(s)]);
-        }
-    }
+    RowTimes times = readRows(reader, field, options, separator, table);
     if (!hasTime)
         data.notes.push_back("no time column: rows taken 1 s apart");
     std::vector<bool> keep(table.rows(), true);
     if (hasTime && !options.time && table.rows() > 0)
-        badTimes += settleTimeUnit(table, isoRow, keep, data.notes);
-    if (badTimes > 0)
-        data.notes.push_back(std::to_string(badTimes) + " rows without a readable time skipped");
+        times.bad += settleTimeUnit(table, times.isoRow, keep, data.notes);
+    if (times.bad > 0)
+        data.notes.push_back(std::to_string(times.bad) + " rows without a readable time skipped");
     if (field[kAlt] < 0 && field[kLat] >= 0)
         data.notes.push_back("no altitude column: altitude 0");
 
-    std::vector<size_t> rows;
-    for (size_t i = 0; i < table.rows(); ++i)
-        if (keep[i])
-            rows.push_back(i);
-    std::stable_sort(rows.begin(), rows.end(), [&](size_t a, size_t b) { return table.t(a) < table.t(b); });
-    const auto repeated = std::unique(rows.begin(), rows.end(), [&](size_t a, size_t b) { return table.t(a) == table.t(b); });
-    if (repeated != rows.end())
-        data.notes.push_back(std::to_string(rows.end() - repeated) + " rows with the time of an earlier row skipped");
-    rows.erase(repeated, rows.end());
-
-    if (hasTime && !rows.empty() && (options.time == TimeUnit::Iso || iso || table.t(rows.front()) >= YEAR2000))
+    const std::vector<size_t> rows = rowsInTimeOrder(table, keep, data.notes);
+    if (hasTime && !rows.empty() && (options.time == TimeUnit::Iso || times.iso || table.t(rows.front()) >= YEAR2000))
         data.utcAtClockZero = 0.0;
-
-    const bool hasAttitude = field[kHeading] >= 0 || field[kRoll] >= 0 || field[kPitch] >= 0;
-    std::array<Series*, kStreamCount> series{};
-    series[kSpeed] = &data.groundSpeed;
-    series[kVoltage] = &data.voltage;
-    series[kCurrent] = &data.current;
-    series[kMah] = &data.mah;
-    series[kSatellites] = &data.satellites;
-    series[kBaroAlt] = &data.baroAlt;
-    series[kAirspeed] = &data.airspeed;
-    for (size_t i = 0; i < 5; ++i)
-        series[kRc1 + i] = &data.rcIn[i];
-    for (size_t i = 0; i < 4; ++i)
-        series[kServo1 + i] = &data.servoOut[i];
-
-    double lastAlt = 0.0;
-    for (const size_t row : rows) {
-        const double t = table.t(row);
-        if (!std::isnan(table.at(row, kAlt)))
-            lastAlt = table.at(row, kAlt);
-        const double lat = table.at(row, kLat), lon = table.at(row, kLon);
-        if (std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0)
-            data.position.push_back({t, lat, lon, lastAlt});
-        if (hasAttitude)
-            data.attitude.push_back({t, table.at(row, kRoll) * angleScale, table.at(row, kPitch) * angleScale,
-                                     table.at(row, kHeading) * angleScale});
-        for (size_t s = 0; s < kStreamCount; ++s) {
-            const double v = table.at(row, s);
-            // A speed is a magnitude: a negative one is a broken cell.
-            const bool broken = (s == kSpeed || s == kAirspeed) && v < 0.0;
-            if (series[s] && !std::isnan(v) && !broken)
-                series[s]->push_back({t, v});
-        }
-    }
+    addStreams(table, rows, field, options.angles == AngleUnit::Degrees ? RADIANS_PER_DEGREE : 1.0, data);
     return data;
 }
 

@@ -8,6 +8,7 @@
 
 #include <tinyxml2.h>
 
+#include "log/geography.h"
 #include "tools/common/tool_error.h"
 #include "tools/readers/utc_time.h"
 
@@ -103,14 +104,10 @@ bool sameTimeThroughout(const std::vector<Point>& points)
     return std::all_of(first, points.end(), [&](const Point& p) { return !p.timed || p.fix.t == first->fix.t; });
 }
 
-constexpr double RADIANS_PER_DEGREE = 3.14159265358979323846 / 180.0;
-
-// Ground distance between two points in degrees of latitude: only ratios of
-// it are used.
 double span(const Fix& a, const Fix& b)
 {
-    const double east = (b.lonDeg - a.lonDeg) * std::cos((a.latDeg + b.latDeg) * 0.5 * RADIANS_PER_DEGREE);
-    return std::hypot(b.latDeg - a.latDeg, east);
+    const LocalOffset offset = localOffsetMetres(a.latDeg, a.lonDeg, b.latDeg, b.lonDeg);
+    return std::hypot(offset.east, offset.north);
 }
 
 // Points without a time between two timed ones (the later one later) get a

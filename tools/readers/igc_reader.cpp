@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "log/units.h"
 #include "tools/common/tool_error.h"
 #include "tools/readers/text_field.h"
 #include "tools/readers/utc_time.h"
@@ -100,7 +101,7 @@ bool coordinateAt(std::string_view line, size_t pos, size_t degreeDigits, char p
     double fraction = thousandths / 1000.0;
     if (extraWidth > 0)
         fraction += extraDigits / (1000.0 * std::pow(10.0, static_cast<double>(extraWidth)));
-    degrees = deg + (minutes + fraction) / 60.0;
+    degrees = deg + degreesOfMinutes(minutes + fraction);
     if (hemisphere == negative)
         degrees = -degrees;
     return true;
@@ -175,21 +176,54 @@ bool readDate(std::string_view line, double& midnightUtc)
     return true;
 }
 
-} // namespace
-
-Flight readIgc(const std::string& bytes)
-{
-    Flight data;
-    data.format = FlightFormat::igc;
-    data.positionSource = "B records";
-
-    std::vector<Extension> extensions;
+// What the lines of a file say, before the fixes are put in time order.
+struct IgcRecords {
     std::vector<BFix> fixes;
     std::string loggerId, frType, frFirmware;
     bool anyRecord = false;
     bool haveDate = false;
+    double midnightUtc = NAN;
     size_t badFixes = 0;
+};
 
+void readRecord(std::string_view line, std::vector<Extension>& extensions, IgcRecords& records)
+{
+    switch (line[0]) {
+    case 'A':
+        records.anyRecord = true;
+        if (records.loggerId.empty())
+            records.loggerId = std::string(trimmed(line.substr(1)));
+        break;
+    case 'H':
+        records.anyRecord = true;
+        if (line.size() >= 5 && line.substr(2, 3) == "DTE" && !records.haveDate)
+            records.haveDate = readDate(line, records.midnightUtc);
+        else if (line.size() >= 5 && line.substr(2, 3) == "FTY" && records.frType.empty())
+            records.frType = headerValue(line);
+        else if (line.size() >= 5 && line.substr(2, 3) == "RFW" && records.frFirmware.empty())
+            records.frFirmware = headerValue(line);
+        break;
+    case 'I':
+        extensions = readIRecord(line);
+        break;
+    case 'B': {
+        records.anyRecord = true;
+        BFix fix{};
+        if (readBRecord(line, extensions, fix))
+            records.fixes.push_back(fix);
+        else
+            ++records.badFixes;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+IgcRecords readRecords(const std::string& bytes)
+{
+    IgcRecords records;
+    std::vector<Extension> extensions;
     size_t start = 0;
     while (start < bytes.size()) {
         size_t end = bytes.find('\n', start);
@@ -199,64 +233,31 @@ Flight readIgc(const std::string& bytes)
         start = end + 1;
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        if (line.empty())
-            continue;
-
-        switch (line[0]) {
-        case 'A':
-            anyRecord = true;
-            if (loggerId.empty())
-                loggerId = std::string(trimmed(line.substr(1)));
-            break;
-        case 'H':
-            anyRecord = true;
-            if (line.size() >= 5 && line.substr(2, 3) == "DTE" && !haveDate)
-                haveDate = readDate(line, data.utcAtClockZero);
-            else if (line.size() >= 5 && line.substr(2, 3) == "FTY" && frType.empty())
-                frType = headerValue(line);
-            else if (line.size() >= 5 && line.substr(2, 3) == "RFW" && frFirmware.empty())
-                frFirmware = headerValue(line);
-            break;
-        case 'I':
-            extensions = readIRecord(line);
-            break;
-        case 'B': {
-            anyRecord = true;
-            BFix fix{};
-            if (readBRecord(line, extensions, fix))
-                fixes.push_back(fix);
-            else
-                ++badFixes;
-            break;
-        }
-        default:
-            break;
-        }
+        if (!line.empty())
+            readRecord(line, extensions, records);
     }
-    if (!anyRecord)
-        throw tools::ToolError("not an IGC file: no A, H or B record");
+    return records;
+}
 
-    if (!frType.empty())
-        data.firmware = frFirmware.empty() ? frType : frType + " " + frFirmware;
-    else
-        data.firmware = loggerId;
-    if (badFixes > 0)
-        data.notes.push_back(std::to_string(badFixes) + " unreadable B records skipped");
-
+// The fixes with a 3-D fix (A) where there are any, else all of them.
+std::vector<BFix> fixesToKeep(const std::vector<BFix>& fixes, size_t& dropped)
+{
     const bool anyValid = std::any_of(fixes.begin(), fixes.end(), [](const BFix& f) { return f.valid; });
-    const bool gnssAltitude = std::any_of(fixes.begin(), fixes.end(), [](const BFix& f) { return f.fix.altM != 0.0; });
-    const bool pressureAltitude = std::any_of(fixes.begin(), fixes.end(), [](const BFix& f) { return f.pressureAlt != 0.0; });
-    if (!gnssAltitude && pressureAltitude)
-        data.notes.push_back("GNSS altitude 0 throughout: pressure altitude used");
-
     std::vector<BFix> kept;
-    size_t dropped = 0;
+    dropped = 0;
     for (const BFix& f : fixes) {
         if (anyValid && !f.valid)
             ++dropped;
         else
             kept.push_back(f);
     }
+    return kept;
+}
+
+// Puts the fixes on one clock across midnight into data's streams, skipping
+// those out of time order; their number.
+size_t addFixesInTimeOrder(std::vector<BFix>& kept, bool gnssAltitude, bool pressureAltitude, Flight& data)
+{
     size_t outOfOrder = 0;
     bool any = false;
     double dayOffset = 0.0;
@@ -302,6 +303,38 @@ Flight readIgc(const std::string& bytes)
         if (!std::isnan(f.airspeed))
             data.airspeed.push_back({f.fix.t, f.airspeed});
     }
+    return outOfOrder;
+}
+
+} // namespace
+
+Flight readIgc(const std::string& bytes)
+{
+    Flight data;
+    data.format = FlightFormat::igc;
+    data.positionSource = "B records";
+
+    IgcRecords records = readRecords(bytes);
+    if (!records.anyRecord)
+        throw tools::ToolError("not an IGC file: no A, H or B record");
+    if (records.haveDate)
+        data.utcAtClockZero = records.midnightUtc;
+    if (!records.frType.empty())
+        data.firmware = records.frFirmware.empty() ? records.frType : records.frType + " " + records.frFirmware;
+    else
+        data.firmware = records.loggerId;
+    if (records.badFixes > 0)
+        data.notes.push_back(std::to_string(records.badFixes) + " unreadable B records skipped");
+
+    const std::vector<BFix>& fixes = records.fixes;
+    const bool gnssAltitude = std::any_of(fixes.begin(), fixes.end(), [](const BFix& f) { return f.fix.altM != 0.0; });
+    const bool pressureAltitude = std::any_of(fixes.begin(), fixes.end(), [](const BFix& f) { return f.pressureAlt != 0.0; });
+    if (!gnssAltitude && pressureAltitude)
+        data.notes.push_back("GNSS altitude 0 throughout: pressure altitude used");
+
+    size_t dropped = 0;
+    std::vector<BFix> kept = fixesToKeep(fixes, dropped);
+    const size_t outOfOrder = addFixesInTimeOrder(kept, gnssAltitude, pressureAltitude, data);
     if (dropped > 0)
         data.notes.push_back(std::to_string(dropped) + " fixes without a 3-D fix (V) skipped");
     if (outOfOrder > 0)

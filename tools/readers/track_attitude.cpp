@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "log/units.h"
+#include "tools/flight/ground_speed.h"
 
 namespace flightreplay::readers {
 
@@ -14,7 +15,6 @@ namespace {
 
 constexpr double HALF_WINDOW_S = 3.0;
 constexpr size_t MAX_FIXES_EACH_SIDE = 50;
-constexpr double CHORD_HALF_S = 0.5;
 constexpr double MIN_SPEED = 1.0;
 constexpr double MAX_ANGLE = 60.0 * RADIANS_PER_DEGREE;
 constexpr double GRAVITY = 9.80665;
@@ -27,16 +27,6 @@ double clampAngle(double angle)
 bool finiteFix(const Fix& f)
 {
     return std::isfinite(f.t) && std::isfinite(f.latDeg) && std::isfinite(f.lonDeg) && std::isfinite(f.altM);
-}
-
-// Local east and north metres from a to b; fine for the seconds between
-// neighbouring fixes, and across the antimeridian.
-void offsetMetres(const Fix& a, const Fix& b, double& east, double& north)
-{
-    double dLon = std::remainder(b.lonDeg - a.lonDeg, 360.0);
-    const double meanLat = 0.5 * (a.latDeg + b.latDeg) * RADIANS_PER_DEGREE;
-    east = dLon * RADIANS_PER_DEGREE * MEAN_EARTH_RADIUS * std::cos(meanLat);
-    north = (b.latDeg - a.latDeg) * RADIANS_PER_DEGREE * MEAN_EARTH_RADIUS;
 }
 
 struct Line {
@@ -87,26 +77,15 @@ TrackAngles anglesFromTrack(const std::vector<Fix>& all)
     out.t.resize(n);
     std::vector<double> speed(n), heading(n), alt(n);
     double held = NAN;
-    // The velocity at a fix is the chord across it, a second long where fixes
-    // come faster, so that the jitter of one fix is a small part of it.
-    size_t prev = 0, next = 0;
+    const std::vector<GroundVelocity> velocity = trackVelocities(fixes);
     for (size_t i = 0; i < n; ++i) {
         out.t[i] = fixes[i].t;
         alt[i] = fixes[i].altM;
-        while (prev + 1 < i && fixes[i].t - fixes[prev + 1].t >= CHORD_HALF_S)
-            ++prev;
-        next = std::max(next, std::min(i + 1, n - 1));
-        while (next + 1 < n && fixes[next].t - fixes[i].t < CHORD_HALF_S)
-            ++next;
-        double east = 0.0, north = 0.0;
-        const double dt = fixes[next].t - fixes[prev].t;
-        if (next != prev && dt > 0.0)
-            offsetMetres(fixes[prev], fixes[next], east, north);
-        speed[i] = next != prev && dt > 0.0 ? std::hypot(east, north) / dt : 0.0;
+        speed[i] = std::hypot(velocity[i].east, velocity[i].north);
         if (!std::isfinite(speed[i]))
             speed[i] = 0.0;
         if (speed[i] >= MIN_SPEED) {
-            const double course = std::atan2(east, north);
+            const double course = std::atan2(velocity[i].east, velocity[i].north);
             held = std::isnan(held) ? course : held + std::remainder(course - held, 2.0 * MAP_PI);
         }
         heading[i] = held;

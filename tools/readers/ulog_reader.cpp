@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "log/geography.h"
 #include "log/units.h"
 #include "tools/common/tool_error.h"
 #include "tools/readers/autopilot_names.h"
@@ -354,8 +355,8 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
         const double refLat = v(4), refLon = v(5);
         if (v(7) != 1.0 || v(8) != 1.0 || !validLatLon(refLat, refLon) || std::fabs(refLat) > 89.0)
             break;
-        const double lat = refLat + v(1) / MEAN_EARTH_RADIUS * DEGREES_PER_RADIAN;
-        const double lon = refLon + v(2) / (MEAN_EARTH_RADIUS * std::cos(refLat * RADIANS_PER_DEGREE)) * DEGREES_PER_RADIAN;
+        double lat = NAN, lon = NAN;
+        offsetToDegrees(refLat, refLon, {v(2), v(1)}, lat, lon);
         const double alt = v(6) - v(3);
         if (validLatLon(lat, lon) && std::isfinite(alt))
             b.position.add({t, lat, lon, alt});

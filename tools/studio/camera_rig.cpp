@@ -53,7 +53,7 @@ osg::Matrixd CameraRig::followView(double flightStep)
 {
     const FlightSample& now = state_.now;
     const osg::Vec3d up(0, 0, 1);
-    const double heading = logHeadingOfCompass(now.yaw);
+    const double heading = logHeadingOfCompass(now.modelYaw);
     const double behind = state_.flights.empty() ? 70.0 : state_.selectedFlight().chaseMetres;
     switch (mode_) {
     case CameraMode::chase: {

@@ -7,6 +7,8 @@
 #include <backends/imgui_impl_opengl2.h>
 #include <osg/GLExtensions>
 
+#include "tools/studio/panel_font.h"
+
 namespace flightreplay::studio {
 
 namespace {
@@ -171,6 +173,7 @@ void attachImGuiOverlay(osgViewer::Viewer& viewer, std::function<void()> panels)
         ImGuiIO& io = ImGui::GetIO();
         io.IniFilename = nullptr;
         io.LogFilename = nullptr;
+        addPanelFont(io);
         ImGui::StyleColorsDark();
         ImGui::GetStyle().Alpha = 0.92f;
     }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include <osg/GL>
+#include <osg/Notify>
 #include <osgDB/WriteFile>
 
 #include "tools/studio/headless_context.h"
@@ -119,7 +120,12 @@ osg::ref_ptr<osg::Image> OffscreenFrame::render()
 
 bool writePicture(const osg::Image& image, const std::string& path)
 {
-    return osgDB::writeImageFile(image, path);
+    // The plug-in's own complaint would be a second line beside the studio's.
+    const osg::NotifySeverity saved = osg::getNotifyLevel();
+    osg::setNotifyLevel(osg::FATAL);
+    const bool written = osgDB::writeImageFile(image, path);
+    osg::setNotifyLevel(saved);
+    return written;
 }
 
 } // namespace flightreplay::studio

@@ -4,6 +4,7 @@
 
 #include <osgViewer/ViewerEventHandlers>
 
+#include "tools/common/tool_error.h"
 #include "tools/studio/camera_rig.h"
 #include "tools/studio/imgui_overlay.h"
 #include "tools/studio/offscreen_frame.h"
@@ -55,10 +56,8 @@ int runStudioWindow(const StudioOptions& options)
     viewer.setUpViewInWindow(40, 40, options.width, options.height);
     setUpStudioViewer(viewer, state, panels, options.panels, options);
     viewer.realize();
-    if (!viewer.isRealized()) {
-        std::fprintf(stderr, "flightreplay-studio: cannot open a window on this display\n");
-        return 2;
-    }
+    if (!viewer.isRealized())
+        throw tools::ToolError("cannot open a window on this display");
     viewer.run();
     return 0;
 }
@@ -68,26 +67,23 @@ int runStudioSnapshot(const StudioOptions& options)
     StudioState state;
     initStudioState(state, options);
     if (options.time > state.clock.duration()) {
-        std::fprintf(stderr, "flightreplay-studio: --time %g is past the end of the flight (%.1f s)\n", options.time,
-                     state.clock.duration());
-        return 2;
+        char text[160];
+        std::snprintf(text, sizeof text, "--time %g is past the end of the flight (%.1f s)", options.time,
+                      state.clock.duration());
+        throw tools::ToolError(text);
     }
     state.clock.setPaused(true);
     const bool withPanels = options.panelsGiven && options.panels;
     OffscreenStudio studio;
     std::string error;
-    if (!makeOffscreenStudio(state, options.width, options.height, withPanels, options, studio, error)) {
-        std::fprintf(stderr, "flightreplay-studio: %s\n", error.c_str());
-        return 2;
-    }
+    if (!makeOffscreenStudio(state, options.width, options.height, withPanels, options, studio, error))
+        throw tools::ToolError(error);
     // ImGui lays out a new panel in its first frame and shows it from the second.
     if (withPanels)
         studio.frame->render();
     osg::ref_ptr<osg::Image> picture = studio.frame->render();
-    if (!writePicture(*picture, options.snapshotPath)) {
-        std::fprintf(stderr, "flightreplay-studio: cannot write '%s'\n", options.snapshotPath.c_str());
-        return 2;
-    }
+    if (!writePicture(*picture, options.snapshotPath))
+        throw tools::ToolError("cannot write '" + options.snapshotPath + "'");
     return 0;
 }
 

@@ -39,11 +39,12 @@ bool makeOffscreenStudio(StudioState& state, int width, int height, bool withPan
                          OffscreenStudio& studio, std::string& error);
 
 // Opens the window and runs until Escape or until it is closed; returns the
-// program's exit status (0). Throws tools::ToolError.
+// program's exit status (0). Throws tools::ToolError (one line) when the
+// flights cannot be opened or no window can be.
 int runStudioWindow(const StudioOptions& options);
 
-// Draws the picture of options.snapshotPath; 0 when written, 2 with one line
-// on standard error otherwise. Throws tools::ToolError.
+// Draws the picture of options.snapshotPath; 0 when written. Throws
+// tools::ToolError (one line) when it cannot be drawn or written.
 int runStudioSnapshot(const StudioOptions& options);
 
 } // namespace flightreplay::studio

@@ -5,8 +5,9 @@
 #include <cstdio>
 
 #include "frame/map_frame.h"
-#include "log/units.h"
+#include "log/geography.h"
 #include "tools/common/tool_error.h"
+#include "tools/flight/flight_events.h"
 #include "tools/flight/flight_extent.h"
 #include "tools/readers/read_flight.h"
 
@@ -14,9 +15,6 @@ namespace flightreplay::studio {
 
 namespace {
 
-constexpr double TAKEOFF_SPEED = 3.0;        // m/s over ground
-constexpr double TAKEOFF_CLIMB = 5.0;        // metres above the first fix
-constexpr double TAKEOFF_SUSTAINED = 3.0;    // seconds
 constexpr double SAME_DAY_SECONDS = 86400.0;
 
 std::string fileNameOf(const std::string& path)
@@ -29,13 +27,7 @@ std::string fileNameOf(const std::string& path)
 
 double distanceMetres(const FlightSample& a, const FlightSample& b)
 {
-    const double lat1 = a.latitude * RADIANS_PER_DEGREE;
-    const double lat2 = b.latitude * RADIANS_PER_DEGREE;
-    const double dLat = lat2 - lat1;
-    const double dLon = (b.longitude - a.longitude) * RADIANS_PER_DEGREE;
-    const double h = std::sin(dLat / 2) * std::sin(dLat / 2)
-                     + std::cos(lat1) * std::cos(lat2) * std::sin(dLon / 2) * std::sin(dLon / 2);
-    const double ground = 2.0 * MEAN_EARTH_RADIUS * std::asin(std::min(1.0, std::sqrt(h)));
+    const double ground = groundDistanceMetres(a.latitude, a.longitude, b.latitude, b.longitude);
     return std::hypot(ground, b.altitude - a.altitude);
 }
 
@@ -60,32 +52,6 @@ osg::Vec4 flightColour(size_t index, size_t count)
     return osg::Vec4(1, 1, 1, 1);
 }
 
-double takeoffTime(const FlightSampler& sampler)
-{
-    const std::vector<double>& times = sampler.fixTimes();
-    const std::vector<flight::Fix>& fixes = sampler.flight().position;
-    if (fixes.empty())
-        return 0.0;
-    auto moving = [&](size_t i) {
-        return sampler.groundSpeeds()[i] > TAKEOFF_SPEED || fixes[i].altM - fixes.front().altM > TAKEOFF_CLIMB;
-    };
-    size_t start = 0;
-    bool run = false;
-    for (size_t i = 0; i < fixes.size(); ++i) {
-        if (!moving(i)) {
-            run = false;
-            continue;
-        }
-        if (!run) {
-            start = i;
-            run = true;
-        }
-        if (times[i] - times[start] >= TAKEOFF_SUSTAINED)
-            return times[start];
-    }
-    return 0.0;
-}
-
 std::vector<double> alignmentOffsets(const std::vector<const FlightSampler*>& flights,
                                      const std::vector<std::string>& names, Alignment alignment)
 {
@@ -97,7 +63,8 @@ std::vector<double> alignmentOffsets(const std::vector<const FlightSampler*>& fl
                 throw tools::ToolError("--align utc: " + names[i] + " has no date and time of day");
             offsets[i] = f.flight().utcAtClockZero + f.clockAtStart();
         } else if (alignment == Alignment::takeoff) {
-            offsets[i] = -takeoffTime(f);
+            const double takeoff = flight::takeoffTime(f.flight());
+            offsets[i] = std::isfinite(takeoff) ? f.clockAtStart() - takeoff : 0.0;
         }
     }
     return offsets;

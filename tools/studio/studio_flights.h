@@ -30,15 +30,12 @@ namespace flightreplay::studio {
 void loadStudioFlights(StudioState& state, const StudioOptions& options);
 
 // The clock offsets of flights under an alignment, before settling: utc the
-// UTC of each first fix, start 0, takeoff minus each take-off time.
-// names are used in the error for a flight without a date under utc.
+// UTC of each first fix, start 0, takeoff minus the seconds from each first
+// fix to its take-off event (flight::takeoffTime, the timeline's T mark; 0
+// for a flight without one). names are used in the error for a flight
+// without a date under utc.
 std::vector<double> alignmentOffsets(const std::vector<const FlightSampler*>& flights,
                                      const std::vector<std::string>& names, Alignment alignment);
-
-// Seconds from the first fix to the take-off: the first fix from which the
-// ground speed stays above 3 m/s, or the altitude more than 5 m above the
-// first fix's, for 3 s; 0 when that never happens.
-double takeoffTime(const FlightSampler& flight);
 
 // Colour of flight index of count: white for a single flight, else one of
 // 16 colours far apart.

@@ -18,6 +18,7 @@
 #include "frame/terrain.h"
 #include "frame/terrain_tiles.h"
 #include "log/console_report.h"
+#include "log/geography.h"
 #include "log/units.h"
 #include "tools/studio/ground_lines.h"
 
@@ -76,13 +77,10 @@ double takeoffGroundAltitude(const flight::Flight& flight)
     if (flight.position.empty())
         return 0.0;
     const flight::Fix& first = flight.position.front();
-    const double metresPerDegree = MEAN_EARTH_RADIUS * RADIANS_PER_DEGREE;
-    const double east = metresPerDegree * std::cos(first.latDeg * RADIANS_PER_DEGREE);
     double lowest = first.altM;
     for (const flight::Fix& fix : flight.position) {
-        const double dn = (fix.latDeg - first.latDeg) * metresPerDegree;
-        const double de = (fix.lonDeg - first.lonDeg) * east;
-        if (dn * dn + de * de <= TAKEOFF_RADIUS_METRES * TAKEOFF_RADIUS_METRES && std::isfinite(fix.altM))
+        const LocalOffset d = localOffsetMetres(first.latDeg, first.lonDeg, fix.latDeg, fix.lonDeg);
+        if (d.east * d.east + d.north * d.north <= TAKEOFF_RADIUS_METRES * TAKEOFF_RADIUS_METRES && std::isfinite(fix.altM))
             lowest = std::min(lowest, fix.altM);
     }
     return lowest;

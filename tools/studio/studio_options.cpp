@@ -71,191 +71,211 @@ bool parseSize(const std::string& text, int& width, int& height)
     return x != std::string::npos && parseSide(text.substr(0, x), width) && parseSide(text.substr(x + 1), height);
 }
 
+namespace {
+
+// Each reads the value of option arg into options and gives the reason it
+// cannot, or nothing.
+using ValueParser = std::string (*)(const std::string& arg, const std::string& value, StudioOptions& options);
+
+std::string readerOption(const std::string& arg, const std::string& value, StudioOptions& options)
+{
+    try {
+        if (arg == "--format")
+            options.read.format = readers::parseFormatWord(value);
+        else if (arg == "--angles")
+            options.read.csv.angles = readers::parseAngleUnit(value);
+        else if (arg == "--csv-time")
+            options.read.csv.time = readers::parseTimeUnit(value);
+        else
+            options.read.csv.columns.push_back(readers::parseColumnOption(value));
+    } catch (const tools::ToolError& bad) {
+        return bad.what();
+    }
+    return {};
+}
+
+std::string modelOption(const std::string&, const std::string& value, StudioOptions& options)
+{
+    if (value.empty())
+        return "--model needs a vehicle type or a model file";
+    options.model = value;
+    return {};
+}
+
+std::string alignOption(const std::string&, const std::string& value, StudioOptions& options)
+{
+    if (value == "utc")
+        options.align = Alignment::utc;
+    else if (value == "start")
+        options.align = Alignment::start;
+    else if (value == "takeoff")
+        options.align = Alignment::takeoff;
+    else
+        return "--align needs utc, start or takeoff, not '" + value + "'";
+    options.alignGiven = true;
+    return {};
+}
+
+std::string offsetOption(const std::string&, const std::string& value, StudioOptions& options)
+{
+    const size_t equals = value.rfind('=');
+    double seconds = 0.0;
+    if (equals == std::string::npos || equals == 0 || !parseNumber(value.substr(equals + 1), seconds))
+        return "--offset needs NAME=SECONDS, not '" + value + "'";
+    options.offsets.emplace_back(value.substr(0, equals), seconds);
+    return {};
+}
+
+std::string timeOption(const std::string&, const std::string& value, StudioOptions& options)
+{
+    if (!parseNumber(value, options.time) || options.time < 0.0)
+        return "--time needs seconds from the start, not '" + value + "'";
+    options.timeGiven = true;
+    return {};
+}
+
+std::string cameraOption(const std::string&, const std::string& value, StudioOptions& options)
+{
+    if (!cameraFromName(value, options.camera))
+        return "--camera needs chase, cockpit, orbit, free or top-down, not '" + value + "'";
+    return {};
+}
+
+std::string trackOption(const std::string&, const std::string& value, StudioOptions& options)
+{
+    if (value == "white")
+        options.colouring = TrackColouring::white;
+    else if (value == "altitude")
+        options.colouring = TrackColouring::altitude;
+    else if (value == "speed")
+        options.colouring = TrackColouring::speed;
+    else if (value == "mode")
+        options.colouring = TrackColouring::mode;
+    else
+        return "--track needs white, altitude, speed or mode, not '" + value + "'";
+    return {};
+}
+
+std::string sizeOption(const std::string&, const std::string& value, StudioOptions& options)
+{
+    if (!parseSize(value, options.width, options.height))
+        return "--size needs WIDTHxHEIGHT, 16 to 8192 pixels each, not '" + value + "'";
+    options.sizeGiven = true;
+    return {};
+}
+
+std::string outputOption(const std::string& arg, const std::string& value, StudioOptions& options)
+{
+    std::string& path = arg == "--record"         ? options.recordPath
+                        : arg == "--snapshot"     ? options.snapshotPath
+                        : arg == "--export-kmz"   ? options.kmzPath
+                                                  : options.pagePath;
+    path = value;
+    return {};
+}
+
+std::string stretchOption(const std::string& arg, const std::string& value, StudioOptions& options)
+{
+    double number = 0.0;
+    if (!parseNumber(value, number) || number < 0.0 || (arg == "--speed" && number <= 0.0))
+        return arg + " needs a " + (arg == "--speed" ? "positive factor" : "time in seconds") + ", not '" + value + "'";
+    (arg == "--from" ? options.from : arg == "--to" ? options.to : options.speed) = number;
+    return {};
+}
+
+std::string fpsOption(const std::string&, const std::string& value, StudioOptions& options)
+{
+    double number = 0.0;
+    if (!parseNumber(value, number) || number < 1.0 || number > 240.0 || number != std::floor(number))
+        return "--fps needs whole frames per second, 1 to 240, not '" + value + "'";
+    options.fps = static_cast<int>(number);
+    return {};
+}
+
+struct ValueOption {
+    const char* name;
+    ValueParser parse;
+};
+
+const ValueOption VALUE_OPTIONS[] = {
+    {"--format", readerOption},   {"--angles", readerOption}, {"--csv-time", readerOption},
+    {"--column", readerOption},   {"--model", modelOption},   {"--align", alignOption},
+    {"--offset", offsetOption},   {"--time", timeOption},     {"--camera", cameraOption},
+    {"--track", trackOption},     {"--size", sizeOption},     {"--record", outputOption},
+    {"--snapshot", outputOption}, {"--from", stretchOption},  {"--to", stretchOption},
+    {"--speed", stretchOption},   {"--fps", fpsOption},       {"--export-kmz", outputOption},
+    {"--export-page", outputOption},
+};
+
+const ValueOption* valueOptionNamed(const std::string& arg)
+{
+    for (const ValueOption& option : VALUE_OPTIONS)
+        if (arg == option.name)
+            return &option;
+    return nullptr;
+}
+
+// Options without a value; false for any other word.
+bool takeSwitch(const std::string& arg, StudioOptions& options)
+{
+    if (arg == "--trace")
+        options.trace = true;
+    else if (arg == "--ghost")
+        options.ghost = true;
+    else if (arg == "--force")
+        options.force = true;
+    else if (arg == "--no-drop-lines")
+        options.dropLines = false;
+    else if (arg == "--panels" || arg == "--no-panels") {
+        options.panels = arg == "--panels";
+        options.panelsGiven = true;
+    } else
+        return false;
+    return true;
+}
+
+// What the options ask for as a whole: flights to open, one way to end.
+std::string checkCombination(const StudioOptions& options)
+{
+    if (options.logPaths.empty())
+        return "no flight log given";
+    if (!options.recordPath.empty() && !options.snapshotPath.empty())
+        return "--record and --snapshot cannot be combined";
+    if (!options.pagePath.empty() && (!options.recordPath.empty() || !options.snapshotPath.empty()))
+        return "--export-page cannot be combined with --record or --snapshot";
+    return {};
+}
+
+} // namespace
+
 bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& options, std::string& error)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        const std::string value = hasValue ? argv[i + 1] : "";
-        auto needValue = [&]() {
-            if (!hasValue)
-                error = arg + " needs a value";
-            return hasValue;
-        };
         if (arg == "--help" || arg == "-h") {
             options.help = true;
             return true;
-        } else if (arg == "--trace") {
-            options.trace = true;
-        } else if (arg == "--ghost") {
-            options.ghost = true;
-        } else if (arg == "--no-drop-lines") {
-            options.dropLines = false;
-        } else if (arg == "--format" || arg == "--angles" || arg == "--csv-time" || arg == "--column") {
-            if (!needValue())
-                return false;
-            try {
-                if (arg == "--format")
-                    options.read.format = readers::parseFormatWord(value);
-                else if (arg == "--angles")
-                    options.read.csv.angles = readers::parseAngleUnit(value);
-                else if (arg == "--csv-time")
-                    options.read.csv.time = readers::parseTimeUnit(value);
-                else
-                    options.read.csv.columns.push_back(readers::parseColumnOption(value));
-            } catch (const tools::ToolError& bad) {
-                error = bad.what();
+        }
+        if (takeSwitch(arg, options))
+            continue;
+        if (const ValueOption* option = valueOptionNamed(arg)) {
+            if (i + 1 >= argc) {
+                error = arg + " needs a value";
                 return false;
             }
-            ++i;
-        } else if (arg == "--model") {
-            if (!needValue())
-                return false;
-            if (value.empty()) {
-                error = "--model needs a vehicle type or a model file";
-                return false;
-            }
-            options.model = value;
-            ++i;
-        } else if (arg == "--align") {
-            if (!needValue())
-                return false;
-            if (value == "utc")
-                options.align = Alignment::utc;
-            else if (value == "start")
-                options.align = Alignment::start;
-            else if (value == "takeoff")
-                options.align = Alignment::takeoff;
-            else {
-                error = "--align needs utc, start or takeoff, not '" + value + "'";
-                return false;
-            }
-            options.alignGiven = true;
-            ++i;
-        } else if (arg == "--offset") {
-            if (!needValue())
-                return false;
-            const size_t equals = value.rfind('=');
-            double seconds = 0.0;
-            if (equals == std::string::npos || equals == 0 || !parseNumber(value.substr(equals + 1), seconds)) {
-                error = "--offset needs NAME=SECONDS, not '" + value + "'";
-                return false;
-            }
-            options.offsets.emplace_back(value.substr(0, equals), seconds);
-            ++i;
-        } else if (arg == "--trace") {
-            options.trace = true;
-        } else if (arg == "--panels" || arg == "--no-panels") {
-            options.panels = arg == "--panels";
-            options.panelsGiven = true;
-        } else if (arg == "--time") {
-            if (!needValue())
-                return false;
-            if (!parseNumber(value, options.time) || options.time < 0.0) {
-                error = "--time needs seconds from the start, not '" + value + "'";
-                return false;
-            }
-            options.timeGiven = true;
-            ++i;
-        } else if (arg == "--camera") {
-            if (!needValue())
-                return false;
-            if (!cameraFromName(value, options.camera)) {
-                error = "--camera needs chase, cockpit, orbit, free or top-down, not '" + value + "'";
-                return false;
-            }
-            ++i;
-        } else if (arg == "--track") {
-            if (!needValue())
-                return false;
-            if (value == "white")
-                options.colouring = TrackColouring::white;
-            else if (value == "altitude")
-                options.colouring = TrackColouring::altitude;
-            else if (value == "speed")
-                options.colouring = TrackColouring::speed;
-            else if (value == "mode")
-                options.colouring = TrackColouring::mode;
-            else {
-                error = "--track needs white, altitude, speed or mode, not '" + value + "'";
-                return false;
-            }
-            ++i;
-        } else if (arg == "--size") {
-            if (!needValue())
-                return false;
-            if (!parseSize(value, options.width, options.height)) {
-                error = "--size needs WIDTHxHEIGHT, 16 to 8192 pixels each, not '" + value + "'";
-                return false;
-            }
-            options.sizeGiven = true;
-            ++i;
-        } else if (arg == "--force") {
-            options.force = true;
-        } else if (arg == "--record") {
-            if (!needValue())
-                return false;
-            options.recordPath = value;
-            ++i;
-        } else if (arg == "--from" || arg == "--to" || arg == "--speed") {
-            if (!needValue())
-                return false;
-            double number = 0.0;
-            if (!parseNumber(value, number) || number < 0.0 || (arg == "--speed" && number <= 0.0)) {
-                error = arg + " needs a " + (arg == "--speed" ? "positive factor" : "time in seconds") + ", not '" +
-                        value + "'";
-                return false;
-            }
-            (arg == "--from" ? options.from : arg == "--to" ? options.to : options.speed) = number;
-            ++i;
-        } else if (arg == "--fps") {
-            if (!needValue())
-                return false;
-            double number = 0.0;
-            if (!parseNumber(value, number) || number < 1.0 || number > 240.0 || number != std::floor(number)) {
-                error = "--fps needs whole frames per second, 1 to 240, not '" + value + "'";
-                return false;
-            }
-            options.fps = static_cast<int>(number);
-            ++i;
-        } else if (arg == "--export-kmz") {
-            if (!needValue())
-                return false;
-            options.kmzPath = value;
-            ++i;
-        } else if (arg == "--export-page") {
-            if (!needValue())
-                return false;
-            options.pagePath = value;
-            ++i;
-        } else if (arg == "--snapshot") {
-            if (!needValue())
-                return false;
-            options.snapshotPath = value;
-            ++i;
+            error = option->parse(arg, argv[++i], options);
         } else if (arg.size() > 1 && arg[0] == '-') {
             error = "unknown option " + arg;
-            return false;
         } else if (options.logPaths.size() < MAX_FLIGHTS) {
             options.logPaths.push_back(arg);
         } else {
             error = "at most " + std::to_string(MAX_FLIGHTS) + " flights, not also '" + arg + "'";
-            return false;
         }
+        if (!error.empty())
+            return false;
     }
-    if (options.logPaths.empty()) {
-        error = "no flight log given";
-        return false;
-    }
-    if (!options.recordPath.empty() && !options.snapshotPath.empty()) {
-        error = "--record and --snapshot cannot be combined";
-        return false;
-    }
-    if (!options.pagePath.empty() && (!options.recordPath.empty() || !options.snapshotPath.empty())) {
-        error = "--export-page cannot be combined with --record or --snapshot";
-        return false;
-    }
-    return true;
+    error = checkCombination(options);
+    return error.empty();
 }
 
 } // namespace flightreplay::studio

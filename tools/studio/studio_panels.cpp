@@ -12,6 +12,7 @@
 #include "log/units.h"
 #include "tools/studio/display_values.h"
 #include "tools/studio/event_timeline.h"
+#include "tools/studio/instrument_lines.h"
 #include "tools/studio/studio_flights.h"
 #include "tools/studio/track_colours.h"
 
@@ -146,8 +147,7 @@ void StudioPanels::sampleCurves()
             const auto at = static_cast<size_t>(i);
             altitude_.perFlight[f][at] = static_cast<float>(s.altitude);
             groundSpeed_.perFlight[f][at] = static_cast<float>(s.groundSpeed);
-            if (!flight.flight->voltage.empty())
-                voltage_.perFlight[f][at] = static_cast<float>(s.voltage);
+            voltage_.perFlight[f][at] = static_cast<float>(s.voltage);
         }
     }
     for (Curves* c : all) {
@@ -220,25 +220,11 @@ void StudioPanels::drawInstruments()
         ImGui::Text("          %7.1f m above ground", now.altitude - groundHeightAt(now.latitude, now.longitude));
     else
         ImGui::Text("          %7.1f m above ground (est.)", now.altitude - state_.ground.flatHeight);
-    ImGui::Text("Ground speed  %5.1f m/s  (%.0f km/h)", now.groundSpeed, now.groundSpeed * 3.6);
-    ImGui::Text("Vertical speed %+5.1f m/s", now.verticalSpeed);
-    const double heading = logHeadingOfCompass(now.yaw);
-    ImGui::Text("Heading %05.1f\xC2\xB0   Pitch %+5.1f\xC2\xB0", compassDegrees(heading), signedDegrees(now.pitch));
-    ImGui::Text("Roll    %s", rollText(logRollOfAerospace(now.roll)).c_str());
-    if (now.mode >= 0)
-        ImGui::Text("Mode    %s", flight.modes[static_cast<size_t>(now.mode)].name.c_str());
-    if (!flight.voltage.empty() || !flight.current.empty() || !flight.mah.empty())
-        ImGui::Text("Battery %.2f V  %.1f A  %.0f mAh", now.voltage, now.current, now.mah);
     if (now.linkLost)
         ImGui::TextColored(ImVec4(1.0f, 0.35f, 0.3f, 1.0f), "Link lost: values held from the last heard");
-    if (std::isfinite(now.windSpeed))
-        ImGui::Text("Wind    %.1f m/s from %03.0f\xC2\xB0", now.windSpeed, now.windDirection);
-    if (!flight.rcIn[0].empty())
-        ImGui::Text("RC in   %.0f %.0f %.0f %.0f %.0f", now.rcIn[0], now.rcIn[1], now.rcIn[2], now.rcIn[3], now.rcIn[4]);
-    if (!flight.servoOut[0].empty())
-        ImGui::Text("Servos  %.0f %.0f %.0f %.0f", now.servoOut[0], now.servoOut[1], now.servoOut[2], now.servoOut[3]);
-    const float roll = static_cast<float>(logRollOfAerospace(now.roll));
-    drawHorizonAt(roll, static_cast<float>(now.pitch), 150.0f);
+    for (const std::string& line : instrumentLines(now, flight))
+        ImGui::TextUnformatted(line.c_str());
+    drawHorizonAt(static_cast<float>(logRollOfAerospace(now.roll)), static_cast<float>(now.pitch), 150.0f);
     ImGui::Separator();
     drawView();
     ImGui::End();
@@ -247,13 +233,23 @@ void StudioPanels::drawInstruments()
 namespace {
 
 // Left wing down (the log's positive roll, radians) tilts the horizon
-// clockwise on screen; nose up lowers it.
+// clockwise on screen; nose up lowers it. Without an attitude (NaN) the
+// instrument is grey with a dash.
 void drawHorizonAt(float roll, float pitch, float size)
 {
     const ImVec2 corner = ImGui::GetCursorScreenPos();
     const ImVec2 centre(corner.x + size * 0.5f, corner.y + size * 0.5f);
     ImDrawList* list = ImGui::GetWindowDrawList();
     list->PushClipRect(corner, ImVec2(corner.x + size, corner.y + size), true);
+    if (std::isnan(roll) || std::isnan(pitch)) {
+        list->AddRectFilled(corner, ImVec2(corner.x + size, corner.y + size), IM_COL32(90, 90, 90, 255));
+        const ImVec2 text = ImGui::CalcTextSize(MISSING_VALUE);
+        list->AddText(ImVec2(centre.x - text.x * 0.5f, centre.y - text.y * 0.5f), IM_COL32(255, 255, 255, 255),
+                      MISSING_VALUE);
+        list->PopClipRect();
+        ImGui::Dummy(ImVec2(size, size));
+        return;
+    }
     list->AddRectFilled(corner, ImVec2(corner.x + size, corner.y + size), IM_COL32(70, 130, 210, 255));
 
     const float c = std::cos(roll);
@@ -353,7 +349,7 @@ void StudioPanels::drawFlights()
             ImGui::TableNextColumn();
             ImGui::Text("%.1f", f.now.groundSpeed);
             ImGui::TableNextColumn();
-            ImGui::Text("%03.0f", compassDegrees(logHeadingOfCompass(f.now.yaw)));
+            ImGui::TextUnformatted(valueText("%03.0f", compassDegrees(logHeadingOfCompass(f.now.yaw))).c_str());
             ImGui::TableNextColumn();
             ImGui::Text("%.1f", distanceMetres(f.now, state_.now));
         }
@@ -415,10 +411,7 @@ void StudioPanels::drawPlots()
     plotWithCursor("##altitude", altitude_, caption);
     std::snprintf(caption, sizeof caption, "Ground speed %.1f m/s", state_.now.groundSpeed);
     plotWithCursor("##speed", groundSpeed_, caption);
-    if (!state_.selectedFlight().flight->voltage.empty()) {
-        std::snprintf(caption, sizeof caption, "Battery %.2f V", state_.now.voltage);
-        plotWithCursor("##voltage", voltage_, caption);
-    }
+    plotWithCursor("##voltage", voltage_, ("Battery " + valueText("%.2f", state_.now.voltage) + " V").c_str());
     ImGui::End();
 }
 

@@ -1,6 +1,5 @@
 #include "tools/studio/studio_record.h"
 
-#include <cstdio>
 #include <string>
 
 #include "tools/common/tool_error.h"
@@ -34,18 +33,11 @@ int runStudioRecording(const StudioOptions& options)
     start.time = options.from;
     initStudioState(state, start);
     // Reasons not to start are given before the scene is built.
-    try {
-        request = video::checkRecordRequest(request, state.clock.duration());
-    } catch (const tools::ToolError& failure) {
-        std::fprintf(stderr, "flightreplay-studio: %s\n", failure.what());
-        return 2;
-    }
+    request = video::checkRecordRequest(request, state.clock.duration());
     std::string error;
     OffscreenStudio studio;
-    if (!makeOffscreenStudio(state, request.video.width, request.video.height, options.panels, options, studio, error)) {
-        std::fprintf(stderr, "flightreplay-studio: %s\n", error.c_str());
-        return 2;
-    }
+    if (!makeOffscreenStudio(state, request.video.width, request.video.height, options.panels, options, studio, error))
+        throw tools::ToolError(error);
     osgViewer::Viewer& viewer = studio.frame->viewer();
     viewer.realize();
     state.clock.setPaused(true);

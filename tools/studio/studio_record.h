@@ -7,8 +7,8 @@ namespace flightreplay::studio {
 
 // Records options.recordPath from --from to --to at --speed and --fps, at
 // --size (1280 x 720 unless given), with the panels unless --no-panels.
-// Returns the exit status: 0 when the video is complete, 2 with one line on
-// standard error otherwise; Ctrl-C ends the process by its signal, leaving
+// Returns 0 when the video is complete; throws tools::ToolError (one line)
+// when it cannot be made. Ctrl-C ends the process by its signal, leaving
 // no file under the video's name.
 int runStudioRecording(const StudioOptions& options);
 

@@ -137,39 +137,34 @@ RecordRequest checkRecordRequest(const RecordRequest& request, double duration)
 int recordVideo(osgViewer::Viewer& viewer, double duration, const SeekFunction& seek, const RecordRequest& request,
                 const char* program)
 {
-    try {
-        const RecordRequest checked = checkRecordRequest(request, duration);
-        const int64_t frames = recordingFrameCount(checked.from, checked.to, checked.speed, checked.video.fps);
-        VideoEncoder encoder(checked.video);
+    const RecordRequest checked = checkRecordRequest(request, duration);
+    const int64_t frames = recordingFrameCount(checked.from, checked.to, checked.speed, checked.video.fps);
+    VideoEncoder encoder(checked.video);
 
-        SignalGuard signals;
-        try {
-            tools::Progress progress("recording", frames, true, {"frames", "fps"});
-            renderFrames(viewer, seek, checked, frames, encoder, [] { return stopSignal == 0; },
-                         [&progress] { progress.advance(); });
-        } catch (const ToolError&) {
-            // ffmpeg gets the terminal's Ctrl-C as well and stops taking frames.
-            if (!stopSignal)
-                throw;
-        }
-        if (stopSignal) {
-            encoder.abort();
-            std::fprintf(stderr, "%s: recording interrupted; %s not written\n", program, checked.video.path.c_str());
-            const int signal = stopSignal;
-            std::signal(signal, SIG_DFL);
-            std::raise(signal);
-            return 2;
-        }
-        encoder.finish();
-        std::printf("%s: %lld frames, %dx%d, %d fps, log time %.2f ... %.2f s at x%g\n", checked.video.path.c_str(),
-                    static_cast<long long>(frames), checked.video.width, checked.video.height, checked.video.fps,
-                    checked.from, recordingFrameTime(checked.from, checked.speed, checked.video.fps, frames - 1),
-                    checked.speed);
-        return 0;
-    } catch (const ToolError& error) {
-        std::fprintf(stderr, "%s: %s\n", program, error.what());
+    SignalGuard signals;
+    try {
+        tools::Progress progress("recording", frames, true, {"frames", "fps"});
+        renderFrames(viewer, seek, checked, frames, encoder, [] { return stopSignal == 0; },
+                     [&progress] { progress.advance(); });
+    } catch (const ToolError&) {
+        // ffmpeg gets the terminal's Ctrl-C as well and stops taking frames.
+        if (!stopSignal)
+            throw;
+    }
+    if (stopSignal) {
+        encoder.abort();
+        std::fprintf(stderr, "%s: recording interrupted; %s not written\n", program, checked.video.path.c_str());
+        const int signal = stopSignal;
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
         return 2;
     }
+    encoder.finish();
+    std::printf("%s: %lld frames, %dx%d, %d fps, log time %.2f ... %.2f s at x%g\n", checked.video.path.c_str(),
+                static_cast<long long>(frames), checked.video.width, checked.video.height, checked.video.fps,
+                checked.from, recordingFrameTime(checked.from, checked.speed, checked.video.fps, frames - 1),
+                checked.speed);
+    return 0;
 }
 
 } // namespace flightreplay::video

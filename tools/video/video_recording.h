@@ -49,10 +49,10 @@ int64_t renderFrames(osgViewer::Viewer& viewer, const SeekFunction& seek, const 
 // Records the request through viewer, which must be realized and draw
 // request.video.width x height pixels offscreen, of a flight of duration
 // seconds, seek setting the scene for every frame. Progress goes to standard
-// error. Returns the exit status: 0 for a finished video, 2 after a
-// one-line message "program: reason" on standard error. Ctrl-C (SIGINT) or
-// SIGTERM ends the recording, removes the partial file and ends the process
-// by that signal.
+// error. Returns 0 for a finished video; throws ToolError when the video
+// cannot be made (for the program's main to report). Ctrl-C (SIGINT) or
+// SIGTERM ends the recording, removes the partial file, says so in a line
+// "program: recording interrupted; ..." and ends the process by that signal.
 int recordVideo(osgViewer::Viewer& viewer, double duration, const SeekFunction& seek, const RecordRequest& request,
                 const char* program);
 

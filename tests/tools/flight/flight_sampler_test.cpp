@@ -56,7 +56,7 @@ TEST_F(SamplerTest, ValuesAtChosenTimes)
     };
     // Worked by hand: t is seconds from the first fix (boot 100 + t).
     const Case cases[] = {
-        {0.0, 0, 100.0, 0.1, 0.0, 12.0, 7, -1},             // before the first voltage: held
+        {0.0, 0, 100.0, 0.1, 0.0, NAN, 7, -1},              // before the first voltage: missing
         {0.5, 0, 105.0, 0.0, -0.1, 12.0, 7, -1},            // yaw 0.1 -> -0.1 the short way: 0
         {2.0, 1, 115.0, 0.1, -0.3, 11.25, 9, 0},             // halfway from fix 1 to fix 2
         {1.25, 1, 111.25, 2 * PI - 0.05, -0.225, 11.625, 7, -1},
@@ -70,10 +70,55 @@ TEST_F(SamplerTest, ValuesAtChosenTimes)
         EXPECT_GE(s.yaw, 0.0);
         EXPECT_LT(s.yaw, 2 * PI);
         EXPECT_NEAR(s.roll, c.roll, 1e-9) << c.t;
-        EXPECT_NEAR(s.voltage, c.voltage, 1e-9) << c.t;
+        if (std::isnan(c.voltage))
+            EXPECT_TRUE(std::isnan(s.voltage)) << c.t;
+        else
+            EXPECT_NEAR(s.voltage, c.voltage, 1e-9) << c.t;
         EXPECT_DOUBLE_EQ(s.satellites, c.satellites) << c.t;
         EXPECT_EQ(s.mode, c.mode) << c.t;
         EXPECT_DOUBLE_EQ(s.utc, 1.7e9 + 100.0 + std::min(c.t, 3.0)) << c.t;
+    }
+}
+
+// Streams the flight lacks, or that start late, are NaN where there is no
+// value, never zero; the model keeps an attitude to be drawn with.
+TEST_F(SamplerTest, MissingStreamsAreNaNUntilTheyStart)
+{
+    Flight bare = threeFixes();
+    bare.attitude.clear();
+    bare.voltage.clear();
+    bare.satellites.clear();
+    const FlightSample none = FlightSampler(bare).sample(2.0);
+    for (double value : {none.roll, none.pitch, none.yaw, none.voltage, none.current, none.mah, none.satellites,
+                         none.rcIn[0], none.rcIn[4], none.servoOut[0], none.servoOut[3]})
+        EXPECT_TRUE(std::isnan(value)) << value;
+    EXPECT_EQ(none.modelYaw, 0.0);
+    EXPECT_NEAR(std::fabs(none.attitude.asVec4() * attitudeOf(PI / 2, 0.0, 0.0).asVec4()), 1.0, 1e-9);
+    EXPECT_FALSE(std::isnan(none.groundSpeed));
+    EXPECT_FALSE(std::isnan(none.verticalSpeed));
+
+    // Attitude from boot 102 s, servo 2 from 101.5 s, RC 3 from 100 s.
+    Flight late = threeFixes();
+    late.attitude = {{102.0, 0.2, 0.1, 1.0}, {103.0, 0.4, 0.1, 1.5}};
+    late.servoOut[1] = {{101.5, 1500.0}, {102.5, 1700.0}};
+    late.rcIn[2] = {{100.0, 1100.0}};
+    const FlightSampler sampler(late);
+    const struct {
+        double t;
+        double yaw, servo2, rc3; // NaN where missing
+    } cases[] = {{0.0, NAN, NAN, 1100.0}, {1.4, NAN, NAN, 1100.0}, {1.5, NAN, 1500.0, 1100.0},
+                 {2.0, 1.0, 1600.0, 1100.0}, {2.5, 1.25, 1700.0, 1100.0}, {3.0, 1.5, 1700.0, 1100.0}};
+    for (const auto& c : cases) {
+        const FlightSample s = sampler.sample(c.t);
+        const auto same = [](double a, double b) { return std::isnan(a) ? std::isnan(b) : std::fabs(a - b) < 1e-9; };
+        EXPECT_TRUE(same(c.yaw, s.yaw)) << c.t << ": " << s.yaw;
+        EXPECT_EQ(std::isnan(s.roll), std::isnan(c.yaw)) << c.t;
+        EXPECT_EQ(std::isnan(s.pitch), std::isnan(c.yaw)) << c.t;
+        EXPECT_TRUE(same(c.servo2, s.servoOut[1])) << c.t << ": " << s.servoOut[1];
+        EXPECT_TRUE(same(c.rc3, s.rcIn[2])) << c.t << ": " << s.rcIn[2];
+        EXPECT_TRUE(std::isnan(s.rcIn[0])) << c.t;
+        // Before its first attitude the model flies the first one.
+        EXPECT_NEAR(s.modelYaw, std::isnan(c.yaw) ? 1.0 : c.yaw, 1e-9) << c.t;
     }
 }
 
@@ -96,9 +141,9 @@ TEST_F(SamplerTest, GroundSpeedRecordedElseFromPositions)
 {
     Flight flight = threeFixes();
     const FlightSampler derived(flight);
-    // Fix 1 by central difference over 3 s: 0.002 minutes of latitude on the
-    // frame's sphere of 6374 km, and 20 m of climb.
-    EXPECT_NEAR(derived.groundSpeeds()[1], 6374000.0 * 0.002 / 60.0 * PI / 180.0 / 3.0, 0.002);
+    // Fix 1 by the chord from fix 0 to fix 2 over 3 s: 0.002 minutes of
+    // latitude on the mean sphere of 6371.0088 km, and 20 m of climb.
+    EXPECT_NEAR(derived.groundSpeeds()[1], 6371008.8 * 0.002 / 60.0 * PI / 180.0 / 3.0, 1e-9);
     EXPECT_NEAR(derived.sample(1.0).verticalSpeed, 20.0 / 3.0, 1e-9);
 
     flight.groundSpeed = {{100.0, 17.0}, {103.0, 20.0}};

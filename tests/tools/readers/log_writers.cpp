@@ -145,7 +145,7 @@ void DataflashWriter::write(uint8_t type, const std::vector<Value>& values)
 }
 
 
-std::string dataflashFlight(bool olderClock)
+std::string dataflashFlight(bool olderClock, bool battery)
 {
     DataflashWriter w;
     const auto define = [&](uint8_t type, const char* name, const char* format, const char* columns) {
@@ -182,9 +182,9 @@ std::string dataflashFlight(bool olderClock)
             const double roll = marked ? 30 : 0, pitch = marked ? 10 : 0, yaw = marked ? 100 : 90;
             w.write(131, {n ? attMs * 1000 : attMs, 0, roll, 0, pitch, 0, yaw, 0, 0});
         }
-        if (n)
+        if (battery && n)
             w.write(132, {bootMs * 1000, 0, 12.6 - 0.01 * k, 12.6, 5.5, 10.0 * k, 0});
-        else
+        else if (battery)
             w.write(132, {bootMs, 0, 0, 1260 - k, 550, 500, 10.0 * k});
         w.write(133, {n ? bootMs * 1000 : bootMs, 1500.0 + k, 1400, 1300, 1200});
     }

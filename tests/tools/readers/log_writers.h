@@ -70,9 +70,10 @@ private:
 
 // A flight in either DataFlash clock layout: 20 GPS fixes 0.2 s apart from
 // boot second 10, ATT at 50 Hz with roll 30°, pitch 10°, yaw 100° at boot
-// 12.0 s and level elsewhere, battery, RC out, MSG texts. The older layout
-// stamps GPS with GPS week 1800, time of week 4 days + 10 s at boot 10 s.
-std::string dataflashFlight(bool olderClock);
+// 12.0 s and level elsewhere, battery (12.6 V falling 0.01 V a fix, 5.5 A,
+// 10 mAh a fix; none without `battery`), RC out, MSG texts. The older
+// layout stamps GPS with GPS week 1800, time of week 4 days + 10 s at boot 10 s.
+std::string dataflashFlight(bool olderClock, bool battery = true);
 
 // A ULog flight with nested formats, arrays, padding, two battery instances
 // and sync markers: 10 GPS fixes 1 s apart from boot second 5, attitude at

@@ -2,6 +2,7 @@
 
 #include "frame/elevation_tile.h"
 #include "frame/grid_geography.h"
+#include "log/geography.h"
 #include "frame/ground_height.h"
 #include "support/test_support.h"
 #include "terrain_files.h"
@@ -15,12 +16,12 @@ class GroundHeightTest : public TerrainFilesTest {};
 
 double latitudeOfRow(double row)
 {
-    return mercatorYToLat(row / 262144.0);
+    return latitudeOfMercatorY(row / 262144.0);
 }
 
 double longitudeOfColumn(double col)
 {
-    return mercatorXToLon(col / 262144.0);
+    return longitudeOfMercatorX(col / 262144.0);
 }
 
 } // namespace

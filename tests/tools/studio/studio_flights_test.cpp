@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -27,21 +29,26 @@ double longitudeAfter(double seconds)
     return LONGITUDE + SPEED * seconds / (MEAN_EARTH_RADIUS * std::cos(LATITUDE * RADIANS_PER_DEGREE)) * DEGREES_PER_RADIAN;
 }
 
-// A GPX track, one fix a second from 10:00:00 UTC + startSecond: standing
-// for `standing` seconds, then flying east at SPEED, 150 m up.
-std::string gpxTrack(double latitude, int startSecond, int standing, int fixes)
+// A GPX track, one fix a second from 10:00:00 UTC + startSecond, 150 m up,
+// at secondsEast(i) seconds of flight east at SPEED for fix i.
+std::string gpxTrackOf(double latitude, int startSecond, int fixes, const std::function<double(int)>& secondsEast)
 {
     std::string text = "<?xml version=\"1.0\"?>\n<gpx version=\"1.1\" creator=\"test\"><trk><trkseg>\n";
     for (int i = 0; i < fixes; ++i) {
-        const int moving = std::max(i - standing, 0);
         const int second = 36000 + startSecond + i;
         char point[256];
         std::snprintf(point, sizeof point,
                       "<trkpt lat=\"%.10f\" lon=\"%.10f\"><ele>150</ele><time>2026-06-14T%02d:%02d:%02dZ</time></trkpt>\n",
-                      latitude, longitudeAfter(moving), second / 3600, second / 60 % 60, second % 60);
+                      latitude, longitudeAfter(secondsEast(i)), second / 3600, second / 60 % 60, second % 60);
         text += point;
     }
     return text + "</trkseg></trk></gpx>\n";
+}
+
+// Standing for `standing` seconds, then flying east at SPEED.
+std::string gpxTrack(double latitude, int startSecond, int standing, int fixes)
+{
+    return gpxTrackOf(latitude, startSecond, fixes, [standing](int i) { return std::max(i - standing, 0); });
 }
 
 class StudioFlightsTest : public ::testing::Test {
@@ -121,6 +128,38 @@ TEST_F(StudioFlightsTest, DistanceAndPositionsUnderEachAlignment)
         EXPECT_NEAR((b.position - a.position).length() / mapFrame.k, c.distance, 1.0);
         EXPECT_NE(state.flights[0].colour, state.flights[1].colour);
     }
+}
+
+// The T marks of the timelines line up: each flight's mark stands at its
+// offset plus the seconds from its first fix to its take-off event. C stands
+// 5 s, taxis at 4 m/s for 15 s, then takes off at 10 m/s: a rule of its own
+// (a slower speed) would put its take-off 15 s early.
+TEST_F(StudioFlightsTest, TakeoffAlignmentLinesUpTheTimelineMarks)
+{
+    writeFile(dir + "/c.gpx", gpxTrackOf(LATITUDE, -40, 90, [](int i) {
+                  const int taxi = std::clamp(i - 5, 0, 15);
+                  return 0.4 * taxi + std::max(i - 20, 0);
+              }));
+    StudioOptions options = optionsFor({"a.gpx", "c.gpx", "b.gpx"});
+    options.align = Alignment::takeoff;
+    options.alignGiven = true;
+    StudioState state;
+    captureStdout([&] { loadStudioFlights(state, options); });
+    ASSERT_EQ(state.flights.size(), 3u);
+    std::vector<double> marks;
+    for (const StudioFlight& f : state.flights) {
+        const auto takeoff = std::find_if(f.flight->events.begin(), f.flight->events.end(), [](const auto& e) {
+            return e.kind == flightreplay::flight::FlightEventKind::takeoff;
+        });
+        ASSERT_NE(takeoff, f.flight->events.end()) << f.name;
+        marks.push_back(f.offset + takeoff->t - f.sampler->clockAtStart());
+    }
+    EXPECT_NEAR(marks[1], marks[0], 1e-9);
+    EXPECT_NEAR(marks[2], marks[0], 1e-9);
+    // C's mark is where it left the taxiway at 10 m/s, 20 s after its first fix.
+    const double cTakeoff = marks[1] - state.flights[1].offset;
+    EXPECT_GE(cTakeoff, 19.0);
+    EXPECT_LE(cTakeoff, 22.0);
 }
 
 TEST_F(StudioFlightsTest, UndatedFlightRefusedUnderUtcWithItsName)

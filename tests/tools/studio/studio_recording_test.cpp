@@ -151,3 +151,30 @@ TEST(StudioRecording, TwoFlightsOnOneClock)
     EXPECT_EQ(videotest::probeVideo(out).frames, 20);
     runCommand("rm -rf '" + dir + "'");
 }
+
+// Every refusal is one line on standard error in the companion programs'
+// style, "flightreplay-studio: reason", with exit status 2.
+TEST(StudioErrors, OneLineWithTheProgramsName)
+{
+    const std::string dir = makeTempDir();
+    writeFile(dir + "/old.mp4", "old");
+    const struct {
+        std::string arguments;
+        std::string line;
+    } cases[] = {
+        {"--time 5000 --snapshot '" + dir + "/late.png'",
+         "flightreplay-studio: --time 5000 is past the end of the flight (1939.8 s)\n"},
+        {"--time 10 --size 64x64 --snapshot '" + dir + "/no/such/folder.png'",
+         "flightreplay-studio: cannot write '" + dir + "/no/such/folder.png'\n"},
+        {"--record '" + dir + "/old.mp4' --from 10 --to 11",
+         "flightreplay-studio: " + dir + "/old.mp4: exists already (--force replaces it)\n"},
+        {"--record '" + dir + "/new.mp4' --from 5 --to 4",
+         "flightreplay-studio: --from 5 --to 4: the stretch must lie within the flight's 0 ... 1939.80 s\n"},
+    };
+    for (const auto& c : cases) {
+        const ProgramRun run = runStudio(c.arguments);
+        EXPECT_EQ(run.status, 2) << c.arguments;
+        EXPECT_EQ(run.err, c.line) << c.arguments;
+    }
+    runCommand("rm -rf '" + dir + "'");
+}

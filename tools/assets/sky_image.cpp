@@ -1,15 +1,15 @@
-#include "sky_image.h"
+#include "tools/assets/sky_image.h"
 
 #include <cmath>
 
 #include <osg/Image>
 
-#include "noise.h"
 #include "log/units.h"
+#include "tools/assets/noise.h"
 #include "tools/common/output_file.h"
 #include "tools/common/tool_error.h"
 
-namespace flightreplay::demo {
+namespace flightreplay::assets {
 
 namespace {
 
@@ -86,4 +86,4 @@ bool writeSkyImage(const std::string& path)
     return true;
 }
 
-} // namespace flightreplay::demo
+} // namespace flightreplay::assets

@@ -1,11 +1,12 @@
 #pragma once
-// Deterministic value noise for the demo landscape and sky: the same position
-// gives the same value on every machine, so tiles of different zooms agree.
+// Deterministic value noise for the pictures our code draws (the sky, the
+// demo's landscape): the same position gives the same value on every
+// machine, so tiles of different zooms agree.
 
 #include <cmath>
 #include <cstdint>
 
-namespace flightreplay::demo {
+namespace flightreplay::assets {
 
 inline uint32_t hashCell(int64_t x, int64_t y, uint32_t seed)
 {
@@ -76,4 +77,4 @@ inline double fractalNoise(double x, double y, int octaves, uint32_t seed)
     return sum / total;
 }
 
-} // namespace flightreplay::demo
+} // namespace flightreplay::assets

@@ -7,7 +7,7 @@
 
 #include <osg/Image>
 
-namespace flightreplay::demo {
+namespace flightreplay::assets {
 
 // The picture in memory: 1024 x 512 RGB, row 0 at the nadir.
 osg::ref_ptr<osg::Image> makeSkyImage();
@@ -16,4 +16,4 @@ osg::ref_ptr<osg::Image> makeSkyImage();
 // false when it cannot be written.
 bool writeSkyImage(const std::string& path);
 
-} // namespace flightreplay::demo
+} // namespace flightreplay::assets
