@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <vector>
 
 #include <imgui.h>
 
+#include "frame/map_frame.h"
+#include "support/test_support.h"
 #include "tools/flight/flight_events.h"
 #include "tools/studio/event_timeline.h"
+#include "tools/studio/studio_panels.h"
 
 using namespace flightreplay;
 using flight::FlightEventKind;
@@ -102,4 +107,63 @@ TEST(EventTimeline, BandsTicksAndASeekingList)
     EXPECT_TRUE(hasColour(timeline, ImGui::ColorConvertFloat4ToU32(ImVec4(1.0f, 0.85f, 0.25f, 1.0f)))); // the warning tick
     EXPECT_TRUE(clicked);
     EXPECT_DOUBLE_EQ(seekTo, 5.0); // the first line: armed at 105 s
+}
+
+TEST(EventTimeline, AltitudeProfileFilledToEachColumnsPixelRowInOneRectanglePerHeight)
+{
+    const MapFrame saved = mapFrame;
+    captureStdout([] { setupMapFrame(48.0 * 60, 48.01 * 60, 11.5 * 60, 11.5 * 60); });
+    studio::StudioFlight flight;
+    flight.flight = std::make_unique<flight::Flight>();
+    flight.flight->position = {{0.0, 48.0, 11.5, 400.0}, {100.0, 48.01, 11.5, 500.0}};
+    flight.sampler = std::make_unique<studio::FlightSampler>(*flight.flight);
+    flight.colour = osg::Vec4(0.8f, 0.4f, 0.2f, 1.0f);
+    // 200 columns two pixels wide over 400 pixels: three heights in turn.
+    std::vector<float> profile(200, 0.25f);
+    std::fill(profile.begin() + 100, profile.begin() + 150, 0.5f);
+    std::fill(profile.begin() + 150, profile.end(), 1.0f);
+
+    ImGuiFrames frames;
+    ImGui::NewFrame();
+    ImGui::SetNextWindowPos(ImVec2(0, 0));
+    ImGui::SetNextWindowSize(ImVec2(800, 600));
+    ImGui::Begin("timeline", nullptr, ImGuiWindowFlags_NoDecoration);
+    ImDrawList* list = ImGui::GetWindowDrawList();
+    const size_t before = static_cast<size_t>(list->VtxBuffer.Size);
+    // 20 pixels high from y = 10.3, 18 of them for the profile: its tops at
+    // 30.3 - 18 h, the first row whose centre lies below them 26, 21 and 12.
+    studio::drawFlightOnTimeline(list, ImVec2(0.0f, 10.3f), ImVec2(400.0f, 30.3f), flight, 100.0, profile);
+    ImGui::End();
+    ImGui::Render();
+    mapFrame = saved;
+
+    // The fill is the flight's colour at three quarters, opaque; each
+    // rectangle is four vertices, its corners first and third.
+    const ImU32 fill = ImGui::ColorConvertFloat4ToU32(ImVec4(0.6f, 0.3f, 0.15f, 1.0f));
+    std::map<float, float> topAtLeft; // of each rectangle, by its left edge
+    std::vector<std::pair<float, float>> spans; // left and right edges
+    for (size_t v = before; v + 3 < static_cast<size_t>(list->VtxBuffer.Size); ++v) {
+        const ImDrawVert* corner = &list->VtxBuffer[static_cast<int>(v)];
+        if (corner[0].col != fill || corner[2].col != fill)
+            continue;
+        spans.emplace_back(corner[0].pos.x, corner[2].pos.x);
+        topAtLeft[corner[0].pos.x] = corner[0].pos.y;
+        EXPECT_FLOAT_EQ(corner[2].pos.y, 30.3f);
+        v += 3;
+    }
+    EXPECT_EQ(spans.size(), 3u);
+    const struct {
+        float x;   // pixel centre
+        float top; // first row filled
+    } columns[] = {{0.5f, 26.0f}, {199.5f, 26.0f}, {200.5f, 21.0f}, {299.5f, 21.0f}, {300.5f, 12.0f}, {399.5f, 12.0f}};
+    for (const auto& column : columns) {
+        bool covered = false;
+        for (const auto& [left, right] : spans) {
+            if (column.x < left || column.x >= right)
+                continue;
+            covered = true;
+            EXPECT_FLOAT_EQ(topAtLeft[left], column.top) << "column at " << column.x;
+        }
+        EXPECT_TRUE(covered) << "column at " << column.x;
+    }
 }
