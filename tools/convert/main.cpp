@@ -11,6 +11,8 @@
 #include "tools/common/tool_main.h"
 #include "tools/convert/flight_listing.h"
 #include "tools/convert/resample.h"
+#include "tools/convert/waypoint_file.h"
+#include "tools/flight/elevation_lookup.h"
 #include "tools/readers/read_flight.h"
 
 using flightreplay::tools::parseNumber;
@@ -24,12 +26,16 @@ namespace {
 const char* const USAGE =
     "usage: flightreplay-convert [options] IN [OUT]\n"
     "       flightreplay-convert [--format F] --list IN\n"
+    "       flightreplay-convert [--format F] [--force] --mission OUT.waypoints IN\n"
     "  OUT defaults to IN with .log; - writes to standard output\n"
     "  --format ulog|dataflash|gpx|igc|csv   instead of recognising the content\n"
     "  --from T, --to T     seconds from the first fix\n"
     "  --rate HZ            rows per second (default: one row per position fix)\n"
     "  --max-rows N         at most N rows, thinned evenly in time (default 10000)\n"
     "  --force              overwrite an existing OUT\n"
+    "  --list               what IN holds; the plan's heights above terrain and the\n"
+    "                       terrain comparison from the elevation files here\n"
+    "  --mission OUT        IN's mission as QGC WPL 110 waypoints (- for standard output)\n"
     "  CSV: --angles deg|rad, --time s|ms|us|iso, --column NAME=FIELD\n";
 
 std::string defaultOutput(const std::string& in)
@@ -41,20 +47,49 @@ std::string defaultOutput(const std::string& in)
     return out == in ? in + ".log" : out;
 }
 
+// The flight's mission written to out (- for standard output); one line
+// and status 2 for a flight without one.
+int writeMission(const std::string& in, const Flight& data, const std::string& out, bool force)
+{
+    const std::string text = flightreplay::convert::waypointFileText(data);
+    if (text.empty()) {
+        std::string why;
+        for (const std::string& note : data.notes)
+            if (note.find("all zeros") != std::string::npos)
+                why = " (" + note + ")";
+        throw ToolError(in + ": no mission in this flight" + why);
+    }
+    for (const std::string& note : data.notes)
+        std::fprintf(stderr, "%s: %s\n", in.c_str(), note.c_str());
+    if (out == "-") {
+        if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0)
+            throw ToolError("standard output: cannot write");
+        return 0;
+    }
+    if (!force && flightreplay::tools::fileExists(out))
+        throw ToolError(out + ": exists; --force overwrites it");
+    flightreplay::tools::writeFileAtomically(out, text);
+    return 0;
+}
+
 int run(const std::vector<std::string>& args)
 {
     ReadOptions read;
     ResampleOptions resample;
     bool list = false;
+    std::string mission;
     bool force = false;
     std::vector<std::string> words;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool valued = arg == "--format" || arg == "--from" || arg == "--to" || arg == "--rate"
-                            || arg == "--max-rows" || arg == "--angles" || arg == "--time" || arg == "--column";
+                            || arg == "--max-rows" || arg == "--angles" || arg == "--time" || arg == "--column"
+                            || arg == "--mission";
         if (valued && i + 1 < args.size()) {
             const std::string& value = args[++i];
-            if (arg == "--format")
+            if (arg == "--mission")
+                mission = value;
+            else if (arg == "--format")
                 read.format = flightreplay::readers::parseFormatWord(value);
             else if (arg == "--from")
                 resample.from = parseNumber(arg, value);
@@ -80,7 +115,9 @@ int run(const std::vector<std::string>& args)
             words.push_back(arg);
         }
     }
-    if (words.empty() || words.size() > (list ? 1u : 2u))
+    if (list && !mission.empty())
+        throw ToolError("--list and --mission: one at a time");
+    if (words.empty() || words.size() > (list || !mission.empty() ? 1u : 2u))
         throw ToolError(words.empty() ? "no input file given (see --help)" : words.back() + ": one argument too many");
     if (resample.rate < 0.0)
         throw ToolError("--rate must not be negative");
@@ -96,10 +133,12 @@ int run(const std::vector<std::string>& args)
     }
     // A refused file is told in one line, its reason: notes about damage
     // would only bury it.
+    if (!mission.empty())
+        return writeMission(in, data, mission, force);
     if (!list && data.position.empty())
         throw ToolError(in + ": " + missingPosition(data));
     if (list) {
-        std::fputs(listFlight(data).c_str(), stdout);
+        std::fputs(listFlight(data, flightreplay::flight::folderElevation()).c_str(), stdout);
         return 0;
     }
     for (const std::string& note : data.notes)

@@ -94,7 +94,7 @@ void walkPath(PlanRoute& route)
             route.path.push_back(i);
             route.legActions.push_back(pending);
             pending.clear();
-        } else if (commandKind(command) == CommandKind::action) {
+        } else if (commandKind(command) == CommandKind::action && command != mav_cmd::DO_JUMP) {
             pending.push_back(i);
         }
         ++i;

@@ -1,0 +1,66 @@
+#pragma once
+// A DataFlash log of a plane flying a mission, for the plan's tests, the
+// studio's pictures and the benchmark: the mission (CMD, fence items in the
+// same list), rally points (RALY), home (ORGN), GPS and ATT along the route,
+// the autopilot's terrain reports (TERR) a known offset above a given ground,
+// and camera shots (CAM). Written from the description alone, without the
+// code under test.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/flight/flight.h"
+
+namespace reader_test {
+
+struct PlanFlight {
+    double homeLat = 0.0;
+    double homeLon = 0.0;
+    double homeAlt = 0.0;
+    std::vector<flightreplay::flight::MissionItem> mission; // item 0 home; seq = index
+    std::vector<flightreplay::flight::MissionItem> fence;   // fence items, sent after the mission in the one list
+    std::vector<flightreplay::flight::RallyPoint> rally;
+    std::function<double(double latDeg, double lonDeg)> ground; // metres above sea level
+    double terrainOffsetM = 3.5; // the autopilot's terrain above the ground
+    double outlierM = 9.0;       // added to the terrain of one report half way through
+    int waitingReports = 3;      // reports without data (status 1) before the first with
+    double shotEverySeconds = 8.0;
+    double speed = 15.0;         // m/s along the route
+    bool sendEarlierLists = true; // an older complete list and an incomplete upload before the mission
+};
+
+struct PlanFlightLog {
+    std::string bytes;
+    double firstFixT = 0.0;  // boot clock, seconds
+    double outlierT = 0.0;   // boot clock of the report with the outlier
+    int reportsWithData = 0;
+    int shots = 0;
+};
+
+// Metres east and north of home to degrees.
+void placeOf(const PlanFlight& plan, double east, double north, double& latDeg, double& lonDeg);
+
+// The tests' mission around home: item 0 home; 1 take-off in place (frame 3,
+// 40 m); 2 waypoint frame 3 60 m at (300, 200); 3 waypoint frame 0 at home +
+// 80 m, (600, 500); 4 DO_CHANGE_SPEED; 5 waypoint frame 10, 70 m at (900,
+// 200); 6 loiter one turn of 80 m radius, frame 6, 90 m at (1000, -200); 7
+// waypoint frame 5 at home + 85 m, (600, -500); 8 waypoint frame 11, 60 m at
+// (200, -400); 9 DO_JUMP to 2 once; 10 DO_LAND_START; 11 waypoint frame 3,
+// 30 m at (-300, -150); 12 land frame 3 at (50, 0) (metres east, north of
+// home). A fence polygon of 6 vertices (inclusion) around it all and an
+// exclusion circle of 100 m at (-200, 500); rally points at (-400, 300) 50 m
+// and (500, -800) 60 m above home.
+PlanFlight standardPlanFlight(double homeLat, double homeLon, double homeAlt,
+                              std::function<double(double, double)> ground);
+
+// A survey of `items` items: home, take-off, `items - 3` waypoints in a
+// lawnmower pattern 60 m apart (frame 3, 100 m), return to launch; a round
+// inclusion fence of `fenceVertices` vertices around it.
+PlanFlight surveyPlanFlight(double homeLat, double homeLon, double homeAlt,
+                            std::function<double(double, double)> ground, int items, int fenceVertices);
+
+// The log of the plan flown: boot clock from 5 s, fixes at 5 Hz from 10 s.
+PlanFlightLog writePlanFlight(const PlanFlight& plan);
+
+} // namespace reader_test
