@@ -59,6 +59,8 @@ int writeMission(const std::string& in, const Flight& data, const std::string& o
                 why = " (" + note + ")";
         throw ToolError(in + ": no mission in this flight" + why);
     }
+    if (out != "-" && !force && flightreplay::tools::fileExists(out))
+        throw ToolError(out + ": exists; --force overwrites it");
     for (const std::string& note : data.notes)
         std::fprintf(stderr, "%s: %s\n", in.c_str(), note.c_str());
     if (out == "-") {
@@ -66,8 +68,6 @@ int writeMission(const std::string& in, const Flight& data, const std::string& o
             throw ToolError("standard output: cannot write");
         return 0;
     }
-    if (!force && flightreplay::tools::fileExists(out))
-        throw ToolError(out + ": exists; --force overwrites it");
     flightreplay::tools::writeFileAtomically(out, text);
     return 0;
 }

@@ -48,7 +48,7 @@ void addFence(std::string& text, const Plan& plan)
     }
     const int regions = static_cast<int>(plan.fence.size());
     char line[200];
-    std::snprintf(line, sizeof line, "fence: %d regions (%d polygons, %d circles; %d inclusion, %d exclusion)", regions,
+    std::snprintf(line, sizeof line, "fence: %d regions (polygons %d, circles %d; inclusion %d, exclusion %d)", regions,
                   polygons, regions - polygons, inclusion, regions - inclusion);
     text += line;
     if (std::isfinite(plan.fenceCeilingM)) {

@@ -259,4 +259,36 @@ PlanFlightLog writePlanFlight(const PlanFlight& plan)
     return out;
 }
 
+SlopedGround::SlopedGround(double latDeg, double lonDeg, double heightThere)
+    : fileRow(static_cast<int>(mercatorYOfLatitude(latDeg) * 256)),
+      fileCol(static_cast<int>(mercatorXOfLongitude(lonDeg) * 256)), base(0)
+{
+    base = static_cast<int>(std::lround(heightThere - heightAt(latDeg, lonDeg)));
+}
+
+std::string SlopedGround::fileName() const
+{
+    return "zsi-" + std::to_string(fileRow) + "-" + std::to_string(fileCol) + ".egm";
+}
+
+std::string SlopedGround::fileBytes() const
+{
+    std::string bytes;
+    bytes.reserve(1025 * 1025 * 2);
+    for (int r = 0; r < 1025; ++r)
+        for (int c = 0; c < 1025; ++c) {
+            const int h = base + r + c;
+            bytes += static_cast<char>(h & 0xff);
+            bytes += static_cast<char>((h >> 8) & 0xff);
+        }
+    return bytes;
+}
+
+double SlopedGround::heightAt(double latDeg, double lonDeg) const
+{
+    const double row = mercatorYOfLatitude(latDeg) * 262144.0 - fileRow * 1024.0;
+    const double col = mercatorXOfLongitude(lonDeg) * 262144.0 - fileCol * 1024.0;
+    return base + row + col;
+}
+
 } // namespace reader_test

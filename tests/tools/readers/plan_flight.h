@@ -63,4 +63,22 @@ PlanFlight surveyPlanFlight(double homeLat, double homeLon, double homeAlt,
 // The log of the plan flown: boot clock from 5 s, fixes at 5 Hz from 10 s.
 PlanFlightLog writePlanFlight(const PlanFlight& plan);
 
+// A sloping ground in the one elevation file (zsi-FI-FJ.egm, 1025 x 1025
+// heights of zoom-18 corners) that holds a point: sample (r, c), r rows
+// south and c columns east of the file's north-west corner, at base + r +
+// c metres, base chosen for about heightThere metres at the point (a metre
+// per zoom-18 tile, some 100 m, down to the north-west). Linear, so that
+// heightAt, worked out from Web Mercator, is what any bilinear reading of
+// the samples gives.
+struct SlopedGround {
+    SlopedGround(double latDeg, double lonDeg, double heightThere);
+    std::string fileName() const;
+    std::string fileBytes() const;
+    double heightAt(double latDeg, double lonDeg) const;
+
+    int fileRow;
+    int fileCol;
+    int base;
+};
+
 } // namespace reader_test

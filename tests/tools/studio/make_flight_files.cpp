@@ -2,16 +2,20 @@
 // dataflash.bin (the converter tests' DataFlash flight), glider.igc and
 // track.gpx (a minute flying east), and fleet01.gpx ... fleet16.gpx: sixteen
 // aircraft flying east together in a column 10 m apart north to south, the
-// first in the middle, for one minute from 2026-06-14 10:00:00 UTC; and
-// undated.csv, three fixes without times.
+// first in the middle, for one minute from 2026-06-14 10:00:00 UTC;
+// undated.csv, three fixes without times; and plan/plan.bin, a DataFlash
+// mission flown (see plan_flight.h) beside plan/zsi-*.egm, the sloped
+// ground its terrain reports lie 3.5 m above.
 // Usage: make_flight_files FOLDER
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "log/units.h"
 #include "log_writers.h"
+#include "plan_flight.h"
 #include "support/test_support.h"
 
 namespace {
@@ -79,5 +83,11 @@ int main(int argc, char** argv)
         std::snprintf(name, sizeof name, "/fleet%02d.gpx", i + 1);
         writeFile(dir + name, gpx(north, 400.0));
     }
+    const reader_test::SlopedGround ground(47.6, 9.14, 418.0);
+    const reader_test::PlanFlight plan = reader_test::standardPlanFlight(
+        47.6, 9.14, 420.0, [ground](double lat, double lon) { return ground.heightAt(lat, lon); });
+    std::filesystem::create_directories(dir + "/plan");
+    writeFile(dir + "/plan/plan.bin", reader_test::writePlanFlight(plan).bytes);
+    writeFile(dir + "/plan/" + ground.fileName(), ground.fileBytes());
     return 0;
 }
