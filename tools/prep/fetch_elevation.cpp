@@ -22,6 +22,7 @@
 #include "tools/prep/elevation_tiles.h"
 #include "tools/prep/tile_url.h"
 #include "tools/prep/fetch_steps.h"
+#include "tools/prep/prep_area.h"
 
 namespace flightreplay::prep {
 
@@ -134,7 +135,7 @@ void fetchElevation(FetchRun& run)
     int kept = 0;
     int fromCache = 0;
     std::vector<ElevationFileIndex> toRead;
-    for (const ElevationFileIndex& file : terrainElevationFiles(mapFrame.CI, mapFrame.CJ)) {
+    for (const ElevationFileIndex& file : elevationFilesToPrepare(options.planArea)) {
         const std::string name = elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN);
         const std::string path = options.dir + "/" + name;
         std::string bytes;
