@@ -98,6 +98,10 @@ bool StudioKeys::handle(const osgGA::GUIEventAdapter& ea, osgGA::GUIActionAdapte
     case 'C':
         state_.colouring = static_cast<TrackColouring>((static_cast<int>(state_.colouring) + 1) % TRACK_COLOURING_COUNT);
         break;
+    case 'm':
+    case 'M':
+        state_.showPlan = !state_.showPlan;
+        break;
     case osgGA::GUIEventAdapter::KEY_Tab:
         state_.showPanels = !state_.showPanels;
         break;

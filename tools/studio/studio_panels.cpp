@@ -12,6 +12,7 @@
 #include "log/units.h"
 #include "tools/studio/display_values.h"
 #include "tools/studio/event_timeline.h"
+#include "tools/studio/plan_panel.h"
 #include "tools/studio/studio_flights.h"
 #include "tools/studio/track_colours.h"
 
@@ -235,6 +236,7 @@ void StudioPanels::drawInstruments()
         ImGui::Text("Servos  %.0f %.0f %.0f %.0f", now.servoOut[0], now.servoOut[1], now.servoOut[2], now.servoOut[3]);
     const float roll = static_cast<float>(logRollOfAerospace(now.roll));
     drawHorizonAt(roll, static_cast<float>(now.pitch), 150.0f);
+    drawPlanInstruments(state_);
     ImGui::Separator();
     drawView();
     ImGui::End();
@@ -414,6 +416,7 @@ void StudioPanels::drawPlots()
         std::snprintf(caption, sizeof caption, "Battery %.2f V", state_.now.voltage);
         plotWithCursor("##voltage", voltage_, caption);
     }
+    drawPlanPlots(state_);
     ImGui::End();
 }
 
