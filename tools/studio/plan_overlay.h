@@ -24,8 +24,8 @@ const osg::Vec4 CURRENT(1.0f, 0.9f, 0.0f, 1.0f);       // the leg flown and its 
 const osg::Vec4 TAKEOFF(0.24f, 0.86f, 0.35f, 1.0f);
 const osg::Vec4 LANDING(1.0f, 0.55f, 0.1f, 1.0f);
 const osg::Vec4 ACTION(0.47f, 0.78f, 1.0f, 1.0f);
-const osg::Vec4 INCLUSION(0.16f, 0.8f, 0.35f, 0.28f);  // fence walls; their edges opaque
-const osg::Vec4 EXCLUSION(0.92f, 0.16f, 0.16f, 0.32f);
+const osg::Vec4 INCLUSION(0.15f, 0.95f, 0.55f, 0.35f); // fence walls; their edges opaque
+const osg::Vec4 EXCLUSION(0.95f, 0.15f, 0.15f, 0.35f);
 const osg::Vec4 RALLY(1.0f, 0.43f, 0.0f, 1.0f);
 const osg::Vec4 HOME(0.0f, 0.86f, 1.0f, 1.0f);
 const osg::Vec4 SHOT(1.0f, 1.0f, 0.55f, 1.0f);

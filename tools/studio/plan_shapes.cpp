@@ -202,6 +202,8 @@ osg::ref_ptr<osg::Node> buildFenceShapes(const Plan& plan, double homeAltM, cons
             quads.add(upA, fill);
             lines.line(upA, upB, edge);
             lines.line(planPoint(a.latDeg, a.lonDeg, groundA + 1.0), planPoint(b.latDeg, b.lonDeg, groundB + 1.0), edge);
+            if (!region.polygon.empty())
+                lines.line(bottomA, upA, edge);
         }
     }
     addIfAny(*walls, quads, GL_QUADS, 1.0f);
@@ -263,7 +265,7 @@ osg::ref_ptr<osg::Node> buildShotShapes(const std::vector<CameraShot>& shots)
     osg::ref_ptr<osg::Geode> geode = new osg::Geode;
     Builder frusta, apexes;
     // Half width, half height and depth of the frustum, metres.
-    constexpr double W = 4.0, H = 3.0, D = 8.0;
+    constexpr double W = 3.0, H = 2.2, D = 5.0;
     const double k = mapFrame.k;
     for (const CameraShot& shot : shots) {
         const double roll = std::isfinite(shot.roll) ? shot.roll : 0.0;
