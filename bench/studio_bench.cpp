@@ -15,8 +15,10 @@
 //          (tests/tools/readers/plan_flight.h): the tests' mission for ITEMS
 //          0, else a survey of ITEMS items in a fence of FENCE_VERTICES
 //          vertices; its terrain reports 3.5 m above the demo's elevation
-//        studio_bench plan-on|plan-off DATA_FOLDER FLIGHT: the studio on the
-//          flight with its plan's overlay shown or hidden
+//        studio_bench plan DATA_FOLDER FLIGHT: the studio on the flight, its
+//          plan's overlay hidden and shown in turn, 6 frames each, 20 times
+//          over; prints "plan-off" and "plan-on" lines, each with the first
+//          frame and the median of its 120 frames
 
 #include <algorithm>
 #include <chrono>
@@ -52,6 +54,7 @@ constexpr int HEIGHT = 1024;
 
 using Clock = std::chrono::steady_clock;
 constexpr int STEADY_FRAMES = 120;
+constexpr int PLAN_BLOCK = 6;
 
 double msSince(Clock::time_point start)
 {
@@ -142,15 +145,14 @@ int main(int argc, char** argv)
     const bool flights = argc >= 4 && std::strcmp(argv[1], "flights") == 0;
     const bool fleet = argc == 4 && std::strcmp(argv[1], "make-fleet") == 0;
     const bool makePlanFlight = argc == 6 && std::strcmp(argv[1], "make-plan") == 0;
-    const bool planShown = argc == 4 && std::strcmp(argv[1], "plan-on") == 0;
-    const bool plan = planShown || (argc == 4 && std::strcmp(argv[1], "plan-off") == 0);
+    const bool plan = argc == 4 && std::strcmp(argv[1], "plan") == 0;
     if (argc < 3 || (!studio && !flights && !fleet && !makePlanFlight && !plan && (argc != 3 || std::strcmp(argv[1], "replay") != 0))
         || chdir(argv[2]) != 0) {
         std::fprintf(stderr, "usage: %s replay|studio DATA_FOLDER (with demo.log)\n"
                              "       %s flights DATA_FOLDER FLIGHT...\n"
                              "       %s make-fleet DATA_FOLDER OUT_FOLDER\n"
                              "       %s make-plan DATA_FOLDER OUT.bin ITEMS FENCE_VERTICES\n"
-                             "       %s plan-on|plan-off DATA_FOLDER FLIGHT\n", argv[0], argv[0], argv[0], argv[0], argv[0]);
+                             "       %s plan DATA_FOLDER FLIGHT\n", argv[0], argv[0], argv[0], argv[0], argv[0]);
         return 2;
     }
     if (fleet)
@@ -186,7 +188,6 @@ int main(int argc, char** argv)
             options.logPaths.assign(argv + 3, argv + argc);
         options.time = 300.0;
         initStudioState(state, options);
-        state.showPlan = planShown;
         panels = std::make_unique<StudioPanels>(state);
         setUpStudioViewer(*viewer, state, *panels, true, options);
     } else {
@@ -197,6 +198,31 @@ int main(int argc, char** argv)
     viewer->frame();
     const double firstFrameMs = msSince(launch);
 
+    if (plan) {
+        if (!state.flights.front().plan) {
+            std::fprintf(stderr, "%s has no plan\n", argv[3]);
+            return 1;
+        }
+        // Hidden and shown in turn within one launch, so that the machine's
+        // load weighs on both alike.
+        std::vector<double> hidden, shown;
+        for (int round = 0; round < STEADY_FRAMES / PLAN_BLOCK; ++round) {
+            for (bool show : {false, true}) {
+                state.showPlan = show;
+                for (int i = 0; i < PLAN_BLOCK; ++i) {
+                    const Clock::time_point t = Clock::now();
+                    viewer->frame();
+                    (show ? shown : hidden).push_back(msSince(t));
+                }
+            }
+        }
+        for (auto* frames : {&hidden, &shown})
+            std::sort(frames->begin(), frames->end());
+        std::fprintf(stderr, "plan-off %.2f %.3f\nplan-on %.2f %.3f\n", firstFrameMs, hidden[hidden.size() / 2],
+                     firstFrameMs, shown[shown.size() / 2]);
+        return 0;
+    }
+
     std::vector<double> frames;
     for (int i = 0; i < STEADY_FRAMES; ++i) {
         const Clock::time_point t = Clock::now();
@@ -205,10 +231,6 @@ int main(int argc, char** argv)
     }
     std::sort(frames.begin(), frames.end());
     const std::string mode = flights ? "flights" + std::to_string(argc - 3) : argv[1];
-    if (plan && !state.flights.front().plan) {
-        std::fprintf(stderr, "%s has no plan\n", argv[3]);
-        return 1;
-    }
     std::fprintf(stderr, "%s %.2f %.3f\n", mode.c_str(), firstFrameMs, frames[frames.size() / 2]);
     return 0;
 }

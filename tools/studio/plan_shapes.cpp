@@ -1,5 +1,6 @@
 #include "tools/studio/plan_shapes.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <osg/BlendFunc>
@@ -7,6 +8,7 @@
 #include <osg/Geode>
 #include <osg/LineWidth>
 #include <osg/Point>
+#include <osgUtil/CullVisitor>
 
 #include "frame/map_frame.h"
 #include "log/geography.h"
@@ -21,7 +23,41 @@ using namespace flight;
 namespace {
 
 constexpr int CIRCLE_SEGMENTS = 64;
+// A mission's labels drawn at a time: the nearest to the eye, within
+// reach. More would crowd the picture, and a big mission's hundreds of
+// them would cost the frame more than everything else of the plan.
+constexpr size_t LABELS_SHOWN = 40;
+constexpr double LABEL_REACH_METRES = 1500.0;
 constexpr double BELOW_GROUND_METRES = 3.0;
+
+// Labels (osgText::Text children) of which the cull traversal visits only
+// the LABELS_SHOWN nearest to the eye within reach.
+class NearestLabels : public osg::Group {
+public:
+    void traverse(osg::NodeVisitor& nv) override
+    {
+        osgUtil::CullVisitor* cull = nv.asCullVisitor();
+        if (!cull) {
+            osg::Group::traverse(nv);
+            return;
+        }
+        const osg::Vec3 eye = cull->getEyeLocal();
+        const float reach = static_cast<float>(LABEL_REACH_METRES * mapFrame.k);
+        near_.clear();
+        for (unsigned i = 0; i < getNumChildren(); ++i) {
+            const float d = (static_cast<const osgText::Text*>(getChild(i))->getPosition() - eye).length2();
+            if (d <= reach * reach)
+                near_.push_back({d, i});
+        }
+        const size_t shown = std::min(near_.size(), LABELS_SHOWN);
+        std::partial_sort(near_.begin(), near_.begin() + static_cast<std::ptrdiff_t>(shown), near_.end());
+        for (size_t k = 0; k < shown; ++k)
+            getChild(near_[k].second)->accept(nv);
+    }
+
+private:
+    std::vector<std::pair<float, unsigned>> near_;
+};
 
 osg::Vec4 darker(const osg::Vec4& c)
 {
@@ -103,8 +139,8 @@ osg::ref_ptr<osgText::Text> planLabel(const std::string& text, const osg::Vec3& 
     // Beside its mark, up and to the right, as on a chart.
     label->setAlignment(osgText::Text::LEFT_BOTTOM);
     label->setPosition(at);
-    label->setBackdropType(osgText::Text::OUTLINE);
-    label->setBackdropColor(osg::Vec4(0, 0, 0, 0.85f));
+    label->setBackdropType(osgText::Text::DROP_SHADOW_BOTTOM_RIGHT);
+    label->setBackdropColor(osg::Vec4(0, 0, 0, 0.9f));
     return label;
 }
 
@@ -125,6 +161,7 @@ osg::ref_ptr<osg::Geometry> planGeometry(osg::Vec3Array* vertices, osg::Vec4Arra
 osg::ref_ptr<osg::Node> buildMissionShapes(const PlanRoute& route, const GroundAt& ground)
 {
     osg::ref_ptr<osg::Geode> geode = new osg::Geode;
+    osg::ref_ptr<NearestLabels> labels = new NearestLabels;
     Builder markers, posts, path, circles, actions;
     for (const RouteItem& r : route.items) {
         if (!r.placed)
@@ -139,8 +176,8 @@ osg::ref_ptr<osg::Node> buildMissionShapes(const PlanRoute& route, const GroundA
         markers.add(at, colour);
         const bool marked = isTakeoff(command) || isLanding(command);
         posts.line(at, planPoint(r.latDeg, r.lonDeg, ground(r.latDeg, r.lonDeg)), marked ? colour : darker(colour));
-        geode->addDrawable(planLabel(" " + std::to_string(r.item.seq) + (r.resolved ? "" : "?") + markSuffix(command),
-                                     at, osg::Vec4(1, 1, 1, 1)).get());
+        labels->addChild(planLabel(" " + std::to_string(r.item.seq) + (r.resolved ? "" : "?") + markSuffix(command), at,
+                                   osg::Vec4(1, 1, 1, 1)).get());
         const double radius = loiterRadiusM(r.item);
         for (int i = 0; radius > 0.0 && i < CIRCLE_SEGMENTS; ++i) {
             const double a0 = 2.0 * MAP_PI * i / CIRCLE_SEGMENTS;
@@ -162,8 +199,8 @@ osg::ref_ptr<osg::Node> buildMissionShapes(const PlanRoute& route, const GroundA
             const float f = static_cast<float>(j + 1) / static_cast<float>(done.size() + 1);
             const osg::Vec3 mark = from + (at - from) * f;
             actions.add(mark, plan_colour::ACTION);
-            geode->addDrawable(planLabel(" " + std::to_string(route.items[static_cast<size_t>(done[j])].item.seq), mark,
-                                         plan_colour::ACTION).get());
+            labels->addChild(planLabel(" " + std::to_string(route.items[static_cast<size_t>(done[j])].item.seq), mark,
+                                       plan_colour::ACTION).get());
         }
     }
     addIfAny(*geode, posts, GL_LINES, 1.0f);
@@ -171,7 +208,10 @@ osg::ref_ptr<osg::Node> buildMissionShapes(const PlanRoute& route, const GroundA
     addIfAny(*geode, circles, GL_LINES, 2.0f);
     addIfAny(*geode, markers, GL_POINTS, 10.0f);
     addIfAny(*geode, actions, GL_POINTS, 7.0f);
-    return geode;
+    osg::ref_ptr<osg::Group> group = new osg::Group;
+    group->addChild(geode.get());
+    group->addChild(labels.get());
+    return group;
 }
 
 osg::ref_ptr<osg::Node> buildFenceShapes(const Plan& plan, double homeAltM, const GroundAt& ground)

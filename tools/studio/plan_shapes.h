@@ -32,7 +32,8 @@ osg::ref_ptr<osg::Geometry> planGeometry(osg::Vec3Array* vertices, osg::Vec4Arra
 // Numbered markers at each placed item's height (grey and "?" where it is
 // unresolved; take-off green, landing orange, with a post to the ground),
 // lines down to the ground, the path, loiter circles and the DO_ items as
-// small numbered marks along the legs they are done on.
+// small numbered marks along the legs they are done on. Of the numbers only
+// the 40 nearest the eye within 1.5 km are drawn.
 osg::ref_ptr<osg::Node> buildMissionShapes(const flight::PlanRoute& route, const GroundAt& ground);
 
 // Translucent walls from below the ground to the ceiling (above home), else
