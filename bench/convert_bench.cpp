@@ -3,7 +3,8 @@
 // buffered reads: a ULog built by repeating the data section of the real
 // sample (the generated test flight when the samples are missing) and a
 // DataFlash log built by repeating a generated flight, timestamps shifted so
-// that time keeps rising. Reading the streams alone, and the whole conversion:
+// that time keeps rising, and a ground station's telemetry log of a flight
+// at telemetry rates, repeated with its clocks moved on. Reading the streams alone, and the whole conversion:
 // reading, resampling to at most the table's 10000 rows and writing them
 // (formatting the rows is a fixed cost, whatever the file's size). Medians of several runs, MB/s, by the
 // wall clock and by the process's CPU time.
@@ -23,6 +24,7 @@
 
 #include "log/log_writer.h"
 #include "log_writers.h"
+#include "tlog_writer.h"
 #include "tools/readers/byte_reader.h"
 #include "tools/readers/read_flight.h"
 #include "tools/convert/resample.h"
@@ -108,6 +110,42 @@ std::string repeatDataflash(const std::string& log)
         out += block;
     }
     return out;
+}
+
+// A ground station's log of a long flight at telemetry rates: ten-minute
+// stretches of the generated flight, each one's stamps and boot clock moved
+// on from the last, the station's mission upload in the first.
+std::string repeatTlog()
+{
+    constexpr double STRETCH = 600.0;
+    std::string out;
+    for (int round = 0; out.size() < TARGET; ++round) {
+        reader_test::TlogWriter w;
+        reader_test::TelemetryFlight f;
+        f.seconds = STRETCH;
+        f.station = round == 0;
+        f.startUs += static_cast<uint64_t>(round * STRETCH * 1e6);
+        f.bootAtStart += round * STRETCH;
+        reader_test::writeTelemetryFlight(w, f);
+        out += w.bytes();
+    }
+    return out;
+}
+
+// Records only: the stamp, the packet's start byte, length and signature
+// flag, the rest skipped.
+uint64_t walkTlog(ByteReader& in)
+{
+    uint64_t records = 0;
+    while (const uint8_t* h = in.peek(11)) {
+        const bool v2 = h[8] == 0xfd;
+        const size_t size = 8 + (v2 ? 10 : 6) + h[9] + 2 + (v2 && (h[10] & 1) ? 13 : 0);
+        if (!in.peek(size))
+            break;
+        in.skip(size);
+        ++records;
+    }
+    return records;
 }
 
 // Message headers only: size and type, the payload skipped.
@@ -217,11 +255,13 @@ int main(int argc, char** argv)
     const std::string sample = REAL_LOG_DIR "/sample_log_small.ulg";
     const bool real = std::filesystem::exists(sample);
     std::printf("ULog built from %s\n", real ? "the real sample_log_small.ulg" : "the generated test flight");
-    const std::string ulog = dir + "/big.ulg", bin = dir + "/big.bin";
+    const std::string ulog = dir + "/big.ulg", bin = dir + "/big.bin", tlog = dir + "/big.tlog";
     std::ofstream(ulog, std::ios::binary) << repeatUlog(real ? readWhole(sample) : reader_test::ulogFlight());
     std::ofstream(bin, std::ios::binary) << repeatDataflash(reader_test::dataflashFlight(false));
+    std::ofstream(tlog, std::ios::binary) << repeatTlog();
     measure("ULog", ulog, FlightFormat::ulog, walkUlog);
     measure("DataFlash", bin, FlightFormat::dataflash, walkDataflash);
+    measure("tlog", tlog, FlightFormat::tlog, walkTlog);
     if (!keep)
         std::filesystem::remove_all(dir);
     return 0;

@@ -5,7 +5,10 @@
 # goal 1.2 or less); with no delay, against the local-folder import of the
 # same tree by prep imagery (goal 1.5 or less); peak memory for 249 tiles
 # and for 25, which should be about the same. Elevation files are in place
-# already, so only imagery travels. Usage: bench/fetch_bench.sh BUILD_DIR [RUNS]
+# already, so only imagery travels. Each delayed run is listed with its own
+# ratio, and with the span from the first request to the last answer (from
+# the server's log), which leaves out the program's start-up.
+# Usage: bench/fetch_bench.sh BUILD_DIR [RUNS]
 set -euo pipefail
 build=$(cd "${1:?usage: fetch_bench.sh BUILD_DIR [RUNS]}" && pwd)
 runs=${2:-3}
@@ -31,9 +34,10 @@ for tile in "$demo"/img/*.jpg; do
 done
 
 start_server() {
-    rm -f "$work/port" "$work/count"
+    rm -f "$work/port" "$work/requests"
+    touch "$work/requests"
     python3 "$here/../tests/tools/prep/tile_server.py" "$work/tree" --port-file "$work/port" \
-        --count-file "$work/count" --delay-ms "$1" &
+        --log "$work/requests" --delay-ms "$1" &
     server_pid=$!
     while [ ! -s "$work/port" ]; do sleep 0.05; done
     port=$(cat "$work/port")
@@ -58,46 +62,52 @@ measure() {
     cat "$work/time"
 }
 
-median() { sort -n | awk '{ a[NR] = $1 } END { print (NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2) }'; }
-
 fetch() {
     measure "$prep" fetch "$demo/demo.log" --dir "$work/out" --cache "$work/cache" \
         --imagery "http://127.0.0.1:$port/{z}/{x}/{y}.jpg"
 }
 
-: > "$work/delayed"; : > "$work/plain"; : > "$work/local"; : > "$work/few"
+: > "$work/results"
 start_server 50
 for _ in $(seq 1 "$runs"); do
     fresh_folder
-    before=$(cat "$work/count" 2> /dev/null || echo 0)
+    before=$(wc -l < "$work/requests")
     read -r seconds kb < <(fetch)
-    requests=$(( $(cat "$work/count") - before ))
-    echo "$seconds $kb $requests" >> "$work/delayed"
+    # The requests of this run: how many, and from the first to the last.
+    read -r requests span < <(tail -n +"$((before + 1))" "$work/requests" |
+        awk 'NR == 1 { first = $1 } { last = $1 } END { print NR, last - first }')
+    echo "delayed $seconds $kb $requests $span" >> "$work/results"
 done
 stop_server
 start_server 0
 for _ in $(seq 1 "$runs"); do
     fresh_folder
-    fetch >> "$work/plain"
+    echo "plain $(fetch)" >> "$work/results"
     # 25 tiles only, the others kept: the same peak memory if it is flat.
     rm -rf "$work/cache"
     ls "$work/out/img" | tail -n 25 | while read -r f; do rm "$work/out/img/$f"; done
-    fetch >> "$work/few"
+    echo "few $(fetch)" >> "$work/results"
     fresh_folder
-    measure "$prep" imagery "$demo/demo.log" "$work/tree" --dir "$work/out" >> "$work/local"
+    echo "local $(measure "$prep" imagery "$demo/demo.log" "$work/tree" --dir "$work/out")" >> "$work/results"
 done
 stop_server
 
-delayed=$(cut -d' ' -f1 "$work/delayed" | median)
-requests=$(cut -d' ' -f3 "$work/delayed" | median)
-plain=$(cut -d' ' -f1 "$work/plain" | median)
-local_import=$(cut -d' ' -f1 "$work/local" | median)
-kb_all=$(cut -d' ' -f2 "$work/plain" | median)
-kb_few=$(cut -d' ' -f2 "$work/few" | median)
-awk -v d="$delayed" -v r="$requests" -v p="$plain" -v l="$local_import" -v a="$kb_all" -v f="$kb_few" -v n="$runs" 'BEGIN {
-    ideal = r * 0.050 / 4
-    printf "medians of %d runs, 249 tiles of the demo area\n", n
-    printf "  50 ms per request: %.2f s for %d requests; ideal %.2f s; ratio %.2f (goal 1.2 or less)\n", d, r, ideal, d / ideal
-    printf "  no delay: %.2f s; local-folder import %.2f s; ratio %.2f (goal 1.5 or less)\n", p, l, p / l
-    printf "  peak memory: %.1f MB for 249 tiles, %.1f MB for 25\n", a / 1024, f / 1024
-}'
+# Lines "KIND SECONDS PEAK_KB [REQUESTS SPAN]"; the last answer comes 50 ms
+# after the last request.
+awk -v runs="$runs" -f "$here/median.awk" -f /dev/stdin "$work/results" <<'AWK'
+    { k = n[$1]++; seconds[$1, k] = $2; kb[$1, k] = $3 }
+    $1 == "delayed" {
+        requests[$1, k] = $4; span[$1, k] = $5 + 0.050; ideal[$1, k] = $4 * 0.050 / 4
+        ratio[$1, k] = $2 / ideal[$1, k]; spanRatio[$1, k] = span[$1, k] / ideal[$1, k]
+        printf "  run %d, 50 ms per request: %.2f s, ratio %.2f; requests %.2f s, ratio %.2f\n", k + 1, $2, ratio[$1, k], span[$1, k], spanRatio[$1, k]
+    }
+    END {
+        printf "medians of %d runs, 249 tiles of the demo area\n", runs
+        printf "  50 ms per request: %.2f s for %d requests; ideal %.2f s; ratio %.2f (goal 1.2 or less)\n", \
+            median(seconds, "delayed"), median(requests, "delayed"), median(ideal, "delayed"), median(ratio, "delayed")
+        printf "    first request to last answer %.2f s, ratio %.2f\n", median(span, "delayed"), median(spanRatio, "delayed")
+        p = median(seconds, "plain"); l = median(seconds, "local")
+        printf "  no delay: %.2f s; local-folder import %.2f s; ratio %.2f (goal 1.5 or less)\n", p, l, p / l
+        printf "  peak memory: %.1f MB for 249 tiles, %.1f MB for 25\n", median(kb, "plain") / 1024, median(kb, "few") / 1024
+    }
+AWK

@@ -76,7 +76,7 @@ void measure(const char* label, const std::vector<std::string>& dems)
         counts = SampleCounts{};
         const std::string bytes = computeElevationFile(demSet, file, counts, nullptr);
         seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        if (bytes.size() != static_cast<size_t>(EGM_SAMPLE_COUNT) * 2)
+        if (bytes.size() != EGM_FILE_BYTES)
             std::printf("wrong size\n");
     }
     const double m = median(seconds);

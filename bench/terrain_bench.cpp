@@ -73,7 +73,7 @@ osg::ref_ptr<osg::Image> photoTile(uint32_t seed)
 
 void writeElevationFile(const std::string& name, int base)
 {
-    std::vector<unsigned char> bytes(static_cast<size_t>(EGM_SAMPLE_COUNT) * 2);
+    std::vector<unsigned char> bytes(EGM_FILE_BYTES);
     for (size_t i = 0; i < static_cast<size_t>(EGM_SAMPLE_COUNT); ++i) {
         const int height = base + static_cast<int>(hash(static_cast<uint32_t>(i)) % 50);
         bytes[2 * i] = static_cast<unsigned char>(height & 0xFF);

@@ -15,8 +15,6 @@ struct ElevationTileCache {
 
 ElevationTileCache elevationTileCache;
 
-constexpr size_t EGM_FILE_BYTES = static_cast<size_t>(EGM_SAMPLE_COUNT) * 2;
-
 std::string fileName(int32_t fileRow, int32_t fileCol)
 {
     char name[48];

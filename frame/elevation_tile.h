@@ -4,6 +4,7 @@
 // sample (r, c) belonging to zoom-18 corner (FI * 1024 + r, FJ * 1024 + c).
 // Each file is loaded on first use and kept for the rest of the process.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -11,6 +12,8 @@ constexpr int EGM_SIDE = 1025;
 constexpr int EGM_SPAN = 1024;
 constexpr int EGM_FILES_PER_SIDE = 256;
 constexpr int32_t EGM_SAMPLE_COUNT = EGM_SIDE * EGM_SIDE;
+// A whole file: two bytes a sample.
+constexpr size_t EGM_FILE_BYTES = static_cast<size_t>(EGM_SAMPLE_COUNT) * 2;
 
 // The file that holds zoom-18 corner (row, col) of the valid domain.
 std::string elevationFileName(int32_t row, int32_t col);

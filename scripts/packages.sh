@@ -11,6 +11,9 @@ FLIGHTREPLAY_WINDOW_PACKAGES=(xvfb xauth xdotool imagemagick)
 FLIGHTREPLAY_READERS_PACKAGES=(libtinyxml2-dev pkg-config)
 FLIGHTREPLAY_PREP_PACKAGES=(libgdal-dev libsqlite3-dev libwebp-dev libcurl4-openssl-dev pkg-config)
 FLIGHTREPLAY_STUDIO_PACKAGES=(libimgui-dev ffmpeg libegl-dev)
+# The Google Earth export the converter and the studio share: the KMZ's zip
+# and the COLLADA DOM that OpenSceneGraph's COLLADA plug-in fills.
+FLIGHTREPLAY_KML_PACKAGES=(libzip-dev libcollada-dom-dev pkg-config)
 # Tests, benchmarks, fuzzers and the Debian package.
 FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev python3 libbenchmark-dev clang libclang-rt-14-dev dpkg-dev chromium parallel)
 
@@ -18,7 +21,7 @@ FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev python3 libbenchmark-dev clang libclang
 FLIGHTREPLAY_PACKAGES=(
   "${FLIGHTREPLAY_BUILD_PACKAGES[@]}" "${FLIGHTREPLAY_WINDOW_PACKAGES[@]}"
   "${FLIGHTREPLAY_READERS_PACKAGES[@]}" "${FLIGHTREPLAY_PREP_PACKAGES[@]}"
-  "${FLIGHTREPLAY_STUDIO_PACKAGES[@]}" "${FLIGHTREPLAY_TEST_PACKAGES[@]}"
+  "${FLIGHTREPLAY_STUDIO_PACKAGES[@]}" "${FLIGHTREPLAY_KML_PACKAGES[@]}" "${FLIGHTREPLAY_TEST_PACKAGES[@]}"
 )
 
 ensure_packages() {

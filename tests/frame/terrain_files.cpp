@@ -25,7 +25,7 @@ void TerrainFilesTest::TearDown()
 
 std::string elevationFileBytes(const std::function<int(int r, int c)>& height)
 {
-    std::string bytes(static_cast<size_t>(EGM_SAMPLE_COUNT) * 2, '\0');
+    std::string bytes(EGM_FILE_BYTES, '\0');
     for (int r = 0; r < EGM_SIDE; ++r) {
         for (int c = 0; c < EGM_SIDE; ++c) {
             const auto value = static_cast<uint16_t>(static_cast<int16_t>(height(r, c)));

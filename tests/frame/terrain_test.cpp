@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <osg/Geode>
@@ -16,40 +18,91 @@
 
 namespace {
 
-// The patch worked out on its own: six levels, 7 x 7 tiles each, the inner
-// 3 x 3 left out below the finest level.
-struct PatchTile {
+// A tile as its image line names it: "img:./img/<'a' + zoom>-<row>-<col>.jpg".
+struct NamedTile {
     int zoom;
-    long row, col, span;
-    std::string image;
+    long row, col;
 };
 
-std::vector<PatchTile> patchAround(long ci, long cj)
+std::vector<NamedTile> namedTiles(const std::string& printed)
 {
-    std::vector<PatchTile> tiles;
-    for (int zoom = 18; zoom >= 13; --zoom) {
-        const long span = 1L << (18 - zoom);
-        for (long i = -3; i <= 3; ++i) {
-            for (long j = -3; j <= 3; ++j) {
-                if (zoom < 18 && i * i <= 1 && j * j <= 1)
-                    continue;
-                const long row = ci / span + i;
-                const long col = cj / span + j;
-                const char letter = "nopqrs"[zoom - 13];
-                tiles.push_back({zoom, row, col, span,
-                                 std::string("./img/") + letter + "-" + std::to_string(row) + "-"
-                                     + std::to_string(col) + ".jpg"});
-            }
-        }
+    std::vector<NamedTile> tiles;
+    std::istringstream lines(printed);
+    std::string line;
+    const std::string prefix = "img:./img/";
+    while (std::getline(lines, line)) {
+        if (line.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        NamedTile tile{line[prefix.size()] - 'a', 0, 0};
+        char dash1 = 0, dash2 = 0;
+        std::istringstream numbers(line.substr(prefix.size() + 1));
+        numbers >> dash1 >> tile.row >> dash2 >> tile.col;
+        EXPECT_TRUE(numbers && dash1 == '-' && dash2 == '-') << line;
+        tiles.push_back(tile);
     }
     return tiles;
 }
 
-std::string imageLines(const std::vector<PatchTile>& tiles)
+// Zoom-18 rows or columns a tile of the given zoom spans: 2^(18 - zoom).
+long spanOf(int zoom)
 {
-    std::string lines;
-    for (const PatchTile& tile : tiles)
-        lines += "img:" + tile.image + "\n";
+    return 1L << (18 - zoom);
+}
+
+// A zoom level of the patch: the centre tile at that zoom (the zoom-18
+// centre halved once per level, rounded down) and how many tiles it has.
+struct Level {
+    int zoom;
+    long centreRow, centreCol;
+    size_t count;
+};
+
+// The patch, level by level, finest first: 7 x 7 tiles about the centre,
+// the inner 3 x 3 left out below zoom 18 (where the finer level lies), each
+// level's tiles north to south and west to east.
+void expectPatchLayout(const std::vector<NamedTile>& tiles, const std::vector<Level>& levels)
+{
+    size_t first = 0;
+    for (const Level& level : levels) {
+        SCOPED_TRACE(testing::Message() << "zoom " << level.zoom);
+        ASSERT_LE(first + level.count, tiles.size());
+        for (size_t t = first; t < first + level.count; ++t) {
+            const NamedTile& tile = tiles[t];
+            const long di = tile.row - level.centreRow, dj = tile.col - level.centreCol;
+            EXPECT_EQ(tile.zoom, level.zoom) << t;
+            EXPECT_TRUE(di >= -3 && di <= 3 && dj >= -3 && dj <= 3) << t;
+            if (level.zoom < 18) {
+                EXPECT_FALSE(di >= -1 && di <= 1 && dj >= -1 && dj <= 1) << t;
+            }
+            if (t > first) {
+                const NamedTile& before = tiles[t - 1];
+                EXPECT_TRUE(before.row < tile.row || (before.row == tile.row && before.col < tile.col)) << t;
+            }
+        }
+        first += level.count;
+    }
+    EXPECT_EQ(first, tiles.size());
+}
+
+// The four corners of a tile in zoom-18 rows and columns: NW, SW, SE, NE.
+std::vector<std::pair<long, long>> cornersOf(const NamedTile& tile)
+{
+    const long p = spanOf(tile.zoom), n = tile.row * p, w = tile.col * p;
+    return {{n, w}, {n + p, w}, {n + p, w + p}, {n, w + p}};
+}
+
+// What the terrain prints for a tile when no elevation file is there: its
+// image line, then one line per corner inside the grid (NW, SW, SE, NE)
+// naming the file of 1024 x 1024 zoom-18 tiles the corner lies in.
+std::string linesWithoutFiles(const NamedTile& tile)
+{
+    std::string lines = "img:./img/" + std::string(1, static_cast<char>('a' + tile.zoom)) + "-" + std::to_string(tile.row)
+                        + "-" + std::to_string(tile.col) + ".jpg\n";
+    for (const auto& [row, col] : cornersOf(tile)) {
+        if (row < 0 || row >= 262144 || col < 0 || col >= 262144)
+            continue;
+        lines += "Not open egm 'zsi-" + std::to_string(row / 1024) + "-" + std::to_string(col / 1024) + ".egm'\n";
+    }
     return lines;
 }
 
@@ -118,13 +171,16 @@ TEST_F(Terrain, PrintsOneImageLinePerTileInPatchOrder)
     centreOn(82915, 158378);
     writeExampleElevations();
     const osg::ref_ptr<osg::Group> group = build();
-    ASSERT_EQ(group->getNumChildren(), 249u);
-
-    const std::vector<PatchTile> tiles = patchAround(82915, 158378);
+    // 7 x 7 at zoom 18 and 7 x 7 - 3 x 3 at each of zooms 17 to 13.
+    ASSERT_EQ(group->getNumChildren(), 49u + 5 * 40u);
+    const std::vector<NamedTile> tiles = namedTiles(printed);
     ASSERT_EQ(tiles.size(), 249u);
-    EXPECT_EQ(printed, imageLines(tiles));
+    expectPatchLayout(tiles, {{18, 82915, 158378, 49}, {17, 41457, 79189, 40}, {16, 20728, 39594, 40},
+                              {15, 10364, 19797, 40}, {14, 5182, 9898, 40}, {13, 2591, 4949, 40}});
     EXPECT_EQ(printed.substr(0, printed.find('\n') + 1), "img:./img/s-82912-158375.jpg\n");
     EXPECT_EQ(printed.substr(printed.rfind('\n', printed.size() - 2) + 1), "img:./img/n-2594-4952.jpg\n");
+    EXPECT_NE(printed.find("img:./img/s-82915-158378.jpg\n"), std::string::npos);
+    EXPECT_EQ(printed.find("img:./img/r-41457-79189.jpg\n"), std::string::npos);
 }
 
 // What is drawn: one white quad per tile, its picture upright on texture
@@ -199,18 +255,18 @@ TEST_F(Terrain, CornersAreLiftedOntoTheElevationSamples)
         }
     }
 
-    // Every corner of every tile, including those on the line between the
-    // two files (row 82944 comes from row 0 of zsi-81-154).
-    const std::vector<PatchTile> tiles = patchAround(82915, 158378);
+    // Every corner of the tile each child's image line names, including
+    // those on the line between the two files (row 82944 comes from row 0
+    // of zsi-81-154).
+    const std::vector<NamedTile> tiles = namedTiles(printed);
+    ASSERT_EQ(tiles.size(), 249u);
     for (unsigned t = 0; t < 249; ++t) {
-        const PatchTile& tile = tiles[t];
-        const long n = tile.row * tile.span, w = tile.col * tile.span, p = tile.span;
-        const long corners[4][2] = {{n, w}, {n + p, w}, {n + p, w + p}, {n, w + p}};
+        const std::vector<std::pair<long, long>> corners = cornersOf(tiles[t]);
         const osg::Vec3Array& vertices = tileVertices(*group, t);
         for (int v = 0; v < 4; ++v) {
-            const double height = fileHeight(corners[v][0], corners[v][1]) + tile.zoom * 0.1;
-            EXPECT_EQ(vertices[v], osg::Vec3(static_cast<float>(corners[v][0] - 82915),
-                                             static_cast<float>(corners[v][1] - 158378),
+            const auto [row, col] = corners[static_cast<size_t>(v)];
+            const double height = fileHeight(row, col) + tiles[t].zoom * 0.1;
+            EXPECT_EQ(vertices[v], osg::Vec3(static_cast<float>(row - 82915), static_cast<float>(col - 158378),
                                              static_cast<float>(height * 0.5)))
                 << "child " << t << " vertex " << v;
         }
@@ -248,21 +304,28 @@ TEST_F(Terrain, WithoutAnyFilesEveryHeightRequestIsReported)
     const osg::ref_ptr<osg::Group> group = build();
     ASSERT_EQ(group->getNumChildren(), 249u);
 
-    const std::vector<PatchTile> tiles = patchAround(82915, 158378);
+    // After each image line, one line per corner; the corners lie in rows
+    // 2588 * 32 = 82816 to 2595 * 32 = 83040 and columns 4946 * 32 = 158272
+    // to 4953 * 32 = 158496, inside files 80 and 81 of column 154.
+    const std::vector<NamedTile> tiles = namedTiles(printed);
+    ASSERT_EQ(tiles.size(), 249u);
     std::string expected;
-    std::set<std::string> named;
-    for (const PatchTile& tile : tiles) {
-        expected += "img:" + tile.image + "\n";
-        const long n = tile.row * tile.span, w = tile.col * tile.span, p = tile.span;
-        const long corners[4][2] = {{n, w}, {n + p, w}, {n + p, w + p}, {n, w + p}};
-        for (const auto& corner : corners) {
-            const std::string name = "zsi-" + std::to_string(corner[0] / 1024) + "-" + std::to_string(corner[1] / 1024) + ".egm";
-            expected += "Not open egm '" + name + "'\n";
-            named.insert(name);
-        }
-    }
+    for (const NamedTile& tile : tiles)
+        expected += linesWithoutFiles(tile);
     EXPECT_EQ(printed, expected);
-    EXPECT_EQ(named, (std::set<std::string>{"zsi-80-154.egm", "zsi-81-154.egm"}));
+    const std::string fileLine80 = "Not open egm 'zsi-80-154.egm'\n";
+    const std::string fileLine81 = "Not open egm 'zsi-81-154.egm'\n";
+    const std::string firstTile = "img:./img/s-82912-158375.jpg\n";
+    EXPECT_EQ(printed.substr(0, firstTile.size() + 4 * fileLine80.size()),
+              firstTile + fileLine80 + fileLine80 + fileLine80 + fileLine80);
+    EXPECT_EQ(printed.substr(printed.size() - 4 * fileLine81.size()), fileLine81 + fileLine81 + fileLine81 + fileLine81);
+    std::set<std::string> named;
+    std::istringstream lines(printed);
+    for (std::string line; std::getline(lines, line);)
+        if (line.compare(0, 4, "img:") != 0)
+            named.insert(line);
+    EXPECT_EQ(named, (std::set<std::string>{fileLine80.substr(0, fileLine80.size() - 1),
+                                            fileLine81.substr(0, fileLine81.size() - 1)}));
 
     for (unsigned t = 0; t < 249; ++t) {
         const float lift = static_cast<float>(tiles[t].zoom * 0.1 * 0.5);
@@ -280,18 +343,12 @@ TEST_F(Terrain, CentreAtTheEdgeOfTheGrid)
     const osg::ref_ptr<osg::Group> group = build();
     ASSERT_EQ(group->getNumChildren(), 249u);
 
+    const std::vector<NamedTile> tiles = namedTiles(printed);
+    expectPatchLayout(tiles, {{18, 2, 262141, 49}, {17, 1, 131070, 40}, {16, 0, 65535, 40},
+                              {15, 0, 32767, 40}, {14, 0, 16383, 40}, {13, 0, 8191, 40}});
     std::string expected;
-    for (const PatchTile& tile : patchAround(2, 262141)) {
-        expected += "img:" + tile.image + "\n";
-        const long n = tile.row * tile.span, w = tile.col * tile.span, p = tile.span;
-        const long corners[4][2] = {{n, w}, {n + p, w}, {n + p, w + p}, {n, w + p}};
-        for (const auto& corner : corners) {
-            if (corner[0] < 0 || corner[0] >= 262144 || corner[1] < 0 || corner[1] >= 262144)
-                continue;
-            expected += "Not open egm 'zsi-" + std::to_string(corner[0] / 1024) + "-"
-                        + std::to_string(corner[1] / 1024) + ".egm'\n";
-        }
-    }
+    for (const NamedTile& tile : tiles)
+        expected += linesWithoutFiles(tile);
     EXPECT_EQ(printed, expected);
     EXPECT_EQ(printed.substr(0, printed.find('\n') + 1), "img:./img/s--1-262138.jpg\n");
 }

@@ -16,15 +16,19 @@ cat > "$work/inside.sh" <<'INSIDE'
 #!/usr/bin/env bash
 set -u
 cd "$1"
-# Pixels of shot.png within 20 % of a colour.
+# Pixels of the picture $1 within 20 % of the colour $2.
 colour_count() {
-    convert shot.png -alpha off -fuzz 20% -fill black +opaque "$1" -fill white -opaque "$1" \
+    convert "$1" -alpha off -fuzz 20% -fill black +opaque "$2" -fill white -opaque "$2" \
         -format '%[fx:round(mean*w*h)]' info:
+}
+# The tiles' checker on at least 65536 pixels in each of its two colours.
+shows_checker() {
+    [ "$(colour_count "$1" '#ff00ff')" -ge 65536 ] && [ "$(colour_count "$1" '#00ffff')" -ge 65536 ]
 }
 . "$3"
 viewer_start "$2" flight.log out.txt err.txt || exit
 window=$viewer_window
-sleep 1
+viewer_wait_drawn || { viewer_end; exit 5; }
 # Tilt the trackball toward the ground; stop before releasing so that the
 # drag is not thrown into a spin.
 xdotool mousemove --window "$window" 640 300 mousedown 1
@@ -39,13 +43,7 @@ for _ in $(seq 1 25); do
     xdotool click --window "$window" 5
     sleep 0.05
 done
-# A slow renderer may still be catching up with the wheel: look again for a
-# while before giving up.
-for _ in $(seq 1 10); do
-    sleep 1
-    import -window root shot.png
-    [ "$(colour_count '#ff00ff')" -ge 65536 ] && [ "$(colour_count '#00ffff')" -ge 65536 ] && break
-done
+viewer_shot_until shot.png 60 shows_checker
 viewer_end
 INSIDE
 chmod +x "$work/inside.sh"

@@ -22,9 +22,8 @@
 
 namespace {
 
-constexpr size_t FULL_FILE = static_cast<size_t>(EGM_SAMPLE_COUNT) * 2;
 // Lengths up to twice a full file: short, exact, odd and overlong files alike.
-constexpr uint32_t LENGTH_RANGE = 2 * FULL_FILE + 2;
+constexpr uint32_t LENGTH_RANGE = 2 * EGM_FILE_BYTES + 2;
 
 void require(bool holds, const char* what)
 {

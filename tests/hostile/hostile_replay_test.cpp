@@ -82,7 +82,7 @@ protected:
         writeAllTiles(jpegBytes(256, 256));
         writeFile(dir + "/" + SKY_FILE, jpegBytes(1024, 512));
         writeFile(dir + "/" + MODEL_FILE, acModel());
-        const std::string grid(static_cast<size_t>(EGM_SAMPLE_COUNT) * 2, '\x01');
+        const std::string grid(EGM_FILE_BYTES, '\x01');
         for (const std::string& file : ELEVATION_FILES)
             writeFile(dir + "/" + file, grid);
     }
@@ -194,7 +194,7 @@ TEST_F(HostileReplay, DamagedAircraftModels)
 TEST_F(HostileReplay, DamagedElevationFiles)
 {
     writeGoodFiles();
-    const size_t full = static_cast<size_t>(EGM_SAMPLE_COUNT) * 2;
+    const size_t full = EGM_FILE_BYTES;
     const struct {
         const char* name;
         size_t size;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The program opens a real window under Xvfb, Escape ends the viewer, and the
-# exit status is 0.
+# The program opens a real window under Xvfb and draws in it, Escape ends
+# the viewer, and the exit status is 0.
 set -euo pipefail
 program=$1
 session=$(cd "$(dirname "$0")/../../scripts" && pwd)/viewer_session.sh
@@ -14,7 +14,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     . "$1"
     cd "$2"
     viewer_start "$3" flight.log out.txt err.txt || exit
-    sleep 1
+    viewer_wait_drawn || { viewer_end; exit 5; }
     viewer_end
 ' _ "$session" "$work" "$program" || status=$?
 if [ "$status" -ne 0 ]; then

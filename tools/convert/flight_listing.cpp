@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "tools/convert/plan_listing.h"
+#include "tools/readers/autopilot_names.h"
 
 namespace flightreplay::convert {
 
@@ -49,6 +50,16 @@ std::string listFlight(const Flight& data, const ElevationLookup& ground)
     text += "firmware: " + (data.firmware.empty() ? std::string("unknown") : data.firmware) + "\n";
     text += std::string("vehicle:  ") + vehicleKindName(data.vehicle) + "\n";
     char line[200];
+    if (!data.linkSystems.empty()) {
+        text += "systems:  " + std::to_string(data.linkSystems.size()) + " heard\n";
+        for (const LinkSystem& system : data.linkSystems) {
+            const std::string type = system.type < 0 ? "no heartbeat" : readers::mavTypeName(system.type);
+            const std::string pilot = system.autopilot < 0 ? "" : ", " + readers::mavAutopilotName(system.autopilot);
+            std::snprintf(line, sizeof line, "  system %3d  %s%s, %llu packets%s\n", system.id, type.c_str(), pilot.c_str(),
+                          static_cast<unsigned long long>(system.packets), system.id == data.systemId ? " (this flight)" : "");
+            text += line;
+        }
+    }
     double zero = 0.0;
     if (!data.position.empty()) {
         zero = data.position.front().t;
@@ -71,6 +82,7 @@ std::string listFlight(const Flight& data, const ElevationLookup& ground)
     addSpan(text, "battery mAh", data.mah, zero);
     addSpan(text, "airspeed", data.airspeed, zero);
     addSpan(text, "baro altitude", data.baroAlt, zero);
+    addSpan(text, "wind", data.windSpeed, zero);
     for (size_t i = 0; i < data.rcIn.size(); ++i)
         addSpan(text, ("RC in " + std::to_string(i + 1)).c_str(), data.rcIn[i], zero);
     for (size_t i = 0; i < data.servoOut.size(); ++i)
@@ -99,6 +111,9 @@ std::string missingPosition(const Flight& data)
     case FlightFormat::dataflash: return "no usable position: no GPS message with a 3-D fix and no POS message";
     case FlightFormat::gpx: return "no usable position: no trkpt in a trk (routes and waypoints are not a flight)";
     case FlightFormat::igc: return "no usable position: no B record with a fix";
+    case FlightFormat::tlog:
+        return data.systemId == 0 ? "no vehicle: no system sent the heartbeat of a vehicle with an autopilot"
+                                  : "no usable position: no GLOBAL_POSITION_INT away from 0, 0 and no GPS_RAW_INT with a 3-D fix";
     case FlightFormat::csv:
         return "no usable position: no row with latitude and longitude (columns lat/latitude and lon/lng/longitude, "
                "or --column lat=FIELD)";

@@ -8,7 +8,8 @@
 
 namespace flightreplay::convert {
 
-// Lines of text: format, firmware, vehicle, duration, fixes and their
+// Lines of text: format, firmware, vehicle, the systems a telemetry log
+// heard (type, autopilot, packets, this flight's marked), duration, fixes and their
 // source, each stream found with its time span (seconds from the first fix),
 // whether the attitude was derived from the track, the plan (listPlan, with
 // ground for the heights above terrain) and the reader's notes (what it

@@ -13,6 +13,7 @@
 #include "tools/convert/resample.h"
 #include "tools/convert/waypoint_file.h"
 #include "tools/flight/elevation_lookup.h"
+#include "tools/kml/earth_export.h"
 #include "tools/readers/read_flight.h"
 
 using flightreplay::tools::parseNumber;
@@ -26,9 +27,12 @@ namespace {
 const char* const USAGE =
     "usage: flightreplay-convert [options] IN [OUT]\n"
     "       flightreplay-convert [--format F] --list IN\n"
+    "       flightreplay-convert [options] IN... --kmz OUT.kmz\n"
     "       flightreplay-convert [--format F] [--force] --mission OUT.waypoints IN\n"
-    "  OUT defaults to IN with .log; - writes to standard output\n"
-    "  --format ulog|dataflash|gpx|igc|csv   instead of recognising the content\n"
+    "  OUT defaults to IN with .log; - writes to standard output;\n"
+    "  OUT.kmz or OUT.kml: a Google Earth tour of the flight (--kmz: of several)\n"
+    "  --format ulog|dataflash|tlog|gpx|igc|csv   instead of recognising the content\n"
+    "  --system N           the vehicle of a telemetry log with MAVLink system id N (default: the first)\n"
     "  --from T, --to T     seconds from the first fix\n"
     "  --rate HZ            rows per second (default: one row per position fix)\n"
     "  --max-rows N         at most N rows, thinned evenly in time (default 10000)\n"
@@ -51,7 +55,7 @@ std::string defaultOutput(const std::string& in)
 // and status 2 for a flight without one.
 int writeMission(const std::string& in, const Flight& data, const std::string& out, bool force)
 {
-    const std::string text = flightreplay::convert::waypointFileText(data);
+    const std::string text = waypointFileText(data);
     if (text.empty()) {
         std::string why;
         for (const std::string& note : data.notes)
@@ -77,17 +81,22 @@ int run(const std::vector<std::string>& args)
     ReadOptions read;
     ResampleOptions resample;
     bool list = false;
-    std::string mission;
     bool force = false;
+    bool resampled = false;
+    std::string earthOut;
+    std::string mission;
     std::vector<std::string> words;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool valued = arg == "--format" || arg == "--from" || arg == "--to" || arg == "--rate"
                             || arg == "--max-rows" || arg == "--angles" || arg == "--time" || arg == "--column"
-                            || arg == "--mission";
+                            || arg == "--kmz" || arg == "--system" || arg == "--mission";
         if (valued && i + 1 < args.size()) {
             const std::string& value = args[++i];
-            if (arg == "--mission")
+            resampled = resampled || arg == "--from" || arg == "--to" || arg == "--rate" || arg == "--max-rows";
+            if (arg == "--kmz")
+                earthOut = value;
+            else if (arg == "--mission")
                 mission = value;
             else if (arg == "--format")
                 read.format = flightreplay::readers::parseFormatWord(value);
@@ -99,6 +108,8 @@ int run(const std::vector<std::string>& args)
                 resample.rate = parseNumber(arg, value);
             else if (arg == "--max-rows")
                 resample.maxRows = static_cast<int>(std::fmax(-1.0, std::fmin(parseNumber(arg, value), 1e9)));
+            else if (arg == "--system")
+                read.system = static_cast<int>(std::fmax(0.0, std::fmin(parseNumber(arg, value), 255.0)));
             else if (arg == "--angles")
                 read.csv.angles = flightreplay::readers::parseAngleUnit(value);
             else if (arg == "--time")
@@ -115,8 +126,19 @@ int run(const std::vector<std::string>& args)
             words.push_back(arg);
         }
     }
-    if (list && !mission.empty())
-        throw ToolError("--list and --mission: one at a time");
+    if (!mission.empty() && (list || !earthOut.empty() || resampled))
+        throw ToolError("--mission writes the mission alone: not with --list, --kmz, --from, --to, --rate or --max-rows");
+    if (earthOut.empty() && !list && mission.empty() && words.size() == 2 && flightreplay::kml::isGoogleEarthPath(words[1])) {
+        earthOut = words[1];
+        words.pop_back();
+    }
+    if (!earthOut.empty() && !words.empty()) {
+        if (list || resampled)
+            throw ToolError(list ? "--list writes no Google Earth file"
+                                 : "--from, --to, --rate and --max-rows shape the replay's log, not a Google Earth file");
+        flightreplay::kml::exportGoogleEarth(words, read, earthOut, force);
+        return 0;
+    }
     if (words.empty() || words.size() > (list || !mission.empty() ? 1u : 2u))
         throw ToolError(words.empty() ? "no input file given (see --help)" : words.back() + ": one argument too many");
     if (resample.rate < 0.0)

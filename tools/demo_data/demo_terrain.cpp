@@ -111,7 +111,7 @@ int writeElevationTiles(const std::string& folder)
 {
     const std::vector<ElevationFileIndex> files = terrainElevationFiles(mapFrame.CI, mapFrame.CJ);
     for (const ElevationFileIndex& file : files) {
-        std::vector<unsigned char> bytes(static_cast<size_t>(EGM_SAMPLE_COUNT) * 2);
+        std::vector<unsigned char> bytes(EGM_FILE_BYTES);
         parallelFor(EGM_SIDE, [&](int r) {
             for (int c = 0; c < EGM_SIDE; ++c) {
                 const double row = static_cast<double>(file.row) * EGM_SPAN + r;

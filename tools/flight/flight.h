@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,14 @@ struct CameraShot {
     double roll, pitch, yaw; // aerospace radians, yaw clockwise from north; NaN where not logged
 };
 
+// A MAVLink system a ground station's log heard from.
+struct LinkSystem {
+    int id;           // system id
+    int type;         // MAV_TYPE of its first heartbeat (of its vehicle's, where it has one); -1 without
+    int autopilot;    // MAV_AUTOPILOT of that heartbeat; -1 without
+    uint64_t packets; // packets heard from it
+};
+
 struct Flight {
     FlightFormat format = FlightFormat::log;
     std::string firmware;       // firmware name and version where the file says; else empty
@@ -183,6 +192,9 @@ struct Flight {
     Plan plan;
     std::vector<TerrainReport> terrain;  // in time order
     std::vector<CameraShot> shots;       // in time order
+
+    // Every system of a ground station's log, by id; empty for other formats.
+    std::vector<LinkSystem> linkSystems;
 
     // UTC (seconds since 1970) at t = 0 of the file's clock, where known.
     double utcAtClockZero = NAN;

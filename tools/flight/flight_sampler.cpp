@@ -61,6 +61,18 @@ FlightSampler::FlightSampler(const Flight& flight) : flight_(&flight)
         times_[i] = fixes[i].t - start_;
         positions_[i] = osg::Vec3d(geoToScene(fixes[i].latDeg, fixes[i].lonDeg, fixes[i].altM));
     }
+    for (const FlightEvent& e : flight.events) {
+        if (e.kind != FlightEventKind::linkLost || !(e.duration > 0.0))
+            continue;
+        losses_.push_back({e.t, e.t + e.duration});
+        const double middle = e.t + 0.5 * e.duration;
+        const size_t i = indexAtOrBefore(fixes, middle);
+        if (i + 1 < n && fixes[i].t <= middle && fixes[i + 1].t > middle
+            && (breaks_.empty() || breaks_.back() != i))
+            breaks_.push_back(i);
+    }
+    std::sort(breaks_.begin(), breaks_.end());
+    breaks_.erase(std::unique(breaks_.begin(), breaks_.end()), breaks_.end());
     groundSpeeds_.assign(n, 0.0);
     verticalSpeeds_.assign(n, 0.0);
     const double metresPerUnit = mapFrame.k > 0.0 ? 1.0 / mapFrame.k : 0.0;
@@ -87,10 +99,18 @@ FlightSample FlightSampler::sample(double t) const
         return s;
     const Flight& flight = *flight_;
     t = std::clamp(t, 0.0, duration());
-    const double clock = start_ + t;
+    double clock = start_ + t;
+    for (const auto& [from, to] : losses_)
+        if (clock > from && clock < to) {
+            clock = from;
+            s.linkLost = true;
+        }
+    // Within a link loss nothing moves towards the values after it.
+    const auto fraction = [&](const auto& samples, size_t i) { return s.linkLost ? 0.0 : fractionAfter(samples, i, clock); };
+    const auto valueAt = [&](const Series& series) { return s.linkLost ? heldAt(series, clock) : seriesAt(series, clock); };
     const size_t i = indexAtOrBefore(flight.position, clock);
     const size_t next = std::min(i + 1, times_.size() - 1);
-    const double f = fractionAfter(flight.position, i, clock);
+    const double f = fraction(flight.position, i);
     const Fix& a = flight.position[i];
     const Fix& b = flight.position[next];
 
@@ -106,7 +126,7 @@ FlightSample FlightSampler::sample(double t) const
     if (!flight.attitude.empty()) {
         const size_t j = indexAtOrBefore(flight.attitude, clock);
         const size_t k = std::min(j + 1, flight.attitude.size() - 1);
-        const double g = fractionAfter(flight.attitude, j, clock);
+        const double g = fraction(flight.attitude, j);
         const Attitude& p = flight.attitude[j];
         const Attitude& q = flight.attitude[k];
         s.roll = interpolateAngle(p.roll, q.roll, g);
@@ -115,16 +135,25 @@ FlightSample FlightSampler::sample(double t) const
     }
     s.attitude = attitudeOf(logHeadingOfCompass(s.yaw), s.pitch, logRollOfAerospace(s.roll));
 
-    s.voltage = seriesAt(flight.voltage, clock);
-    s.current = seriesAt(flight.current, clock);
-    s.mah = seriesAt(flight.mah, clock);
+    s.voltage = valueAt(flight.voltage);
+    s.current = valueAt(flight.current);
+    s.mah = valueAt(flight.mah);
     s.satellites = heldAt(flight.satellites, clock);
     for (size_t c = 0; c < flight.rcIn.size(); ++c)
-        s.rcIn[c] = seriesAt(flight.rcIn[c], clock);
+        s.rcIn[c] = valueAt(flight.rcIn[c]);
     for (size_t c = 0; c < flight.servoOut.size(); ++c)
-        s.servoOut[c] = seriesAt(flight.servoOut[c], clock);
+        s.servoOut[c] = valueAt(flight.servoOut[c]);
+    if (!flight.windSpeed.empty() && !flight.windDirection.empty()) {
+        s.windSpeed = valueAt(flight.windSpeed);
+        const size_t w = indexAtOrBefore(flight.windDirection, clock);
+        const size_t x = std::min(w + 1, flight.windDirection.size() - 1);
+        const double from = interpolateAngle(flight.windDirection[w].value * RADIANS_PER_DEGREE,
+                                             flight.windDirection[x].value * RADIANS_PER_DEGREE,
+                                             fraction(flight.windDirection, w));
+        s.windDirection = wrapZeroTwoPi(from) * DEGREES_PER_RADIAN;
+    }
     if (std::isfinite(flight.utcAtClockZero))
-        s.utc = flight.utcAtClockZero + clock;
+        s.utc = flight.utcAtClockZero + start_ + t;
     const auto mode = std::upper_bound(flight.modes.begin(), flight.modes.end(), clock,
                                        [](double time, const ModeChange& m) { return time < m.t; });
     s.mode = static_cast<int>(mode - flight.modes.begin()) - 1;

@@ -3,6 +3,7 @@
 // stream of the flight at any time between its samples. The studio's
 // cameras, instruments, plots and track all read a flight through this.
 
+#include <utility>
 #include <vector>
 
 #include <osg/Quat>
@@ -31,6 +32,9 @@ struct FlightSample {
     double satellites = 0.0;    // held, not interpolated
     double rcIn[5] = {};        // microseconds
     double servoOut[4] = {};    // microseconds
+    double windSpeed = NAN;     // m/s, where the flight has the wind
+    double windDirection = NAN; // degrees clockwise from north the wind blows from
+    bool linkLost = false;      // within a link loss: every value held from before it
     double utc = NAN;           // seconds since 1970 where the flight knows it
     int mode = -1;              // index into Flight::modes of the mode in force; -1 before the first
 };
@@ -54,8 +58,15 @@ public:
 
     // The flight at t seconds from the first fix: positions and series
     // interpolated linearly, angles the shorter way round, counts and modes
-    // held. A flight without fixes gives a default sample.
+    // held. Within a link loss (a linkLost event) nothing is known: every
+    // value is held at the last heard before it, as a ground station's
+    // screen freezes, and not drawn towards the values after it. A flight
+    // without fixes gives a default sample.
     FlightSample sample(double t) const;
+
+    // Index i of each fix whose line to fix i + 1 crosses a link loss: the
+    // track is not drawn there.
+    const std::vector<size_t>& trackBreaks() const { return breaks_; }
 
 private:
     const Flight* flight_;
@@ -64,6 +75,8 @@ private:
     std::vector<osg::Vec3d> positions_;
     std::vector<double> groundSpeeds_;
     std::vector<double> verticalSpeeds_;
+    std::vector<std::pair<double, double>> losses_; // link losses on the flight's clock: from, to
+    std::vector<size_t> breaks_;
 };
 
 // Value of a series at flight-clock time t: linear between its samples,

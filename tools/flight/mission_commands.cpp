@@ -89,39 +89,34 @@ double loiterRadiusM(const MissionItem& item)
 std::vector<FenceRegion> fenceRegionsOf(const std::vector<MissionItem>& items)
 {
     using namespace mav_cmd;
+    const auto onGlobe = [](double lat, double lon) { return std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0; };
     std::vector<FenceRegion> regions;
-    FenceRegion polygon;
-    int polygonCommand = 0;
-    size_t expected = 0;
-    for (const MissionItem& item : items) {
-        const bool vertex = item.command == FENCE_POLYGON_INCLUSION || item.command == FENCE_POLYGON_EXCLUSION;
-        if (!vertex || item.command != polygonCommand) {
-            polygon.polygon.clear();
-            polygonCommand = 0;
-        }
-        if (vertex) {
-            if (polygon.polygon.empty()) {
-                polygonCommand = item.command;
-                polygon.inclusion = item.command == FENCE_POLYGON_INCLUSION;
-                expected = item.param[0] >= 3.0 ? static_cast<size_t>(item.param[0]) : 0;
-                if (expected == 0)
-                    continue;
+    for (size_t i = 0; i < items.size();) {
+        const MissionItem& item = items[i];
+        if (item.command == FENCE_POLYGON_INCLUSION || item.command == FENCE_POLYGON_EXCLUSION) {
+            FenceRegion region;
+            region.inclusion = item.command == FENCE_POLYGON_INCLUSION;
+            const size_t wanted = item.param[0] >= 1.0 && item.param[0] < 65536.0 ? static_cast<size_t>(item.param[0]) : 1;
+            while (i < items.size() && items[i].command == item.command && region.polygon.size() < wanted) {
+                region.polygon.push_back({items[i].latDeg, items[i].lonDeg});
+                ++i;
             }
-            polygon.polygon.push_back({item.latDeg, item.lonDeg});
-            if (polygon.polygon.size() == expected) {
-                regions.push_back(polygon);
-                polygon.polygon.clear();
-                polygonCommand = 0;
-            }
-        } else if (item.command == FENCE_CIRCLE_INCLUSION || item.command == FENCE_CIRCLE_EXCLUSION) {
-            if (!(item.param[0] > 0.0))
-                continue;
-            FenceRegion circle;
-            circle.inclusion = item.command == FENCE_CIRCLE_INCLUSION;
-            circle.centre = {item.latDeg, item.lonDeg};
-            circle.radiusM = item.param[0];
-            regions.push_back(circle);
+            bool valid = region.polygon.size() >= 3;
+            for (const GeoPoint& p : region.polygon)
+                valid = valid && onGlobe(p.latDeg, p.lonDeg);
+            if (valid)
+                regions.push_back(std::move(region));
+            continue;
         }
+        if ((item.command == FENCE_CIRCLE_INCLUSION || item.command == FENCE_CIRCLE_EXCLUSION) && item.param[0] > 0.0
+            && onGlobe(item.latDeg, item.lonDeg)) {
+            FenceRegion region;
+            region.inclusion = item.command == FENCE_CIRCLE_INCLUSION;
+            region.centre = {item.latDeg, item.lonDeg};
+            region.radiusM = item.param[0];
+            regions.push_back(region);
+        }
+        ++i;
     }
     return regions;
 }

@@ -65,10 +65,11 @@ bool isLoiter(int command);
 // autopilot's default.
 double loiterRadiusM(const MissionItem& item);
 
-// The fence regions of fence items in their order: each polygon from a run
-// of vertex items of one kind (param1 the vertex count), each circle from
-// one circle item (param1 the radius in metres). A polygon whose vertices
-// stop short of the count is left out.
+// The fence regions of fence items in their order: a polygon of the
+// consecutive 5001 (inclusion) or 5002 (exclusion) vertices, as many as the
+// first one's param1 says; a circle of each 5003 (inclusion) or 5004
+// (exclusion) item, radius param1 metres. Polygons of fewer than three
+// vertices, circles without a radius and places off the globe are left out.
 std::vector<FenceRegion> fenceRegionsOf(const std::vector<MissionItem>& items);
 
 } // namespace flightreplay::flight

@@ -8,6 +8,7 @@
 #include <ogr_spatialref.h>
 
 #include "tools/common/tool_error.h"
+#include "tools/prep/source_error.h"
 
 namespace flightreplay::prep {
 
@@ -45,27 +46,27 @@ std::unique_ptr<DemSet::Dem> openDem(const std::string& path, const OGRSpatialRe
     dem->dataset.reset(static_cast<GDALDataset*>(
         GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr)));
     if (!dem->dataset)
-        throw tools::ToolError(path + ": cannot open as a raster: " + gdalReason("unknown format"));
+        throw SourceError(path, "cannot open as a raster: " + gdalReason("unknown format"));
     if (dem->dataset->GetRasterCount() < 1)
-        throw tools::ToolError(path + ": holds no raster band");
+        throw SourceError(path, "holds no raster band");
     dem->band = dem->dataset->GetRasterBand(1);
     dem->width = dem->dataset->GetRasterXSize();
     dem->height = dem->dataset->GetRasterYSize();
 
     double toGeo[6];
     if (dem->dataset->GetGeoTransform(toGeo) != CE_None || !GDALInvGeoTransform(toGeo, dem->toPixel))
-        throw tools::ToolError(path + ": has no usable geotransform");
+        throw SourceError(path, "has no usable geotransform");
     const OGRSpatialReference* crs = dem->dataset->GetSpatialRef();
     if (!crs || crs->IsEmpty())
-        throw tools::ToolError(path + ": has no coordinate reference system");
+        throw SourceError(path, "has no coordinate reference system");
     dem->crs = *crs;
     dem->crs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     if (!dem->crs.IsSame(&wgs84)) {
         CPLErrorReset();
         dem->fromWgs84 = OGRCreateCoordinateTransformation(&wgs84, &dem->crs);
         if (!dem->fromWgs84)
-            throw tools::ToolError(path + ": no transformation from WGS84 to its coordinate reference system: "
-                            + gdalReason("unsupported"));
+            throw SourceError(path, "no transformation from WGS84 to its coordinate reference system: "
+                                            + gdalReason("unsupported"));
     }
 
     int hasNoData = 0;
@@ -149,7 +150,7 @@ void DemSet::sample(const double* lon, const double* lat, size_t n, HeightSample
         if (dem->band->RasterIO(GF_Read, left, top, windowWidth, windowHeight, window_.data(), windowWidth,
                                 windowHeight, GDT_Float32, 0, 0, nullptr)
             != CE_None)
-            throw tools::ToolError(dem->path + ": cannot read: " + gdalReason("read failed"));
+            throw SourceError(dem->path, "cannot read: " + gdalReason("read failed"));
 
         const auto valid = [&](float value) {
             return !std::isnan(value) && !(dem->hasNoData && value == dem->noData);

@@ -58,7 +58,8 @@ bool readCached(const std::string& path, std::string& bytes)
 
 void storeCached(const std::string& path, const std::string& bytes)
 {
-    static std::mt19937_64 random{std::random_device{}()};
+    // One generator a thread: the imagery and the elevation store at once.
+    thread_local std::mt19937_64 random{std::random_device{}()};
     const std::filesystem::path target(path);
     std::error_code error;
     std::filesystem::create_directories(target.parent_path(), error);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "frame/elevation_tile.h"
@@ -23,6 +25,12 @@ SampleCounts& SampleCounts::operator+=(const SampleCounts& other)
     return *this;
 }
 
+bool isWholeElevationFile(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::file_size(path, error) == EGM_FILE_BYTES && !error;
+}
+
 int16_t storedHeight(double metres)
 {
     if (!(metres > -32768.0))
@@ -41,7 +49,7 @@ std::string computeElevationFile(DemSet& dems, ElevationFileIndex file, SampleCo
         colLon[static_cast<size_t>(i)] = cornerLongitude(file.col * EGM_SPAN + i);
     }
 
-    std::string bytes(static_cast<size_t>(EGM_SAMPLE_COUNT) * 2, '\0');
+    std::string bytes(EGM_FILE_BYTES, '\0');
     std::vector<double> lon;
     std::vector<double> lat;
     std::vector<HeightSample> samples;

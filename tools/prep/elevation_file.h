@@ -25,6 +25,9 @@ struct SampleCounts {
 // found to counts and advances progress (may be null) by one step per sample row.
 std::string computeElevationFile(DemSet& dems, ElevationFileIndex file, SampleCounts& counts, tools::Progress* progress);
 
+// Whether a file of a whole elevation file's size is at path.
+bool isWholeElevationFile(const std::string& path);
+
 // A height in metres as the file stores it: rounded half away from zero,
 // clamped to -32768 ... 32767.
 int16_t storedHeight(double metres);

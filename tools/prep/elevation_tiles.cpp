@@ -7,6 +7,7 @@
 #include <ogr_spatialref.h>
 
 #include "tools/common/tool_error.h"
+#include "tools/prep/source_error.h"
 #include "tools/prep/tile_image.h"
 
 namespace flightreplay::prep {
@@ -31,7 +32,7 @@ std::vector<float> decodeHeightTile(const std::string& bytes, HeightEncoding enc
 {
     const osg::ref_ptr<osg::Image> image = decodeTile(bytes, what);
     if (image->s() != TILE_PIXELS || image->t() != TILE_PIXELS)
-        throw tools::ToolError(what + ": an elevation tile must be 256 x 256 pixels");
+        throw SourceError(what, "an elevation tile must be 256 x 256 pixels");
     std::vector<float> heights(static_cast<size_t>(TILE_PIXELS) * TILE_PIXELS);
     for (int y = 0; y < TILE_PIXELS; ++y) {
         const unsigned char* p = image->data(0, static_cast<unsigned>(TILE_PIXELS - 1 - y));

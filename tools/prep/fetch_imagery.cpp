@@ -1,6 +1,5 @@
+#include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
@@ -20,6 +19,8 @@ namespace {
 // Tiles this small are placeholders or errors, not pictures of the ground.
 constexpr int SMALLEST_TILE_SIDE = 64;
 
+constexpr std::chrono::milliseconds PROGRESS_INTERVAL{100};
+
 bool decodesAsTile(const std::string& bytes)
 {
     try {
@@ -32,7 +33,7 @@ bool decodesAsTile(const std::string& bytes)
 
 } // namespace
 
-void fetchTiles(FetchRun& run, HttpFetcher& http, const std::string& pattern, const std::vector<TileKey>& keys,
+void fetchTiles(const FetchRun& run, HttpFetcher& http, const std::string& pattern, const std::vector<TileKey>& keys,
                 const std::function<void(size_t, TileAnswer&)>& answer, int& fromCache)
 {
     const std::string cacheDir = run.cache + "/tiles/" + sourceKey(pattern);
@@ -53,7 +54,7 @@ void fetchTiles(FetchRun& run, HttpFetcher& http, const std::string& pattern, co
             result.kind = TileAnswer::Kind::absent;
         } else if (run.fetch.offline) {
             result.kind = TileAnswer::Kind::failed;
-            result.error = "not in the cache (--offline)";
+            result.failure.kind = FetchFailure::Kind::notCached;
         } else {
             remote.push_back(i);
             urls.push_back(tileUrl(pattern, keys[i].zoom, keys[i].row, keys[i].col));
@@ -79,53 +80,97 @@ void fetchTiles(FetchRun& run, HttpFetcher& http, const std::string& pattern, co
                 break;
             case HttpResult::Outcome::failed:
                 result.kind = TileAnswer::Kind::failed;
-                result.error = fetched.error;
+                result.failure = fetched.failure;
                 break;
             }
             answer(remote[j], result);
         });
 }
 
-void fetchImagery(FetchRun& run)
+ImageryFetch::ImageryFetch(const FetchRun& run) : run_(run), pattern_(run.fetch.imagery)
 {
-    const PrepOptions& options = run.options;
-    const std::string& pattern = run.fetch.imagery;
-    int kept = 0;
-    const std::vector<TerrainTile> tiles = imageTilesToWrite(options, kept);
-    if (pattern.empty()) {
-        const int drawn = writeReliefTiles(options);
-        std::printf("imagery: %d relief tiles drawn from the elevation, %d kept\n", drawn, kept);
-        return;
-    }
+    tiles_ = imageTilesToWrite(run.options, kept_);
+    if (!pattern_.empty())
+        http_ = std::make_unique<HttpFetcher>(run.http());
+}
 
-    tools::makeFolder(options.dir + "/img");
-    HttpFetcher http(run.http());
-    int written = 0;
-    int overzoomed = 0;
-    int cached = 0;
-    tools::Progress progress("tiles", static_cast<int64_t>(tiles.size()), true);
+ImageryFetch::~ImageryFetch()
+{
+    if (outcome_.valid()) {
+        http_->cancel();
+        outcome_.wait();
+    }
+}
+
+bool ImageryFetch::mayRunBesideElevation() const
+{
+    const FetchOptions& fetch = run_.fetch;
+    const std::string elevationSource = fetch.demTemplate.empty() ? fetch.demSource : fetch.demTemplate;
+    return !pattern_.empty() && (fetch.offline || hostOf(pattern_) != hostOf(elevationSource));
+}
+
+void ImageryFetch::start()
+{
+    if (pattern_.empty() || outcome_.valid())
+        return;
+    tools::makeFolder(run_.options.dir + "/img");
+    outcome_ = std::async(std::launch::async, [this] { return download(); });
+}
+
+ImageryFetch::Outcome ImageryFetch::download()
+{
+    Outcome outcome;
     const TileLookup lookup = [&](const std::vector<TileKey>& keys,
                                   const std::function<void(size_t, TileAnswer&)>& answer) {
-        fetchTiles(run, http, pattern, keys, answer, cached);
-        progress.setBytes(http.bytes());
+        fetchTiles(run_, *http_, pattern_, keys, answer, outcome.fromCache);
     };
-    const std::vector<TileShortfall> shortfalls = resolveTiles(
-        tiles, lookup,
-        [&](const TerrainTile& tile, const std::string& jpeg, int sourceZoom) {
-            tools::writeFileAtomically(options.dir + "/" + terrainImageName(tile), jpeg);
-            ++written;
-            if (sourceZoom != tile.zoom)
-                ++overzoomed;
-            progress.advance();
-        },
-        [&](const TileKey& key) { return tileUrl(pattern, key.zoom, key.row, key.col); });
-    run.requests += http.requests();
-    for (const TileShortfall& shortfall : shortfalls) {
+    const TileReady write = [&](const TerrainTile& tile, const std::string& jpeg, int sourceZoom) {
+        tools::writeFileAtomically(run_.options.dir + "/" + terrainImageName(tile), jpeg);
+        ++outcome.written;
+        if (sourceZoom != tile.zoom)
+            ++outcome.overzoomed;
+        ++written_;
+    };
+    outcome.shortfalls = resolveTiles(tiles_, lookup, write,
+                                      [&](const TileKey& key) { return tileUrl(pattern_, key.zoom, key.row, key.col); });
+    outcome.requests = http_->requests();
+    return outcome;
+}
+
+void ImageryFetch::drawRelief()
+{
+    const int drawn = writeReliefTiles(run_.options);
+    std::printf("imagery: %d relief tiles drawn from the elevation, %d kept\n", drawn, kept_);
+}
+
+void ImageryFetch::finish(FetchRun& run)
+{
+    if (pattern_.empty()) {
+        drawRelief();
+        return;
+    }
+    start();
+    {
+        tools::Progress progress("tiles", static_cast<int64_t>(tiles_.size()), true);
+        int64_t shown = 0;
+        const auto show = [&] {
+            const int64_t written = written_;
+            progress.advance(written - shown);
+            shown = written;
+            progress.setBytes(http_->bytes());
+        };
+        while (outcome_.wait_for(PROGRESS_INTERVAL) != std::future_status::ready)
+            show();
+        show();
+    }
+    const Outcome outcome = outcome_.get();
+    run.requests += outcome.requests;
+    for (const TileShortfall& shortfall : outcome.shortfalls) {
         const TerrainTile& t = shortfall.tile;
-        run.missing.emplace_back(terrainImageName(t), tileUrl(pattern, t.zoom, t.row, t.col) + ": " + shortfall.reason);
+        run.missing.push_back({terrainImageName(t), tileUrl(pattern_, t.zoom, t.row, t.col), shortfall.failure});
     }
     std::printf("imagery: %d tiles written (%d cut and scaled from a shallower zoom), %d source tiles from the cache, %d kept\n",
-                written, overzoomed, cached, kept);
+                outcome.written, outcome.overzoomed, outcome.fromCache, kept_);
 }
 
 } // namespace flightreplay::prep

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tools/common/tool_error.h"
+#include "tools/prep/fetch_failure.h"
 
 namespace flightreplay::prep {
 
@@ -31,8 +32,8 @@ struct HttpOptions {
 struct HttpResult {
     enum class Outcome { data, noData, failed };
     Outcome outcome = Outcome::failed;
-    std::string bytes; // the body, for data
-    std::string error; // why it failed, e.g. "HTTP 500" or curl's reason
+    std::string bytes;    // the body, for data
+    FetchFailure failure; // why, for failed
 };
 
 class HttpFetcher {
@@ -46,30 +47,34 @@ public:
     // says whether it is what was asked for (an HTML page is no tile); a
     // body refused is a failure without retry. 404, and 403 as S3 answers
     // for a missing object, are noData. done(index, result) is called once
-    // per URL, in completion order, on the calling thread; results are not
+    // per URL, in completion order, on the calling thread, while a thread
+    // of the fetcher's own keeps the requests in flight; results are not
     // kept, so memory does not grow with the number of URLs. Throws
     // NoConnection ("HOST: cannot connect: reason") when the first contact
-    // with a host fails after every retry.
+    // with a host fails after every retry, and what accept or done throws.
     void fetchAll(const std::vector<std::string>& urls,
                   const std::function<bool(size_t, const std::string&)>& accept,
                   const std::function<void(size_t, HttpResult&)>& done);
 
-    // Requests that reached a server and bytes received so far.
+    // Requests that reached a server and bytes received so far; safe to
+    // read from any thread.
     int64_t requests() const { return requests_; }
     int64_t bytes() const { return bytes_; }
+
+    // From any thread: a fetchAll under way returns soon, as on stopFlag,
+    // and every later one at once.
+    void cancel();
 
     // Set (e.g. from a signal handler) to stop: transfers under way are
     // dropped and fetchAll returns without calling done for them.
     static std::atomic<bool>& stopFlag();
 
 private:
-    struct Transfer;
-    void start(Transfer& transfer);
-
     HttpOptions options_;
     void* multi_;
-    int64_t requests_ = 0;
-    int64_t bytes_ = 0;
+    std::atomic<int64_t> requests_{0};
+    std::atomic<int64_t> bytes_{0};
+    std::atomic<bool> cancelled_{false};
     std::vector<std::string> contactedHosts_;
 };
 

@@ -89,14 +89,18 @@ LogExtents flightExtents(const std::string& path, flight::VehicleType* vehicle, 
         return tools::readPositionLog(path);
     LogExtents e;
     try {
-        const flight::Flight flight = readers::readFlightFile(path, readers::ReadOptions{});
-        if (flight.position.empty())
+        // Every vehicle of a ground station's log flies in the area.
+        const std::vector<flight::Flight> flights = readers::readFlightsOfFile(path, readers::ReadOptions{});
+        if (flights.front().position.empty())
             throw tools::ToolError("no position fixes");
         if (vehicle)
-            *vehicle = assets::vehicleTypeOf(flight);
-        if (plan)
-            *plan = flight::planExtent(flight);
-        e = flight::flightExtent(flight);
+            *vehicle = assets::vehicleTypeOf(flights.front());
+        for (const flight::Flight& flight : flights) {
+            if (!flight.position.empty())
+                flight::addExtent(e, flight::flightExtent(flight));
+            if (plan)
+                flight::addExtent(*plan, flight::planExtent(flight));
+        }
     } catch (const tools::ToolError& error) {
         throw tools::ToolError(path + ": " + error.what());
     }

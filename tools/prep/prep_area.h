@@ -33,8 +33,9 @@ void setupFrameFromLog(const std::string& logPath);
 // plans (flight::planExtent) into planArea when given.
 flight::VehicleType setupFrameFromFlights(const std::vector<std::string>& paths, LogExtents* planArea = nullptr);
 
-// The extents (minutes of arc) of one flight, read as above; its kind of
-// vehicle into vehicle and its plan's extents into plan when given.
+// The extents (minutes of arc) of one flight, read as above (of all the
+// vehicles of a ground station's log together); its kind of vehicle (the
+// first vehicle's) into vehicle and its plans' extents into plan when given.
 LogExtents flightExtents(const std::string& path, flight::VehicleType* vehicle = nullptr, LogExtents* plan = nullptr);
 
 // The elevation files to prepare: those the terrain patch around the map

@@ -13,7 +13,6 @@ namespace flightreplay::prep {
 
 int runCheck(const PrepOptions& options)
 {
-    constexpr uintmax_t EGM_FILE_BYTES = static_cast<uintmax_t>(EGM_SAMPLE_COUNT) * 2;
     int elevationMissing = 0;
     const auto files = elevationFilesToPrepare(options.planArea);
     for (const ElevationFileIndex& file : files) {

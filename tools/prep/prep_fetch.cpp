@@ -1,6 +1,5 @@
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <system_error>
 
 #include "tools/common/output_file.h"
@@ -59,21 +58,19 @@ int runFetch(const PrepOptions& options, const FetchOptions& fetch)
         throw tools::ToolError("--offline: the cache " + run.cache + " is empty; fetch once while online");
     tools::makeFolder(options.dir);
 
+    // The tile requests go out while the elevation is read, where they
+    // share no host with it.
+    ImageryFetch imagery(run);
+    if (imagery.mayRunBesideElevation())
+        imagery.start();
     fetchElevation(run);
-    fetchImagery(run);
+    imagery.finish(run);
     runAssets(options);
     writeAttribution(options, fetch);
 
     if (HttpFetcher::stopFlag())
         std::printf("fetch: interrupted; what was written is complete, run it again to finish\n");
-    std::map<std::string, int> reasons;
-    for (const auto& [name, why] : run.missing) {
-        std::printf("missing %s (%s)\n", name.c_str(), why.c_str());
-        const size_t colon = why.rfind(": ");
-        ++reasons[colon == std::string::npos ? why : why.substr(colon + 2)];
-    }
-    for (const auto& [why, count] : reasons)
-        std::printf("failed: %d file%s: %s\n", count, count == 1 ? "" : "s", why.c_str());
+    std::fputs(missingFilesReport(run.missing).c_str(), stdout);
     std::printf("fetch: %s, %lld requests\n", run.missing.empty() ? "complete" : "incomplete",
                 static_cast<long long>(run.requests));
     return run.missing.empty() && !HttpFetcher::stopFlag() ? 0 : 1;

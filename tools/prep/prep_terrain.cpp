@@ -1,7 +1,5 @@
 #include <cinttypes>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "frame/elevation_tile.h"
 #include "frame/grid_geography.h"
@@ -24,9 +22,7 @@ void runTerrain(const PrepOptions& options, const std::vector<std::string>& dems
     for (const ElevationFileIndex& file : terrainElevationFiles(mapFrame.CI, mapFrame.CJ)) {
         const std::string name = elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN);
         const std::string path = options.dir + "/" + name;
-        std::error_code error;
-        const bool complete = std::filesystem::file_size(path, error) == static_cast<uintmax_t>(EGM_SAMPLE_COUNT) * 2 && !error;
-        if (!options.force && complete) {
+        if (!options.force && isWholeElevationFile(path)) {
             std::printf("kept %s\n", name.c_str());
             ++kept;
             continue;

@@ -98,7 +98,7 @@ double ElevationGrid::sample(int32_t row, int32_t col)
         std::ifstream file(dir_ + "/" + elevationFileName(key.first * EGM_SPAN, key.second * EGM_SPAN),
                            std::ios::binary);
         std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        if (bytes.size() == static_cast<size_t>(EGM_SAMPLE_COUNT) * 2) {
+        if (bytes.size() == EGM_FILE_BYTES) {
             samples.resize(static_cast<size_t>(EGM_SAMPLE_COUNT));
             for (size_t i = 0; i < samples.size(); ++i)
                 samples[i] = static_cast<int16_t>(static_cast<uint16_t>(static_cast<unsigned char>(bytes[2 * i])

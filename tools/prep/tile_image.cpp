@@ -11,6 +11,7 @@
 #include <webp/decode.h>
 
 #include "tools/common/tool_error.h"
+#include "tools/prep/source_error.h"
 
 namespace flightreplay::prep {
 
@@ -38,7 +39,7 @@ osg::ref_ptr<osg::Image> readWithPlugin(const char* extension, const std::string
     osgDB::ReaderWriter::ReadResult result = plugin(extension)->readImage(stream);
     osg::ref_ptr<osg::Image> image = result.getImage();
     if (!image || image->s() <= 0 || image->t() <= 0)
-        throw tools::ToolError(what + ": cannot decode the " + extension + " image");
+        throw SourceError(what, std::string("cannot decode the ") + extension + " image");
     return image;
 }
 
@@ -50,7 +51,7 @@ osg::ref_ptr<osg::Image> readWebp(const std::string& bytes, const std::string& w
     int height = 0;
     uint8_t* pixels = WebPDecodeRGB(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &width, &height);
     if (!pixels)
-        throw tools::ToolError(what + ": cannot decode the webp image");
+        throw SourceError(what, "cannot decode the webp image");
     osg::ref_ptr<osg::Image> image = new osg::Image;
     image->allocateImage(width, height, 1, GL_RGB, GL_UNSIGNED_BYTE);
     std::memcpy(image->data(), pixels, static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
@@ -96,7 +97,7 @@ osg::ref_ptr<osg::Image> decodeTile(const std::string& bytes, const std::string&
     else if (startsWith(bytes, "RIFF") && startsWith(bytes, "WEBP", 8))
         image = readWebp(bytes, what);
     else
-        throw tools::ToolError(what + ": neither PNG, JPEG nor WebP");
+        throw SourceError(what, "neither PNG, JPEG nor WebP");
     return asRgb(*image);
 }
 
@@ -153,7 +154,7 @@ std::string encodeJpeg(const osg::Image& image, const std::string& what)
         new osgDB::ReaderWriter::Options("JPEG_QUALITY " + std::to_string(JPEG_QUALITY));
     const osgDB::ReaderWriter::WriteResult result = plugin("jpg")->writeImage(*rgb, stream, options.get());
     if (!result.success())
-        throw tools::ToolError(what + ": cannot encode as JPEG: " + result.message());
+        throw SourceError(what, "cannot encode as JPEG: " + result.message());
     return stream.str();
 }
 

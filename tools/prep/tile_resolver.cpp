@@ -40,7 +40,7 @@ std::vector<TileShortfall> resolveTiles(const std::vector<TerrainTile>& tiles, c
             std::vector<TerrainTile>& list = dependants[index];
             if (answer.kind == TileAnswer::Kind::failed) {
                 for (const TerrainTile& tile : list)
-                    shortfalls.push_back({tile, answer.error});
+                    shortfalls.push_back({tile, answer.failure});
                 return;
             }
             if (answer.kind == TileAnswer::Kind::absent) {
@@ -49,7 +49,7 @@ std::vector<TileShortfall> resolveTiles(const std::vector<TerrainTile>& tiles, c
                     if (key.zoom > 0 && tile.zoom - parent.zoom <= MAX_OVERZOOM)
                         wanted[parent].push_back(tile);
                     else
-                        shortfalls.push_back({tile, "not in the source"});
+                        shortfalls.push_back({tile, {FetchFailure::Kind::notInSource, 0, ""}});
                 }
                 return;
             }

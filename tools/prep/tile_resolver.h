@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frame/terrain_tiles.h"
+#include "tools/prep/fetch_failure.h"
 
 namespace flightreplay::prep {
 
@@ -21,8 +22,8 @@ struct TileKey {
 struct TileAnswer {
     enum class Kind { found, absent, failed };
     Kind kind = Kind::absent;
-    std::string bytes; // PNG, JPEG or WebP, for found
-    std::string error; // for failed
+    std::string bytes;     // PNG, JPEG or WebP, for found
+    FetchFailure failure;  // for failed
     bool verified = false; // found bytes known to decode as a whole tile
 };
 
@@ -35,7 +36,7 @@ using TileReady = std::function<void(const TerrainTile& tile, const std::string&
 
 struct TileShortfall {
     TerrainTile tile;
-    std::string reason; // "not in the source" or the lookup's error
+    FetchFailure failure; // notInSource, or the lookup's failure
 };
 
 // Looks the tiles up level by level, asking for ancestors (at most

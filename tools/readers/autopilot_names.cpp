@@ -57,6 +57,33 @@ const std::pair<int, const char*> SUB_MODES[] = {
     {7, "Circle"},    {9, "Surface"}, {16, "PosHold"}, {19, "Manual"},
 };
 
+const std::pair<int, const char*> PX4_MAIN_MODES[] = {
+    {1, "Manual"},     {2, "Altitude"}, {3, "Position"}, {4, "Auto"},       {5, "Acro"},
+    {6, "Offboard"},   {7, "Stabilized"}, {8, "Rattitude"}, {9, "Simple"}, {10, "Termination"},
+};
+
+const std::pair<int, const char*> PX4_AUTO_MODES[] = {
+    {1, "Ready"},         {2, "Takeoff"},        {3, "Hold"},          {4, "Mission"}, {5, "Return"},
+    {6, "Land"},          {7, "Return to GCS"},  {8, "Follow Target"}, {9, "Precision Land"},
+    {10, "VTOL Takeoff"},
+};
+
+const std::pair<int, const char*> MAV_TYPES[] = {
+    {0, "generic"},       {1, "fixed wing"},     {2, "quadrotor"},      {3, "coaxial"},
+    {4, "helicopter"},    {5, "antenna tracker"}, {6, "ground station"}, {7, "airship"},
+    {8, "balloon"},       {9, "rocket"},         {10, "ground rover"},  {11, "surface boat"},
+    {12, "submarine"},    {13, "hexarotor"},     {14, "octorotor"},     {15, "tricopter"},
+    {16, "flapping wing"}, {17, "kite"},         {18, "onboard companion"}, {19, "VTOL tailsitter (duo)"},
+    {20, "VTOL tailsitter (quad)"}, {21, "VTOL tiltrotor"}, {22, "VTOL quadplane"}, {23, "VTOL tailsitter"},
+    {24, "VTOL"},         {25, "VTOL tiltwing"}, {26, "gimbal"},        {27, "ADS-B"},
+    {28, "parafoil"},     {29, "dodecarotor"},   {30, "camera"},        {35, "decarotor"},
+    {43, "multirotor"},
+};
+
+const std::pair<int, const char*> MAV_AUTOPILOTS[] = {
+    {0, "generic"}, {3, "ArduPilot"}, {8, "none"}, {12, "PX4"},
+};
+
 const std::pair<int, const char*> EVENTS[] = {
     {10, "Armed"},                  {11, "Disarmed"},               {15, "Auto-armed"},
     {17, "Land complete maybe"},    {18, "Land complete"},          {19, "Lost GPS"},
@@ -130,6 +157,39 @@ flight::VehicleKind vehicleKindOfMavType(int type)
     case 19: case 20: case 21: case 22: case 23: case 24: case 25: return VehicleKind::vtol;
     default: return VehicleKind::unknown;
     }
+}
+
+std::string px4CustomModeName(uint32_t customMode)
+{
+    const int main = static_cast<int>((customMode >> 16) & 0xff);
+    const int sub = static_cast<int>((customMode >> 24) & 0xff);
+    const char* name = main == 4 ? lookUp(PX4_AUTO_MODES, sub) : nullptr;
+    if (!name && !(main == 4 && sub != 0))
+        name = lookUp(PX4_MAIN_MODES, main);
+    if (main == 3 && sub == 1)
+        name = "Orbit";
+    return name ? name : std::to_string(main) + "/" + std::to_string(sub);
+}
+
+bool isVehicleMavType(int type)
+{
+    switch (type) {
+    case 5: case 6: case 18: case 26: case 27: return false;
+    case 35: case 43: return true;
+    default: return type >= 0 && type < 30;
+    }
+}
+
+std::string mavTypeName(int type)
+{
+    const char* name = lookUp(MAV_TYPES, type);
+    return name ? name : "type " + std::to_string(type);
+}
+
+std::string mavAutopilotName(int autopilot)
+{
+    const char* name = lookUp(MAV_AUTOPILOTS, autopilot);
+    return name ? name : "autopilot " + std::to_string(autopilot);
 }
 
 std::string ardupilotEventName(int id)

@@ -12,6 +12,7 @@
 #include "tools/readers/dataflash_reader.h"
 #include "tools/readers/gpx_reader.h"
 #include "tools/readers/igc_reader.h"
+#include "tools/readers/tlog_reader.h"
 #include "tools/readers/track_attitude.h"
 #include "tools/readers/ulog_reader.h"
 #include "tools/flight/log_table_flight.h"
@@ -103,28 +104,70 @@ Flight readReplayLogBytes(const std::string& bytes)
     return readReplayLog(file.get());
 }
 
-Flight readText(FlightFormat format, const std::string& bytes, const CsvOptions& csv)
+std::vector<Flight> readBinary(FlightFormat format, ByteReader& stream)
 {
+    if (format == FlightFormat::tlog)
+        return readTlog(stream);
+    std::vector<Flight> one;
+    one.push_back(format == FlightFormat::ulog ? readUlog(stream) : readDataflash(stream));
+    return one;
+}
+
+std::vector<Flight> readText(FlightFormat format, const std::string& bytes, const CsvOptions& csv)
+{
+    std::vector<Flight> one(1);
     switch (format) {
-    case FlightFormat::gpx: return readGpx(bytes);
-    case FlightFormat::igc: return readIgc(bytes);
-    case FlightFormat::csv: return readCsv(bytes, csv);
-    case FlightFormat::log: return readReplayLogBytes(bytes);
+    case FlightFormat::gpx: one[0] = readGpx(bytes); return one;
+    case FlightFormat::igc: one[0] = readIgc(bytes); return one;
+    case FlightFormat::csv: one[0] = readCsv(bytes, csv); return one;
+    case FlightFormat::log: one[0] = readReplayLogBytes(bytes); return one;
     default: break;
     }
     ByteReader stream(bytes.data(), bytes.size());
-    return format == FlightFormat::ulog ? readUlog(stream) : readDataflash(stream);
+    return readBinary(format, stream);
+}
+
+bool isBinary(FlightFormat format)
+{
+    return format == FlightFormat::ulog || format == FlightFormat::dataflash || format == FlightFormat::tlog;
+}
+
+const char* const UNKNOWN_FORMAT =
+    "not a flight log of a known format (ULog, DataFlash, tlog, GPX, IGC, CSV, the replay's log); try --format";
+
+std::vector<Flight> finished(std::vector<Flight> flights)
+{
+    for (Flight& flight : flights)
+        finish(flight);
+    return flights;
+}
+
+Flight chosen(std::vector<Flight> flights, const ReadOptions& options)
+{
+    if (options.system == 0)
+        return std::move(flights.front());
+    std::string vehicles;
+    for (Flight& flight : flights) {
+        if (flight.systemId == options.system)
+            return std::move(flight);
+        if (flight.systemId > 0)
+            vehicles += (vehicles.empty() ? "" : ", ") + std::to_string(flight.systemId);
+    }
+    if (flights.front().format != FlightFormat::tlog)
+        throw tools::ToolError("--system " + std::to_string(options.system) + ": only a telemetry log holds several systems");
+    throw tools::ToolError("--system " + std::to_string(options.system) + ": no vehicle of that system id (vehicles: "
+                           + (vehicles.empty() ? "none" : vehicles) + ")");
 }
 
 } // namespace
 
 FlightFormat parseFormatWord(const std::string& word)
 {
-    for (FlightFormat format : {FlightFormat::ulog, FlightFormat::dataflash, FlightFormat::gpx, FlightFormat::igc, FlightFormat::log,
-                                 FlightFormat::csv})
+    for (FlightFormat format : {FlightFormat::ulog, FlightFormat::dataflash, FlightFormat::tlog, FlightFormat::gpx,
+                                 FlightFormat::igc, FlightFormat::log, FlightFormat::csv})
         if (word == formatWord(format))
             return format;
-    throw tools::ToolError("--format " + word + ": expected ulog, dataflash, gpx, igc, log or csv");
+    throw tools::ToolError("--format " + word + ": expected ulog, dataflash, tlog, gpx, igc, log or csv");
 }
 
 std::optional<FlightFormat> recogniseFormat(const std::string& head)
@@ -133,6 +176,8 @@ std::optional<FlightFormat> recogniseFormat(const std::string& head)
         return FlightFormat::ulog;
     if (looksLikeDataflash(head))
         return FlightFormat::dataflash;
+    if (looksLikeTlog(head))
+        return FlightFormat::tlog;
     if (looksLikeGpx(head))
         return FlightFormat::gpx;
     if (looksLikeIgc(head))
@@ -144,19 +189,22 @@ std::optional<FlightFormat> recogniseFormat(const std::string& head)
     return std::nullopt;
 }
 
-Flight readFlightBytes(const std::string& bytes, const ReadOptions& options)
+std::vector<Flight> readFlightsOfBytes(const std::string& bytes, const ReadOptions& options)
 {
     std::optional<FlightFormat> format = options.format;
     if (!format)
         format = recogniseFormat(bytes.substr(0, HEAD));
     if (!format)
-        throw tools::ToolError("not a flight log of a known format (ULog, DataFlash, GPX, IGC, CSV, the replay's log); try --format");
-    Flight data = readText(*format, bytes, options.csv);
-    finish(data);
-    return data;
+        throw tools::ToolError(UNKNOWN_FORMAT);
+    return finished(readText(*format, bytes, options.csv));
 }
 
-Flight readFlightFile(const std::string& path, const ReadOptions& options)
+Flight readFlightBytes(const std::string& bytes, const ReadOptions& options)
+{
+    return chosen(readFlightsOfBytes(bytes, options), options);
+}
+
+std::vector<Flight> readFlightsOfFile(const std::string& path, const ReadOptions& options)
 {
     std::optional<FlightFormat> format = options.format;
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
@@ -169,26 +217,30 @@ Flight readFlightFile(const std::string& path, const ReadOptions& options)
     if (!format)
         format = recogniseFormat(head);
     if (!format)
-        throw tools::ToolError("not a flight log of a known format (ULog, DataFlash, GPX, IGC, CSV, the replay's log); try --format");
+        throw tools::ToolError(UNKNOWN_FORMAT);
     std::rewind(file.get());
-    Flight data;
+    std::vector<Flight> flights;
     if (*format == FlightFormat::log) {
-        data = readReplayLog(file.get());
-    } else if (*format == FlightFormat::ulog || *format == FlightFormat::dataflash) {
+        flights.push_back(readReplayLog(file.get()));
+    } else if (isBinary(*format)) {
         ByteReader stream(file.get());
-        data = *format == FlightFormat::ulog ? readUlog(stream) : readDataflash(stream);
+        flights = readBinary(*format, stream);
     } else {
         std::string bytes;
         char chunk[1 << 16];
         size_t got;
         while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
             bytes.append(chunk, got);
-        data = readText(*format, bytes, options.csv);
+        flights = readText(*format, bytes, options.csv);
     }
     if (std::ferror(file.get()))
         throw tools::ToolError(std::string("cannot read: ") + std::strerror(errno));
-    finish(data);
-    return data;
+    return finished(std::move(flights));
+}
+
+Flight readFlightFile(const std::string& path, const ReadOptions& options)
+{
+    return chosen(readFlightsOfFile(path, options), options);
 }
 
 } // namespace flightreplay::readers

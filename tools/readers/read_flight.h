@@ -4,17 +4,20 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tools/readers/csv_reader.h"
 #include "tools/flight/flight.h"
 
 namespace flightreplay::readers {
 
-// What to read a flight file as: the format (else told from the content)
-// and how to read a CSV table.
+// What to read a flight file as: the format (else told from the content),
+// how to read a CSV table, and which vehicle of a ground station's log
+// (its MAVLink system id; 0 for the first heard).
 struct ReadOptions {
     std::optional<flight::FlightFormat> format;
     CsvOptions csv;
+    int system = 0;
 };
 
 // The format of a --format word (flight::formatWord); throws
@@ -22,19 +25,28 @@ struct ReadOptions {
 flight::FlightFormat parseFormatWord(const std::string& word);
 
 // The format of a file from its first bytes (a few kilobytes are enough):
-// ULog magic, DataFlash header and FMT, an XML root <gpx>, IGC A/H/B
+// ULog magic, DataFlash header and FMT, records of stamps and MAVLink
+// packets whose CRC checks, an XML root <gpx>, IGC A/H/B
 // records, a header of the replay's own log, else a CSV header row. nullopt when none fits.
 std::optional<flight::FlightFormat> recogniseFormat(const std::string& head);
 
 // Reads the file at path (binary formats in chunks, text formats whole),
 // recognising the format unless one is given, then tidies the streams,
 // derives the attitude from the track where the file records none and adds
-// take-off and landing where it does not say (inferFlightEvents). Throws
+// take-off and landing where it does not say (inferFlightEvents): every
+// vehicle of a ground station's log as a flight of its own, in the order
+// they were first heard; one flight for any other format. Throws
 // tools::ToolError (without the path) for an unreadable file, one of no
 // known format or one the reader refuses.
+std::vector<flight::Flight> readFlightsOfFile(const std::string& path, const ReadOptions& options);
+
+// The one flight of the file, or the vehicle options.system of a ground
+// station's log (the first when 0); throws tools::ToolError as above, and
+// for a system that is no vehicle of the file.
 flight::Flight readFlightFile(const std::string& path, const ReadOptions& options);
 
 // As above on bytes in memory.
+std::vector<flight::Flight> readFlightsOfBytes(const std::string& bytes, const ReadOptions& options);
 flight::Flight readFlightBytes(const std::string& bytes, const ReadOptions& options);
 
 } // namespace flightreplay::readers

@@ -36,23 +36,6 @@ std::string rollText(double rollRadians)
     return text;
 }
 
-std::string utcText(int32_t gpsDate, double gpsTime)
-{
-    const int day = gpsDate / 10000;
-    const int month = gpsDate / 100 % 100;
-    const int year = gpsDate % 100;
-    if (gpsDate <= 0 || day < 1 || day > 31 || month < 1 || month > 12 || !std::isfinite(gpsTime))
-        return {};
-    double secondOfDay = std::fmod(gpsTime, 86400.0);
-    if (secondOfDay < 0.0)
-        secondOfDay += 86400.0;
-    const auto whole = static_cast<long>(secondOfDay);
-    char text[48];
-    std::snprintf(text, sizeof text, "20%02d-%02d-%02d %02ld:%02ld:%02ld UTC", year, month, day, whole / 3600,
-                  whole / 60 % 60, whole % 60);
-    return text;
-}
-
 std::string utcTextOfEpoch(double seconds)
 {
     if (!(seconds >= 0.0 && seconds < 253402300800.0))
@@ -66,12 +49,6 @@ std::string utcTextOfEpoch(double seconds)
                   static_cast<long long>(date.month), static_cast<long long>(date.day), static_cast<long long>(secondOfDay / 3600),
                   static_cast<long long>(secondOfDay / 60 % 60), static_cast<long long>(secondOfDay % 60));
     return text;
-}
-
-std::string dateText(int32_t gpsDate)
-{
-    const std::string utc = utcText(gpsDate, 0.0);
-    return utc.empty() ? utc : utc.substr(0, 10);
 }
 
 std::string clockText(double seconds)

@@ -1,7 +1,6 @@
 #pragma once
 // The log's angles and times as a pilot reads them on the instruments.
 
-#include <cstdint>
 #include <string>
 
 namespace flightreplay::studio {
@@ -18,16 +17,9 @@ double signedDegrees(double radians);
 // "0.0°" level.
 std::string rollText(double rollRadians);
 
-// "2026-06-14 10:30:07 UTC" from gps_date (ddmmyy, years 2000 to 2099) and
-// gps_time as seconds of the day; empty when the date is 0 or no valid date.
-std::string utcText(int32_t gpsDate, double gpsTime);
-
 // "2026-06-14 10:30:07 UTC" of seconds since 1970 (years 1970 to 9999);
 // empty for NaN or out of range.
 std::string utcTextOfEpoch(double seconds);
-
-// "2026-06-14" from gps_date (ddmmyy); empty as for utcText.
-std::string dateText(int32_t gpsDate);
 
 // "m:ss.s" (or "h:mm:ss.s" from an hour on) of seconds from the start.
 std::string clockText(double seconds);

@@ -56,13 +56,38 @@ const char* eventName(FlightEventKind kind)
     case FlightEventKind::disarmed: return "Disarmed";
     case FlightEventKind::takeoff: return "Take-off";
     case FlightEventKind::landing: return "Landing";
+    case FlightEventKind::linkLost: return "Link lost";
+    case FlightEventKind::missionCurrent: return "Mission item";
+    case FlightEventKind::missionReached: return "Reached item";
+    }
+    return "";
+}
+
+const char* eventLetter(FlightEventKind kind)
+{
+    switch (kind) {
+    case FlightEventKind::armed: return "A";
+    case FlightEventKind::disarmed: return "D";
+    case FlightEventKind::takeoff: return "T";
+    case FlightEventKind::landing: return "L";
+    case FlightEventKind::linkLost: return "!";
+    case FlightEventKind::missionCurrent:
+    case FlightEventKind::missionReached: return "M";
     }
     return "";
 }
 
 std::string eventText(const FlightEvent& e)
 {
-    return std::string(eventName(e.kind)) + (e.logged ? "" : " (from the data)");
+    std::string text = eventName(e.kind);
+    if (e.kind == FlightEventKind::linkLost) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, " %.1f s", e.duration);
+        text += seconds;
+    } else if (e.kind == FlightEventKind::missionCurrent || e.kind == FlightEventKind::missionReached) {
+        text += " " + std::to_string(e.item);
+    }
+    return text + (e.logged ? "" : " (from the data)");
 }
 
 // Position along the rectangle of studio time s.
@@ -157,11 +182,13 @@ void drawMessageTicks(ImDrawList* list, ImVec2 min, ImVec2 max, const Flight& fl
     }
     for (const FlightEvent& e : flight.events) {
         const float x = axis.x(e.t - clockZero);
-        const char* letter = e.kind == FlightEventKind::armed      ? "A"
-                             : e.kind == FlightEventKind::disarmed ? "D"
-                             : e.kind == FlightEventKind::takeoff  ? "T"
-                                                                   : "L";
-        const ImU32 colour = IM_COL32(140, 215, 255, 255);
+        const char* letter = eventLetter(e.kind);
+        const bool lost = e.kind == FlightEventKind::linkLost;
+        const ImU32 colour = lost ? IM_COL32(255, 90, 80, 255) : IM_COL32(140, 215, 255, 255);
+        // A lost link spans the time nothing was heard.
+        if (lost)
+            list->AddRectFilled(ImVec2(x, min.y), ImVec2(std::max(axis.x(e.t + e.duration - clockZero), x + 1.0f), max.y),
+                                IM_COL32(255, 90, 80, 70));
         const ImVec2 a(x - 5.0f, min.y), b(x + 5.0f, min.y), c(x, min.y + 8.0f);
         if (e.logged)
             list->AddTriangleFilled(a, b, c, colour);

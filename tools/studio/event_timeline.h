@@ -21,8 +21,10 @@ void drawModeBands(ImDrawList* list, ImVec2 min, ImVec2 max, const flight::Fligh
 
 // Draws a tick per message along the rectangle's lower half (red errors,
 // yellow warnings, grey the rest) and a mark per event along its upper edge
-// (A armed, D disarmed, T take-off, L landing; hollow where inferred from the
-// data), with the texts near the mouse in a tooltip. Call inside a window.
+// (A armed, D disarmed, T take-off, L landing, M mission item, ! link lost
+// over a red span of its duration; hollow where inferred from the data),
+// with the texts near the mouse in a tooltip ("Link lost 12.4 s"). Call
+// inside a window.
 void drawMessageTicks(ImDrawList* list, ImVec2 min, ImVec2 max, const flight::Flight& flight, double clockZero,
                       double duration);
 

@@ -7,6 +7,7 @@
 
 #include "tools/common/tool_error.h"
 #include "tools/common/tool_main.h"
+#include "tools/kml/earth_export.h"
 #include "tools/studio/studio_app.h"
 #include "tools/studio/studio_options.h"
 #include "tools/studio/studio_record.h"
@@ -20,6 +21,10 @@ int main(int argc, char** argv)
         std::string error;
         if (!parseStudioOptions(argc, argv, options, error))
             throw flightreplay::tools::ToolError(error + " (see --help)");
+        if (!options.kmzPath.empty()) {
+            flightreplay::kml::exportGoogleEarth(options.logPaths, options.read, options.kmzPath, options.force);
+            return 0;
+        }
 #ifndef _WIN32
         // Pictures and videos draw without a display when there is none.
         const char* display = std::getenv("DISPLAY");

@@ -107,18 +107,34 @@ void loadStudioFlights(StudioState& state, const StudioOptions& options)
 {
     state.flights.clear();
     LogExtents extents;
+    std::vector<std::string> sources; // the file of each flight
     for (const std::string& path : options.logPaths) {
-        StudioFlight entry;
-        entry.name = fileNameOf(path);
         try {
-            entry.flight = std::make_unique<flight::Flight>(readers::readFlightFile(path, options.read));
-            if (entry.flight->position.empty())
+            std::vector<flight::Flight> flights = readers::readFlightsOfFile(path, options.read);
+            // A ground station's log may hold several vehicles: each one
+            // with positions is a flight, named by its system.
+            const bool several = flights.size() > 1;
+            size_t added = 0;
+            for (flight::Flight& read : flights) {
+                if (read.position.empty() && (several || added > 0))
+                    continue;
+                if (read.position.empty())
+                    throw tools::ToolError("no position fixes");
+                if (state.flights.size() >= MAX_FLIGHTS)
+                    throw tools::ToolError("at most " + std::to_string(MAX_FLIGHTS) + " flights, and this file brings more");
+                StudioFlight entry;
+                entry.name = fileNameOf(path) + (several ? " sys " + std::to_string(read.systemId) : "");
+                entry.flight = std::make_unique<flight::Flight>(std::move(read));
+                flight::addExtent(extents, flight::flightExtent(*entry.flight));
+                state.flights.push_back(std::move(entry));
+                sources.push_back(path);
+                ++added;
+            }
+            if (added == 0)
                 throw tools::ToolError("no position fixes");
-            flight::addExtent(extents, flight::flightExtent(*entry.flight));
         } catch (const tools::ToolError& failure) {
             throw tools::ToolError(path + ": " + failure.what());
         }
-        state.flights.push_back(std::move(entry));
     }
     setupMapFrame(extents.latMin, extents.latMax, extents.lonMin, extents.lonMax);
 
@@ -129,7 +145,8 @@ void loadStudioFlights(StudioState& state, const StudioOptions& options)
         f.sampler = std::make_unique<FlightSampler>(*f.flight);
         f.colour = flightColour(i, state.flights.size());
         samplers.push_back(f.sampler.get());
-        names.push_back(options.logPaths[i]);
+        const std::string file = fileNameOf(sources[i]);
+        names.push_back(f.name == file ? sources[i] : sources[i] + f.name.substr(file.size()));
     }
     Alignment alignment = options.align;
     if (!options.alignGiven) {
@@ -152,7 +169,7 @@ void loadStudioFlights(StudioState& state, const StudioOptions& options)
     for (const auto& [name, seconds] : options.offsets) {
         bool found = false;
         for (size_t i = 0; i < state.flights.size(); ++i) {
-            if (flightNameMatches(name, options.logPaths[i])) {
+            if (flightNameMatches(name, sources[i]) || name == state.flights[i].name) {
                 state.flights[i].offset += seconds;
                 found = true;
             }
@@ -160,10 +177,16 @@ void loadStudioFlights(StudioState& state, const StudioOptions& options)
         if (!found)
             throw tools::ToolError("--offset " + name + ": no flight of that name");
     }
-    // Notes only for flights that open: a refusal is one line alone.
+    // Notes only for flights that open: a refusal is one line alone. The
+    // vehicles of one file share its notes on damage: told once.
+    std::vector<std::pair<std::string, std::string>> told;
     for (size_t i = 0; i < state.flights.size(); ++i)
-        for (const std::string& note : state.flights[i].flight->notes)
-            std::fprintf(stderr, "%s: %s\n", options.logPaths[i].c_str(), note.c_str());
+        for (const std::string& note : state.flights[i].flight->notes) {
+            if (std::find(told.begin(), told.end(), std::make_pair(sources[i], note)) != told.end())
+                continue;
+            told.push_back({sources[i], note});
+            std::fprintf(stderr, "%s: %s\n", sources[i].c_str(), note.c_str());
+        }
     state.clock = FlightClock(0.0);
     state.settleOffsets();
     state.clock.seek(options.time);

@@ -15,7 +15,8 @@
 namespace flightreplay::studio {
 
 // Reads every file of options.logPaths (format recognised unless --format),
-// sets up the
+// each vehicle of a ground station's log a flight of its own named "FILE sys
+// N" (at most MAX_FLIGHTS in all; one without positions left out), sets up the
 // map frame from the union of the flights' extents (those of each flight's
 // rows as the converter writes them by default; "1/k=" and "CI,CJ=" on
 // standard output), then gives state one flight each with its sampler,
@@ -25,7 +26,7 @@ namespace flightreplay::studio {
 // ghost and trace; then the readers' notes on standard error ("PATH: note").
 // Throws tools::ToolError with one line naming the file
 // for a file that cannot be read, and for --align utc with a flight that
-// has no date, or an --offset naming no flight.
+// has no date, or an --offset naming no flight (a file or a flight's name).
 void loadStudioFlights(StudioState& state, const StudioOptions& options);
 
 // The clock offsets of flights under an alignment, before settling: utc the

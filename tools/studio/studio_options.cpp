@@ -47,15 +47,18 @@ const char* studioUsage()
            "  --record OUT.mp4                        render the replay into an H.264 video and exit\n"
            "  --from T --to T                         the stretch to record, seconds from the start\n"
            "  --speed X --fps N                       log seconds per video second (1), frames per second (30)\n"
-           "  --force                                 replace an existing video\n"
+           "  --export-kmz OUT.kmz                    write the flights as a Google Earth tour (.kml: no models) and exit\n"
+           "  --force                                 replace an existing video or Google Earth file\n"
            "  --panels | --no-panels                  show or hide the panels\n"
            "  --trace                                 print the aircraft's position after each key\n"
-           "  --format ulog|dataflash|gpx|igc|log|csv instead of recognising each file's content\n"
+           "  --format F                              ulog, dataflash, tlog, gpx, igc, log or csv instead of\n"
+           "                                          recognising each file's content\n"
            "  --angles deg|rad --csv-time s|ms|us|iso --column NAME=FIELD   for CSV files\n"
            "  --model TYPE|FILE                       the vehicle model to draw\n"
            "  --align utc|start|takeoff               several flights on one clock (default utc when\n"
            "                                          every flight has a date, all within a day)\n"
-           "  --offset NAME=SECONDS                   shift one flight later on the clock\n"
+           "  --offset NAME=SECONDS                   shift one flight later on the clock (NAME: its file,\n"
+           "                                          or \"FILE sys N\" for a vehicle of a telemetry log)\n"
            "  --ghost                                 draw the flights not selected translucent\n"
            "  --help                                  this text\n";
 }
@@ -210,6 +213,11 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
                 return false;
             }
             options.fps = static_cast<int>(number);
+            ++i;
+        } else if (arg == "--export-kmz") {
+            if (!needValue())
+                return false;
+            options.kmzPath = value;
             ++i;
         } else if (arg == "--snapshot") {
             if (!needValue())

@@ -38,7 +38,8 @@ struct StudioOptions {
     double to = -1.0;         // --to T, seconds from the start; negative for the end
     double speed = 1.0;       // --speed X, log seconds per video second
     int fps = 30;             // --fps N, video frames per second
-    bool force = false;       // --force: replace an existing video
+    bool force = false;       // --force: replace an existing video or Google Earth file
+    std::string kmzPath;      // --export-kmz OUT.kmz: the flights as a Google Earth tour, no window
     bool help = false;        // --help: the usage on standard output
 };
 

@@ -230,6 +230,10 @@ void StudioPanels::drawInstruments()
         ImGui::Text("Mode    %s", flight.modes[static_cast<size_t>(now.mode)].name.c_str());
     if (!flight.voltage.empty() || !flight.current.empty() || !flight.mah.empty())
         ImGui::Text("Battery %.2f V  %.1f A  %.0f mAh", now.voltage, now.current, now.mah);
+    if (now.linkLost)
+        ImGui::TextColored(ImVec4(1.0f, 0.35f, 0.3f, 1.0f), "Link lost: values held from the last heard");
+    if (std::isfinite(now.windSpeed))
+        ImGui::Text("Wind    %.1f m/s from %03.0f\xC2\xB0", now.windSpeed, now.windDirection);
     if (!flight.rcIn[0].empty())
         ImGui::Text("RC in   %.0f %.0f %.0f %.0f %.0f", now.rcIn[0], now.rcIn[1], now.rcIn[2], now.rcIn[3], now.rcIn[4]);
     if (!flight.servoOut[0].empty())

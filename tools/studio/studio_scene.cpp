@@ -15,7 +15,9 @@
 #include "tools/studio/studio_assets.h"
 #include "tools/studio/plan_overlay.h"
 #include "tools/studio/studio_ground.h"
+#include "tools/studio/track_breaks.h"
 #include "tools/studio/track_colours.h"
+#include "tools/studio/wind_arrow.h"
 
 namespace flightreplay::studio {
 
@@ -32,7 +34,7 @@ osg::ref_ptr<osg::Geometry> trackOf(const StudioFlight& flight)
         vertices->push_back(osg::Vec3(p));
     osg::ref_ptr<osg::Geometry> geometry = new osg::Geometry;
     geometry->setVertexArray(vertices.get());
-    geometry->addPrimitiveSet(new osg::DrawArrays(GL_LINE_STRIP, 0, static_cast<GLsizei>(vertices->size())));
+    addTrackStrips(*geometry, *flight.sampler);
     geometry->setDataVariance(osg::Object::DYNAMIC);
     colourTrack(*geometry, *flight.sampler, TrackColouring::white, flight.colour);
     return geometry;
@@ -195,6 +197,8 @@ StudioScene buildStudioScene(StudioState& state, const StudioOptions& options)
             place->setDataVariance(osg::Object::DYNAMIC);
             turn->setDataVariance(osg::Object::DYNAMIC);
             place->addChild(turn.get());
+            if (!flight.flight->windSpeed.empty())
+                place->addChild(buildWindArrow(flight).get());
             if (state.flights.size() > 1)
                 place->addChild(labelOf(flight).get());
             aircraft->addChild(place.get());

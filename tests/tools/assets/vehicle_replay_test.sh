@@ -45,19 +45,26 @@ colours() {
           if (r > 110 && g < 0.3 * r && b < 0.3 * r) red += n }
         END { print orange + 0, red + 0 }'
 }
+# Keeps the picture with the most orange. A wheel step has been drawn once
+# the picture differs from the one before the step (or shows the quad).
+best=0
+step_drawn() {
+    local orange red
+    read -r orange red < <(colours "$1")
+    if [ "$orange" -gt "$best" ]; then best=$orange; echo "$orange $red" > found.txt; cp "$1" best.png; fi
+    [ "$orange" -ge 100 ] || [ "$(compare -metric AE "$1" before.png null: 2>&1)" != 0 ]
+}
 viewer_start "$4" hover.log out.txt err.txt || exit
-sleep 2
+viewer_wait_drawn || { viewer_end; exit 5; }
 xdotool mousemove 640 512
 demo_scroll_in 40
 demo_drag 1 640 350 640 600
-best=0
+import -window root shot.png
 for step in $(seq 1 20); do
+    cp shot.png before.png
     demo_scroll_in 1
-    sleep 0.7
-    import -window root shot.png
-    read -r orange red < <(colours shot.png)
-    if [ "$orange" -gt "$best" ]; then best=$orange; echo "$orange $red" > found.txt; cp shot.png best.png; fi
-    [ "$orange" -ge 100 ] && break
+    viewer_shot_until shot.png 5 step_drawn
+    [ "$best" -ge 100 ] && break
 done
 viewer_end
 INSIDE

@@ -8,6 +8,8 @@
 #include <iterator>
 #include <string>
 
+#include <sys/stat.h>
+
 #include "tools/common/output_file.h"
 #include "tools/common/tool_error.h"
 
@@ -46,10 +48,12 @@ TEST(OutputFile, RenameIntoPlaceReplacesOrCleansUp)
                  flightreplay::tools::ToolError);
     EXPECT_FALSE(std::filesystem::exists(part));
 
-    // A device is never replaced by a file.
+    // A pipe (like a device such as /dev/null) is never replaced by a file.
+    const std::filesystem::path pipe = folder / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     writeText(part, "orphan");
-    EXPECT_THROW(flightreplay::tools::renameIntoPlace(part.string(), "/dev/null"), flightreplay::tools::ToolError);
-    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_THROW(flightreplay::tools::renameIntoPlace(part.string(), pipe.string()), flightreplay::tools::ToolError);
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
     EXPECT_FALSE(std::filesystem::exists(part));
     std::filesystem::remove_all(folder);
 }

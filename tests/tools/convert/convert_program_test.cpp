@@ -6,6 +6,7 @@
 
 #include "reader_test_support.h"
 #include "log_writers.h"
+#include "tlog_writer.h"
 #include "support/test_support.h"
 
 using namespace reader_test;
@@ -55,10 +56,15 @@ TEST(ConvertProgram, OutputFileKeptUnlessForced)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(lineCount(run.out), 7);
 
-    // A device named as the output is written to, not replaced by a file.
-    run = convert("--force flight.bin /dev/null", dir);
+    // A pipe (or a device such as /dev/null) named as the output is written
+    // to, not replaced by a file. The reader is bounded in time: were the
+    // pipe never opened for writing, it would wait for ever.
+    run = runCommand("sh -c 'mkfifo out.pipe || exit; timeout 60 cat out.pipe > drained.log & "
+                         + std::string(FLIGHTREPLAY_CONVERT_BINARY) + " --force flight.bin out.pipe; status=$?; wait; exit $status'",
+                     dir);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir + "/out.pipe"));
+    EXPECT_EQ(readFile(dir + "/drained.log"), first);
 }
 
 TEST(ConvertProgram, BadInputEndsWithOneLineAndStatusTwo)
@@ -115,6 +121,52 @@ TEST(ConvertProgram, ListSaysWhatTheFileHolds)
     EXPECT_NE(csv.out.find("fixes:    2 from lat/lon columns\n"), std::string::npos) << csv.out;
     EXPECT_NE(csv.out.find("note:     time column read as microseconds since the clock's start"), std::string::npos)
         << csv.out;
+}
+
+TEST(ConvertProgram, ATelemetryLogListsEverySystemAndConvertsOneVehicle)
+{
+    const std::string dir = makeTempDir();
+    TlogWriter w;
+    TelemetryFlight quad;
+    quad.gapFrom = 20.0;
+    quad.gapSeconds = 5.0;
+    writeTelemetryFlight(w, quad);
+    TelemetryFlight plane;
+    plane.system = 2;
+    plane.mavType = 1;
+    plane.station = false;
+    writeTelemetryFlight(w, plane);
+    std::string bytes = w.bytes();
+    bytes[w.offsetOf(w.size() / 2) + 20] ^= 0x10; // one packet's CRC fails
+    writeFile(dir + "/flight.tlog", bytes);
+
+    const ProgramRun list = convert("--list flight.tlog", dir);
+    ASSERT_EQ(list.status, 0) << list.err;
+    // 5 Hz fixes from 3 s to 60 s, none while the radio is silent for 5 s;
+    // the first at 10:00:00 + 3 s on the station's clock.
+    for (const char* line : {"format:   tlog\n", "firmware: ArduCopter V4.5.7\n", "vehicle:  multicopter\n",
+                             "systems:  3 heard\n", "  system   1  quadrotor, ArduPilot, ", "packets (this flight)\n",
+                             "  system   2  fixed wing, ArduPilot, ", "  system 255  ground station, none, 66 packets\n",
+                             "fixes:    260 from GLOBAL_POSITION_INT\n", "start:    2026-06-14 10:00:03 UTC\n",
+                             "  wind ", "note:     1 packet with a bad CRC skipped\n"})
+        EXPECT_NE(list.out.find(line), std::string::npos) << line << list.out;
+
+    ProgramRun run = convert("--system 2 flight.tlog plane.log", dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(lineCount(readFile(dir + "/plane.log")), 1 + 285);
+    EXPECT_EQ(run.err, "flight.tlog: 1 packet with a bad CRC skipped\n");
+
+    run = convert("--system 7 flight.tlog", dir);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "flightreplay-convert: flight.tlog: --system 7: no vehicle of that system id (vehicles: 1, 2)\n");
+
+    TlogWriter station;
+    for (int i = 0; i < 3; ++i)
+        put(station, quad.startUs + static_cast<uint64_t>(i) * 1000000u, 255, 190, mav::heartbeat(0, 6, 8, 0));
+    writeFile(dir + "/station.tlog", station.bytes());
+    run = convert("station.tlog", dir);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "flightreplay-convert: station.tlog: no vehicle: no system sent the heartbeat of a vehicle with an autopilot\n");
 }
 
 TEST(ConvertProgram, TheReplayReadsAConvertedLog)

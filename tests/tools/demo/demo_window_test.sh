@@ -10,17 +10,38 @@ session=$(cd "$(dirname "$0")/../../../scripts" && pwd)/viewer_session.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+# Share of pixels (in thousandths) in each colour class of the demo imagery
+# in the picture $1; fails unless each class has its share.
+demo_colours() {
+    convert "$1" -sample 640x512\! -depth 8 txt:- | awk -F'[(),]+' '
+        NR > 1 {
+            r = $3; g = $4; b = $5; n++
+            if (g > r + 12 && g > b + 35 && g > 70) green++
+            if (r > g + 8 && g > b + 8 && r > 80 && r < 190) brown++
+            if (r > 150 && g > 130 && b < 120) yellow++
+            if (r > 55 && r < 120 && (r - b) * (r - b) < 64 && (r - g) * (r - g) < 64) asphalt++
+            if (r > 225 && g > 225 && b > 225) white++
+        }
+        END {
+            printf "green %d brown %d yellow %d asphalt %d white %d\n", 1000 * green / n, 1000 * brown / n, 1000 * yellow / n, 1000 * asphalt / n, 1000 * white / n
+            ok = green / n > 0.25 && brown / n > 0.02 && yellow / n > 0.01 && asphalt / n > 0.005 && white / n > 0.002
+            exit ok ? 0 : 1
+        }'
+}
+# xvfb-run (a POSIX shell) does not pass exported functions on.
+declare -f demo_colours > "$work/checks.sh"
+
 cat > "$work/inside.sh" <<'INSIDE'
 #!/usr/bin/env bash
 set -u
 . "$4"
 cd "$2"
 . "$5"
+. "$3/checks.sh"
 viewer_start "$1" demo.log "$3/out.txt" "$3/err.txt" || exit
-sleep 2
+viewer_wait_drawn || { viewer_end; exit 5; }
 demo_camera_moves
-sleep 3
-import -window root "$3/shot.png"
+viewer_shot_until "$3/shot.png" 60 demo_colours > /dev/null
 viewer_end
 INSIDE
 chmod +x "$work/inside.sh"
@@ -33,19 +54,5 @@ if [ "$status" -ne 0 ]; then
     exit 1
 fi
 
-# Share of pixels (in thousandths) in each colour class of the demo imagery.
-convert "$work/shot.png" -sample 640x512\! -depth 8 txt:- | awk -F'[(),]+' '
-    NR > 1 {
-        r = $3; g = $4; b = $5; n++
-        if (g > r + 12 && g > b + 35 && g > 70) green++
-        if (r > g + 8 && g > b + 8 && r > 80 && r < 190) brown++
-        if (r > 150 && g > 130 && b < 120) yellow++
-        if (r > 55 && r < 120 && (r - b) * (r - b) < 64 && (r - g) * (r - g) < 64) asphalt++
-        if (r > 225 && g > 225 && b > 225) white++
-    }
-    END {
-        printf "green %d brown %d yellow %d asphalt %d white %d\n", 1000 * green / n, 1000 * brown / n, 1000 * yellow / n, 1000 * asphalt / n, 1000 * white / n
-        ok = green / n > 0.25 && brown / n > 0.02 && yellow / n > 0.01 && asphalt / n > 0.005 && white / n > 0.002
-        exit ok ? 0 : 1
-    }' || { echo "the screenshot lacks the demo imagery's colours" >&2; exit 1; }
+demo_colours "$work/shot.png" || { echo "the screenshot lacks the demo imagery's colours" >&2; exit 1; }
 echo "demo replay shows fields, runway and track"

@@ -117,3 +117,50 @@ TEST_F(SamplerTest, LongFlightKeepsEveryFix)
     EXPECT_NEAR(sampler.sample(4321.15).altitude, 100.5, 1e-6);
     EXPECT_EQ(FlightSampler(Flight{}).sample(3.0).fix, 0);
 }
+
+TEST_F(SamplerTest, ALostLinkHoldsWhatWasLastHeard)
+{
+    // Fixes every second from 100 s; nothing heard from 103 s to 108 s.
+    Flight f;
+    for (double t : {100.0, 101.0, 102.0, 103.0, 108.0, 109.0})
+        f.position.push_back({t, 48.0, 11.5 + 0.0001 * (t - 100.0), 100.0 + (t - 100.0)});
+    f.voltage = {{100.0, 12.0}, {103.0, 11.7}, {108.0, 11.2}};
+    f.windSpeed = {{100.0, 2.0}, {103.0, 4.0}, {108.0, 8.0}};
+    f.windDirection = {{100.0, 350.0}, {103.0, 350.0}, {108.0, 10.0}};
+    f.utcAtClockZero = 1.7e9;
+    FlightEvent lost{103.0, FlightEventKind::linkLost, true, 5.0};
+    f.events = {lost};
+    const FlightSampler sampler(f);
+    ASSERT_EQ(sampler.trackBreaks(), std::vector<size_t>{3});
+
+    const struct {
+        double t; // seconds from the first fix
+        bool linkLost;
+        double altitude, voltage, windSpeed, windDirection;
+    } cases[] = {
+        {2.5, false, 102.5, 12.0 - 0.3 * 2.5 / 3.0, 2.0 + 2.0 * 2.5 / 3.0, 350.0},
+        {4.0, true, 103.0, 11.7, 4.0, 350.0},
+        {7.9, true, 103.0, 11.7, 4.0, 350.0},
+        {8.0, false, 108.0, 11.2, 8.0, 10.0},
+        {8.5, false, 108.5, 11.2, 8.0, 10.0},
+    };
+    for (const auto& c : cases) {
+        const FlightSample s = sampler.sample(c.t);
+        EXPECT_EQ(s.linkLost, c.linkLost) << c.t;
+        EXPECT_NEAR(s.altitude, c.altitude, 1e-9) << c.t;
+        EXPECT_NEAR(s.voltage, c.voltage, 1e-9) << c.t;
+        EXPECT_NEAR(s.windSpeed, c.windSpeed, 1e-9) << c.t;
+        EXPECT_NEAR(s.windDirection, c.windDirection, 1e-9) << c.t;
+        EXPECT_NEAR(s.utc - f.utcAtClockZero, 100.0 + c.t, 1e-6) << "the clock runs on";
+    }
+    // Heard all along, the wind between 350° and 10° turns the short way,
+    // through north.
+    Flight heard = f;
+    heard.events.clear();
+    const double midway = FlightSampler(heard).sample(5.5).windDirection;
+    EXPECT_NEAR(std::fmod(midway + 180.0, 360.0) - 180.0, 0.0, 1e-6);
+    EXPECT_TRUE(FlightSampler(heard).trackBreaks().empty());
+    Flight noWind = f;
+    noWind.windSpeed.clear();
+    EXPECT_TRUE(std::isnan(FlightSampler(noWind).sample(1.0).windSpeed));
+}

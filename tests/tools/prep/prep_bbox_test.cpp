@@ -2,8 +2,13 @@
 
 #include <string>
 
+#include <cmath>
+
+#include "log/units.h"
 #include "prep_fixtures.h"
 #include "support/test_support.h"
+#include "tlog_writer.h"
+#include "tools/prep/prep_area.h"
 
 namespace {
 
@@ -34,4 +39,30 @@ TEST(PrepBbox, AreaInDegreesInsteadOfALog)
                     field(longitudeOfCol(154 * 1024 + c), latitudeOfRow(fileRow * 1024 + r)), 0.501)
             << fileRow;
     }
+}
+
+// A ground station's log of two vehicles: the area takes in both, as the
+// studio shows both.
+TEST(PrepBbox, EveryVehicleOfATelemetryLogIsInTheArea)
+{
+    const std::string dir = makeTempDir();
+    reader_test::TlogWriter w;
+    reader_test::TelemetryFlight first;
+    first.seconds = 20.0;
+    reader_test::writeTelemetryFlight(w, first);
+    reader_test::TelemetryFlight second = first;
+    second.system = 2;
+    second.station = false;
+    second.northOffsetM = 600.0;
+    reader_test::writeTelemetryFlight(w, second);
+    writeFile(dir + "/two.tlog", w.bytes());
+
+    flightreplay::flight::VehicleType vehicle = flightreplay::flight::VehicleType::fixedWing;
+    const LogExtents e = flightreplay::prep::flightExtents(dir + "/two.tlog", &vehicle);
+    const double minutesPerMetre = 60.0 / (MEAN_EARTH_RADIUS * RADIANS_PER_DEGREE);
+    EXPECT_NEAR(e.latMin, first.latitude * 60.0, 1e-4);
+    EXPECT_NEAR(e.latMax - e.latMin, 600.0 * minutesPerMetre, 1e-4);
+    // Flying east at 10 m/s from 10 s to 20 s.
+    EXPECT_NEAR(e.lonMax - e.lonMin, 100.0 * minutesPerMetre / std::cos(first.latitude * RADIANS_PER_DEGREE), 2e-3);
+    EXPECT_EQ(vehicle, flightreplay::flight::VehicleType::multicopter);
 }

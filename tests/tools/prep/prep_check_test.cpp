@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include "frame/elevation_tile.h"
 #include "frame/terrain_tiles.h"
 #include "prep_fixtures.h"
 #include "support/test_support.h"
@@ -82,10 +83,10 @@ TEST(PrepCheck, BeforeAndAfterPreparingThenTheReplayFindsEveryFile)
     run = runCommand(prepPath() + " --dir work terrain flight.log dem.tif", base);
     EXPECT_NE(run.out.find("wrote zsi-88-41.egm: "), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("terrain: 1 elevation files written, 1 kept"), std::string::npos) << run.out;
-    EXPECT_EQ(std::filesystem::file_size(work + "/zsi-88-41.egm"), 1025u * 1025u * 2u);
+    EXPECT_EQ(std::filesystem::file_size(work + "/zsi-88-41.egm"), EGM_FILE_BYTES);
     run = runCommand(prepPath() + " --dir work --force terrain flight.log dem.tif", base);
     EXPECT_NE(run.out.find("terrain: 2 elevation files written, 0 kept"), std::string::npos) << run.out;
-    EXPECT_EQ(std::filesystem::file_size(work + "/zsi-88-41.egm"), 1025u * 1025u * 2u);
+    EXPECT_EQ(std::filesystem::file_size(work + "/zsi-88-41.egm"), EGM_FILE_BYTES);
 
     writeFile(work + "/flight.log", logAt(48.0, -122.0));
     run = runCommand(programPath() + " flight.log", work);

@@ -1,16 +1,22 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <osg/Image>
 #include <osgDB/ReadFile>
 #include <osgDB/Registry>
 #include <sstream>
 
+#include "frame/elevation_tile.h"
 #include "frame/terrain_tiles.h"
 #include "prep_fixtures.h"
 #include "support/test_support.h"
@@ -99,11 +105,48 @@ const Area& area()
     return made;
 }
 
+// No request of a test may leave 127.0.0.1: no proxy in between (curl and
+// GDAL would take these), and every source of a fetch on a test server.
+const std::string WITHOUT_PROXIES = "env -u http_proxy -u https_proxy -u HTTP_PROXY -u HTTPS_PROXY -u ALL_PROXY"
+                                    " -u all_proxy -u no_proxy -u NO_PROXY -u GDAL_HTTP_PROXY -u GDAL_HTTPS_PROXY ";
+
+// prep fetch of flight.log with the cells from demServer and the tiles from
+// tileServer (none: relief drawn from the elevation).
+std::string fetchFrom(const std::string& demServer, const std::string& tileServer, const std::string& args)
+{
+    std::string command = WITHOUT_PROXIES + prepPath() + " fetch flight.log --dem-source " + demServer + "/dem ";
+    if (!tileServer.empty())
+        command += "--imagery '" + tileServer + "/tiles/{z}/{x}/{y}.png' ";
+    return command + args;
+}
+
 std::string fetchCommand(const TileServer& server, const std::string& dir, const std::string& cache,
                          const std::string& more = "")
 {
-    return prepPath() + " fetch flight.log --dir " + dir + " --cache " + cache + " --dem-source " + server.url()
-           + "/dem --imagery '" + server.url() + "/tiles/{z}/{x}/{y}.png' " + more;
+    return fetchFrom(server.url(), server.url(), "--dir " + dir + " --cache " + cache + " " + more);
+}
+
+// Runs the shell command in dir without waiting; the command replaces the
+// shell, so that the process id is the command's own.
+pid_t startCommand(const std::string& command, const std::string& dir)
+{
+    const std::string line = "exec " + command;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) == 0)
+            execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return pid;
+}
+
+// When the file was last written, in seconds since the epoch.
+double modifiedAt(const std::string& path)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return 0.0;
+    return static_cast<double>(info.st_mtim.tv_sec) + static_cast<double>(info.st_mtim.tv_nsec) * 1e-9;
 }
 
 std::vector<std::string> filesUnder(const std::string& dir, const std::string& extension)
@@ -137,7 +180,7 @@ void expectNothingCorrupt(const std::string& dir, const std::string& cache, cons
                 EXPECT_TRUE(image && image->s() == 256 && image->t() == 256) << label << ": " << path;
             }
             if (fs::path(name).extension() == ".egm") {
-                EXPECT_EQ(fs::file_size(path), 1025u * 1025u * 2u) << label << ": " << path;
+                EXPECT_EQ(fs::file_size(path), EGM_FILE_BYTES) << label << ": " << path;
             }
         }
     }
@@ -146,12 +189,23 @@ void expectNothingCorrupt(const std::string& dir, const std::string& cache, cons
 TEST(PrepFetch, OverHttpWritesWhatTheLocalCommandsWriteAndCachesIt)
 {
     const Area& a = area();
+    // Elevation and imagery on two hosts: the tiles come while the elevation is read.
+    TileServer dem(a.root);
     TileServer server(a.root);
     const std::string cache = a.work + "/cache";
+    const auto fetchBoth = [&](const std::string& dir) {
+        return fetchFrom(dem.url(), server.url(), "--dir " + dir + " --cache " + cache);
+    };
 
-    ProgramRun run = runCommand(fetchCommand(server, "net", cache), a.work);
+    ProgramRun run = runCommand(fetchBoth("net"), a.work);
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("(89 cut and scaled from a shallower zoom)"), std::string::npos) << run.out;
+    EXPECT_LT(run.out.find("elevation: "), run.out.find("imagery: ")) << run.out;
+    double elevationWritten = 0;
+    for (const std::string& name : filesUnder(a.work + "/net", ".egm"))
+        elevationWritten = std::max(elevationWritten, modifiedAt(a.work + "/net/" + name));
+    ASSERT_FALSE(server.requestTimes().empty());
+    EXPECT_LT(server.requestTimes().front(), elevationWritten);
 
     std::string local = "prep terrain flight.log --dir local --no-relief";
     for (const std::string& cell : a.cells)
@@ -185,11 +239,11 @@ TEST(PrepFetch, OverHttpWritesWhatTheLocalCommandsWriteAndCachesIt)
     expectNothingCorrupt(a.work + "/net", cache, "first fetch");
 
     // The same flight again elsewhere: everything from the cache.
-    const int requests = server.requests();
-    EXPECT_GT(requests, 0);
-    run = runCommand(fetchCommand(server, "again", cache), a.work);
+    const int requests = dem.requests() + server.requests();
+    EXPECT_GT(dem.requests(), 0);
+    run = runCommand(fetchBoth("again"), a.work);
     EXPECT_EQ(run.status, 0) << run.out << run.err;
-    EXPECT_EQ(server.requests(), requests) << run.out;
+    EXPECT_EQ(dem.requests() + server.requests(), requests) << run.out;
     run = runCommand(prepPath() + " check flight.log --dir again", a.work);
     EXPECT_EQ(run.status, 0) << run.out;
     EXPECT_TRUE(fs::exists(a.work + "/again/ATTRIBUTION.txt"));
@@ -206,9 +260,7 @@ TEST(PrepFetch, OverHttpWritesWhatTheLocalCommandsWriteAndCachesIt)
 
     // Without an imagery service, relief drawn from the elevation: the same
     // as prep terrain draws from the same files, sea blue.
-    run = runCommand(prepPath() + " fetch flight.log --dir relief --offline --cache " + cache + " --dem-source "
-                         + server.url() + "/dem",
-                     a.work);
+    run = runCommand(fetchFrom(dem.url(), "", "--dir relief --offline --cache " + cache), a.work);
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     std::string drawn = local;
     drawn.replace(drawn.find("--dir local --no-relief"), 23, "--dir drawn");
@@ -233,16 +285,18 @@ TEST(PrepFetch, FaultsEndAsDocumentedAndLeaveNothingCorrupt)
         std::string fault;
         std::string match;
         int status;
-        std::string expected; // in standard output
+        std::vector<std::string> expected; // in standard output
     };
+    const std::string missing = "missing ./img/n-2894-4265.jpg (http://127.0.0.1:";
     const std::vector<Case> cases = {
-        {"404", outer, 1, "missing ./img/n-2894-4265.jpg ("},
-        {"500-twice", outer, 0, "fetch: complete"},
-        {"429", outer, 0, "fetch: complete"},
-        {"slow", outer, 0, "fetch: complete"},
-        {"short", outer, 1, "failed: 1 file: Transferred a partial file\n"},
-        {"html200", outer, 1, "failed: 1 file: HTTP 200 with a body that is no valid tile\n"},
-        {"redirect", "/16/", 0, "fetch: complete"},
+        {"404", outer, 1, {missing, outer + ": not in the source)\nfailed: 1 file: not in the source\n"}},
+        {"500", outer, 1, {missing, outer + ": HTTP 500)\nfailed: 1 file: HTTP 500\n"}},
+        {"500-twice", outer, 0, {"fetch: complete"}},
+        {"429", outer, 0, {"fetch: complete"}},
+        {"slow", outer, 0, {"fetch: complete"}},
+        {"short", outer, 1, {"failed: 1 file: Transferred a partial file\n"}},
+        {"html200", outer, 1, {"failed: 1 file: HTTP 200 with a body that is no valid tile\n"}},
+        {"redirect", "/16/", 0, {"fetch: complete"}},
     };
     for (const Case& c : cases) {
         const std::string label = c.fault + " " + c.match;
@@ -254,7 +308,8 @@ TEST(PrepFetch, FaultsEndAsDocumentedAndLeaveNothingCorrupt)
         TileServer server(a.root, {"--fault", c.fault, "--match", c.match, "--slow-once", "--slow-seconds", "2"});
         const ProgramRun run = runCommand(fetchCommand(server, dir, cache, "--timeout 1"), a.work);
         EXPECT_EQ(run.status, c.status) << label << "\n" << run.out << run.err;
-        EXPECT_NE(run.out.find(c.expected), std::string::npos) << label << "\n" << run.out;
+        for (const std::string& text : c.expected)
+            EXPECT_NE(run.out.find(text), std::string::npos) << label << "\n" << run.out;
         expectNothingCorrupt(a.work + "/" + dir, cache, label);
     }
 }
@@ -262,16 +317,16 @@ TEST(PrepFetch, FaultsEndAsDocumentedAndLeaveNothingCorrupt)
 TEST(PrepFetch, NoCacheOfflineOrNoServerEndsWithOneLine)
 {
     const Area& a = area();
-    ProgramRun run = runCommand(prepPath() + " fetch flight.log --dir x --offline --cache empty-cache", a.work);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "flightreplay-prep: --offline: the cache empty-cache is empty; fetch once while online\n");
-
     std::string url;
     {
         TileServer gone(a.root);
         url = gone.url();
     }
-    run = runCommand(prepPath() + " fetch flight.log --dir x --cache c2 --dem-source " + url + "/dem", a.work);
+    ProgramRun run = runCommand(fetchFrom(url, url, "--dir x --offline --cache empty-cache"), a.work);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "flightreplay-prep: --offline: the cache empty-cache is empty; fetch once while online\n");
+
+    run = runCommand(fetchFrom(url, url, "--dir x --cache c2"), a.work);
     EXPECT_EQ(run.status, 2) << run.out;
     EXPECT_EQ(run.err.rfind("flightreplay-prep: 127.0.0.1:", 0), 0u) << run.err;
     EXPECT_NE(run.err.find(": cannot connect: "), std::string::npos) << run.err;
@@ -281,19 +336,40 @@ TEST(PrepFetch, NoCacheOfflineOrNoServerEndsWithOneLine)
 TEST(PrepFetch, InterruptLeavesNothingHalfWritten)
 {
     const Area& a = area();
-    std::string terrain = prepPath() + " --no-relief --dir stopped terrain flight.log";
+    std::string terrain = prepPath() + " --no-relief --dir stopped-tiles terrain flight.log";
     for (const std::string& cell : a.cells)
         terrain += " " + cell;
     ASSERT_EQ(runCommand(terrain, a.work).status, 0);
-    TileServer server(a.root, {"--delay-ms", "100"});
-    writeFile(a.work + "/stop.sh", fetchCommand(server, "stopped", "stopped-cache") + " > stopped.out &\n"
-                                       "pid=$!\nsleep 1.5\nkill -INT $pid\nwait $pid\n");
-    const ProgramRun run = runCommand("sh stop.sh", a.work);
-    const std::string out = readFile(a.work + "/stopped.out");
-    EXPECT_EQ(run.status, 1) << out << run.err;
-    EXPECT_NE(out.find("fetch: interrupted;"), std::string::npos) << out;
-    EXPECT_LT(filesUnder(a.work + "/stopped/img", ".jpg").size(), 249u);
-    expectNothingCorrupt(a.work + "/stopped", a.work + "/stopped-cache", "interrupted");
+    // Answers come late, so that Ctrl-C finds requests in flight.
+    TileServer server(a.root, {"--delay-ms", "300"});
+    struct Case {
+        std::string dir;
+        std::string more;
+        int requestsBefore; // the stop comes once the server has seen these
+    };
+    const std::vector<Case> cases = {
+        // Elevation in place: some tiles written, others in flight.
+        {"stopped-tiles", "", 8},
+        // Elevation from height tiles: stopped before they all came, no
+        // file may be made of those that did.
+        {"stopped-heights", "--dem '" + server.url() + "/terrarium/{z}/{x}/{y}.png'", 1},
+    };
+    for (const Case& c : cases) {
+        const std::string cache = a.work + "/" + c.dir + "-cache";
+        const int before = server.requests();
+        const pid_t fetch = startCommand(fetchCommand(server, c.dir, cache, c.more) + " > " + c.dir + ".out", a.work);
+        ASSERT_TRUE(server.waitForRequests(before + c.requestsBefore, 120)) << c.dir;
+        kill(fetch, SIGINT);
+        int status = -1;
+        waitpid(fetch, &status, 0);
+        const std::string out = readFile(a.work + "/" + c.dir + ".out");
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << c.dir << "\n" << out;
+        EXPECT_NE(out.find("fetch: interrupted;"), std::string::npos) << c.dir << "\n" << out;
+        EXPECT_LT(filesUnder(a.work + "/" + c.dir + "/img", ".jpg").size(), 249u) << c.dir;
+        expectNothingCorrupt(a.work + "/" + c.dir, cache, c.dir);
+    }
+    EXPECT_TRUE(filesUnder(a.work + "/stopped-heights", ".egm").empty());
+    EXPECT_TRUE(filesUnder(a.work + "/stopped-heights-cache/elevation", "").empty());
 }
 
 // A 256 x 256 PNG of one colour.

@@ -14,6 +14,7 @@
 #include <osgDB/Registry>
 #include <webp/encode.h>
 
+#include "frame/elevation_tile.h"
 #include "log/units.h"
 #include "support/test_support.h"
 
@@ -91,7 +92,7 @@ int elevationSample(const std::string& path, int r, int c)
     if (!file)
         return -99999;
     unsigned char bytes[2] = {0, 0};
-    std::fseek(file, (static_cast<long>(r) * 1025 + c) * 2, SEEK_SET);
+    std::fseek(file, (static_cast<long>(r) * EGM_SIDE + c) * 2, SEEK_SET);
     const size_t got = std::fread(bytes, 1, 2, file);
     std::fclose(file);
     if (got != 2)

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/elevation_tile.h"
 #include "prep_fixtures.h"
 #include "support/test_support.h"
 
@@ -87,11 +88,12 @@ TEST(PrepTerrain, WholeFilesFromAGeographicDem)
     const ProgramRun run = runCommand(prepPath() + " --no-relief terrain flight.log dem.tif", dir);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("CI,CJ=82915 158378\n"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("terrain: 2 elevation files written, 0 kept; samples: 2101250 from DEMs, 0 no-data and 0 uncovered"),
+    EXPECT_NE(run.out.find("terrain: 2 elevation files written, 0 kept; samples: " + std::to_string(2 * EGM_SAMPLE_COUNT)
+                           + " from DEMs, 0 no-data and 0 uncovered"),
               std::string::npos)
         << run.out;
     for (int fileRow : {FILE_ROW, FILE_ROW + 1})
-        EXPECT_EQ(std::filesystem::file_size(egmPath(dir, fileRow)), 1025u * 1025u * 2u);
+        EXPECT_EQ(std::filesystem::file_size(egmPath(dir, fileRow)), EGM_FILE_BYTES);
 
     for (const Corner& k : CHOSEN) {
         const double expected = wgs84Field(lonOf(k), latOf(k));
@@ -111,7 +113,7 @@ TEST(PrepTerrain, ProjectedDemIsSampledThroughItsCrs)
 
     const ProgramRun run = runCommand(prepPath() + " --no-relief terrain flight.log utm.tif", dir);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(totalsOf(run.out).fromDem, 2101250) << run.out;
+    EXPECT_EQ(totalsOf(run.out).fromDem, 2 * EGM_SAMPLE_COUNT) << run.out;
     for (const Corner& k : CHOSEN) {
         double e = 0;
         double n = 0;
@@ -211,7 +213,7 @@ TEST(PrepTerrain, FirstCoveringDemWinsAndNoDataFallsThrough)
     long long zeros = 0;
     for (int fileRow : {FILE_ROW, FILE_ROW + 1}) {
         const std::string bytes = readFile(egmPath(dir, fileRow));
-        ASSERT_EQ(bytes.size(), 1025u * 1025u * 2u);
+        ASSERT_EQ(bytes.size(), EGM_FILE_BYTES);
         for (size_t i = 0; i < bytes.size(); i += 2)
             zeros += bytes[i] == 0 && bytes[i + 1] == 0;
     }
@@ -219,7 +221,7 @@ TEST(PrepTerrain, FirstCoveringDemWinsAndNoDataFallsThrough)
     EXPECT_GT(t.noData, 0) << ab.out;
     EXPECT_GT(t.uncovered, 0) << ab.out;
     EXPECT_EQ(t.noData + t.uncovered, zeros) << ab.out;
-    EXPECT_EQ(t.fromDem + zeros, 2101250) << ab.out;
+    EXPECT_EQ(t.fromDem + zeros, 2 * EGM_SAMPLE_COUNT) << ab.out;
     // In either order only the hole over nothing stays no-data.
     const Totals r = totalsOf(ba.out);
     EXPECT_EQ(r.noData, t.noData) << ba.out;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -10,13 +11,18 @@
 
 #include "support/test_support.h"
 
+namespace {
+
+constexpr std::chrono::milliseconds POLL_INTERVAL{10};
+
+} // namespace
+
 TileServer::TileServer(const std::string& root, const std::vector<std::string>& extra)
 {
     const std::string state = makeTempDir();
     const std::string portFile = state + "/port";
-    countFile_ = state + "/count";
-    std::vector<std::string> args = {"python3", TILE_SERVER_SCRIPT, root, "--port-file", portFile,
-                                     "--count-file", countFile_};
+    log_ = state + "/requests.log";
+    std::vector<std::string> args = {"python3", TILE_SERVER_SCRIPT, root, "--port-file", portFile, "--log", log_};
     args.insert(args.end(), extra.begin(), extra.end());
     pid_ = fork();
     if (pid_ == 0) {
@@ -33,7 +39,7 @@ TileServer::TileServer(const std::string& root, const std::vector<std::string>& 
             url_ = "http://127.0.0.1:" + port;
             return;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(POLL_INTERVAL);
     }
     throw std::runtime_error("the tile server did not start");
 }
@@ -46,8 +52,24 @@ TileServer::~TileServer()
     }
 }
 
-int TileServer::requests() const
+std::vector<double> TileServer::requestTimes() const
 {
-    const std::string count = readFile(countFile_);
-    return count.empty() ? 0 : std::stoi(count);
+    // A line still being written has no newline yet and is left for later.
+    std::istringstream log(readFile(log_));
+    std::vector<double> times;
+    std::string line;
+    while (std::getline(log, line) && !log.eof())
+        times.push_back(std::stod(line));
+    return times;
+}
+
+bool TileServer::waitForRequests(int count, double seconds) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (requests() < count) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(POLL_INTERVAL);
+    }
+    return true;
 }

@@ -17,11 +17,17 @@ public:
     // "http://127.0.0.1:PORT"
     const std::string& url() const { return url_; }
 
-    // Requests served so far (the stats endpoint aside).
-    int requests() const;
+    // When each request served so far arrived, in seconds since the epoch,
+    // in order of arrival (the stats endpoint aside).
+    std::vector<double> requestTimes() const;
+    int requests() const { return static_cast<int>(requestTimes().size()); }
+
+    // Polls the server's log until count requests have arrived; false when
+    // they have not within seconds.
+    bool waitForRequests(int count, double seconds) const;
 
 private:
     int pid_ = -1;
     std::string url_;
-    std::string countFile_;
+    std::string log_;
 };

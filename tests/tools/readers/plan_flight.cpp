@@ -14,7 +14,8 @@ namespace {
 struct Point {
     double east;
     double north;
-    double alt; // AMSL
+    double alt;     // AMSL
+    int target = 0; // the item flown to
 };
 
 MissionItem item(int command, int frame, double alt, const PlanFlight& plan, double east, double north,
@@ -56,6 +57,7 @@ std::vector<Point> route(const PlanFlight& plan)
         if (m.command > 31 && m.command != 82)
             continue;
         Point p = last;
+        p.target = m.seq;
         if (m.latDeg != 0.0 || m.lonDeg != 0.0) {
             p.east = (m.lonDeg - plan.homeLon) * eastPerDegree;
             p.north = (m.latDeg - plan.homeLat) * metresPerDegree;
@@ -78,7 +80,7 @@ std::vector<Point> route(const PlanFlight& plan)
             const double start = std::atan2(last.north - p.north, last.east - p.east);
             for (int k = 0; k <= 36; ++k) {
                 const double a = start + 2.0 * MAP_PI * k / 36.0;
-                points.push_back({p.east + r * std::cos(a), p.north + r * std::sin(a), p.alt});
+                points.push_back({p.east + r * std::cos(a), p.north + r * std::sin(a), p.alt, m.seq});
             }
         } else {
             points.push_back(p);
@@ -207,9 +209,25 @@ PlanFlightLog writePlanFlight(const PlanFlight& plan)
                       plan.rally[i].lonDeg, plan.rally[i].altM});
 
     PlanFlightLog out;
+    for (const PlanSample& f : flownPlan(plan, out)) {
+        w.write(130, {f.t * 1e6, 3, 345600000.0 + f.t * 1000, 2200, 12, 0.8, f.latDeg, f.lonDeg, f.alt, plan.speed,
+                      f.course, 0, 0, 0});
+        w.write(131, {f.t * 1e6, 0, 0, 0, 0, 0, f.course, 0, 0});
+        if (f.report)
+            w.write(143, {f.t * 1e6, f.waiting ? 1 : 2, f.latDeg, f.lonDeg, 100, f.terrain, f.waiting ? 0.0 : f.alt - f.terrain,
+                          0, 12});
+        if (f.shot > 0)
+            w.write(144, {f.t * 1e6, 0, 2200, f.latDeg, f.lonDeg, f.alt, f.alt - plan.homeAlt, f.alt, 0, -2, f.course});
+    }
+    out.bytes = w.bytes;
+    return out;
+}
+
+std::vector<PlanSample> flownPlan(const PlanFlight& plan, PlanFlightLog& summary)
+{
     const std::vector<Point> points = route(plan);
     const double step = 0.2;
-    out.firstFixT = 10.0;
+    summary.firstFixT = 10.0;
     // Positions every step seconds along the route at constant speed.
     std::vector<Point> fixes;
     if (!points.empty())
@@ -221,42 +239,43 @@ PlanFlightLog writePlanFlight(const PlanFlight& plan)
         const int steps = std::max(1, static_cast<int>(std::ceil(length / (plan.speed * step))));
         for (int s = 1; s <= steps; ++s) {
             const double f = static_cast<double>(s) / steps;
-            fixes.push_back({a.east + f * (b.east - a.east), a.north + f * (b.north - a.north), a.alt + f * (b.alt - a.alt)});
+            fixes.push_back({a.east + f * (b.east - a.east), a.north + f * (b.north - a.north),
+                             a.alt + f * (b.alt - a.alt), b.target});
         }
     }
     const int reports = static_cast<int>(static_cast<double>(fixes.size()) * step);
     const int outlier = plan.waitingReports + (reports - plan.waitingReports) / 2;
     int report = 0;
-    double nextShot = out.firstFixT + plan.shotEverySeconds;
+    double nextShot = summary.firstFixT + plan.shotEverySeconds;
+    std::vector<PlanSample> samples;
     for (size_t k = 0; k < fixes.size(); ++k) {
-        const double t = out.firstFixT + step * static_cast<double>(k);
+        PlanSample f;
+        f.t = summary.firstFixT + step * static_cast<double>(k);
         const Point& p = fixes[k];
         const Point& next = fixes[std::min(k + 1, fixes.size() - 1)];
         const Point& before = fixes[k > 0 ? k - 1 : 0];
-        double lat, lon;
-        placeOf(plan, p.east, p.north, lat, lon);
-        const double course = std::fmod(std::atan2(next.east - before.east, next.north - before.north) * DEGREES_PER_RADIAN + 360.0, 360.0);
-        w.write(130, {t * 1e6, 3, 345600000.0 + t * 1000, 2200, 12, 0.8, lat, lon, p.alt, plan.speed, course, 0, 0, 0});
-        w.write(131, {t * 1e6, 0, 0, 0, 0, 0, course, 0, 0});
+        placeOf(plan, p.east, p.north, f.latDeg, f.lonDeg);
+        f.alt = p.alt;
+        f.course = std::fmod(std::atan2(next.east - before.east, next.north - before.north) * DEGREES_PER_RADIAN + 360.0, 360.0);
+        f.target = p.target;
         if (k % 5 == 0) {
-            const bool waiting = report < plan.waitingReports;
-            double terrain = waiting ? 0.0 : plan.ground(lat, lon) + plan.terrainOffsetM;
+            f.report = true;
+            f.waiting = report < plan.waitingReports;
+            f.terrain = f.waiting ? 0.0 : plan.ground(f.latDeg, f.lonDeg) + plan.terrainOffsetM;
             if (report == outlier) {
-                terrain += plan.outlierM;
-                out.outlierT = t;
+                f.terrain += plan.outlierM;
+                summary.outlierT = f.t;
             }
-            w.write(143, {t * 1e6, waiting ? 1 : 2, lat, lon, 100, terrain, waiting ? 0.0 : p.alt - terrain, 0, 12});
-            out.reportsWithData += waiting ? 0 : 1;
+            summary.reportsWithData += f.waiting ? 0 : 1;
             ++report;
         }
-        if (t >= nextShot) {
-            ++out.shots;
-            w.write(144, {t * 1e6, 0, 2200, lat, lon, p.alt, p.alt - plan.homeAlt, p.alt, 0, -2, course});
+        if (f.t >= nextShot) {
+            f.shot = ++summary.shots;
             nextShot += plan.shotEverySeconds;
         }
+        samples.push_back(f);
     }
-    out.bytes = w.bytes;
-    return out;
+    return samples;
 }
 
 SlopedGround::SlopedGround(double latDeg, double lonDeg, double heightThere)

@@ -63,6 +63,25 @@ PlanFlight surveyPlanFlight(double homeLat, double homeLon, double homeAlt,
 // The log of the plan flown: boot clock from 5 s, fixes at 5 Hz from 10 s.
 PlanFlightLog writePlanFlight(const PlanFlight& plan);
 
+// One fix of the plan flown, as both logs write it.
+struct PlanSample {
+    double t = 0.0;          // boot clock, seconds
+    double latDeg = 0.0;
+    double lonDeg = 0.0;
+    double alt = 0.0;        // metres above sea level
+    double course = 0.0;     // degrees clockwise from north
+    int target = 0;          // the item flown to
+    bool report = false;     // a terrain report now (every second) ...
+    bool waiting = false;    // ... without data
+    double terrain = 0.0;    // ... of this terrain height
+    int shot = 0;            // the camera's shot number now; 0 for none
+};
+
+// The fixes at 5 Hz from boot second 10 along the route at the plan's
+// speed (the do-jump followed once, the loiter flown once round), with the
+// terrain reports and shots; their counts and times into summary.
+std::vector<PlanSample> flownPlan(const PlanFlight& plan, PlanFlightLog& summary);
+
 // A sloping ground in the one elevation file (zsi-FI-FJ.egm, 1025 x 1025
 // heights of zoom-18 corners) that holds a point: sample (r, c), r rows
 // south and c columns east of the file's north-west corner, at base + r +

@@ -5,6 +5,9 @@
 #include "log/units.h"
 #include "log_writers.h"
 #include "plan_flight.h"
+#include "plan_telemetry.h"
+#include "tools/flight/plan_progress.h"
+#include "tools/readers/read_flight.h"
 #include "reader_test_support.h"
 
 using namespace flightreplay::flight;
@@ -248,4 +251,49 @@ TEST(UlogPlan, CameraCapturesAndTheMissionAsFlown)
         {FlightEventKind::missionCurrent, 2}, {FlightEventKind::missionReached, 1}};
     EXPECT_EQ(mission, expected);
     EXPECT_EQ(times, (std::vector<double>{2.0, 5.0, 5.0, 9.0, 9.0}));
+}
+
+TEST(TlogPlan, TheUploadsByTypeAndTheItemFlownAsTheStationHeardThem)
+{
+    const PlanFlight plan = standardPlanFlight(HOME_LAT, HOME_LON, HOME_ALT, flatGround);
+    PlanFlightLog summary;
+    const std::vector<PlanSample> flown = flownPlan(plan, summary);
+    const PlanFlightLog log = writePlanTelemetry(plan);
+    flightreplay::readers::ReadOptions options;
+    options.format = FlightFormat::tlog;
+    const Flight data = flightreplay::readers::readFlightBytes(log.bytes, options);
+
+    ASSERT_EQ(data.plan.mission.size(), plan.mission.size());
+    for (size_t i = 0; i < plan.mission.size(); ++i) {
+        EXPECT_EQ(data.plan.mission[i].command, plan.mission[i].command) << i;
+        EXPECT_EQ(data.plan.mission[i].frame, plan.mission[i].frame) << i;
+        EXPECT_NEAR(data.plan.mission[i].latDeg, plan.mission[i].latDeg, 1e-7) << i;
+        EXPECT_FLOAT_EQ(static_cast<float>(data.plan.mission[i].param[2]), static_cast<float>(plan.mission[i].param[2])) << i;
+    }
+    ASSERT_EQ(data.plan.fence.size(), 2u);
+    EXPECT_EQ(data.plan.fence[0].polygon.size(), 6u);
+    EXPECT_DOUBLE_EQ(data.plan.fence[1].radiusM, 100.0);
+    ASSERT_EQ(data.plan.rally.size(), 2u);
+    EXPECT_NEAR(data.plan.home.altM, HOME_ALT, 1e-3);
+    EXPECT_EQ(data.terrain.size(), static_cast<size_t>(log.reportsWithData + plan.waitingReports));
+    EXPECT_EQ(data.shots.size(), static_cast<size_t>(log.shots));
+
+    // MISSION_CURRENT and MISSION_ITEM_REACHED give the leg: it ends at the
+    // item each fix was flown to (looked up a little after the fix, as the
+    // events come with it).
+    const PlanRoute route = planRoute(data, {});
+    const std::vector<LegChange> legs = loggedLegs(data, route);
+    ASSERT_FALSE(legs.empty());
+    ASSERT_FALSE(data.position.empty());
+    const double offset = data.position.front().t - flown.front().t;
+    int checked = 0;
+    for (const PlanSample& f : flown) {
+        if (f.target == 0)
+            continue;
+        const int leg = legAt(route, legs, f.t + offset + 0.05, f.latDeg, f.lonDeg);
+        ASSERT_GE(leg, 1) << f.t;
+        EXPECT_EQ(route.items[static_cast<size_t>(route.path[static_cast<size_t>(leg)])].item.seq, f.target) << f.t;
+        ++checked;
+    }
+    EXPECT_GT(checked, 1000);
 }

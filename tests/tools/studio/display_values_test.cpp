@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "log/units.h"
 #include "tools/studio/display_values.h"
 
@@ -39,16 +41,36 @@ TEST(DisplayValues, RollAndPitchKeepTheLogSigns)
     EXPECT_EQ(rollText(0.0001), "0.0\xC2\xB0");
 }
 
-TEST(DisplayValues, UtcFromDateAndSecondsOfDay)
+TEST(DisplayValues, UtcOfSecondsSince1970)
 {
-    EXPECT_EQ(utcText(140626, 37800.4), "2026-06-14 10:30:00 UTC");
-    EXPECT_EQ(utcText(311299, 86399.9), "2099-12-31 23:59:59 UTC");
-    EXPECT_EQ(utcText(10100, 90000.0), "2000-01-01 01:00:00 UTC");
-    EXPECT_EQ(utcText(0, 37800.0), "");
-    EXPECT_EQ(utcText(321326, 0.0), "");  // day 32
-    EXPECT_EQ(utcText(141326, 0.0), "");  // month 13
-    EXPECT_EQ(dateText(210421), "2021-04-21");
-    EXPECT_EQ(dateText(0), "");
+    struct Case {
+        double seconds;
+        const char* text;
+    };
+    // Days counted by hand: 1970 to 2000 is 30 * 365 + 7 leap days = 10957;
+    // to 2026-01-01 56 * 365 + 14 = 20454, then 164 days to 14 June; to
+    // 2100-01-01 130 * 365 + 32 = 47482, and 2100 has no 29 February.
+    const Case cases[] = {
+        {0.0, "1970-01-01 00:00:00 UTC"},
+        {86399.9, "1970-01-01 23:59:59 UTC"},
+        {90000.0, "1970-01-02 01:00:00 UTC"},
+        {10957 * 86400.0 + 90000.0, "2000-01-02 01:00:00 UTC"},
+        {(10957 + 59) * 86400.0 + 43200.0, "2000-02-29 12:00:00 UTC"},
+        {(20454 + 164) * 86400.0 + 37807.4, "2026-06-14 10:30:07 UTC"},
+        {(47482 + 59) * 86400.0 - 1.0, "2100-02-28 23:59:59 UTC"},
+        {(47482 + 59) * 86400.0, "2100-03-01 00:00:00 UTC"},
+        // 10000-01-01 is 2932897 days on, where the text stops.
+        {253402300799.0, "9999-12-31 23:59:59 UTC"},
+        {253402300800.0, ""},
+        {-1.0, ""},
+        {std::nan(""), ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(utcTextOfEpoch(c.seconds), c.text) << std::fixed << c.seconds;
+}
+
+TEST(DisplayValues, ClockFromTheStart)
+{
     EXPECT_EQ(clockText(0.0), "0:00.0");
     EXPECT_EQ(clockText(65.26), "1:05.3");
     EXPECT_EQ(clockText(3725.0), "1:02:05.0");

@@ -3,9 +3,12 @@
 // track.gpx (a minute flying east), and fleet01.gpx ... fleet16.gpx: sixteen
 // aircraft flying east together in a column 10 m apart north to south, the
 // first in the middle, for one minute from 2026-06-14 10:00:00 UTC;
-// undated.csv, three fixes without times; and plan/plan.bin, a DataFlash
-// mission flown (see plan_flight.h) beside plan/zsi-*.egm, the sloped
-// ground its terrain reports lie 3.5 m above.
+// undated.csv, three fixes without times; telemetry.tlog, a ground
+// station's log of two vehicles 60 m apart (a quad, system 1, whose radio
+// is silent from 20 s to 25 s, and a rover, system 2) for a minute from
+// 2026-06-14 10:00:00 UTC; and plan/plan.bin, a DataFlash mission flown
+// (see plan_flight.h) beside plan/zsi-*.egm, the sloped ground its terrain
+// reports lie 3.5 m above.
 // Usage: make_flight_files FOLDER
 
 #include <cmath>
@@ -16,6 +19,7 @@
 #include "log/units.h"
 #include "log_writers.h"
 #include "plan_flight.h"
+#include "tlog_writer.h"
 #include "support/test_support.h"
 
 namespace {
@@ -76,6 +80,18 @@ int main(int argc, char** argv)
     writeFile(dir + "/glider.igc", igc());
     writeFile(dir + "/track.gpx", gpx(0.0, 400.0));
     writeFile(dir + "/undated.csv", "lat,lon,alt\n47.3,8.5,400\n47.3001,8.5,400\n47.3002,8.5,400\n");
+    reader_test::TlogWriter tlog;
+    reader_test::TelemetryFlight quad;
+    quad.gapFrom = 20.0;
+    quad.gapSeconds = 5.0;
+    reader_test::writeTelemetryFlight(tlog, quad);
+    reader_test::TelemetryFlight rover;
+    rover.system = 2;
+    rover.mavType = 10;
+    rover.northOffsetM = 60.0;
+    rover.station = false;
+    reader_test::writeTelemetryFlight(tlog, rover);
+    writeFile(dir + "/telemetry.tlog", tlog.bytes());
     for (int i = 0; i < 16; ++i) {
         // 0, +10, -10, +20, -20 ... metres north.
         const double north = 10.0 * ((i + 1) / 2) * (i % 2 ? 1.0 : -1.0);

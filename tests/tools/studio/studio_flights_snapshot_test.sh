@@ -5,7 +5,8 @@
 # console says once per kind what is missing instead of a line per file.
 # Then several flights at once: snapshots of two and of sixteen show every
 # flight in its colour, and a flight without a date under --align utc is
-# refused with one line naming it.
+# refused with one line naming it. A ground station's log opens as one
+# flight per vehicle, with the wind at the aircraft.
 # Usage: studio_flights_snapshot_test.sh FLIGHTREPLAY_STUDIO MAKE_FLIGHT_FILES ULOG_DIR...
 set -euo pipefail
 studio=$(realpath "$1")
@@ -53,6 +54,11 @@ for count in 2 16; do
     "$studio" --size 480x320 --time 40 --camera top-down --snapshot "$work/fleet$count.png" "${fleet[@]:0:$count}" \
         > /dev/null 2> "$work/fleet_err$count.txt"
     echo $? > "$work/fleet_status$count.txt"
+done
+for t in 15 19; do
+    "$studio" --size 480x320 --time $t --camera chase --snapshot "$work/tlog$t.png" "$work/data/telemetry.tlog" \
+        > "$work/tlog_out$t.txt" 2> "$work/tlog_err$t.txt"
+    echo $? > "$work/tlog_status$t.txt"
 done
 "$studio" --align utc --snapshot "$work/none.png" "$work/data/track.gpx" "$work/data/undated.csv" \
     > /dev/null 2> "$work/refused.txt"
@@ -106,6 +112,22 @@ for count in 2 16; do
     done
     echo "$count flights: every one in its colour"
 done
+
+# A ground station's log of two vehicles: both flights in their colours,
+# the wind arrow at the aircraft, hidden while the link is lost (studio time
+# 16.9 s to 22.0 s: the quad's radio is silent from 19.9 s to 25 s after its
+# first fix at 3 s).
+for t in 15 19; do
+    [ "$(cat "$work/tlog_status$t.txt")" = 0 ] || { cat "$work/tlog_err$t.txt" >&2; fail "telemetry.tlog: exit status"; }
+    [ ! -s "$work/tlog_err$t.txt" ] || { cat "$work/tlog_err$t.txt" >&2; fail "telemetry.tlog: notes on an intact log"; }
+done
+mapfile -t counts < <(pixels_near "$work/tlog15.png" 12 "230 25 75" "60 180 75" "120 255 61")
+echo "telemetry.tlog at 15 s: quad track ${counts[0]}, rover ${counts[1]}, wind arrow ${counts[2]} pixels"
+[ "${counts[0]}" -gt 15 ] && [ "${counts[1]}" -gt 15 ] || fail "telemetry.tlog: not both vehicles in their colours"
+[ "${counts[2]}" -gt 30 ] || fail "telemetry.tlog: no wind arrow"
+lost=$(pixels_near "$work/tlog19.png" 12 "120 255 61")
+echo "telemetry.tlog at 19 s, link lost: wind arrow $lost pixels"
+[ "$lost" -lt 5 ] || fail "telemetry.tlog: the wind arrow shown while the link is lost"
 
 [ "$(cat "$work/refused_status.txt")" = 2 ] || fail "an undated flight under --align utc: exit status $(cat "$work/refused_status.txt")"
 [ "$(wc -l < "$work/refused.txt")" = 1 ] && grep -q "undated.csv" "$work/refused.txt" ||

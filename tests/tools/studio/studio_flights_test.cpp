@@ -10,6 +10,7 @@
 #include "tools/common/tool_error.h"
 #include "tools/studio/studio_flights.h"
 #include "tools/studio/studio_keys.h"
+#include "tlog_writer.h"
 
 using namespace flightreplay::studio;
 
@@ -147,6 +148,37 @@ TEST_F(StudioFlightsTest, OffsetsByName)
     EXPECT_DOUBLE_EQ(state.clock.duration(), std::max(79.0, 99.0 + 12.5));
     options.offsets = {{"c", 1.0}};
     EXPECT_EQ(refusalOf(state, options), "--offset c: no flight of that name");
+}
+
+TEST_F(StudioFlightsTest, EachVehicleOfATelemetryLogIsAFlight)
+{
+    reader_test::TlogWriter w;
+    reader_test::TelemetryFlight quad;
+    reader_test::writeTelemetryFlight(w, quad);
+    reader_test::TelemetryFlight rover = quad;
+    rover.system = 2;
+    rover.mavType = 10;
+    rover.station = false;
+    reader_test::writeTelemetryFlight(w, rover);
+    writeFile(dir + "/two.tlog", w.bytes());
+
+    StudioOptions options = optionsFor({"two.tlog", "a.gpx"});
+    options.offsets = {{"two.tlog sys 2", 3.0}};
+    StudioState state;
+    ASSERT_EQ(refusalOf(state, options), "");
+    ASSERT_EQ(state.flights.size(), 3u);
+    EXPECT_EQ(state.flights[0].name, "two.tlog sys 1");
+    EXPECT_EQ(state.flights[1].name, "two.tlog sys 2");
+    EXPECT_EQ(state.flights[2].name, "a.gpx");
+    EXPECT_EQ(state.flights[1].flight->vehicle, flightreplay::flight::VehicleKind::rover);
+    // Both vehicles on the station's clock, by UTC: one moved on by 3 s.
+    EXPECT_NEAR(state.flights[1].offset - state.flights[0].offset, 3.0, 1e-6);
+
+    // Sixteen flights at most, vehicles counted one by one.
+    StudioOptions many = optionsFor({"two.tlog"});
+    for (int i = 0; i < 15; ++i)
+        many.logPaths.push_back(dir + "/a.gpx");
+    EXPECT_EQ(refusalOf(state, many), dir + "/a.gpx: at most 16 flights, and this file brings more");
 }
 
 TEST(FlightPicking, NearestAircraftOrLabelWithinReach)

@@ -1,0 +1,27 @@
+#include "tools/kml/late_progress.h"
+
+#include <utility>
+
+namespace flightreplay::kml {
+
+LateProgress::LateProgress(std::string label, int64_t total, tools::ProgressUnits units, double delaySeconds)
+    : label_(std::move(label)), total_(total), units_(std::move(units)), delaySeconds_(delaySeconds),
+      started_(std::chrono::steady_clock::now())
+{
+}
+
+void LateProgress::advance()
+{
+    ++done_;
+    if (!bar_) {
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        if (elapsed < delaySeconds_)
+            return;
+        bar_ = std::make_unique<tools::Progress>(label_, total_, true, units_);
+        bar_->advance(done_);
+        return;
+    }
+    bar_->advance();
+}
+
+} // namespace flightreplay::kml

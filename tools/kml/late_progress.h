@@ -1,0 +1,33 @@
+#pragma once
+// The tools' progress bar for work that is usually quick: it appears only
+// once the work has gone on for a while, so that a short export prints
+// nothing.
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "tools/common/progress.h"
+
+namespace flightreplay::kml {
+
+class LateProgress {
+public:
+    // The bar (tools::Progress with these arguments) appears at the first
+    // step after `delaySeconds`.
+    LateProgress(std::string label, int64_t total, tools::ProgressUnits units, double delaySeconds = 2.0);
+
+    void advance();
+
+private:
+    std::string label_;
+    int64_t total_;
+    tools::ProgressUnits units_;
+    double delaySeconds_;
+    int64_t done_ = 0;
+    std::chrono::steady_clock::time_point started_;
+    std::unique_ptr<tools::Progress> bar_;
+};
+
+} // namespace flightreplay::kml

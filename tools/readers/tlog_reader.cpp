@@ -1,0 +1,411 @@
+#include "tools/readers/tlog_reader.h"
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "tools/readers/mavlink_messages.h"
+#include "tools/readers/stream_notes.h"
+#include "tools/readers/tlog_missions.h"
+#include "tools/readers/tlog_vehicle.h"
+
+namespace flightreplay::readers {
+
+using namespace flight;
+
+namespace {
+
+constexpr uint8_t START_V1 = 0xfe;
+constexpr uint8_t START_V2 = 0xfd;
+constexpr size_t STAMP = 8;
+constexpr size_t HEADER_V1 = 6; // start, len, seq, sysid, compid, msgid
+constexpr size_t HEADER_V2 = 10;
+constexpr size_t CRC = 2;
+constexpr size_t SIGNATURE = 13;
+constexpr uint8_t SIGNED = 1;
+// A record's stamp and the packet's start byte and length: enough to know
+// how long the record is.
+constexpr size_t RECORD_HEAD = STAMP + 2;
+constexpr size_t MAX_RECORD = STAMP + HEADER_V2 + mavlink::MAX_PAYLOAD + CRC + SIGNATURE;
+// Stamps from 2000 to 2100, µs since 1970.
+constexpr uint64_t FIRST_STAMP = 946684800ull * 1000000ull;
+constexpr uint64_t LAST_STAMP = 4102444800ull * 1000000ull;
+// A damaged stretch is left at a stamp this close to the last good one.
+constexpr uint64_t RESYNC_STAMP_RANGE = 86400ull * 1000000ull;
+
+struct CrcTables {
+    uint16_t table[8][256];
+    CrcTables()
+    {
+        for (unsigned v = 0; v < 256; ++v) {
+            unsigned crc = v;
+            for (int bit = 0; bit < 8; ++bit)
+                crc = (crc & 1) ? (crc >> 1) ^ 0x8408 : crc >> 1;
+            table[0][v] = static_cast<uint16_t>(crc);
+        }
+        // table[k][v]: byte v followed by k zero bytes, so that eight bytes
+        // go through at once.
+        for (int k = 1; k < 8; ++k)
+            for (unsigned v = 0; v < 256; ++v) {
+                const uint16_t before = table[k - 1][v];
+                table[k][v] = static_cast<uint16_t>((before >> 8) ^ table[0][before & 0xff]);
+            }
+    }
+};
+
+const CrcTables& crcTables()
+{
+    static const CrcTables tables;
+    return tables;
+}
+
+uint64_t stampOf(const uint8_t* record)
+{
+    uint64_t stamp = 0;
+    for (size_t i = 0; i < STAMP; ++i)
+        stamp = (stamp << 8) | record[i];
+    return stamp;
+}
+
+bool plausibleStamp(uint64_t stamp)
+{
+    return stamp >= FIRST_STAMP && stamp <= LAST_STAMP;
+}
+
+// The whole record's length from its first RECORD_HEAD bytes; 0 when no
+// packet starts after the stamp.
+size_t recordLength(const uint8_t* record)
+{
+    const uint8_t start = record[STAMP];
+    const size_t payload = record[STAMP + 1];
+    if (start == START_V1)
+        return STAMP + HEADER_V1 + payload + CRC;
+    if (start != START_V2)
+        return 0;
+    // The flags byte follows the length: a record cut short there is told
+    // by its length alone, and a signature is added once it is in.
+    return STAMP + HEADER_V2 + payload + CRC;
+}
+
+struct Packet {
+    uint64_t stamp;
+    uint32_t id;
+    uint8_t system;
+    uint8_t component;
+    uint8_t incompatible;
+    const uint8_t* payload;
+    size_t payloadLength;
+    size_t checkedLength; // bytes after the start byte the CRC covers, less the CRC extra
+    uint16_t crc;
+};
+
+Packet packetOf(const uint8_t* record)
+{
+    Packet p{};
+    p.stamp = stampOf(record);
+    const uint8_t* h = record + STAMP;
+    p.payloadLength = h[1];
+    if (h[0] == START_V1) {
+        p.system = h[3];
+        p.component = h[4];
+        p.id = h[5];
+        p.payload = h + HEADER_V1;
+        p.checkedLength = HEADER_V1 - 1 + p.payloadLength;
+    } else {
+        p.incompatible = h[2];
+        p.system = h[5];
+        p.component = h[6];
+        p.id = h[7] | static_cast<uint32_t>(h[8]) << 8 | static_cast<uint32_t>(h[9]) << 16;
+        p.payload = h + HEADER_V2;
+        p.checkedLength = HEADER_V2 - 1 + p.payloadLength;
+    }
+    p.crc = static_cast<uint16_t>(p.payload[p.payloadLength] | p.payload[p.payloadLength + 1] << 8);
+    return p;
+}
+
+bool crcChecks(const Packet& p, const mavlink::Message& message, const uint8_t* record)
+{
+    uint16_t crc = mavlinkCrc(record + STAMP + 1, p.checkedLength);
+    crc = mavlinkCrc(&message.crcExtra, 1, crc);
+    return crc == p.crc;
+}
+
+// Whether the record at r (of available bytes) is a packet of a known
+// message whose CRC checks; its length in `length`.
+bool verifiedRecord(const uint8_t* r, size_t available, size_t& length)
+{
+    if (available < RECORD_HEAD || !plausibleStamp(stampOf(r)) || (length = recordLength(r)) == 0)
+        return false;
+    if (r[STAMP] == START_V2 && available > STAMP + 2 && (r[STAMP + 2] & SIGNED))
+        length += SIGNATURE;
+    if (length > available)
+        return false;
+    const Packet p = packetOf(r);
+    const mavlink::Message* message = mavlink::messageOf(p.id);
+    return message && (p.incompatible & ~SIGNED) == 0 && crcChecks(p, *message, r);
+}
+
+bool isMissionMessage(uint32_t id)
+{
+    using namespace mavlink;
+    return id == MISSION_COUNT || id == MISSION_ITEM || id == MISSION_ITEM_INT || id == FENCE_POINT || id == RALLY_POINT;
+}
+
+class TlogParser {
+public:
+    explicit TlogParser(ByteReader& in) : in_(in) {}
+    std::vector<Flight> run();
+
+private:
+    enum class Outcome { read, badCrc, lost };
+    Outcome handle(const uint8_t* record, const uint8_t* next, size_t nextAvailable);
+    void dispatch(const Packet& p, const mavlink::Message& message);
+    void resynchronise(uint64_t at);
+    std::vector<Flight> flights();
+
+    ByteReader& in_;
+    std::array<std::unique_ptr<TlogVehicle>, 256> systems_;
+    std::array<uint64_t, 256> packets_{};
+    std::array<bool, 256> verified_{};
+    std::vector<int> vehicles_; // in the order of their first heartbeat
+    MissionTransfers missions_;
+    DamageCount damage_;
+    uint64_t badCrc_ = 0;
+    uint64_t lastStamp_ = 0;
+    std::string truncation_;
+    uint8_t payload_[mavlink::MAX_PAYLOAD] = {};
+};
+
+std::vector<Flight> TlogParser::run()
+{
+    for (;;) {
+        const uint64_t at = in_.offset();
+        const uint8_t* head = in_.peek(RECORD_HEAD);
+        if (!head) {
+            if (in_.buffered() > 0)
+                truncation_ = truncationNote(at, in_.buffered(), RECORD_HEAD);
+            break;
+        }
+        size_t length = recordLength(head);
+        if (length == 0 || !plausibleStamp(stampOf(head))) {
+            resynchronise(at);
+            continue;
+        }
+        // The record and the next one's head, to tell a damaged length from
+        // a packet of an unknown message.
+        const uint8_t* record = in_.peek(length + SIGNATURE + RECORD_HEAD + 1);
+        const bool last = record == nullptr;
+        if (last)
+            record = in_.peek(in_.buffered());
+        const size_t window = in_.buffered();
+        if (record[STAMP] == START_V2 && window > STAMP + 2 && (record[STAMP + 2] & SIGNED))
+            length += SIGNATURE;
+        if (length > window) {
+            truncation_ = truncationNote(at, window, length);
+            break;
+        }
+        // The records that follow whole within the window, with the next
+        // one's head, are read from it straight away.
+        size_t used = 0;
+        bool lost = false;
+        for (;;) {
+            const Outcome outcome = handle(record + used, record + used + length, window - used - length);
+            if (outcome == Outcome::lost) {
+                lost = true;
+                break;
+            }
+            used += length;
+            if (used + RECORD_HEAD + 1 > window)
+                break;
+            const uint8_t* next = record + used;
+            length = recordLength(next);
+            if (length == 0 || !plausibleStamp(stampOf(next)))
+                break;
+            if (next[STAMP] == START_V2 && (next[STAMP + 2] & SIGNED))
+                length += SIGNATURE;
+            if (used + length + RECORD_HEAD + 1 > window)
+                break;
+        }
+        in_.skip(used);
+        if (lost)
+            resynchronise(in_.offset());
+    }
+    return flights();
+}
+
+TlogParser::Outcome TlogParser::handle(const uint8_t* record, const uint8_t* next, size_t nextAvailable)
+{
+    const Packet p = packetOf(record);
+    const mavlink::Message* message = mavlink::messageOf(p.id);
+    const bool understood = message && (p.incompatible & ~SIGNED) == 0;
+    TlogVehicle* system = systems_[p.system].get();
+    if (understood && system && system->skips(static_cast<double>(p.stamp) * 1e-6, p.component, p.id)) {
+        ++packets_[p.system];
+        return Outcome::read;
+    }
+    if (understood && crcChecks(p, *message, record)) {
+        lastStamp_ = p.stamp;
+        ++packets_[p.system];
+        verified_[p.system] = true;
+        dispatch(p, *message);
+        return Outcome::read;
+    }
+    // A packet that cannot be checked, or fails its check, is skipped by
+    // its length when a record follows it there; else its length is as
+    // damaged as the rest and the stream has lost its place.
+    const bool followed = nextAvailable == 0
+                          || (nextAvailable >= RECORD_HEAD && plausibleStamp(stampOf(next)) && recordLength(next) != 0);
+    if (!followed)
+        return Outcome::lost;
+    if (understood) {
+        ++badCrc_;
+        return Outcome::badCrc;
+    }
+    ++packets_[p.system];
+    if (systems_[p.system])
+        systems_[p.system]->heard(static_cast<double>(p.stamp) * 1e-6);
+    return Outcome::read;
+}
+
+void TlogParser::dispatch(const Packet& p, const mavlink::Message& message)
+{
+    // MAVLink 2 drops a payload's trailing zeros: the fields past its end
+    // read as zero.
+    const size_t length = p.payloadLength;
+    std::memcpy(payload_, p.payload, length);
+    if (length < message.extendedLength)
+        std::memset(payload_ + length, 0, message.extendedLength - length);
+    if (isMissionMessage(p.id)) {
+        missions_.packet(p.system, message, payload_);
+        if (systems_[p.system])
+            systems_[p.system]->heard(static_cast<double>(p.stamp) * 1e-6);
+        return;
+    }
+    std::unique_ptr<TlogVehicle>& system = systems_[p.system];
+    if (!system)
+        system = std::make_unique<TlogVehicle>();
+    const bool wasVehicle = system->isVehicle();
+    system->packet(static_cast<double>(p.stamp) * 1e-6, p.component, message, payload_);
+    if (!wasVehicle && system->isVehicle())
+        vehicles_.push_back(p.system);
+}
+
+void TlogParser::resynchronise(uint64_t at)
+{
+    in_.skip(1);
+    for (;;) {
+        const uint8_t* window = in_.peek(MAX_RECORD);
+        const bool end = window == nullptr;
+        if (end)
+            window = in_.peek(in_.buffered());
+        const size_t available = in_.buffered();
+        // Near the window's end a record may be cut by it: read on first.
+        const size_t scanned = end ? available : available - MAX_RECORD + 1;
+        for (size_t i = 0; i < scanned; ++i) {
+            const uint8_t* r = window + i;
+            if (i + RECORD_HEAD > available || (r[STAMP] != START_V1 && r[STAMP] != START_V2))
+                continue;
+            const uint64_t stamp = stampOf(r);
+            const bool near = lastStamp_ == 0 || (stamp + RESYNC_STAMP_RANGE >= lastStamp_ && stamp <= lastStamp_ + RESYNC_STAMP_RANGE);
+            size_t length = 0;
+            if (near && verifiedRecord(r, available - i, length)) {
+                in_.skip(i);
+                damage_.add(at, in_.offset() - at, false);
+                return;
+            }
+        }
+        in_.skip(scanned);
+        if (end || available == 0) {
+            damage_.add(at, in_.offset() - at, true);
+            return;
+        }
+    }
+}
+
+std::vector<Flight> TlogParser::flights()
+{
+    std::vector<LinkSystem> heard;
+    for (int id = 0; id < 256; ++id) {
+        if (!verified_[static_cast<size_t>(id)])
+            continue;
+        const TlogVehicle* system = systems_[static_cast<size_t>(id)].get();
+        heard.push_back({id, system ? system->type() : -1, system ? system->autopilot() : -1, packets_[static_cast<size_t>(id)]});
+    }
+    std::vector<std::string> fileNotes;
+    std::string damage;
+    if (badCrc_ > 0)
+        damage = std::to_string(badCrc_) + (badCrc_ == 1 ? " packet" : " packets") + " with a bad CRC skipped";
+    if (damage_.stretches > 0)
+        damage += (damage.empty() ? "" : "; ") + damage_.note("the next stamp and packet whose CRC checks");
+    if (!damage.empty())
+        fileNotes.push_back(damage);
+    if (!truncation_.empty())
+        fileNotes.push_back(truncation_);
+
+    std::vector<Flight> out;
+    for (int id : vehicles_) {
+        Flight flight = systems_[static_cast<size_t>(id)]->finish();
+        flight.systemId = id;
+        flight.linkSystems = heard;
+        missions_.fillPlan(id, flight.plan, flight.notes);
+        flight.notes.insert(flight.notes.begin(), fileNotes.begin(), fileNotes.end());
+        out.push_back(std::move(flight));
+    }
+    if (out.empty()) {
+        Flight none;
+        none.format = FlightFormat::tlog;
+        none.linkSystems = heard;
+        none.notes = fileNotes;
+        out.push_back(std::move(none));
+    }
+    return out;
+}
+
+} // namespace
+
+uint16_t mavlinkCrc(const uint8_t* bytes, size_t n, uint16_t crc)
+{
+    const auto& t = crcTables().table;
+    while (n >= 8) {
+        const unsigned x = crc ^ (bytes[0] | static_cast<unsigned>(bytes[1]) << 8);
+        crc = static_cast<uint16_t>(t[7][x & 0xff] ^ t[6][x >> 8] ^ t[5][bytes[2]] ^ t[4][bytes[3]] ^ t[3][bytes[4]]
+                                    ^ t[2][bytes[5]] ^ t[1][bytes[6]] ^ t[0][bytes[7]]);
+        bytes += 8;
+        n -= 8;
+    }
+    while (n-- > 0)
+        crc = static_cast<uint16_t>((crc >> 8) ^ t[0][(crc ^ *bytes++) & 0xff]);
+    return crc;
+}
+
+std::vector<Flight> readTlog(ByteReader& in)
+{
+    TlogParser parser(in);
+    return parser.run();
+}
+
+bool looksLikeTlog(const std::string& head)
+{
+    const auto* bytes = reinterpret_cast<const uint8_t*>(head.data());
+    size_t at = 0;
+    int records = 0;
+    int verified = 0;
+    while (at < head.size() && records < 8) {
+        size_t length = 0;
+        const bool checks = verifiedRecord(bytes + at, head.size() - at, length);
+        if (length == 0 || at + length > head.size())
+            break;
+        if (!checks) {
+            const Packet p = packetOf(bytes + at);
+            if (mavlink::messageOf(p.id) || !plausibleStamp(p.stamp))
+                return false;
+        }
+        verified += checks ? 1 : 0;
+        ++records;
+        at += length;
+    }
+    return verified > 0 && (records >= 2 || at == head.size());
+}
+
+} // namespace flightreplay::readers

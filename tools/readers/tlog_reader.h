@@ -1,0 +1,35 @@
+#pragma once
+// Reads a ground station's telemetry log (.tlog): records of a big-endian
+// µs stamp of the station's clock and one MAVLink 1 or 2 packet as it came
+// over the radio. Packets of the messages in mavlink_messages.h are checked
+// by their CRC and read; others are skipped by length. Every vehicle heard
+// (a system whose heartbeat names a vehicle with an autopilot) is a flight
+// of its own (tlog_vehicle.h), with the missions, fences and rally points
+// the station exchanged with it (tlog_missions.h).
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/flight/flight.h"
+#include "tools/readers/byte_reader.h"
+
+namespace flightreplay::readers {
+
+// Reads the stream to its end: one flight per vehicle in the order of
+// their first heartbeats, each with Flight::linkSystems and systemId; one
+// flight without positions (systemId 0) when no vehicle was heard. Packets
+// with a bad CRC, damaged stretches crossed up to the next stamp and packet
+// whose CRC checks, and a file ending inside a record are told in each
+// flight's notes.
+std::vector<flight::Flight> readTlog(ByteReader& in);
+
+// True when the bytes start with records of plausible stamps and packets,
+// at least one of a known message whose CRC checks.
+bool looksLikeTlog(const std::string& head);
+
+// CRC-16/MCRF4XX (MAVLink's X.25) of n bytes, carried on from crc.
+uint16_t mavlinkCrc(const uint8_t* bytes, size_t n, uint16_t crc = 0xffff);
+
+} // namespace flightreplay::readers

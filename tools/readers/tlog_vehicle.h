@@ -1,0 +1,72 @@
+#pragma once
+// What one MAVLink system's packets in a ground station's log make of a
+// flight: its streams, modes, messages and events on its own clock
+// (tlog_clock.h), its home, terrain reports and camera shots. Only the
+// component that sent the vehicle's heartbeat is read once there is one.
+
+#include <cstdint>
+#include <string>
+
+#include "tools/flight/flight.h"
+#include "tools/readers/flight_happenings.h"
+#include "tools/readers/mavlink_messages.h"
+#include "tools/readers/series_bucket.h"
+#include "tools/readers/tlog_clock.h"
+
+namespace flightreplay::readers {
+
+class TlogVehicle {
+public:
+    // A packet of a message of the table from component `component` of the
+    // system, stamped by the station at `stamp` (seconds since 1970); payload
+    // padded with zeros to mavlink::MAX_PAYLOAD.
+    void packet(double stamp, int component, const mavlink::Message& message, const uint8_t* payload);
+    // A packet of an id the table lacks: it still shows the link alive.
+    void heard(double stamp);
+    // Whether a packet of message id would only be dropped (attitude, which
+    // comes most often, past its stream's cap): then it is counted as heard
+    // and need not be checked or read.
+    bool skips(double stamp, int component, uint32_t id);
+
+    // Whether a heartbeat named the system a vehicle with an autopilot.
+    bool isVehicle() const { return vehicleComponent_ >= 0; }
+    int type() const { return type_; }
+    int autopilot() const { return autopilot_; }
+
+    // The flight read so far, its streams moved out (call once).
+    flight::Flight finish();
+
+private:
+    double timeOf(double stamp, const mavlink::Message& message, const uint8_t* payload);
+    void heartbeat(double t, int component, const uint8_t* payload);
+    void statusText(double t, const uint8_t* payload);
+    void flushText();
+    void text(double t, int severity, const std::string& text);
+
+    VehicleClock clock_;
+    int vehicleComponent_ = -1;
+    int type_ = -1;
+    int autopilot_ = -1;
+    SeriesBucket global_, gps_, hud_, battery_, rest_, rcRaw_;
+    ThinnedSeries<flight::Sample> windSpeed_, windDirection_;
+    ThinnedSeries<flight::TerrainReport> terrain_;
+    std::vector<flight::CameraShot> shots_;
+    flight::Fix home_ = {NAN, NAN, NAN, NAN};
+    FlightHappenings happenings_;
+    StateChanges armed_{flight::FlightEventKind::armed, flight::FlightEventKind::disarmed, false};
+    int missionCurrent_ = -1;
+    int missionReached_ = -1;
+    std::string firmware_;
+
+    // A STATUSTEXT split into chunks (MAVLink 2), joined until it ends.
+    struct PendingText {
+        bool open = false;
+        int id = 0;
+        int chunk = 0;
+        int severity = 6;
+        double t = 0.0;
+        std::string text;
+    } pending_;
+};
+
+} // namespace flightreplay::readers
