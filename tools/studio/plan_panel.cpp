@@ -19,7 +19,10 @@ using namespace flight;
 
 namespace {
 
-constexpr float PLOT_HEIGHT = 60.0f;
+constexpr float PLOT_HEIGHT = 56.0f;
+// Below this height the plan's plots start folded: open, they would run
+// into the list of what happened.
+constexpr float PLOTS_OPEN_MIN_HEIGHT = 900.0f;
 
 ImU32 colourOf(const osg::Vec4& c)
 {
@@ -132,6 +135,11 @@ void drawPlanPlots(StudioState& state)
     if (!selected.plan)
         return;
     const FlightPlanView& view = *selected.plan;
+    if (view.crossTrack.empty() && view.terrain.compared == 0 && view.autopilotTerrain.empty())
+        return;
+    ImGui::SetNextItemOpen(ImGui::GetIO().DisplaySize.y >= PLOTS_OPEN_MIN_HEIGHT, ImGuiCond_Once);
+    if (!ImGui::CollapsingHeader("Plan and terrain"))
+        return;
     if (!view.crossTrack.empty()) {
         legend("Off the leg:", "across", plan_colour::MISSION, "height", plan_colour::CURRENT);
         plotCurves(state, "##plan-deviation", {{&view.crossTrack, plan_colour::MISSION}, {&view.heightError, plan_colour::CURRENT}});

@@ -15,7 +15,8 @@ void drawPlanInstruments(StudioState& state);
 // The deviation from the legs over the flight (cross-track and height
 // error), and with terrain reports the autopilot's terrain against the
 // elevation files under the same positions and the height above each, with
-// the clock's cursor; a click seeks. Call inside the Plots window.
+// the clock's cursor; a click seeks. Under a header that starts folded in
+// pictures less than 900 pixels high. Call inside the Plots window.
 void drawPlanPlots(StudioState& state);
 
 } // namespace flightreplay::studio
