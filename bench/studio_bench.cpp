@@ -10,10 +10,20 @@
 //        studio_bench make-fleet DATA_FOLDER OUT_FOLDER: writes fleet01.log ...
 //          fleet16.log, 10,000 rows each, the demo flight's rows (the last
 //          one held to fill up) shifted 0.05 minutes north per flight
+//        studio_bench make-plan DATA_FOLDER OUT.bin ITEMS FENCE_VERTICES: a
+//          DataFlash log of a plane flying a mission from the demo's runway
+//          (tests/tools/readers/plan_flight.h): the tests' mission for ITEMS
+//          0, else a survey of ITEMS items in a fence of FENCE_VERTICES
+//          vertices; its terrain reports 3.5 m above the demo's elevation
+//        studio_bench plan DATA_FOLDER FLIGHT: the studio on the flight, its
+//          plan's overlay hidden and shown in turn, 6 frames each, 20 times
+//          over; prints "plan-off" and "plan-on" lines, each with the first
+//          frame and the median of its 120 frames
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -24,11 +34,16 @@
 #include <osgGA/TrackballManipulator>
 #include <osgViewer/Viewer>
 
+#include "demo_site.h"
 #include "frame/map_frame.h"
 #include "log/flight_log.h"
 #include "log/log_reader.h"
 #include "log/log_writer.h"
 #include "scene/scene.h"
+#include "plan_flight.h"
+#include "tools/flight/elevation_lookup.h"
+#include "tools/flight/flight_extent.h"
+#include "tools/readers/read_flight.h"
 #include "tools/studio/studio_app.h"
 #include "offscreen_context.h"
 
@@ -39,6 +54,7 @@ constexpr int HEIGHT = 1024;
 
 using Clock = std::chrono::steady_clock;
 constexpr int STEADY_FRAMES = 120;
+constexpr int PLAN_BLOCK = 6;
 
 double msSince(Clock::time_point start)
 {
@@ -91,6 +107,35 @@ int makeFleet(const char* outFolder)
     return 0;
 }
 
+// The plan flight over the demo's ground, home moved off the runway as far
+// as it takes for the flight's map frame to be the demo log's, whose 249
+// image tiles the folder holds.
+int makePlan(const char* out, int items, int fenceVertices)
+{
+    using namespace flightreplay;
+    const flight::ElevationLookup elevation = flight::folderElevation();
+    const auto ground = [elevation](double lat, double lon) { return elevation(lat, lon).value_or(demo::FIELD_ELEVATION); };
+    if (!readLogFile("demo.log"))
+        return 1;
+    const LogExtents demoExtent = computeLogExtents();
+    double homeLat = demo::SITE_LAT;
+    double homeLon = demo::SITE_LON;
+    std::string bytes;
+    for (int round = 0; round < 3; ++round) {
+        const double homeAlt = ground(homeLat, homeLon) + 1.0;
+        const reader_test::PlanFlight plan =
+            items > 0 ? reader_test::surveyPlanFlight(homeLat, homeLon, homeAlt, ground, items, fenceVertices)
+                      : reader_test::standardPlanFlight(homeLat, homeLon, homeAlt, ground);
+        bytes = reader_test::writePlanFlight(plan).bytes;
+        const LogExtents e = flight::flightExtent(readers::readFlightBytes(bytes, {}));
+        homeLat += ((demoExtent.latMin + demoExtent.latMax) - (e.latMin + e.latMax)) / 120.0;
+        homeLon += ((demoExtent.lonMin + demoExtent.lonMax) - (e.lonMin + e.lonMax)) / 120.0;
+    }
+    FILE* file = std::fopen(out, "wb");
+    const bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return file && std::fclose(file) == 0 && written ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -99,15 +144,21 @@ int main(int argc, char** argv)
     const bool studio = argc == 3 && std::strcmp(argv[1], "studio") == 0;
     const bool flights = argc >= 4 && std::strcmp(argv[1], "flights") == 0;
     const bool fleet = argc == 4 && std::strcmp(argv[1], "make-fleet") == 0;
-    if (argc < 3 || (!studio && !flights && !fleet && (argc != 3 || std::strcmp(argv[1], "replay") != 0))
+    const bool makePlanFlight = argc == 6 && std::strcmp(argv[1], "make-plan") == 0;
+    const bool plan = argc == 4 && std::strcmp(argv[1], "plan") == 0;
+    if (argc < 3 || (!studio && !flights && !fleet && !makePlanFlight && !plan && (argc != 3 || std::strcmp(argv[1], "replay") != 0))
         || chdir(argv[2]) != 0) {
         std::fprintf(stderr, "usage: %s replay|studio DATA_FOLDER (with demo.log)\n"
                              "       %s flights DATA_FOLDER FLIGHT...\n"
-                             "       %s make-fleet DATA_FOLDER OUT_FOLDER\n", argv[0], argv[0], argv[0]);
+                             "       %s make-fleet DATA_FOLDER OUT_FOLDER\n"
+                             "       %s make-plan DATA_FOLDER OUT.bin ITEMS FENCE_VERTICES\n"
+                             "       %s plan DATA_FOLDER FLIGHT\n", argv[0], argv[0], argv[0], argv[0], argv[0]);
         return 2;
     }
     if (fleet)
         return makeFleet(argv[3]);
+    if (makePlanFlight)
+        return makePlan(argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
     if (!std::freopen("/dev/null", "w", stdout))
         return 1;
     FILE* log = std::fopen("demo.log", "r");
@@ -116,7 +167,7 @@ int main(int argc, char** argv)
         return 1;
     }
     // The studio reads its flights itself, the replay through its table.
-    if (!studio && !flights) {
+    if (!studio && !flights && !plan) {
         readLog(log);
         summarizeLog();
     }
@@ -130,10 +181,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no graphics context (is DISPLAY set?)\n");
         return 1;
     }
-    if (studio || flights) {
+    if (studio || flights || plan) {
         StudioOptions options;
         options.logPaths = {"demo.log"};
-        if (flights)
+        if (flights || plan)
             options.logPaths.assign(argv + 3, argv + argc);
         options.time = 300.0;
         initStudioState(state, options);
@@ -146,6 +197,31 @@ int main(int argc, char** argv)
     viewer->realize();
     viewer->frame();
     const double firstFrameMs = msSince(launch);
+
+    if (plan) {
+        if (!state.flights.front().plan) {
+            std::fprintf(stderr, "%s has no plan\n", argv[3]);
+            return 1;
+        }
+        // Hidden and shown in turn within one launch, so that the machine's
+        // load weighs on both alike.
+        std::vector<double> hidden, shown;
+        for (int round = 0; round < STEADY_FRAMES / PLAN_BLOCK; ++round) {
+            for (bool show : {false, true}) {
+                state.showPlan = show;
+                for (int i = 0; i < PLAN_BLOCK; ++i) {
+                    const Clock::time_point t = Clock::now();
+                    viewer->frame();
+                    (show ? shown : hidden).push_back(msSince(t));
+                }
+            }
+        }
+        for (auto* frames : {&hidden, &shown})
+            std::sort(frames->begin(), frames->end());
+        std::fprintf(stderr, "plan-off %.2f %.3f\nplan-on %.2f %.3f\n", firstFrameMs, hidden[hidden.size() / 2],
+                     firstFrameMs, shown[shown.size() / 2]);
+        return 0;
+    }
 
     std::vector<double> frames;
     for (int i = 0; i < STEADY_FRAMES; ++i) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "tools/convert/plan_listing.h"
 #include "tools/readers/autopilot_names.h"
 
 namespace flightreplay::convert {
@@ -43,7 +44,7 @@ std::string utcText(double utc)
 
 } // namespace
 
-std::string listFlight(const Flight& data)
+std::string listFlight(const Flight& data, const ElevationLookup& ground)
 {
     std::string text = std::string("format:   ") + formatTitle(data.format) + "\n";
     text += "firmware: " + (data.firmware.empty() ? std::string("unknown") : data.firmware) + "\n";
@@ -95,6 +96,7 @@ std::string listFlight(const Flight& data)
         std::snprintf(line, sizeof line, "  %9.3f s  %s\n", mode.t - zero, mode.name.c_str());
         text += line;
     }
+    text += listPlan(data, ground, zero);
     for (const std::string& note : data.notes)
         text += "note:     " + note + "\n";
     return text;

@@ -11,6 +11,8 @@
 #include "tools/common/tool_main.h"
 #include "tools/convert/flight_listing.h"
 #include "tools/convert/resample.h"
+#include "tools/convert/waypoint_file.h"
+#include "tools/flight/elevation_lookup.h"
 #include "tools/kml/earth_export.h"
 #include "tools/readers/read_flight.h"
 
@@ -26,6 +28,7 @@ const char* const USAGE =
     "usage: flightreplay-convert [options] IN [OUT]\n"
     "       flightreplay-convert [--format F] --list IN\n"
     "       flightreplay-convert [options] IN... --kmz OUT.kmz\n"
+    "       flightreplay-convert [--format F] [--force] --mission OUT.waypoints IN\n"
     "  OUT defaults to IN with .log; - writes to standard output;\n"
     "  OUT.kmz or OUT.kml: a Google Earth tour of the flight (--kmz: of several)\n"
     "  --format ulog|dataflash|tlog|gpx|igc|csv   instead of recognising the content\n"
@@ -34,6 +37,9 @@ const char* const USAGE =
     "  --rate HZ            rows per second (default: one row per position fix)\n"
     "  --max-rows N         at most N rows, thinned evenly in time (default 10000)\n"
     "  --force              overwrite an existing OUT\n"
+    "  --list               what IN holds; the plan's heights above terrain and the\n"
+    "                       terrain comparison from the elevation files here\n"
+    "  --mission OUT        IN's mission as QGC WPL 110 waypoints (- for standard output)\n"
     "  CSV: --angles deg|rad, --time s|ms|us|iso, --column NAME=FIELD\n";
 
 std::string defaultOutput(const std::string& in)
@@ -45,6 +51,31 @@ std::string defaultOutput(const std::string& in)
     return out == in ? in + ".log" : out;
 }
 
+// The flight's mission written to out (- for standard output); one line
+// and status 2 for a flight without one.
+int writeMission(const std::string& in, const Flight& data, const std::string& out, bool force)
+{
+    const std::string text = waypointFileText(data);
+    if (text.empty()) {
+        std::string why;
+        for (const std::string& note : data.notes)
+            if (note.find("all zeros") != std::string::npos)
+                why = " (" + note + ")";
+        throw ToolError(in + ": no mission in this flight" + why);
+    }
+    if (out != "-" && !force && flightreplay::tools::fileExists(out))
+        throw ToolError(out + ": exists; --force overwrites it");
+    for (const std::string& note : data.notes)
+        std::fprintf(stderr, "%s: %s\n", in.c_str(), note.c_str());
+    if (out == "-") {
+        if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0)
+            throw ToolError("standard output: cannot write");
+        return 0;
+    }
+    flightreplay::tools::writeFileAtomically(out, text);
+    return 0;
+}
+
 int run(const std::vector<std::string>& args)
 {
     ReadOptions read;
@@ -53,17 +84,20 @@ int run(const std::vector<std::string>& args)
     bool force = false;
     bool resampled = false;
     std::string earthOut;
+    std::string mission;
     std::vector<std::string> words;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool valued = arg == "--format" || arg == "--from" || arg == "--to" || arg == "--rate"
                             || arg == "--max-rows" || arg == "--angles" || arg == "--time" || arg == "--column"
-                            || arg == "--kmz" || arg == "--system";
+                            || arg == "--kmz" || arg == "--system" || arg == "--mission";
         if (valued && i + 1 < args.size()) {
             const std::string& value = args[++i];
             resampled = resampled || arg == "--from" || arg == "--to" || arg == "--rate" || arg == "--max-rows";
             if (arg == "--kmz")
                 earthOut = value;
+            else if (arg == "--mission")
+                mission = value;
             else if (arg == "--format")
                 read.format = flightreplay::readers::parseFormatWord(value);
             else if (arg == "--from")
@@ -92,7 +126,9 @@ int run(const std::vector<std::string>& args)
             words.push_back(arg);
         }
     }
-    if (earthOut.empty() && !list && words.size() == 2 && flightreplay::kml::isGoogleEarthPath(words[1])) {
+    if (!mission.empty() && (list || !earthOut.empty() || resampled))
+        throw ToolError("--mission writes the mission alone: not with --list, --kmz, --from, --to, --rate or --max-rows");
+    if (earthOut.empty() && !list && mission.empty() && words.size() == 2 && flightreplay::kml::isGoogleEarthPath(words[1])) {
         earthOut = words[1];
         words.pop_back();
     }
@@ -103,7 +139,7 @@ int run(const std::vector<std::string>& args)
         flightreplay::kml::exportGoogleEarth(words, read, earthOut, force);
         return 0;
     }
-    if (words.empty() || words.size() > (list ? 1u : 2u))
+    if (words.empty() || words.size() > (list || !mission.empty() ? 1u : 2u))
         throw ToolError(words.empty() ? "no input file given (see --help)" : words.back() + ": one argument too many");
     if (resample.rate < 0.0)
         throw ToolError("--rate must not be negative");
@@ -119,10 +155,12 @@ int run(const std::vector<std::string>& args)
     }
     // A refused file is told in one line, its reason: notes about damage
     // would only bury it.
+    if (!mission.empty())
+        return writeMission(in, data, mission, force);
     if (!list && data.position.empty())
         throw ToolError(in + ": " + missingPosition(data));
     if (list) {
-        std::fputs(listFlight(data).c_str(), stdout);
+        std::fputs(listFlight(data, flightreplay::flight::folderElevation()).c_str(), stdout);
         return 0;
     }
     for (const std::string& note : data.notes)

@@ -1,12 +1,15 @@
 #include "tools/flight/flight_extent.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "log/fixed_point_text.h"
 #include "log/flight_log.h"
+#include "log/geography.h"
 #include "log/units.h"
+#include "tools/flight/mission_commands.h"
 
 namespace flightreplay::flight {
 
@@ -63,6 +66,35 @@ LogExtents flightExtent(const Flight& flight)
         const double f = (t - a.t) / (b.t - a.t);
         addPoint(e, a.latDeg + f * (b.latDeg - a.latDeg), a.lonDeg + f * (b.lonDeg - a.lonDeg));
     }
+    return e;
+}
+
+LogExtents planExtent(const Flight& flight)
+{
+    LogExtents e;
+    const auto add = [&](double latDeg, double lonDeg) {
+        if ((latDeg != 0.0 || lonDeg != 0.0) && std::fabs(latDeg) <= 90.0 && std::fabs(lonDeg) <= 180.0)
+            addPoint(e, latDeg, lonDeg);
+    };
+    const Plan& plan = flight.plan;
+    for (const MissionItem& item : plan.mission)
+        if (commandKind(item.command) != CommandKind::action)
+            add(item.latDeg, item.lonDeg);
+    for (const FenceRegion& region : plan.fence) {
+        for (const GeoPoint& p : region.polygon)
+            add(p.latDeg, p.lonDeg);
+        if (region.polygon.empty()) {
+            for (const LocalOffset& edge : {LocalOffset{region.radiusM, region.radiusM}, LocalOffset{-region.radiusM, -region.radiusM}}) {
+                double lat, lon;
+                offsetToDegrees(region.centre.latDeg, region.centre.lonDeg, edge, lat, lon);
+                add(lat, lon);
+            }
+        }
+    }
+    for (const RallyPoint& rally : plan.rally)
+        add(rally.latDeg, rally.lonDeg);
+    if (std::isfinite(plan.home.latDeg))
+        add(plan.home.latDeg, plan.home.lonDeg);
     return e;
 }
 

@@ -15,6 +15,12 @@ namespace flightreplay::flight {
 // log holds. Untouched start values (LogExtents) for a flight without fixes.
 LogExtents flightExtent(const Flight& flight);
 
+// Latitude and longitude extents in minutes of arc of the places the plan
+// holds: mission items with a position of their own, fence polygons and
+// circles (to their edge), rally points and home. Untouched start values
+// for a flight without any.
+LogExtents planExtent(const Flight& flight);
+
 // Widens `into` to take in `more`.
 void addExtent(LogExtents& into, const LogExtents& more);
 

@@ -20,6 +20,7 @@
 #include "tools/prep/elevation_file.h"
 #include "tools/prep/elevation_tiles.h"
 #include "tools/prep/fetch_steps.h"
+#include "tools/prep/prep_area.h"
 #include "tools/prep/source_error.h"
 #include "tools/prep/tile_url.h"
 
@@ -288,7 +289,7 @@ void fetchElevation(FetchRun& run)
     ElevationReads reads{run, run.cache + "/elevation/" + sourceKey(source), {}, 0};
     int kept = 0;
     int fromCache = 0;
-    for (const ElevationFileIndex& file : terrainElevationFiles(mapFrame.CI, mapFrame.CJ)) {
+    for (const ElevationFileIndex& file : elevationFilesToPrepare(options.planArea)) {
         const std::string name = nameOf(file);
         const std::string path = options.dir + "/" + name;
         std::string bytes;

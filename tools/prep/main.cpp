@@ -114,7 +114,7 @@ int run(const std::vector<std::string>& args)
             throw ToolError(command + ": no LOG given (or --bbox S,W,N,E)");
         if (manyFlights) {
             const flightreplay::flight::VehicleType flown =
-                setupFrameFromFlights(std::vector<std::string>(words.begin() + 1, words.end()));
+                setupFrameFromFlights(std::vector<std::string>(words.begin() + 1, words.end()), &options.planArea);
             // fetch writes the model of the vehicle that flew, unless told.
             if (!vehicleGiven)
                 options.vehicle = flown;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/elevation_tile.h"
 #include "frame/map_frame.h"
 #include "log/flight_log.h"
 #include "log/geography.h"
@@ -78,7 +79,7 @@ bool isReplayLog(const std::string& path)
 
 } // namespace
 
-LogExtents flightExtents(const std::string& path, flight::VehicleType* vehicle)
+LogExtents flightExtents(const std::string& path, flight::VehicleType* vehicle, LogExtents* plan)
 {
     if (vehicle)
         *vehicle = flight::VehicleType::fixedWing;
@@ -92,24 +93,58 @@ LogExtents flightExtents(const std::string& path, flight::VehicleType* vehicle)
             throw tools::ToolError("no position fixes");
         if (vehicle)
             *vehicle = assets::vehicleTypeOf(flights.front());
-        for (const flight::Flight& flight : flights)
+        for (const flight::Flight& flight : flights) {
             if (!flight.position.empty())
                 flight::addExtent(e, flight::flightExtent(flight));
+            if (plan)
+                flight::addExtent(*plan, flight::planExtent(flight));
+        }
     } catch (const tools::ToolError& error) {
         throw tools::ToolError(path + ": " + error.what());
     }
     return e;
 }
 
-flight::VehicleType setupFrameFromFlights(const std::vector<std::string>& paths)
+flight::VehicleType setupFrameFromFlights(const std::vector<std::string>& paths, LogExtents* planArea)
 {
     LogExtents all;
     flight::VehicleType first = flight::VehicleType::fixedWing;
     for (const std::string& path : paths) {
-        flight::addExtent(all, flightExtents(path, &path == &paths.front() ? &first : nullptr));
+        LogExtents plan;
+        flight::addExtent(all, flightExtents(path, &path == &paths.front() ? &first : nullptr, &plan));
+        if (planArea)
+            flight::addExtent(*planArea, plan);
     }
     setupCheckedFrame(paths.size() == 1 ? paths[0] : paths[0] + " ...", all.latMin, all.latMax, all.lonMin, all.lonMax);
     return first;
+}
+
+std::vector<ElevationFileIndex> elevationFilesToPrepare(const LogExtents& area)
+{
+    std::vector<ElevationFileIndex> files = terrainElevationFiles(mapFrame.CI, mapFrame.CJ);
+    if (area.latMin <= area.latMax && area.lonMin <= area.lonMax) {
+        // The zoom-18 corners around the area, one more each way for the
+        // samples a reading between corners takes.
+        const auto corner = [](double normalised) {
+            return static_cast<int32_t>(std::clamp(std::floor(normalised * FRAME_SIZE), 0.0, FRAME_SIZE - 1.0));
+        };
+        const int32_t north = corner(latToMercatorY(area.latMax / 60.0));
+        const int32_t south = std::min(corner(latToMercatorY(area.latMin / 60.0)) + 1, FRAME_SIZE - 1);
+        const int32_t west = corner(lonToMercatorX(area.lonMin / 60.0));
+        const int32_t east = std::min(corner(lonToMercatorX(area.lonMax / 60.0)) + 1, FRAME_SIZE - 1);
+        for (int32_t row = north / EGM_SPAN; row <= south / EGM_SPAN; ++row)
+            for (int32_t col = west / EGM_SPAN; col <= east / EGM_SPAN; ++col)
+                files.push_back({row, col});
+    }
+    const auto before = [](const ElevationFileIndex& a, const ElevationFileIndex& b) {
+        return a.row != b.row ? a.row < b.row : a.col < b.col;
+    };
+    const auto same = [](const ElevationFileIndex& a, const ElevationFileIndex& b) {
+        return a.row == b.row && a.col == b.col;
+    };
+    std::sort(files.begin(), files.end(), before);
+    files.erase(std::unique(files.begin(), files.end(), same), files.end());
+    return files;
 }
 
 void setupFrameFromBox(const GeoBox& box)

@@ -6,6 +6,7 @@
 #include "frame/grid_geography.h"
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
+#include "tools/prep/prep_area.h"
 #include "tools/prep/prep_commands.h"
 
 namespace flightreplay::prep {
@@ -13,7 +14,7 @@ namespace flightreplay::prep {
 int runCheck(const PrepOptions& options)
 {
     int elevationMissing = 0;
-    const auto files = terrainElevationFiles(mapFrame.CI, mapFrame.CJ);
+    const auto files = elevationFilesToPrepare(options.planArea);
     for (const ElevationFileIndex& file : files) {
         const std::string name = elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN);
         std::error_code error;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "frame/terrain_tiles.h"
+#include "log/log_reader.h"
 
 #include "tools/flight/flight.h"
 
@@ -16,7 +17,9 @@ struct PrepOptions {
     bool force = false;     // overwrite existing files
     flight::VehicleType vehicle = flight::VehicleType::fixedWing; // the model assets writes
     bool noRelief = false;  // terrain: draw no relief tiles where imagery is missing
+    LogExtents planArea;    // what the flights' plans place (minutes of arc); start values for none
 };
+
 
 // The Copernicus DEM GLO-30 bucket: cells at BASE/NAME/NAME.tif.
 constexpr const char* COPERNICUS_GLO30 = "https://copernicus-dem-30m.s3.amazonaws.com";

@@ -9,6 +9,7 @@
 #include "log/units.h"
 #include "tools/common/tool_error.h"
 #include "tools/readers/autopilot_names.h"
+#include "tools/readers/dataflash_plan.h"
 #include "tools/readers/flight_happenings.h"
 #include "tools/readers/series_bucket.h"
 #include "tools/readers/stream_notes.h"
@@ -24,7 +25,7 @@ constexpr uint8_t HEAD2 = 0x95;
 constexpr uint8_t FMT_TYPE = 128;
 constexpr size_t FMT_LENGTH = 89;
 
-enum class Kind { none, gps, att, pos, bat, curr, baro, rcin, rcou, msg, mode, ev, err };
+enum class Kind { none, gps, att, pos, bat, curr, baro, rcin, rcou, msg, mode, ev, err, plan };
 
 // Field roles looked up by name once per FMT; -1 where the type lacks one.
 enum Role { timeUs, timeMs, gpsT, status, lat, lng, alt, spd, nsats, week, tow, instance, roll, pitch, yaw,
@@ -43,6 +44,8 @@ struct Type {
     std::array<int, ROLE_COUNT> role{};
     bool attitudeAlwaysValid = false; // ATT in integers, no instance: every message is a sample
     std::array<Field, ROLE_COUNT> slot{}; // the field of each role; kind 0 where there is none
+    PlanMessage planMessage = PlanMessage::cmd; // for Kind::plan
+    std::vector<std::string> columns;           // for Kind::plan: the name of each field
 };
 
 int sizeOfKind(char c)
@@ -162,6 +165,7 @@ private:
     void sample(const Type& type, const uint8_t* body);
     void text(const std::string& message);
     void happening(const Type& type, const uint8_t* body, double t);
+    void planMessage(const Type& type, const uint8_t* body, double t);
     bool knownHeader(const uint8_t* h) const { return h[0] == HEAD1 && h[1] == HEAD2 && types_[h[2]].known; }
 
     ByteReader& in_;
@@ -172,6 +176,7 @@ private:
     std::string frame_;
     DamageCount damage_;
     FlightHappenings happenings_;
+    DataflashPlan plan_;
     double lastT_ = 0.0; // of the last message with a time, for those without
 };
 
@@ -255,6 +260,7 @@ Flight DataflashParser::run()
                                                               : VehicleKind::multicopter;
     }
     happenings_.moveInto(out);
+    plan_.moveInto(out);
     for (ModeChange& mode : out.modes)
         if (mode.name.empty())
             mode.name = ardupilotModeName(out.vehicle, mode.code);
@@ -279,7 +285,12 @@ void DataflashParser::define(const uint8_t* body)
     Type type;
     type.known = true;
     type.length = length;
-    type.kind = kindOfName(fixedText(body + 2, 4));
+    const std::string name = fixedText(body + 2, 4);
+    type.kind = kindOfName(name);
+    if (const std::optional<PlanMessage> plan = planMessageOf(name)) {
+        type.kind = Kind::plan;
+        type.planMessage = *plan;
+    }
     type.role.fill(-1);
     const std::string format = fixedText(body + 6, 16);
     const std::string columns = fixedText(body + 22, 64);
@@ -297,6 +308,8 @@ void DataflashParser::define(const uint8_t* body)
             type.role[static_cast<size_t>(role)] = static_cast<int>(type.fields.size());
         }
         type.fields.push_back({c, static_cast<uint16_t>(offset)});
+        if (type.kind == Kind::plan)
+            type.columns.push_back(column);
         offset += static_cast<unsigned>(size);
     }
     // Where every format character is known the layout fixes the length: a
@@ -345,6 +358,10 @@ void DataflashParser::sample(const Type& type, const uint8_t* body)
         towMs = v(timeMs);
     } else {
         t = v(timeMs) * 1e-3;
+    }
+    if (type.kind == Kind::plan) {
+        planMessage(type, body, std::isfinite(t) ? t : lastT_);
+        return;
     }
     if (type.kind == Kind::msg || type.kind == Kind::mode || type.kind == Kind::ev || type.kind == Kind::err) {
         happening(type, body, std::isfinite(t) ? t : lastT_);
@@ -464,6 +481,16 @@ void DataflashParser::happening(const Type& type, const uint8_t* body, double t)
     }
     default: break;
     }
+}
+
+void DataflashParser::planMessage(const Type& type, const uint8_t* body, double t)
+{
+    plan_.add(type.planMessage, t, [&](const char* column) {
+        for (size_t i = 0; i < type.columns.size() && i < type.fields.size(); ++i)
+            if (type.columns[i] == column)
+                return valueOf(body + type.fields[i].offset, type.fields[i].kind);
+        return static_cast<double>(NAN);
+    });
 }
 
 void DataflashParser::text(const std::string& message)

@@ -2,17 +2,15 @@
 
 #include <cmath>
 
+#include "tools/flight/mission_commands.h"
+
 namespace flightreplay::readers {
 
 using namespace flight;
 
 namespace {
 
-constexpr int FENCE_POLYGON_INCLUSION = 5001;
-constexpr int FENCE_POLYGON_EXCLUSION = 5002;
-constexpr int FENCE_CIRCLE_INCLUSION = 5003;
-constexpr int FENCE_CIRCLE_EXCLUSION = 5004;
-constexpr int RALLY_POINT_COMMAND = 5100;
+constexpr int RALLY_POINT_COMMAND = mav_cmd::RALLY_POINT;
 constexpr size_t GIVEN_UP_KEPT = 64;
 
 const char* kindName(int kind)
@@ -136,7 +134,7 @@ void MissionTransfers::fillPlan(int vehicle, Plan& plan, std::vector<std::string
     if (latest[mission])
         plan.mission = itemsOf(latest[mission]);
     if (later(latest[fence], latest[fencePoints])) {
-        plan.fence = fenceOfItems(itemsOf(latest[fence]));
+        plan.fence = fenceRegionsOf(itemsOf(latest[fence]));
     } else if (latest[fencePoints]) {
         // ArduPilot's older list: point 0 is where to return, the others
         // the polygon, the last closing it on the first.
@@ -179,39 +177,6 @@ void MissionTransfers::fillPlan(int vehicle, Plan& plan, std::vector<std::string
                         + " of mission, fence or rally items not used (the last: " + kindName(last->kind) + ", "
                         + (got > 0 ? std::to_string(got) + " of " : "") + std::to_string(last->count) + " items)");
     }
-}
-
-std::vector<FenceRegion> fenceOfItems(const std::vector<MissionItem>& items)
-{
-    std::vector<FenceRegion> regions;
-    for (size_t i = 0; i < items.size();) {
-        const MissionItem& item = items[i];
-        if (item.command == FENCE_POLYGON_INCLUSION || item.command == FENCE_POLYGON_EXCLUSION) {
-            FenceRegion region;
-            region.inclusion = item.command == FENCE_POLYGON_INCLUSION;
-            const size_t wanted = item.param[0] >= 1.0 && item.param[0] < 65536.0 ? static_cast<size_t>(item.param[0]) : 1;
-            while (i < items.size() && items[i].command == item.command && region.polygon.size() < wanted) {
-                region.polygon.push_back({items[i].latDeg, items[i].lonDeg});
-                ++i;
-            }
-            bool valid = region.polygon.size() >= 3;
-            for (const GeoPoint& p : region.polygon)
-                valid = valid && onGlobe(p.latDeg, p.lonDeg);
-            if (valid)
-                regions.push_back(std::move(region));
-            continue;
-        }
-        if ((item.command == FENCE_CIRCLE_INCLUSION || item.command == FENCE_CIRCLE_EXCLUSION) && item.param[0] > 0.0
-            && onGlobe(item.latDeg, item.lonDeg)) {
-            FenceRegion region;
-            region.inclusion = item.command == FENCE_CIRCLE_INCLUSION;
-            region.centre = {item.latDeg, item.lonDeg};
-            region.radiusM = item.param[0];
-            regions.push_back(region);
-        }
-        ++i;
-    }
-    return regions;
 }
 
 } // namespace flightreplay::readers

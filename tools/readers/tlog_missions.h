@@ -53,10 +53,4 @@ private:
     uint64_t order_ = 0;
 };
 
-// Fence regions of mission items of the fence kind: a polygon of the
-// consecutive 5001 (inclusion) or 5002 (exclusion) vertices, as many as
-// the first one's param1 says; a circle of each 5003 (inclusion) or 5004
-// (exclusion) item, radius param1 metres.
-std::vector<flight::FenceRegion> fenceOfItems(const std::vector<flight::MissionItem>& items);
-
 } // namespace flightreplay::readers

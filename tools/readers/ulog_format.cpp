@@ -142,4 +142,16 @@ UlogSlot UlogFormats::find(const std::string& format, const std::string& field) 
     return {};
 }
 
+bool anglesOfUlogQuaternion(double w, double x, double y, double z, double& roll, double& pitch, double& yaw)
+{
+    const double norm = std::sqrt(w * w + x * x + y * y + z * z);
+    if (!(norm > 1e-6) || !std::isfinite(norm))
+        return false;
+    w /= norm, x /= norm, y /= norm, z /= norm;
+    roll = std::atan2(2 * (w * x + y * z), 1 - 2 * (x * x + y * y));
+    pitch = std::asin(std::fmax(-1.0, std::fmin(1.0, 2 * (w * y - z * x))));
+    yaw = std::atan2(2 * (w * z + x * y), 1 - 2 * (y * y + z * z));
+    return true;
+}
+
 } // namespace flightreplay::readers

@@ -83,4 +83,9 @@ inline double ulogValue(const uint8_t* data, size_t size, const UlogSlot& slot, 
     return NAN;
 }
 
+// Aerospace roll, pitch and yaw (radians, yaw clockwise from north) of a
+// ULog quaternion (w, x, y, z) rotating body axes into north-east-down,
+// normalised first; false, the angles untouched, for one of no length.
+bool anglesOfUlogQuaternion(double w, double x, double y, double z, double& roll, double& pitch, double& yaw);
+
 } // namespace flightreplay::readers

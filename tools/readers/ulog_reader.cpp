@@ -15,6 +15,8 @@
 #include "tools/readers/series_bucket.h"
 #include "tools/readers/stream_notes.h"
 #include "tools/readers/ulog_format.h"
+#include "tools/readers/ulog_plan.h"
+#include "tools/flight/mission_commands.h"
 
 namespace flightreplay::readers {
 
@@ -29,7 +31,7 @@ constexpr const char* MESSAGE_TYPES = "ABCDFILMOPQRS";
 constexpr uint64_t MAX_FORMAT_TEXT = 4u << 20;
 
 enum class Topic { globalPosition, gpsPosition, sensorGps, localPosition, attitude, battery, inputRc, actuatorOutputs, airspeed, airspeedValidated, airData,
-                   vehicleStatus, actuatorArmed, landDetected };
+                   vehicleStatus, actuatorArmed, landDetected, cameraCapture, missionItem, missionResult };
 
 struct TopicFields {
     const char* name;
@@ -60,6 +62,11 @@ const std::vector<TopicFields>& wantedTopics()
         {"vehicle_status", Topic::vehicleStatus, {"timestamp", "nav_state", "arming_state"}},
         {"actuator_armed", Topic::actuatorArmed, {"timestamp", "armed"}},
         {"vehicle_land_detected", Topic::landDetected, {"timestamp", "landed"}},
+        {"camera_capture", Topic::cameraCapture, {"timestamp", "lat", "lon", "alt", "q", "seq"}},
+        {"navigator_mission_item", Topic::missionItem,
+         {"timestamp", "sequence_current", "nav_cmd", "latitude", "longitude", "altitude", "altitude_is_relative",
+          "loiter_radius", "time_inside", "acceptance_radius", "yaw", "autocontinue"}},
+        {"mission_result", Topic::missionResult, {"timestamp", "seq_current", "seq_reached"}},
     };
     return topics;
 }
@@ -82,6 +89,31 @@ bool isInteger(UlogType type)
 bool validLatLon(double lat, double lon)
 {
     return std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0;
+}
+
+// A navigator_mission_item as a mission item (fields 1 ... 11 of its
+// topic): the altitude above home or sea level as its flag says, the
+// loiter radius, hold time, acceptance radius and yaw (degrees) in the
+// parameters where MAVLink keeps them.
+template <typename Value>
+MissionItem flownMissionItem(const Value& v)
+{
+    const auto finite = [](double value) { return std::isfinite(value) ? value : 0.0; };
+    MissionItem item;
+    item.seq = static_cast<int>(v(1));
+    item.command = static_cast<int>(v(2));
+    item.latDeg = finite(v(3));
+    item.lonDeg = finite(v(4));
+    item.alt = finite(v(5));
+    item.frame = v(6) == 1.0 ? 3 : 0;
+    const double radius = finite(v(7));
+    const double yaw = finite(v(10)) * DEGREES_PER_RADIAN;
+    if (item.command == mav_cmd::LOITER_TO_ALT)
+        item.param = {0.0, radius, 0.0, yaw};
+    else
+        item.param = {finite(v(8)), finite(v(9)), isLoiter(item.command) ? radius : 0.0, yaw};
+    item.autocontinue = v(11) != 0.0;
+    return item;
 }
 
 class UlogParser {
@@ -123,6 +155,7 @@ private:
     StateChanges statusArming_{FlightEventKind::armed, FlightEventKind::disarmed, true};
     StateChanges actuatorArming_{FlightEventKind::armed, FlightEventKind::disarmed, true};
     StateChanges landed_{FlightEventKind::landing, FlightEventKind::takeoff, false};
+    UlogPlan plan_{happenings_};
 };
 
 Flight UlogParser::run()
@@ -363,7 +396,7 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
         break;
     }
     case Topic::attitude: {
-        double w = v(1, 0), x = v(1, 1), y = v(1, 2), z = v(1, 3);
+        const double w = v(1, 0), x = v(1, 1), y = v(1, 2), z = v(1, 3);
         const double norm = std::sqrt(w * w + x * x + y * y + z * z);
         if (!(norm > 1e-6) || !std::isfinite(norm)) {
             // The first firmware generations log the angles themselves.
@@ -377,11 +410,9 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
             b.attitude.pass();
             break;
         }
-        w /= norm, x /= norm, y /= norm, z /= norm;
-        const double roll = std::atan2(2 * (w * x + y * z), 1 - 2 * (x * x + y * y));
-        const double pitch = std::asin(std::fmax(-1.0, std::fmin(1.0, 2 * (w * y - z * x))));
-        const double yaw = std::atan2(2 * (w * z + x * y), 1 - 2 * (y * y + z * z));
-        b.attitude.add({t, roll, pitch, yaw});
+        double roll, pitch, yaw;
+        if (anglesOfUlogQuaternion(w, x, y, z, roll, pitch, yaw))
+            b.attitude.add({t, roll, pitch, yaw});
         break;
     }
     case Topic::battery:
@@ -422,6 +453,16 @@ void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
         if (std::isfinite(v(1)))
             landed_.add(t, v(1) != 0.0);
         break;
+    case Topic::cameraCapture: {
+        const double q[4] = {v(4, 0), v(4, 1), v(4, 2), v(4, 3)};
+        plan_.cameraCapture(t, v(1), v(2), v(3), q, v(5));
+        break;
+    }
+    case Topic::missionItem:
+        if (std::isfinite(v(1)) && std::isfinite(v(2)))
+            plan_.missionItem(t, flownMissionItem(v));
+        break;
+    case Topic::missionResult: plan_.missionResult(t, v(1), v(2)); break;
     }
 }
 
@@ -587,6 +628,7 @@ void UlogParser::merge(Flight& out)
         happenings_.event(e);
     for (const FlightEvent& e : landed_.events)
         happenings_.event(e);
+    plan_.moveInto(out);
     happenings_.moveInto(out);
 }
 

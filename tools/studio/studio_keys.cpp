@@ -102,6 +102,10 @@ bool StudioKeys::handle(const osgGA::GUIEventAdapter& ea, osgGA::GUIActionAdapte
     case 'G':
         state_.dropLines = !state_.dropLines;
         break;
+    case 'm':
+    case 'M':
+        state_.showPlan = !state_.showPlan;
+        break;
     case osgGA::GUIEventAdapter::KEY_Tab:
         state_.showPanels = !state_.showPanels;
         break;

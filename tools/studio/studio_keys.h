@@ -1,8 +1,8 @@
 #pragma once
 // The studio's keys: space play/pause, [ ] speed, arrows seek 5 s (with
-// shift 60 s), Home/End, L loop, 1-5 cameras, C track colouring, G drop lines, Tab panels,
-// Escape quits; with several flights a click on an aircraft or its label
-// selects that flight.
+// shift 60 s), Home/End, L loop, 1-5 cameras, C track colouring, G drop
+// lines, M the plan's overlay, Tab panels, Escape quits; with several flights
+// a click on an aircraft or its label selects that flight.
 
 #include <osgGA/GUIEventHandler>
 

@@ -13,6 +13,7 @@
 #include "tools/studio/display_values.h"
 #include "tools/studio/event_timeline.h"
 #include "tools/studio/instrument_lines.h"
+#include "tools/studio/plan_panel.h"
 #include "tools/studio/studio_flights.h"
 #include "tools/studio/track_colours.h"
 
@@ -236,6 +237,7 @@ void StudioPanels::drawInstruments()
     for (const std::string& line : instrumentLines(now, flight))
         ImGui::TextUnformatted(line.c_str());
     drawHorizonAt(static_cast<float>(logRollOfAerospace(now.roll)), static_cast<float>(now.pitch), 150.0f);
+    drawPlanInstruments(state_);
     ImGui::Separator();
     drawView();
     ImGui::End();
@@ -423,6 +425,7 @@ void StudioPanels::drawPlots()
     std::snprintf(caption, sizeof caption, "Ground speed %.1f m/s", state_.now.groundSpeed);
     plotWithCursor("##speed", groundSpeed_, caption);
     plotWithCursor("##voltage", voltage_, ("Battery " + valueText("%.2f", state_.now.voltage) + " V").c_str());
+    drawPlanPlots(state_);
     ImGui::End();
 }
 

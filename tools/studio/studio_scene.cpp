@@ -14,6 +14,7 @@
 #include "scene/sky_dome.h"
 #include "tools/studio/drop_lines.h"
 #include "tools/studio/studio_assets.h"
+#include "tools/studio/plan_overlay.h"
 #include "tools/studio/studio_ground.h"
 #include "tools/studio/track_breaks.h"
 #include "tools/studio/track_colours.h"
@@ -174,6 +175,10 @@ StudioScene buildStudioScene(StudioState& state, const StudioOptions& options)
         tracks->addChild(geode.get());
     }
     scene.parts.track = tracks;
+    const PlanOverlay plan = buildPlanOverlay(state);
+    if (plan.node)
+        tracks->addChild(plan.node.get());
+    notes.insert(notes.end(), plan.lines.begin(), plan.lines.end());
 
     std::string skyNote;
     scene.parts.sky = buildSkyDome(skyImageFor(skyNote).get());

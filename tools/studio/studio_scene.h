@@ -26,7 +26,9 @@ struct StudioScene {
 };
 
 // The scene of the state's flights (map frame set up) through assembleScene:
-// the ground (see studio_ground.h), one track per flight, the sky and one
+// the ground (see studio_ground.h), one track per flight with the plans'
+// overlay beside them (plan_overlay.h; its terrain lines among the console's
+// lines), the sky and one
 // aircraft per flight with its model from studio_assets.h, labelled with
 // its name in its colour when there are several, then their drop lines
 // (drop_lines.h). One line per kind of

@@ -15,6 +15,8 @@
 
 namespace flightreplay::studio {
 
+struct FlightPlanView;
+
 using flight::FlightSample;
 using flight::FlightSampler;
 
@@ -39,6 +41,7 @@ struct StudioFlight {
     double offset = 0.0;                     // clock seconds at which its first fix plays
     double chaseMetres = 70.0;               // chase camera distance for its model
     FlightSample now;                        // at the clock's time, set in each update traversal
+    std::shared_ptr<FlightPlanView> plan;    // its plan as shown (plan_view.h); null without one
 };
 
 // Height of the ground the studio draws: the elevation files where the
@@ -58,6 +61,7 @@ struct StudioState {
     TrackColouring colouring = TrackColouring::white;
     bool ghost = false;          // flights other than the selected one translucent
     bool dropLines = true;       // a line from each aircraft down to the ground
+    bool showPlan = true;        // the plans' overlay (plan_overlay.h)
     bool showPanels = true;
     bool trace = false;          // print the aircraft's transform after changes
     bool traceRequested = false; // print it after the next update traversal

@@ -201,10 +201,10 @@ Payload missionCount(uint16_t count, uint8_t targetSystem, uint8_t missionType)
 }
 
 Payload missionItemInt(uint16_t seq, uint16_t command, uint8_t frame, double lat, double lon, float alt,
-                       uint8_t targetSystem, uint8_t missionType, float param1)
+                       uint8_t targetSystem, uint8_t missionType, float param1, float param2, float param3, float param4)
 {
     Body b;
-    b.put<float>(param1).put<float>(0).put<float>(0).put<float>(0).put<int32_t>(e7(lat)).put<int32_t>(e7(lon)).put<float>(alt);
+    b.put<float>(param1).put<float>(param2).put<float>(param3).put<float>(param4).put<int32_t>(e7(lat)).put<int32_t>(e7(lon)).put<float>(alt);
     b.put<uint16_t>(seq).put<uint16_t>(command).put<uint8_t>(targetSystem).put<uint8_t>(1).put<uint8_t>(frame);
     b.put<uint8_t>(seq == 0 ? 1 : 0).put<uint8_t>(1).put<uint8_t>(missionType);
     return make(73, 38, b, 37);

@@ -66,7 +66,8 @@ Payload rcChannelsRaw(uint32_t bootMs, const std::vector<uint16_t>& channels);
 Payload servoOutputRaw(uint32_t timeUs, const std::vector<uint16_t>& servos);
 Payload missionCount(uint16_t count, uint8_t targetSystem, uint8_t missionType);
 Payload missionItemInt(uint16_t seq, uint16_t command, uint8_t frame, double lat, double lon, float alt,
-                       uint8_t targetSystem, uint8_t missionType, float param1 = 0);
+                       uint8_t targetSystem, uint8_t missionType, float param1 = 0, float param2 = 0, float param3 = 0,
+                       float param4 = 0);
 Payload missionItem(uint16_t seq, uint16_t command, uint8_t frame, float lat, float lon, float alt, uint8_t targetSystem);
 Payload missionCurrent(uint16_t seq);
 Payload missionItemReached(uint16_t seq);

@@ -6,20 +6,24 @@
 // 2500 m by second 60, then flying east at that height until second 180),
 // and fleet01.gpx ... fleet16.gpx: sixteen
 // aircraft flying east together in a column 10 m apart north to south, the
-// first in the middle, for one minute from 2026-06-14 10:00:00 UTC; and
+// first in the middle, for one minute from 2026-06-14 10:00:00 UTC;
 // undated.csv, three fixes without times; telemetry.tlog, a ground
 // station's log of two vehicles 60 m apart (a quad, system 1, whose radio
 // is silent from 20 s to 25 s, and a rover, system 2) for a minute from
-// 2026-06-14 10:00:00 UTC.
+// 2026-06-14 10:00:00 UTC; and plan/plan.bin, a DataFlash mission flown
+// (see plan_flight.h) beside plan/zsi-*.egm, the sloped ground its terrain
+// reports lie 3.5 m above.
 // Usage: make_flight_files FOLDER
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "log/units.h"
 #include "log_writers.h"
+#include "plan_flight.h"
 #include "tlog_writer.h"
 #include "support/test_support.h"
 
@@ -122,5 +126,11 @@ int main(int argc, char** argv)
         std::snprintf(name, sizeof name, "/fleet%02d.gpx", i + 1);
         writeFile(dir + name, gpx(north, 400.0));
     }
+    const reader_test::SlopedGround ground(47.6, 9.14, 418.0);
+    const reader_test::PlanFlight plan = reader_test::standardPlanFlight(
+        47.6, 9.14, 420.0, [ground](double lat, double lon) { return ground.heightAt(lat, lon); });
+    std::filesystem::create_directories(dir + "/plan");
+    writeFile(dir + "/plan/plan.bin", reader_test::writePlanFlight(plan).bytes);
+    writeFile(dir + "/plan/" + ground.fileName(), ground.fileBytes());
     return 0;
 }

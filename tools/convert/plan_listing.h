@@ -1,0 +1,20 @@
+#pragma once
+// The plan as --list prints it: the mission as a table, fence, rally
+// points, home, camera shots and the terrain comparison.
+
+#include <string>
+
+#include "tools/flight/elevation_lookup.h"
+#include "tools/flight/flight.h"
+
+namespace flightreplay::convert {
+
+// Lines of text, times in seconds from zeroT (the first fix); empty for a
+// flight with no plan, home, shots or terrain reports. The mission table
+// has each item's seq, command name, frame, latitude, longitude and
+// altitude as given, and its height above sea level as resolved (ground
+// gives the elevation for the terrain frames; "unresolved" without it, "-"
+// for an item with no place); then the terrain line (terrainLine).
+std::string listPlan(const flight::Flight& data, const flight::ElevationLookup& ground, double zeroT);
+
+} // namespace flightreplay::convert
