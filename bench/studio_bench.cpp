@@ -34,7 +34,7 @@
 #include <osgGA/TrackballManipulator>
 #include <osgViewer/Viewer>
 
-#include "demo_site.h"
+#include "tools/demo_data/demo_site.h"
 #include "frame/map_frame.h"
 #include "log/flight_log.h"
 #include "log/log_reader.h"

@@ -18,6 +18,18 @@ double cornerLongitude(int32_t col)
     return longitudeOfMercatorX(col / static_cast<double>(FRAME_SIZE));
 }
 
+void sortElevationFiles(std::vector<ElevationFileIndex>& files)
+{
+    const auto before = [](const ElevationFileIndex& a, const ElevationFileIndex& b) {
+        return a.row != b.row ? a.row < b.row : a.col < b.col;
+    };
+    const auto same = [](const ElevationFileIndex& a, const ElevationFileIndex& b) {
+        return a.row == b.row && a.col == b.col;
+    };
+    std::sort(files.begin(), files.end(), before);
+    files.erase(std::unique(files.begin(), files.end(), same), files.end());
+}
+
 std::vector<ElevationFileIndex> terrainElevationFiles(int32_t ci, int32_t cj)
 {
     std::vector<ElevationFileIndex> files;
@@ -32,13 +44,6 @@ std::vector<ElevationFileIndex> terrainElevationFiles(int32_t ci, int32_t cj)
         add(tile.northRow + tile.span, tile.westCol + tile.span);
         add(tile.northRow, tile.westCol + tile.span);
     });
-    const auto before = [](const ElevationFileIndex& a, const ElevationFileIndex& b) {
-        return a.row != b.row ? a.row < b.row : a.col < b.col;
-    };
-    const auto same = [](const ElevationFileIndex& a, const ElevationFileIndex& b) {
-        return a.row == b.row && a.col == b.col;
-    };
-    std::sort(files.begin(), files.end(), before);
-    files.erase(std::unique(files.begin(), files.end(), same), files.end());
+    sortElevationFiles(files);
     return files;
 }

@@ -16,6 +16,9 @@ struct ElevationFileIndex {
     int32_t col; // FJ: corner column / 1024
 };
 
+// Sorts a list of elevation files by row then column and keeps each once.
+void sortElevationFiles(std::vector<ElevationFileIndex>& files);
+
 // The elevation files whose samples the terrain patch around the zoom-18
 // centre tile (ci, cj) reads, sorted by row then column, each once. Corners
 // outside the grid (which the loader never opens) add no file.

@@ -136,14 +136,7 @@ std::vector<ElevationFileIndex> elevationFilesToPrepare(const LogExtents& area)
             for (int32_t col = west / EGM_SPAN; col <= east / EGM_SPAN; ++col)
                 files.push_back({row, col});
     }
-    const auto before = [](const ElevationFileIndex& a, const ElevationFileIndex& b) {
-        return a.row != b.row ? a.row < b.row : a.col < b.col;
-    };
-    const auto same = [](const ElevationFileIndex& a, const ElevationFileIndex& b) {
-        return a.row == b.row && a.col == b.col;
-    };
-    std::sort(files.begin(), files.end(), before);
-    files.erase(std::unique(files.begin(), files.end(), same), files.end());
+    sortElevationFiles(files);
     return files;
 }
 

@@ -14,6 +14,7 @@
 #include "tools/flight/elevation_lookup.h"
 #include "tools/studio/plan_shapes.h"
 #include "tools/studio/plan_view.h"
+#include "tools/studio/window_pick.h"
 
 namespace flightreplay::studio {
 
@@ -179,10 +180,7 @@ int shotAtWindowPoint(const Flight& flight, const osg::Matrixd& worldToWindow, d
     double bestDistance = radius;
     for (size_t i = 0; i < flight.shots.size(); ++i) {
         const CameraShot& shot = flight.shots[i];
-        const osg::Vec4d clip = osg::Vec4d(osg::Vec3d(planPoint(shot.latDeg, shot.lonDeg, shot.altM)), 1.0) * worldToWindow;
-        if (!(clip.w() > 0.0))
-            continue;
-        const double distance = std::hypot(clip.x() / clip.w() - x, clip.y() / clip.w() - y);
+        const double distance = windowDistance(osg::Vec3d(planPoint(shot.latDeg, shot.lonDeg, shot.altM)), worldToWindow, x, y);
         if (distance <= bestDistance) {
             bestDistance = distance;
             best = static_cast<int>(i);

@@ -6,6 +6,7 @@
 
 #include "frame/map_frame.h"
 #include "tools/studio/studio_scene.h"
+#include "tools/studio/window_pick.h"
 #include <osgViewer/ViewerBase>
 
 namespace flightreplay::studio {
@@ -27,10 +28,7 @@ int flightAtWindowPoint(const StudioState& state, const osg::Matrixd& worldToWin
         const osg::Vec3d at = state.flights[i].now.position;
         const osg::Vec3d label = at + osg::Vec3d(0, 0, LABEL_ABOVE_METRES * mapFrame.k);
         for (const osg::Vec3d& point : {at, label}) {
-            const osg::Vec4d clip = osg::Vec4d(point, 1.0) * worldToWindow;
-            if (!(clip.w() > 0.0))
-                continue;
-            const double distance = std::hypot(clip.x() / clip.w() - x, clip.y() / clip.w() - y);
+            const double distance = windowDistance(point, worldToWindow, x, y);
             if (distance <= bestDistance) {
                 bestDistance = distance;
                 best = static_cast<int>(i);
