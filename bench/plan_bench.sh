@@ -20,11 +20,12 @@ for _ in $(seq 1 "$launches"); do
     xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bench/studio_bench" plan "$demo" "$flights/survey.bin" \
         2>> "$results" > /dev/null
 done
-awk -f "$(dirname "$0")/median.awk" -e '
-    NF == 3 && ($1 == "plan-off" || $1 == "plan-on") { k = n[$1] + 0; frame[$1, k] = $3; n[$1] = k + 1 }
-    END {
-        if (!n["plan-off"] || !n["plan-on"]) { print "no results" > "/dev/stderr"; exit 1 }
-        off = median(frame, "plan-off"); on = median(frame, "plan-on")
-        printf "medians of %d launches              hidden      shown  ratio  goal\n", n["plan-on"]
-        printf "  steady frame (chase, panels)  %7.2f ms %7.2f ms  %5.2f  <= 1.1\n", off, on, on / off
-    }' "$results"
+awk -f "$(dirname "$0")/median.awk" -f /dev/stdin "$results" <<'AWK'
+NF == 3 && ($1 == "plan-off" || $1 == "plan-on") { k = n[$1] + 0; frame[$1, k] = $3; n[$1] = k + 1 }
+END {
+    if (!n["plan-off"] || !n["plan-on"]) { print "no results" > "/dev/stderr"; exit 1 }
+    off = median(frame, "plan-off"); on = median(frame, "plan-on")
+    printf "medians of %d launches              hidden      shown  ratio  goal\n", n["plan-on"]
+    printf "  steady frame (chase, panels)  %7.2f ms %7.2f ms  %5.2f  <= 1.1\n", off, on, on / off
+}
+AWK
