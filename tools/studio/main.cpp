@@ -9,7 +9,7 @@
 #include "tools/common/tool_main.h"
 #include "tools/kml/earth_export.h"
 #ifdef FLIGHTREPLAY_HAVE_PAGE
-#include "tools/page/page_export.h"
+#include "tools/studio/page/page_export.h"
 #endif
 #include "tools/studio/studio_app.h"
 #include "tools/studio/studio_options.h"

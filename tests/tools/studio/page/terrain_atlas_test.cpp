@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "tools/page/terrain_atlas.h"
+#include "tools/studio/page/terrain_atlas.h"
 
 using namespace flightreplay::page;
 

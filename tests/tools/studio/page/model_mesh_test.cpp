@@ -5,7 +5,7 @@
 #include <osg/Material>
 #include <osg/MatrixTransform>
 
-#include "tools/page/model_mesh.h"
+#include "tools/studio/page/model_mesh.h"
 
 using flightreplay::page::ModelMesh;
 using flightreplay::page::modelMesh;

@@ -4,7 +4,7 @@
 
 #include "frame/map_frame.h"
 #include "log/units.h"
-#include "tools/page/page_flights.h"
+#include "tools/studio/page/page_flights.h"
 
 using namespace flightreplay;
 

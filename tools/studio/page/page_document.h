@@ -1,5 +1,5 @@
 #pragma once
-// The page as one HTML file: the template of tools/page/web with its style,
+// The page as one HTML file: the template of tools/studio/page/web with its style,
 // three.js and its orbit controls (Debian's libjs-three, built into the
 // program), the page's scripts and the flights' data put in, so that it
 // needs no other file and no network.

@@ -1,4 +1,4 @@
-#include "tools/page/model_mesh.h"
+#include "tools/studio/page/model_mesh.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "tools/page/page_export.h"
+#include "tools/studio/page/page_export.h"
 
 #include <cerrno>
 #include <chrono>
@@ -13,9 +13,9 @@
 #include "tools/common/output_file.h"
 #include "tools/common/progress.h"
 #include "tools/common/tool_error.h"
-#include "tools/page/page_document.h"
-#include "tools/page/page_flights.h"
-#include "tools/page/page_ground.h"
+#include "tools/studio/page/page_document.h"
+#include "tools/studio/page/page_flights.h"
+#include "tools/studio/page/page_ground.h"
 #include "tools/studio/studio_app.h"
 #include "tools/studio/studio_assets.h"
 #include "tools/studio/studio_ground.h"

@@ -1,4 +1,4 @@
-#include "tools/page/page_document.h"
+#include "tools/studio/page/page_document.h"
 
 #include <utility>
 #include <vector>

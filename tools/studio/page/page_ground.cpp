@@ -1,4 +1,4 @@
-#include "tools/page/page_ground.h"
+#include "tools/studio/page/page_ground.h"
 
 #include <algorithm>
 #include <sstream>
@@ -12,7 +12,7 @@
 #include "frame/map_frame.h"
 #include "frame/terrain_tiles.h"
 #include "tools/common/tool_error.h"
-#include "tools/page/terrain_atlas.h"
+#include "tools/studio/page/terrain_atlas.h"
 
 namespace flightreplay::page {
 

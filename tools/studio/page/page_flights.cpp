@@ -1,4 +1,4 @@
-#include "tools/page/page_flights.h"
+#include "tools/studio/page/page_flights.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,9 +11,9 @@
 #include "log/units.h"
 #include "tools/assets/vehicle_type.h"
 #include "tools/flight/flight_events.h"
-#include "tools/page/model_mesh.h"
-#include "tools/page/page_ground.h"
-#include "tools/page/track_thinning.h"
+#include "tools/studio/page/model_mesh.h"
+#include "tools/studio/page/page_ground.h"
+#include "tools/studio/page/track_thinning.h"
 #include "tools/studio/display_values.h"
 #include "tools/studio/studio_assets.h"
 #include "tools/studio/track_colours.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tools/page/track_thinning.h"
+#include "tools/studio/page/track_thinning.h"
 
 using flightreplay::page::nearestTurn;
 using flightreplay::page::thinSamples;

@@ -1,4 +1,4 @@
-#include "tools/page/terrain_atlas.h"
+#include "tools/studio/page/terrain_atlas.h"
 
 #include <algorithm>
 #include <cmath>

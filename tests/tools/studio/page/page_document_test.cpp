@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "tools/page/page_document.h"
-#include "tools/page/page_ground.h"
+#include "tools/studio/page/page_document.h"
+#include "tools/studio/page/page_ground.h"
 
 using namespace flightreplay::page;
 

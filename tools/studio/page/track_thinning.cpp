@@ -1,4 +1,4 @@
-#include "tools/page/track_thinning.h"
+#include "tools/studio/page/track_thinning.h"
 
 #include <cmath>
 
