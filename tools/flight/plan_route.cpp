@@ -79,7 +79,13 @@ void walkPath(PlanRoute& route)
     std::vector<bool> jumped(route.items.size(), false);
     std::vector<int> pending;
     const int count = static_cast<int>(route.items.size());
-    for (int i = 0; i < count;) {
+    // Each jump followed once still lets jumps chained back to the start
+    // replay the whole list once per jump: a list of many jumps (a damaged or
+    // hostile log) would make a path of items times jumps. Real missions
+    // replay a few stretches; the walk stops at many times their length.
+    const size_t stepLimit = 16 * route.items.size() + 64;
+    size_t steps = 0;
+    for (int i = 0; i < count && ++steps <= stepLimit;) {
         const RouteItem& r = route.items[static_cast<size_t>(i)];
         const int command = r.item.command;
         if (command == mav_cmd::DO_JUMP && !jumped[static_cast<size_t>(i)]) {

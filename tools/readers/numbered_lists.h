@@ -4,6 +4,7 @@
 // list wins; a part that tells something else is counted, never drawn.
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -19,30 +20,31 @@ public:
 
     // Entry seq of a list of total entries. A list starts again at entry 0,
     // at a new total or at an entry not after the last; a total of 0 is a
-    // complete empty list.
+    // complete empty list. Totals beyond what the protocols can count (16
+    // bits) are damage. The entries are held as they come, not in room made
+    // for the total, which a damaged log may claim in billions.
     void add(int total, int seq, const T& entry)
     {
-        if (total < 0 || seq < 0 || (total > 0 && seq >= total))
+        if (total < 0 || total > MAX_ENTRIES || seq < 0 || (total > 0 && seq >= total))
             return;
         if (total == 0) {
             close();
             kept_ = std::vector<T>();
             return;
         }
-        if (!open_ || seq == 0 || total != static_cast<int>(parts_.size()) || seq <= lastSeq_) {
+        if (!open_ || seq == 0 || total != total_ || seq <= lastSeq_) {
             close();
-            parts_.assign(static_cast<size_t>(total), std::nullopt);
-            filled_ = 0;
+            parts_.clear();
+            total_ = total;
             open_ = true;
         }
-        if (!parts_[static_cast<size_t>(seq)])
-            ++filled_;
-        parts_[static_cast<size_t>(seq)] = entry;
+        parts_[seq] = entry;
         lastSeq_ = seq;
-        if (filled_ == total) {
+        if (static_cast<int>(parts_.size()) == total) {
             std::vector<T> list;
-            for (const std::optional<T>& part : parts_)
-                list.push_back(*part);
+            list.reserve(parts_.size());
+            for (const auto& part : parts_)
+                list.push_back(part.second);
             kept_ = std::move(list);
             open_ = false;
         }
@@ -65,20 +67,22 @@ private:
         if (!open_)
             return;
         open_ = false;
-        bool agrees = kept_ && kept_->size() == parts_.size();
-        for (size_t i = 0; agrees && i < parts_.size(); ++i)
-            agrees = !parts_[i] || same_(*parts_[i], (*kept_)[i]);
+        bool agrees = kept_ && static_cast<int>(kept_->size()) == total_;
+        for (auto part = parts_.begin(); agrees && part != parts_.end(); ++part)
+            agrees = same_(part->second, (*kept_)[static_cast<size_t>(part->first)]);
         if (agrees)
             return;
         ++incomplete_;
-        lastFilled_ = filled_;
-        lastTotal_ = static_cast<int>(parts_.size());
+        lastFilled_ = static_cast<int>(parts_.size());
+        lastTotal_ = total_;
     }
 
+    static constexpr int MAX_ENTRIES = 65535;
+
     std::function<bool(const T&, const T&)> same_;
-    std::vector<std::optional<T>> parts_;
+    std::map<int, T> parts_; // entries of the list being received, by seq
+    int total_ = 0;
     bool open_ = false;
-    int filled_ = 0;
     int lastSeq_ = -1;
     std::optional<std::vector<T>> kept_;
     int incomplete_ = 0;

@@ -109,6 +109,26 @@ TEST(PlanRoute, PathFollowsEachJumpOnceWithTheActionsOnTheirLegs)
     EXPECT_NEAR(route.pathMetres[2].east, 0.0, 1e-9);
 }
 
+// Jumps chained back to the start, each followed once, would replay the list
+// once per jump: the path of a list of thousands of them stays within a
+// bound of the list's length, its start intact.
+TEST(PlanRoute, ManyJumpsBackMakeABoundedPath)
+{
+    Flight f = missionFlight();
+    f.plan.mission.clear();
+    constexpr int PAIRS = 2000;
+    for (int k = 0; k < PAIRS; ++k) {
+        f.plan.mission.push_back(itemOf(2 * k, 16, 0, 500, HOME_LAT + 1e-4 * k, HOME_LON));
+        f.plan.mission.push_back(itemOf(2 * k + 1, 177, 0, 0, 0, 0, 0));
+    }
+    const PlanRoute route = planRoute(f, slope);
+    EXPECT_LE(route.path.size(), 16u * f.plan.mission.size() + 64);
+    EXPECT_GT(route.path.size(), f.plan.mission.size());
+    ASSERT_GE(route.path.size(), 4u);
+    EXPECT_EQ(std::vector<int>(route.path.begin(), route.path.begin() + 4), (std::vector<int>{0, 0, 2, 0}));
+    EXPECT_EQ(route.legActions.size(), route.path.size());
+}
+
 TEST(PlanRoute, HomeFromThePlanItemZeroOrTheFirstFix)
 {
     const struct {

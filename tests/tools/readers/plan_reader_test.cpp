@@ -7,11 +7,13 @@
 #include "plan_flight.h"
 #include "plan_telemetry.h"
 #include "tools/flight/plan_progress.h"
+#include "tools/readers/numbered_lists.h"
 #include "tools/readers/read_flight.h"
 #include "reader_test_support.h"
 
 using namespace flightreplay::flight;
 using namespace reader_test;
+using flightreplay::readers::LastCompleteList;
 
 namespace {
 
@@ -296,4 +298,25 @@ TEST(TlogPlan, TheUploadsByTypeAndTheItemFlownAsTheStationHeardThem)
         ++checked;
     }
     EXPECT_GT(checked, 1000);
+}
+
+// Lists as a log sends them: the last complete one wins, a part sent again
+// that agrees with it is no incomplete list, and a total no protocol can
+// count (a damaged log) makes no list and takes no room.
+TEST(NumberedLists, LastCompleteListWinsAndDamagedTotalsTakeNoRoom)
+{
+    LastCompleteList<int> list([](int a, int b) { return a == b; });
+    for (int seq = 0; seq < 3; ++seq)
+        list.add(3, seq, 10 + seq);
+    list.add(3, 1, 11);
+    list.add(70000, 0, 5);
+    list.add(70000, 69999, 6);
+    list.add(60000, 0, 7);
+    list.add(60000, 59999, 8);
+    list.finish();
+    ASSERT_TRUE(list.kept());
+    EXPECT_EQ(*list.kept(), (std::vector<int>{10, 11, 12}));
+    EXPECT_EQ(list.incomplete(), 1);
+    EXPECT_EQ(list.lastIncompleteFilled(), 2);
+    EXPECT_EQ(list.lastIncompleteTotal(), 60000);
 }
