@@ -70,7 +70,12 @@ inline void checkConversion(flightreplay::flight::Flight data, size_t inputSize)
     flightreplay::flight::tidyStreams(data);
     // Every sample comes from a message of at least a few bytes.
     requireThat(data.position.size() + data.attitude.size() <= inputSize, "no more samples than input bytes");
-    requireThat(data.notes.size() <= 4, "a handful of notes");
+    // A note a kind of damage or assumption, each said once (the file's end,
+    // damaged stretches, the clock, the mission's frames, incomplete lists...).
+    requireThat(data.notes.size() <= 10, "a handful of notes");
+    std::vector<std::string> notes = data.notes;
+    std::sort(notes.begin(), notes.end());
+    requireThat(std::adjacent_find(notes.begin(), notes.end()) == notes.end(), "each note once");
     checkPlan(data);
     if (data.position.empty())
         return;
