@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -128,6 +129,14 @@ int modeAt(const Flight& flight, double t)
     const auto after = std::upper_bound(flight.modes.begin(), flight.modes.end(), t,
                                         [](double time, const ModeChange& mode) { return time < mode.t; });
     return static_cast<int>(after - flight.modes.begin()) - 1;
+}
+
+std::string htmlColour(const osg::Vec4& colour)
+{
+    const auto channel = [](float v) { return static_cast<int>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); };
+    char text[16];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", channel(colour.r()), channel(colour.g()), channel(colour.b()));
+    return text;
 }
 
 osg::Vec4 modeColour(int modeIndex)

@@ -3,6 +3,7 @@
 // landing found in the track, the replay log's status column as modes, and
 // the colours modes are drawn in.
 
+#include <string>
 #include <vector>
 
 #include <osg/Vec4>
@@ -35,6 +36,9 @@ int modeAt(const Flight& flight, double t);
 // Colour number modeIndex of the modes' palette: distinct, readable on dark
 // and light ground, opaque; repeats after 20.
 osg::Vec4 modeColour(int modeIndex);
+
+// A colour as HTML writes it, "#rrggbb", for the exports' legends and pages.
+std::string htmlColour(const osg::Vec4& colour);
 
 // The palette index of a mode code in the flight: its rank among the
 // distinct codes of flight.modes, so that one code keeps one colour in the

@@ -13,7 +13,7 @@
 #include "tools/common/tool_error.h"
 #include "tools/kml/collada_model.h"
 #include "tools/kml/kml_document.h"
-#include "tools/kml/late_progress.h"
+#include "tools/common/late_progress.h"
 #include "tools/kml/zip_archive.h"
 
 namespace flightreplay::kml {
@@ -66,7 +66,7 @@ void exportGoogleEarth(const std::vector<std::string>& flightPaths, const reader
         throw tools::ToolError(out + ": exists; --force overwrites it");
     const bool archive = lowerExtension(out) == "kmz";
 
-    LateProgress progress("Google Earth", static_cast<int64_t>(2 * flightPaths.size() + 2), {"steps", ""});
+    tools::LateProgress progress("Google Earth", static_cast<int64_t>(2 * flightPaths.size() + 2), {"steps", ""});
     std::vector<flight::Flight> flights;
     flights.reserve(flightPaths.size());
     for (const std::string& path : flightPaths) {

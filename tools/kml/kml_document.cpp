@@ -130,13 +130,6 @@ std::string kmlColour(const osg::Vec4& colour)
     return text;
 }
 
-std::string htmlColour(const osg::Vec4& colour)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", channel(colour.r()), channel(colour.g()), channel(colour.b()));
-    return text;
-}
-
 std::string kmlDocument(const std::vector<KmlFlight>& flights)
 {
     std::vector<FlightPart> parts;

@@ -38,8 +38,6 @@ std::string coordinates(double lonDeg, double latDeg, double altM, char separato
 
 // KML's aabbggrr of an RGBA colour.
 std::string kmlColour(const osg::Vec4& colour);
-// "#rrggbb" for the legend's HTML.
-std::string htmlColour(const osg::Vec4& colour);
 
 // Styles every flight refers to: the tracks, the mode colours, the marks.
 void writeStyles(tinyxml2::XMLPrinter& out, const std::vector<FlightPart>& flights);

@@ -173,11 +173,11 @@ std::string modeLegend(const FlightPart& part)
     std::set<int> shown;
     const bool before = !part.points.empty() && modeIndexAt(flight, part.points.front().t) < 0;
     if (before)
-        legend += "<br/><font color=\"" + htmlColour(NO_MODE_COLOUR) + "\">\u2588\u2588</font> before the first mode";
+        legend += "<br/><font color=\"" + flight::htmlColour(NO_MODE_COLOUR) + "\">\u2588\u2588</font> before the first mode";
     for (const flight::ModeChange& mode : flight.modes) {
         if (!shown.insert(mode.code).second)
             continue;
-        legend += "<br/><font color=\"" + htmlColour(flight::modeColour(flight::modeColourIndex(flight, mode.code))) +
+        legend += "<br/><font color=\"" + flight::htmlColour(flight::modeColour(flight::modeColourIndex(flight, mode.code))) +
                   "\">\u2588\u2588</font> " + mode.name;
     }
     return legend;

@@ -125,9 +125,7 @@ std::vector<ElevationFileIndex> elevationFilesToPrepare(const LogExtents& area)
     if (area.latMin <= area.latMax && area.lonMin <= area.lonMax) {
         // The zoom-18 corners around the area, one more each way for the
         // samples a reading between corners takes.
-        const auto corner = [](double normalised) {
-            return static_cast<int32_t>(std::clamp(std::floor(normalised * FRAME_SIZE), 0.0, FRAME_SIZE - 1.0));
-        };
+        const auto corner = mercatorToTileIndex;
         const int32_t north = corner(latToMercatorY(area.latMax / 60.0));
         const int32_t south = std::min(corner(latToMercatorY(area.latMin / 60.0)) + 1, FRAME_SIZE - 1);
         const int32_t west = corner(lonToMercatorX(area.lonMin / 60.0));

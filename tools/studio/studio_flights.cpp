@@ -17,13 +17,13 @@ namespace {
 
 constexpr double SAME_DAY_SECONDS = 86400.0;
 
+} // namespace
+
 std::string fileNameOf(const std::string& path)
 {
     const size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
-
-} // namespace
 
 double distanceMetres(const FlightSample& a, const FlightSample& b)
 {

@@ -50,4 +50,7 @@ double distanceMetres(const FlightSample& a, const FlightSample& b);
 // given, its file name or its file name without the extension.
 bool flightNameMatches(const std::string& name, const std::string& path);
 
+// The last part of a path: a flight's name in the panels and on the page.
+std::string fileNameOf(const std::string& path);
+
 } // namespace flightreplay::studio

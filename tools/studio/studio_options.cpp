@@ -278,4 +278,12 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
     return error.empty();
 }
 
+std::string fetchHintOf(const StudioOptions& options)
+{
+    std::string hint;
+    for (const std::string& path : options.logPaths)
+        hint += (hint.empty() ? "" : " ") + path;
+    return hint;
+}
+
 } // namespace flightreplay::studio

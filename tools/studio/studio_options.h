@@ -56,4 +56,8 @@ bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& option
 // Width and height of "WxH", each 16 ... 8192; false for anything else.
 bool parseSize(const std::string& text, int& width, int& height);
 
+// The flights' paths as `flightreplay-prep fetch` takes them, for the hint
+// a folder without terrain prints.
+std::string fetchHintOf(const StudioOptions& options);
+
 } // namespace flightreplay::studio

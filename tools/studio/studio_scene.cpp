@@ -146,14 +146,6 @@ private:
     double lastTime_ = -1.0;
 };
 
-std::string fetchHintOf(const StudioOptions& options)
-{
-    std::string hint;
-    for (const std::string& path : options.logPaths)
-        hint += (hint.empty() ? "" : " ") + path;
-    return hint;
-}
-
 } // namespace
 
 StudioScene buildStudioScene(StudioState& state, const StudioOptions& options)

@@ -1,23 +1,22 @@
 #include "tools/studio/page/page_export.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <cstdio>
 #include <fstream>
-#include <optional>
 #include <sstream>
 
 #include "frame/map_frame.h"
 #include "tools/common/output_file.h"
-#include "tools/common/progress.h"
+#include "tools/common/late_progress.h"
 #include "tools/common/tool_error.h"
 #include "tools/studio/page/page_document.h"
 #include "tools/studio/page/page_flights.h"
 #include "tools/studio/page/page_ground.h"
 #include "tools/studio/studio_app.h"
 #include "tools/studio/studio_assets.h"
+#include "tools/studio/studio_flights.h"
 #include "tools/studio/studio_ground.h"
 
 namespace flightreplay::page {
@@ -25,34 +24,9 @@ namespace flightreplay::page {
 namespace {
 
 constexpr int SKY_JPEG_QUALITY = 85;
-constexpr double QUIET_SECONDS = 2.0;
 constexpr const char* ATTRIBUTION_FILE = "ATTRIBUTION.txt";
 // The radius of the replay's sky sphere (scene/sky_dome.cpp), scene units.
 constexpr double SKY_RADIUS_UNITS = 200.0;
-
-// The tools' progress bar, shown only once the work has taken longer than
-// QUIET_SECONDS: a quick export says nothing.
-class LateProgress {
-public:
-    explicit LateProgress(int64_t total) : total_(total), started_(std::chrono::steady_clock::now()) {}
-
-    void advance()
-    {
-        ++done_;
-        if (!bar_ && std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count() > QUIET_SECONDS) {
-            bar_.emplace("export-page", total_, false, tools::ProgressUnits{"steps", ""});
-            bar_->advance(done_);
-        } else if (bar_) {
-            bar_->advance();
-        }
-    }
-
-private:
-    int64_t total_;
-    int64_t done_ = 0;
-    std::chrono::steady_clock::time_point started_;
-    std::optional<tools::Progress> bar_;
-};
 
 std::string fileText(const std::string& path)
 {
@@ -60,14 +34,6 @@ std::string fileText(const std::string& path)
     std::ostringstream text;
     text << file.rdbuf();
     return file ? text.str() : std::string();
-}
-
-std::string fetchHintOf(const studio::StudioOptions& options)
-{
-    std::string hint;
-    for (const std::string& path : options.logPaths)
-        hint += (hint.empty() ? "" : " ") + path;
-    return hint;
 }
 
 // Fails before the work, not after it, where the page could never be
@@ -91,20 +57,18 @@ void checkWritable(const std::string& path)
 std::string titleOf(const studio::StudioOptions& options)
 {
     std::string title;
-    for (const std::string& path : options.logPaths) {
-        const size_t slash = path.find_last_of("/\\");
-        title += (title.empty() ? "" : ", ") + (slash == std::string::npos ? path : path.substr(slash + 1));
-    }
+    for (const std::string& path : options.logPaths)
+        title += (title.empty() ? "" : ", ") + studio::fileNameOf(path);
     return title;
 }
 
-nlohmann::json buildData(const studio::StudioOptions& options, std::vector<std::string>& notes, LateProgress& progress)
+nlohmann::json buildData(const studio::StudioOptions& options, std::vector<std::string>& notes, tools::LateProgress& progress)
 {
     const auto step = [&progress] { progress.advance(); };
     studio::StudioState state;
     studio::initStudioState(state, options);
     step();
-    const studio::StudioGround ground = studio::buildStudioGround(*state.flights.front().flight, fetchHintOf(options));
+    const studio::StudioGround ground = studio::buildStudioGround(*state.flights.front().flight, studio::fetchHintOf(options));
     state.ground = ground.info;
     if (!ground.note.empty())
         notes.push_back(ground.note);
@@ -141,7 +105,7 @@ int runPageExport(const studio::StudioOptions& options)
     size_t bytes = 0;
     {
         // The bar's last line ends before the notes.
-        LateProgress progress(5);
+        tools::LateProgress progress("export-page", 5, {"steps", ""}, 2.0, false);
         const nlohmann::json data = buildData(options, notes, progress);
         const std::string page = pageDocument(data["title"].get<std::string>(), data);
         tools::writeFileAtomically(path, page);

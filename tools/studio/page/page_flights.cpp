@@ -53,14 +53,6 @@ struct Column {
     std::vector<double> values;
 };
 
-std::string hexColour(const osg::Vec4& c)
-{
-    char text[8];
-    const auto byte = [](float v) { return static_cast<int>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); };
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", byte(c.r()), byte(c.g()), byte(c.b()));
-    return text;
-}
-
 // Every fix's values, in the units the page shows (the studio's panels').
 std::vector<Column> columnsOf(const StudioFlight& f, const studio::GroundInfo& ground)
 {
@@ -154,7 +146,7 @@ nlohmann::json happenings(const Flight& flight, double start, std::vector<std::s
     for (const flight::ModeChange& m : flight.modes)
         modes.push_back({{"t", m.t - start},
                          {"name", m.name},
-                         {"colour", hexColour(flight::modeColour(flight::modeColourIndex(flight, m.code)))}});
+                         {"colour", flight::htmlColour(flight::modeColour(flight::modeColourIndex(flight, m.code)))}});
     nlohmann::json events = nlohmann::json::array();
     for (const flight::FlightEvent& e : flight.events) {
         const char* mark = e.kind == flight::FlightEventKind::armed      ? "A"
@@ -210,18 +202,17 @@ PageFlights pageFlights(const studio::StudioState& state, const std::string& mod
             break;
     }
 
-    std::vector<std::string> meshes;
     std::string modelNote;
     for (size_t i = 0; i < state.flights.size(); ++i) {
         const StudioFlight& f = state.flights[i];
         const Flight& flight = *f.flight;
         osg::ref_ptr<osg::Node> model = studio::vehicleModelFor(flight, modelOption, modelNote);
-        const std::string mesh = meshJson(modelMesh(*model, 1.0 / mapFrame.k)).dump();
-        size_t modelIndex = std::find(meshes.begin(), meshes.end(), mesh) - meshes.begin();
-        if (modelIndex == meshes.size()) {
-            meshes.push_back(mesh);
-            page.models.push_back(nlohmann::json::parse(mesh));
-        }
+        // Flights of one kind share their model on the page.
+        nlohmann::json mesh = meshJson(modelMesh(*model, 1.0 / mapFrame.k));
+        const auto found = std::find(page.models.begin(), page.models.end(), mesh);
+        const size_t modelIndex = static_cast<size_t>(found - page.models.begin());
+        if (found == page.models.end())
+            page.models.push_back(std::move(mesh));
 
         nlohmann::json samples;
         samples["t"] = deltas(f.sampler->fixTimes(), kept[i], 0.001);
@@ -236,7 +227,7 @@ PageFlights pageFlights(const studio::StudioState& state, const std::string& mod
         const studio::ValueRange speed = studio::colouringRange(*f.sampler, studio::TrackColouring::speed);
         nlohmann::json entry = {
             {"name", f.name},
-            {"colour", hexColour(f.colour)},
+            {"colour", flight::htmlColour(f.colour)},
             {"offset", f.offset},
             {"duration", f.sampler->duration()},
             {"format", flight::formatTitle(flight.format)},

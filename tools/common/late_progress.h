@@ -10,24 +10,26 @@
 
 #include "tools/common/progress.h"
 
-namespace flightreplay::kml {
+namespace flightreplay::tools {
 
 class LateProgress {
 public:
-    // The bar (tools::Progress with these arguments) appears at the first
-    // step after `delaySeconds`.
-    LateProgress(std::string label, int64_t total, tools::ProgressUnits units, double delaySeconds = 2.0);
+    // The bar (Progress with these arguments) appears at the first step
+    // after `delaySeconds`.
+    LateProgress(std::string label, int64_t total, ProgressUnits units, double delaySeconds = 2.0,
+                 bool linesWhenPiped = true);
 
     void advance();
 
 private:
     std::string label_;
     int64_t total_;
-    tools::ProgressUnits units_;
+    ProgressUnits units_;
     double delaySeconds_;
+    bool linesWhenPiped_;
     int64_t done_ = 0;
     std::chrono::steady_clock::time_point started_;
-    std::unique_ptr<tools::Progress> bar_;
+    std::unique_ptr<Progress> bar_;
 };
 
-} // namespace flightreplay::kml
+} // namespace flightreplay::tools
