@@ -56,6 +56,13 @@ inline double groundDistanceMetres(double lat1Deg, double lon1Deg, double lat2De
     return 2.0 * MEAN_EARTH_RADIUS * std::asin(std::min(1.0, std::sqrt(h)));
 }
 
+// A latitude and longitude on the globe, in degrees (NaN and infinities are
+// not).
+inline bool onGlobe(double latDeg, double lonDeg) { return std::fabs(latDeg) <= 90.0 && std::fabs(lonDeg) <= 180.0; }
+// On the globe and not 0, 0: what autopilots send for a place they do not
+// know (no fix yet, an item without one).
+inline bool hasPlace(double latDeg, double lonDeg) { return (latDeg != 0.0 || lonDeg != 0.0) && onGlobe(latDeg, lonDeg); }
+
 // Normalised Web Mercator: x from 0 at 180° W to 1 at 180° E, y from 0 at
 // the north edge (85.0511° N) to 1 at the south edge.
 constexpr double MERCATOR_LATITUDE_LIMIT = 85.0511287798066; // degrees, atan(sinh(π))

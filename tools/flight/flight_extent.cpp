@@ -73,7 +73,7 @@ LogExtents planExtent(const Flight& flight)
 {
     LogExtents e;
     const auto add = [&](double latDeg, double lonDeg) {
-        if ((latDeg != 0.0 || lonDeg != 0.0) && std::fabs(latDeg) <= 90.0 && std::fabs(lonDeg) <= 180.0)
+        if (hasPlace(latDeg, lonDeg))
             addPoint(e, latDeg, lonDeg);
     };
     const Plan& plan = flight.plan;

@@ -70,8 +70,7 @@ FlightSampler::FlightSampler(const Flight& flight) : flight_(&flight)
         losses_.push_back({e.t, e.t + e.duration});
         const double middle = e.t + 0.5 * e.duration;
         const size_t i = indexAtOrBefore(fixes, middle);
-        if (i + 1 < n && fixes[i].t <= middle && fixes[i + 1].t > middle
-            && (breaks_.empty() || breaks_.back() != i))
+        if (i + 1 < n && fixes[i].t <= middle && fixes[i + 1].t > middle)
             breaks_.push_back(i);
     }
     std::sort(breaks_.begin(), breaks_.end());

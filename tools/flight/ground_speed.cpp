@@ -37,9 +37,12 @@ std::vector<GroundVelocity> trackVelocities(const std::vector<Fix>& fixes)
 std::vector<double> groundSpeedsAtFixes(const Flight& flight)
 {
     const std::vector<Fix>& fixes = flight.position;
-    const std::vector<GroundVelocity> velocities = trackVelocities(fixes);
-    std::vector<double> speeds(fixes.size());
     const Series& recorded = flight.groundSpeed;
+    // Where the recorded speed spans every fix, the track's is not needed.
+    const bool covered = !recorded.empty() && !fixes.empty() && recorded.front().t <= fixes.front().t
+                         && fixes.back().t <= recorded.back().t;
+    const std::vector<GroundVelocity> velocities = covered ? std::vector<GroundVelocity>() : trackVelocities(fixes);
+    std::vector<double> speeds(fixes.size());
     size_t s = 0;
     for (size_t i = 0; i < fixes.size(); ++i) {
         const double t = fixes[i].t;

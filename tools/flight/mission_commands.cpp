@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "log/geography.h"
+
 namespace flightreplay::flight {
 
 CommandKind commandKind(int command)
@@ -89,7 +91,6 @@ double loiterRadiusM(const MissionItem& item)
 std::vector<FenceRegion> fenceRegionsOf(const std::vector<MissionItem>& items)
 {
     using namespace mav_cmd;
-    const auto onGlobe = [](double lat, double lon) { return std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0; };
     std::vector<FenceRegion> regions;
     for (size_t i = 0; i < items.size();) {
         const MissionItem& item = items[i];

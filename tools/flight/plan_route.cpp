@@ -11,7 +11,7 @@ namespace {
 
 bool hasOwnPlace(const MissionItem& item)
 {
-    return (item.latDeg != 0.0 || item.lonDeg != 0.0) && std::fabs(item.latDeg) <= 90.0 && std::fabs(item.lonDeg) <= 180.0;
+    return hasPlace(item.latDeg, item.lonDeg);
 }
 
 Fix homeOf(const Flight& flight, bool firstItemIsHome, bool& assumed)

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "log/geography.h"
 #include "tools/flight/mission_commands.h"
 
 namespace flightreplay::readers {
@@ -17,11 +18,6 @@ const char* kindName(int kind)
 {
     static const char* names[] = {"mission", "fence", "rally", "fence point", "rally point"};
     return kind >= 0 && kind < 5 ? names[kind] : "mission";
-}
-
-bool onGlobe(double lat, double lon)
-{
-    return std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0;
 }
 
 } // namespace

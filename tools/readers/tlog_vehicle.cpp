@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "log/geography.h"
 #include "log/units.h"
 #include "tools/readers/autopilot_names.h"
 
@@ -46,7 +47,7 @@ const Field* bootField(uint32_t id)
 bool validFix(double lat, double lon, double alt)
 {
     // Before the estimator has an origin it reports 0, 0.
-    return std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0 && (lat != 0.0 || lon != 0.0) && std::isfinite(alt);
+    return hasPlace(lat, lon) && std::isfinite(alt);
 }
 
 // An RC or servo pulse: 0 and UINT16_MAX mean the channel is not in use.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "log/geography.h"
 #include "tools/readers/ulog_format.h"
 
 namespace flightreplay::readers {
@@ -10,8 +11,7 @@ using namespace flight;
 
 void UlogPlan::cameraCapture(double t, double latDeg, double lonDeg, double altM, const double q[4], double seq)
 {
-    if (!std::isfinite(latDeg) || !std::isfinite(lonDeg) || std::fabs(latDeg) > 90.0 || std::fabs(lonDeg) > 180.0
-        || (latDeg == 0.0 && lonDeg == 0.0))
+    if (!hasPlace(latDeg, lonDeg))
         return;
     CameraShot shot{t, std::isfinite(seq) ? static_cast<int>(seq) : static_cast<int>(shots_.samples.size()), latDeg,
                     lonDeg, altM, NAN, NAN, NAN};

@@ -88,7 +88,7 @@ bool isInteger(UlogType type)
 
 bool validLatLon(double lat, double lon)
 {
-    return std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0;
+    return onGlobe(lat, lon);
 }
 
 // A navigator_mission_item as a mission item (fields 1 ... 11 of its

@@ -157,11 +157,9 @@ private:
         if (ea.getEventType() != osgGA::GUIEventAdapter::RELEASE
             || std::hypot(ea.getX() - pressX_, ea.getY() - pressY_) > CLICK_SLACK_PIXELS)
             return;
-        const osg::Camera* camera = view.getCamera();
-        if (!camera || !camera->getViewport())
+        osg::Matrixd worldToWindow;
+        if (!worldToWindowOf(view.getCamera(), worldToWindow))
             return;
-        const osg::Matrixd worldToWindow = camera->getViewMatrix() * camera->getProjectionMatrix()
-                                           * camera->getViewport()->computeWindowMatrix();
         for (StudioFlight& flight : state_.flights)
             if (flight.plan)
                 flight.plan->pickedShot = shotAtWindowPoint(*flight.flight, worldToWindow, ea.getX(), ea.getY(), PICK_PIXELS);

@@ -83,10 +83,8 @@ void loadStudioFlights(StudioState& state, const StudioOptions& options)
             const bool several = flights.size() > 1;
             size_t added = 0;
             for (flight::Flight& read : flights) {
-                if (read.position.empty() && (several || added > 0))
-                    continue;
                 if (read.position.empty())
-                    throw tools::ToolError("no position fixes");
+                    continue;
                 if (state.flights.size() >= MAX_FLIGHTS)
                     throw tools::ToolError("at most " + std::to_string(MAX_FLIGHTS) + " flights, and this file brings more");
                 StudioFlight entry;

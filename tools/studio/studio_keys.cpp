@@ -45,11 +45,9 @@ bool StudioKeys::handle(const osgGA::GUIEventAdapter& ea, osgGA::GUIActionAdapte
     if (ea.getEventType() == osgGA::GUIEventAdapter::PUSH
         && ea.getButton() == osgGA::GUIEventAdapter::LEFT_MOUSE_BUTTON && state_.flights.size() > 1) {
         auto* view = dynamic_cast<osgViewer::View*>(&aa);
-        const osg::Camera* camera = view ? view->getCamera() : nullptr;
-        if (!camera || !camera->getViewport())
+        osg::Matrixd worldToWindow;
+        if (!worldToWindowOf(view ? view->getCamera() : nullptr, worldToWindow))
             return false;
-        const osg::Matrixd worldToWindow = camera->getViewMatrix() * camera->getProjectionMatrix()
-                                           * camera->getViewport()->computeWindowMatrix();
         const int picked = flightAtWindowPoint(state_, worldToWindow, ea.getX(), ea.getY(), PICK_PIXELS);
         if (picked < 0)
             return false;

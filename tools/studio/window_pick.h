@@ -5,11 +5,22 @@
 #include <cmath>
 #include <limits>
 
+#include <osg/Camera>
 #include <osg/Matrixd>
 #include <osg/Vec3d>
 #include <osg/Vec4d>
 
 namespace flightreplay::studio {
+
+// The camera's world-to-window transform; false without a camera or a
+// viewport (a click before the first frame).
+inline bool worldToWindowOf(const osg::Camera* camera, osg::Matrixd& worldToWindow)
+{
+    if (!camera || !camera->getViewport())
+        return false;
+    worldToWindow = camera->getViewMatrix() * camera->getProjectionMatrix() * camera->getViewport()->computeWindowMatrix();
+    return true;
+}
 
 // Pixels between the window point (x, y) and where the world point is drawn;
 // infinite where the point lies behind the eye.
