@@ -1,0 +1,66 @@
+#include "tools/readers/field_sources.h"
+
+#include <cstdio>
+
+#include "tools/common/tool_error.h"
+#include "tools/readers/byte_reader.h"
+#include "tools/readers/dataflash_reader.h"
+#include "tools/readers/tlog_fields.h"
+#include "tools/readers/ulog_reader.h"
+
+namespace flightreplay::readers {
+
+using namespace flight;
+
+namespace {
+
+class LogFieldSource : public FieldSource {
+public:
+    LogFieldSource(FlightFormat format, LogInput input, int system) : format_(format), input_(std::move(input)), system_(system) {}
+
+    std::vector<Series> read(const std::vector<const FieldInfo*>& fields) const override
+    {
+        try {
+            if (!input_.path.empty()) {
+                std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(input_.path.c_str(), "rb"), &std::fclose);
+                if (!file)
+                    return std::vector<Series>(fields.size());
+                ByteReader in(file.get());
+                return readFrom(in, fields);
+            }
+            if (!input_.bytes)
+                return std::vector<Series>(fields.size());
+            ByteReader in(input_.bytes->data(), input_.bytes->size());
+            return readFrom(in, fields);
+        } catch (const tools::ToolError&) {
+            // The file changed since it was read: nothing to give.
+            return std::vector<Series>(fields.size());
+        }
+    }
+
+private:
+    std::vector<Series> readFrom(ByteReader& in, const std::vector<const FieldInfo*>& fields) const
+    {
+        switch (format_) {
+        case FlightFormat::ulog: return readUlogFields(in, fields);
+        case FlightFormat::dataflash: return readDataflashFields(in, fields);
+        case FlightFormat::tlog: return readTlogFields(in, fields, system_);
+        default: return std::vector<Series>(fields.size());
+        }
+    }
+
+    FlightFormat format_;
+    LogInput input_;
+    int system_;
+};
+
+} // namespace
+
+std::shared_ptr<const FieldSource> fieldSourceOf(FlightFormat format, LogInput input, int system)
+{
+    if (format != FlightFormat::ulog && format != FlightFormat::dataflash && format != FlightFormat::tlog)
+        return nullptr;
+    return std::make_shared<const LogFieldSource>(format, std::move(input), system);
+}
+
+} // namespace flightreplay::readers
