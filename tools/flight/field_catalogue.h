@@ -19,6 +19,10 @@
 
 namespace flightreplay::flight {
 
+// The most fields a catalogue lists: real logs define a few thousand; a
+// damaged one must not make millions of names.
+constexpr size_t MAX_FIELDS = 100000;
+
 struct FieldInfo {
     std::string name;    // as above
     std::string message; // "VIBE", "vehicle_imu_status", "VIBRATION"

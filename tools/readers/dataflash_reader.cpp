@@ -419,7 +419,7 @@ void DataflashParser::catalogue(const Type& type, std::vector<FieldInfo>& fields
                 scale = m;
         }
         for (int instance = 0; instance <= MAX_INSTANCE; ++instance)
-            if (type.seenInstances & (1u << instance))
+            if ((type.seenInstances & (1u << instance)) && fields.size() < MAX_FIELDS)
                 fields.push_back({fieldName(type.name, instance, column), type.name, instance, column, unit, scale});
     }
 }

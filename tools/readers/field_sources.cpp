@@ -1,5 +1,6 @@
 #include "tools/readers/field_sources.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "tools/common/tool_error.h"
@@ -41,12 +42,19 @@ public:
 private:
     std::vector<Series> readFrom(ByteReader& in, const std::vector<const FieldInfo*>& fields) const
     {
+        std::vector<Series> out;
         switch (format_) {
-        case FlightFormat::ulog: return readUlogFields(in, fields);
-        case FlightFormat::dataflash: return readDataflashFields(in, fields);
-        case FlightFormat::tlog: return readTlogFields(in, fields, system_);
-        default: return std::vector<Series>(fields.size());
+        case FlightFormat::ulog: out = readUlogFields(in, fields); break;
+        case FlightFormat::dataflash: out = readDataflashFields(in, fields); break;
+        case FlightFormat::tlog: out = readTlogFields(in, fields, system_); break;
+        default: out.resize(fields.size()); break;
         }
+        // A damaged log's clock may step back; the flight's streams are in
+        // time order, and so are these.
+        for (Series& series : out)
+            if (!std::is_sorted(series.begin(), series.end(), [](const Sample& a, const Sample& b) { return a.t < b.t; }))
+                std::stable_sort(series.begin(), series.end(), [](const Sample& a, const Sample& b) { return a.t < b.t; });
+        return out;
     }
 
     FlightFormat format_;

@@ -223,6 +223,8 @@ Flight UlogParser::run()
         return out;
     merge(out);
     out.fields = catalogue();
+    if (out.fields->fields().size() >= MAX_FIELDS)
+        out.notes.push_back("the log defines more than " + std::to_string(MAX_FIELDS) + " fields: the rest are not listed");
     return out;
 }
 
@@ -430,7 +432,8 @@ std::shared_ptr<const FieldCatalogue> UlogParser::catalogue() const
     std::vector<FieldInfo> fields;
     for (const auto& [topic, multiId] : seenTopics_)
         for (const auto& [name, slot] : formats_.leaves(topic))
-            fields.push_back({fieldName(topic, multiId, name), topic, multiId, name, "", 1.0});
+            if (fields.size() < MAX_FIELDS)
+                fields.push_back({fieldName(topic, multiId, name), topic, multiId, name, "", 1.0});
     return std::make_shared<const FieldCatalogue>(std::move(fields));
 }
 
