@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "log_writers.h"
+#include "tlog_writer.h"
 
 namespace reader_test {
 
@@ -193,6 +194,38 @@ std::string ulogReviewFlight(const Trouble& trouble)
         w.data(9, thrust);
     }
     return w.bytes;
+}
+
+std::string tlogReviewFlight(const Trouble& trouble)
+{
+    TlogWriter w;
+    const uint64_t start = 1781431200000000ull;
+    double clip = 0;
+    for (int k = 0; k < STEPS; ++k) {
+        const double t = 0.1 * k;
+        const State s = stateAt(trouble, t, 12, 70);
+        const uint64_t stamp = start + static_cast<uint64_t>(k) * 100000u;
+        const uint32_t bootMs = static_cast<uint32_t>(k) * 100u;
+        const auto send = [&](const mav::Payload& p) { put(w, stamp, 1, 1, p); };
+        if (k % 10 == 0) {
+            const bool armed = t >= 10 && t < 145;
+            send(mav::heartbeat(5, 2, 3, static_cast<uint8_t>(1 | (armed ? 128 : 0)), s.failsafe ? 5 : 4));
+        }
+        send(mav::attitude(bootMs, 0, 0, 0));
+        if (t >= 1) {
+            send(mav::gpsRawInt(static_cast<uint64_t>(bootMs) * 1000, s.lat, s.lon, s.alt, s.speed, s.fix, s.fix >= 3 ? 12 : 3));
+            send(mav::globalPositionInt(bootMs, s.lat, s.lon, s.alt, s.alt - 500, 0));
+        }
+        send(mav::sysStatus(4 * s.cellVolts, s.current));
+        clip += s.clippingRise;
+        send(mav::vibration(static_cast<uint64_t>(bootMs) * 1000, static_cast<float>(s.vibration * 0.5), static_cast<float>(s.vibration * 0.5),
+                            static_cast<float>(s.vibration), static_cast<uint32_t>(clip)));
+        send(mav::ekfStatusReport(0x1ff, static_cast<float>(s.ratio), 0.2f, 0.2f, 0.1f));
+        send(mav::powerStatus(static_cast<uint16_t>(std::lround(s.vcc * 1000)), 5000, 3));
+        send(mav::servoOutputRaw(bootMs * 1000u, {static_cast<uint16_t>(s.motors[0]), static_cast<uint16_t>(s.motors[1]),
+                                                  static_cast<uint16_t>(s.motors[2]), static_cast<uint16_t>(s.motors[3])}));
+    }
+    return w.bytes();
 }
 
 } // namespace reader_test

@@ -1,6 +1,6 @@
 #pragma once
-// Generated flights of a quadcopter with chosen trouble, as DataFlash and
-// ULog files: armed at boot 10 s, in the air from 15 s to 140 s, disarmed
+// Generated flights of a quadcopter with chosen trouble, as DataFlash, ULog
+// and telemetry (tlog, system 1; no compass there) files: armed at boot 10 s, in the air from 15 s to 140 s, disarmed
 // at 145 s; GPS from boot 1 s (the first fix), everything at 10 Hz, flying
 // north at 5 m/s. Each kind of trouble at its own time (boot seconds):
 //   vibration 40-50 (above the failure level), clipping 40-50,
@@ -29,5 +29,6 @@ struct Trouble {
 
 std::string dataflashReviewFlight(const Trouble& trouble);
 std::string ulogReviewFlight(const Trouble& trouble);
+std::string tlogReviewFlight(const Trouble& trouble);
 
 } // namespace reader_test
