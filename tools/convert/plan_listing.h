@@ -16,10 +16,10 @@ namespace flightreplay::convert {
 // gives the elevation for the terrain frames; "unresolved" without it, "-"
 // for an item with no place), or one line saying there is none; then the
 // terrain line (terrainLine).
+std::string listPlan(const flight::Flight& data, const flight::ElevationLookup& ground, double zeroT);
+
 // "the autopilot's list of 6 items holds nothing to fly" for a plan whose
 // list held no mission (flight::dropUnloadedMission); empty otherwise.
 std::string unloadedMissionText(const flight::Plan& plan);
-
-std::string listPlan(const flight::Flight& data, const flight::ElevationLookup& ground, double zeroT);
 
 } // namespace flightreplay::convert
