@@ -1,5 +1,6 @@
 #include "tools/readers/tlog_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -33,6 +34,8 @@ constexpr uint64_t FIRST_STAMP = 946684800ull * 1000000ull;
 constexpr uint64_t LAST_STAMP = 4102444800ull * 1000000ull;
 // A damaged stretch is left at a stamp this close to the last good one.
 constexpr uint64_t RESYNC_STAMP_RANGE = 86400ull * 1000000ull;
+// Records in a run that tells a telemetry log.
+constexpr int MIN_RUN = 3;
 
 struct CrcTables {
     uint16_t table[8][256];
@@ -385,27 +388,46 @@ std::vector<Flight> readTlog(ByteReader& in)
     return parser.run();
 }
 
-bool looksLikeTlog(const std::string& head)
+size_t tlogEvidence(const std::string& head)
 {
     const auto* bytes = reinterpret_cast<const uint8_t*>(head.data());
-    size_t at = 0;
-    int records = 0;
-    int verified = 0;
-    while (at < head.size() && records < 8) {
-        size_t length = 0;
-        const bool checks = verifiedRecord(bytes + at, head.size() - at, length);
-        if (length == 0 || at + length > head.size())
-            break;
-        if (!checks) {
-            const Packet p = packetOf(bytes + at);
-            if (mavlink::messageOf(p.id) || !plausibleStamp(p.stamp))
-                return false;
+    const size_t size = head.size();
+    size_t best = 0;
+    for (size_t start = 0; start + RECORD_HEAD <= size && best < size - start;) {
+        const uint8_t* first = bytes + start;
+        if ((first[STAMP] != START_V1 && first[STAMP] != START_V2) || !plausibleStamp(stampOf(first))) {
+            ++start;
+            continue;
         }
-        verified += checks ? 1 : 0;
-        ++records;
-        at += length;
+        // The run: each record's length leads to the next stamp, no earlier
+        // than the last and within a day of it.
+        size_t at = start;
+        int records = 0;
+        bool checks = false;
+        uint64_t last = stampOf(first);
+        while (at + RECORD_HEAD <= size) {
+            const uint8_t* r = bytes + at;
+            const uint64_t stamp = stampOf(r);
+            size_t length = recordLength(r);
+            if (length == 0 || !plausibleStamp(stamp) || stamp < last || stamp > last + RESYNC_STAMP_RANGE)
+                break;
+            if (r[STAMP] == START_V2 && at + STAMP + 2 < size && (r[STAMP + 2] & SIGNED))
+                length += SIGNATURE;
+            size_t ignored = 0;
+            checks = checks || verifiedRecord(r, size - at, ignored);
+            last = stamp;
+            ++records;
+            at += length;
+        }
+        const size_t end = std::min(at, size);
+        // Three records that frame one after the other are no chance; a
+        // shorter file is a log when a packet in it checks.
+        const bool whole = end == size && at <= size;
+        if ((records >= MIN_RUN || (whole && checks)) && end - start > best)
+            best = end - start;
+        start = records >= MIN_RUN ? end : start + 1;
     }
-    return verified > 0 && (records >= 2 || at == head.size());
+    return best;
 }
 
 } // namespace flightreplay::readers

@@ -25,9 +25,13 @@ namespace flightreplay::readers {
 // flight's notes.
 std::vector<flight::Flight> readTlog(ByteReader& in);
 
-// True when the bytes start with records of plausible stamps and packets,
-// at least one of a known message whose CRC checks.
-bool looksLikeTlog(const std::string& head);
+// How many bytes of head the longest run of records accounts for: stamps
+// from 2000 to 2100, each no earlier than the last, each followed by a
+// MAVLink packet whose length leads to the next stamp, whatever the
+// messages and wherever the run starts. A run counts from three records,
+// or shorter when it ends with the head and one of its packets' CRC checks.
+// 0 when there is none.
+size_t tlogEvidence(const std::string& head);
 
 // CRC-16/MCRF4XX (MAVLink's X.25) of n bytes, carried on from crc.
 uint16_t mavlinkCrc(const uint8_t* bytes, size_t n, uint16_t crc = 0xffff);

@@ -640,9 +640,9 @@ Flight readUlog(ByteReader& in)
     return parser.run();
 }
 
-bool looksLikeUlog(const std::string& head)
+size_t ulogEvidence(const std::string& head)
 {
-    return head.size() >= sizeof MAGIC && std::memcmp(head.data(), MAGIC, sizeof MAGIC) == 0;
+    return head.size() >= sizeof MAGIC && std::memcmp(head.data(), MAGIC, sizeof MAGIC) == 0 ? head.size() : 0;
 }
 
 } // namespace flightreplay::readers

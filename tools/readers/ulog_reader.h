@@ -20,7 +20,8 @@ namespace flightreplay::readers {
 // know.
 flight::Flight readUlog(ByteReader& in);
 
-// True when the bytes start with the ULog magic.
-bool looksLikeUlog(const std::string& head);
+// head.size() when the bytes start with the ULog magic (it speaks for the
+// whole file), else 0.
+size_t ulogEvidence(const std::string& head);
 
 } // namespace flightreplay::readers
