@@ -38,8 +38,8 @@ constexpr uint64_t RESYNC_STAMP_RANGE = 86400ull * 1000000ull;
 constexpr int MIN_RUN = 3;
 
 struct CrcTables {
-    uint16_t table[8][256];
-    CrcTables()
+    uint16_t table[8][256] = {};
+    constexpr CrcTables()
     {
         for (unsigned v = 0; v < 256; ++v) {
             unsigned crc = v;
@@ -57,18 +57,34 @@ struct CrcTables {
     }
 };
 
-const CrcTables& crcTables()
+constexpr CrcTables CRC_TABLES;
+
+inline uint16_t crcStep(uint16_t crc, uint8_t byte)
 {
-    static const CrcTables tables;
-    return tables;
+    return static_cast<uint16_t>((crc >> 8) ^ CRC_TABLES.table[0][(crc ^ byte) & 0xff]);
 }
 
-uint64_t stampOf(const uint8_t* record)
+inline uint16_t crcOf(const uint8_t* bytes, size_t n, uint16_t crc)
 {
-    uint64_t stamp = 0;
-    for (size_t i = 0; i < STAMP; ++i)
-        stamp = (stamp << 8) | record[i];
-    return stamp;
+    const auto& t = CRC_TABLES.table;
+    while (n >= 8) {
+        const unsigned x = crc ^ (bytes[0] | static_cast<unsigned>(bytes[1]) << 8);
+        crc = static_cast<uint16_t>(t[7][x & 0xff] ^ t[6][x >> 8] ^ t[5][bytes[2]] ^ t[4][bytes[3]] ^ t[3][bytes[4]]
+                                    ^ t[2][bytes[5]] ^ t[1][bytes[6]] ^ t[0][bytes[7]]);
+        bytes += 8;
+        n -= 8;
+    }
+    while (n-- > 0)
+        crc = crcStep(crc, *bytes++);
+    return crc;
+}
+
+// Big-endian, as the station writes it.
+inline uint64_t stampOf(const uint8_t* r)
+{
+    return static_cast<uint64_t>(r[0]) << 56 | static_cast<uint64_t>(r[1]) << 48 | static_cast<uint64_t>(r[2]) << 40
+           | static_cast<uint64_t>(r[3]) << 32 | static_cast<uint64_t>(r[4]) << 24 | static_cast<uint64_t>(r[5]) << 16
+           | static_cast<uint64_t>(r[6]) << 8 | static_cast<uint64_t>(r[7]);
 }
 
 bool plausibleStamp(uint64_t stamp)
@@ -103,13 +119,14 @@ struct Packet {
     uint16_t crc;
 };
 
-Packet packetOf(const uint8_t* record)
+inline Packet packetOf(const uint8_t* record, uint64_t stamp)
 {
-    Packet p{};
-    p.stamp = stampOf(record);
+    Packet p;
+    p.stamp = stamp;
     const uint8_t* h = record + STAMP;
     p.payloadLength = h[1];
     if (h[0] == START_V1) {
+        p.incompatible = 0;
         p.system = h[3];
         p.component = h[4];
         p.id = h[5];
@@ -127,11 +144,9 @@ Packet packetOf(const uint8_t* record)
     return p;
 }
 
-bool crcChecks(const Packet& p, const mavlink::Message& message, const uint8_t* record)
+inline bool crcChecks(const Packet& p, const mavlink::Message& message, const uint8_t* record)
 {
-    uint16_t crc = mavlinkCrc(record + STAMP + 1, p.checkedLength);
-    crc = mavlinkCrc(&message.crcExtra, 1, crc);
-    return crc == p.crc;
+    return crcStep(crcOf(record + STAMP + 1, p.checkedLength, 0xffff), message.crcExtra) == p.crc;
 }
 
 // Whether the record at r (of available bytes) is a packet of a known
@@ -144,7 +159,7 @@ bool verifiedRecord(const uint8_t* r, size_t available, size_t& length)
         length += SIGNATURE;
     if (length > available)
         return false;
-    const Packet p = packetOf(r);
+    const Packet p = packetOf(r, stampOf(r));
     const mavlink::Message* message = mavlink::messageOf(p.id);
     return message && (p.incompatible & ~SIGNED) == 0 && crcChecks(p, *message, r);
 }
@@ -162,7 +177,7 @@ public:
 
 private:
     enum class Outcome { read, badCrc, lost };
-    Outcome handle(const uint8_t* record, const uint8_t* next, size_t nextAvailable);
+    Outcome handle(const Packet& p, const uint8_t* record, const uint8_t* next, size_t nextAvailable, bool fileEnd);
     void dispatch(const Packet& p, const mavlink::Message& message);
     void resynchronise(uint64_t at);
     std::vector<Flight> flights();
@@ -191,7 +206,8 @@ std::vector<Flight> TlogParser::run()
             break;
         }
         size_t length = recordLength(head);
-        if (length == 0 || !plausibleStamp(stampOf(head))) {
+        uint64_t stamp = stampOf(head);
+        if (length == 0 || !plausibleStamp(stamp)) {
             resynchronise(at);
             continue;
         }
@@ -213,7 +229,8 @@ std::vector<Flight> TlogParser::run()
         size_t used = 0;
         bool lost = false;
         for (;;) {
-            const Outcome outcome = handle(record + used, record + used + length, window - used - length);
+            const uint8_t* r = record + used;
+            const Outcome outcome = handle(packetOf(r, stamp), r, r + length, window - used - length, last);
             if (outcome == Outcome::lost) {
                 lost = true;
                 break;
@@ -223,7 +240,8 @@ std::vector<Flight> TlogParser::run()
                 break;
             const uint8_t* next = record + used;
             length = recordLength(next);
-            if (length == 0 || !plausibleStamp(stampOf(next)))
+            stamp = stampOf(next);
+            if (length == 0 || !plausibleStamp(stamp))
                 break;
             if (next[STAMP] == START_V2 && (next[STAMP + 2] & SIGNED))
                 length += SIGNATURE;
@@ -237,9 +255,9 @@ std::vector<Flight> TlogParser::run()
     return flights();
 }
 
-TlogParser::Outcome TlogParser::handle(const uint8_t* record, const uint8_t* next, size_t nextAvailable)
+TlogParser::Outcome TlogParser::handle(const Packet& p, const uint8_t* record, const uint8_t* next, size_t nextAvailable,
+                                       bool fileEnd)
 {
-    const Packet p = packetOf(record);
     const mavlink::Message* message = mavlink::messageOf(p.id);
     const bool understood = message && (p.incompatible & ~SIGNED) == 0;
     TlogVehicle* system = systems_[p.system].get();
@@ -255,9 +273,10 @@ TlogParser::Outcome TlogParser::handle(const uint8_t* record, const uint8_t* nex
         return Outcome::read;
     }
     // A packet that cannot be checked, or fails its check, is skipped by
-    // its length when a record follows it there; else its length is as
-    // damaged as the rest and the stream has lost its place.
-    const bool followed = nextAvailable == 0
+    // its length when a record follows it there, or the file ends there or
+    // too soon after for a record's head; else its length is as damaged as
+    // the rest and the stream has lost its place.
+    const bool followed = nextAvailable == 0 || (fileEnd && nextAvailable < RECORD_HEAD)
                           || (nextAvailable >= RECORD_HEAD && plausibleStamp(stampOf(next)) && recordLength(next) != 0);
     if (!followed)
         return Outcome::lost;
@@ -266,30 +285,34 @@ TlogParser::Outcome TlogParser::handle(const uint8_t* record, const uint8_t* nex
         return Outcome::badCrc;
     }
     ++packets_[p.system];
-    if (systems_[p.system])
-        systems_[p.system]->heard(static_cast<double>(p.stamp) * 1e-6);
+    if (system)
+        system->heard(static_cast<double>(p.stamp) * 1e-6);
     return Outcome::read;
 }
 
+// Every packet whose CRC checked comes through here.
 void TlogParser::dispatch(const Packet& p, const mavlink::Message& message)
 {
     // MAVLink 2 drops a payload's trailing zeros: the fields past its end
-    // read as zero.
-    const size_t length = p.payloadLength;
-    std::memcpy(payload_, p.payload, length);
-    if (length < message.extendedLength)
-        std::memset(payload_ + length, 0, message.extendedLength - length);
+    // read as zero. A whole payload is read where it lies.
+    const uint8_t* payload = p.payload;
+    if (p.payloadLength < message.extendedLength) {
+        std::memcpy(payload_, p.payload, p.payloadLength);
+        std::memset(payload_ + p.payloadLength, 0, message.extendedLength - p.payloadLength);
+        payload = payload_;
+    }
+    const double stamp = static_cast<double>(p.stamp) * 1e-6;
     if (isMissionMessage(p.id)) {
-        missions_.packet(p.system, message, payload_);
+        missions_.packet(p.system, message, payload);
         if (systems_[p.system])
-            systems_[p.system]->heard(static_cast<double>(p.stamp) * 1e-6);
+            systems_[p.system]->heard(stamp);
         return;
     }
     std::unique_ptr<TlogVehicle>& system = systems_[p.system];
     if (!system)
         system = std::make_unique<TlogVehicle>();
     const bool wasVehicle = system->isVehicle();
-    system->packet(static_cast<double>(p.stamp) * 1e-6, p.component, message, payload_);
+    system->packet(stamp, p.component, message, payload);
     if (!wasVehicle && system->isVehicle())
         vehicles_.push_back(p.system);
 }
@@ -369,17 +392,7 @@ std::vector<Flight> TlogParser::flights()
 
 uint16_t mavlinkCrc(const uint8_t* bytes, size_t n, uint16_t crc)
 {
-    const auto& t = crcTables().table;
-    while (n >= 8) {
-        const unsigned x = crc ^ (bytes[0] | static_cast<unsigned>(bytes[1]) << 8);
-        crc = static_cast<uint16_t>(t[7][x & 0xff] ^ t[6][x >> 8] ^ t[5][bytes[2]] ^ t[4][bytes[3]] ^ t[3][bytes[4]]
-                                    ^ t[2][bytes[5]] ^ t[1][bytes[6]] ^ t[0][bytes[7]]);
-        bytes += 8;
-        n -= 8;
-    }
-    while (n-- > 0)
-        crc = static_cast<uint16_t>((crc >> 8) ^ t[0][(crc ^ *bytes++) & 0xff]);
-    return crc;
+    return crcOf(bytes, n, crc);
 }
 
 std::vector<Flight> readTlog(ByteReader& in)

@@ -19,7 +19,7 @@ class TlogVehicle {
 public:
     // A packet of a message of the table from component `component` of the
     // system, stamped by the station at `stamp` (seconds since 1970); payload
-    // padded with zeros to mavlink::MAX_PAYLOAD.
+    // of at least message.extendedLength bytes, zeros past what came.
     void packet(double stamp, int component, const mavlink::Message& message, const uint8_t* payload);
     // A packet of an id the table lacks: it still shows the link alive.
     void heard(double stamp);
