@@ -74,9 +74,21 @@ inline uint16_t crcOf(const uint8_t* bytes, size_t n, uint16_t crc)
         bytes += 8;
         n -= 8;
     }
-    while (n-- > 0)
-        crc = crcStep(crc, *bytes++);
-    return crc;
+    // The rest four and two bytes at a time too: byte by byte, each step
+    // waits on the last's table look-up.
+    if (n >= 4) {
+        const unsigned x = crc ^ (bytes[0] | static_cast<unsigned>(bytes[1]) << 8);
+        crc = static_cast<uint16_t>(t[3][x & 0xff] ^ t[2][x >> 8] ^ t[1][bytes[2]] ^ t[0][bytes[3]]);
+        bytes += 4;
+        n -= 4;
+    }
+    if (n >= 2) {
+        const unsigned x = crc ^ (bytes[0] | static_cast<unsigned>(bytes[1]) << 8);
+        crc = static_cast<uint16_t>(t[1][x & 0xff] ^ t[0][x >> 8]);
+        bytes += 2;
+        n -= 2;
+    }
+    return n > 0 ? crcStep(crc, *bytes) : crc;
 }
 
 // Big-endian, as the station writes it.
@@ -172,7 +184,11 @@ bool isMissionMessage(uint32_t id)
 
 class TlogParser {
 public:
-    explicit TlogParser(ByteReader& in) : in_(in) {}
+    explicit TlogParser(ByteReader& in) : in_(in)
+    {
+        for (uint32_t id = 0; id < 256; ++id)
+            messages_[id] = mavlink::messageOf(id);
+    }
     std::vector<Flight> run();
 
 private:
@@ -183,6 +199,7 @@ private:
     std::vector<Flight> flights();
 
     ByteReader& in_;
+    std::array<const mavlink::Message*, 256> messages_{}; // the table's, by id
     std::array<std::unique_ptr<TlogVehicle>, 256> systems_;
     std::array<uint64_t, 256> packets_{};
     std::array<bool, 256> verified_{};
@@ -258,7 +275,7 @@ std::vector<Flight> TlogParser::run()
 TlogParser::Outcome TlogParser::handle(const Packet& p, const uint8_t* record, const uint8_t* next, size_t nextAvailable,
                                        bool fileEnd)
 {
-    const mavlink::Message* message = mavlink::messageOf(p.id);
+    const mavlink::Message* message = p.id < 256 ? messages_[p.id] : nullptr;
     const bool understood = message && (p.incompatible & ~SIGNED) == 0;
     TlogVehicle* system = systems_[p.system].get();
     if (understood && system && system->skips(static_cast<double>(p.stamp) * 1e-6, p.component, p.id)) {
