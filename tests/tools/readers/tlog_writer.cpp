@@ -529,7 +529,10 @@ std::vector<RecordSpan> recordSpans(const std::string& tlog, uint8_t system)
             std::memcpy(&lat, tlog.data() + at + header + 4, 4);
             fix = lat != 0;
         }
-        spans.push_back({at, length, fix});
+        uint64_t stamp = 0;
+        for (size_t i = 0; i < 8; ++i)
+            stamp = stamp << 8 | byte(i);
+        spans.push_back({at, length, stamp, id, fix});
         at += length;
     }
     return spans;

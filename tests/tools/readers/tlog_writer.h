@@ -150,11 +150,14 @@ enum class FieldStart {
 // a reboot of the quad, `seconds` long after the start. Deterministic.
 std::string fieldTlog(FieldStart start, double seconds = 120.0);
 
-// Where each record of a log without damage starts, and whether it holds
-// a fix of system `system` (GLOBAL_POSITION_INT off 0, 0).
+// Where each record of a log without damage starts, its stamp (µs) and
+// message id, and whether it holds a fix of system `system`
+// (GLOBAL_POSITION_INT off 0, 0). Records without a packet are left out.
 struct RecordSpan {
     size_t offset;
     size_t length;
+    uint64_t stamp;
+    uint32_t id;
     bool fix;
 };
 std::vector<RecordSpan> recordSpans(const std::string& tlog, uint8_t system);
