@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         checkConversion(flightreplay::readers::readDataflash(in), size);
     } catch (const flightreplay::tools::ToolError&) {
-        // A refused file (no format message first, empty range) is an answer.
+        // A refused file (no format message, empty range) is an answer.
     }
     return 0;
 }
