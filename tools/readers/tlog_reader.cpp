@@ -386,12 +386,22 @@ std::vector<Flight> TlogParser::flights()
     if (!truncation_.empty())
         fileNotes.push_back(truncation_);
 
+    // A vehicle whose heartbeats were all lost (a log cut or damaged early)
+    // still flew where its positions say.
+    std::vector<int> flown = vehicles_;
+    const bool unnamed = flown.empty();
+    for (int id = 0; id < 256 && unnamed; ++id)
+        if (systems_[static_cast<size_t>(id)] && systems_[static_cast<size_t>(id)]->hasFixes())
+            flown.push_back(id);
     std::vector<Flight> out;
-    for (int id : vehicles_) {
+    for (int id : flown) {
         Flight flight = systems_[static_cast<size_t>(id)]->finish();
         flight.systemId = id;
         flight.linkSystems = heard;
         missions_.fillPlan(id, flight.plan, flight.notes);
+        if (unnamed)
+            flight.notes.insert(flight.notes.begin(), "no heartbeat of system " + std::to_string(id)
+                                                          + " heard: it is read as a vehicle from its positions");
         flight.notes.insert(flight.notes.begin(), fileNotes.begin(), fileNotes.end());
         out.push_back(std::move(flight));
     }

@@ -18,8 +18,9 @@
 namespace flightreplay::readers {
 
 // Reads the stream to its end: one flight per vehicle in the order of
-// their first heartbeats, each with Flight::linkSystems and systemId; one
-// flight without positions (systemId 0) when no vehicle was heard. Packets
+// their first heartbeats, each with Flight::linkSystems and systemId; when
+// no heartbeat named a vehicle, one per system that reported positions (by
+// id, with a note), else one flight without positions (systemId 0). Packets
 // with a bad CRC, damaged stretches crossed up to the next stamp and packet
 // whose CRC checks, and a file ending inside a record are told in each
 // flight's notes.

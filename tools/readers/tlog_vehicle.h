@@ -30,6 +30,8 @@ public:
 
     // Whether a heartbeat named the system a vehicle with an autopilot.
     bool isVehicle() const { return vehicleComponent_ >= 0; }
+    // Whether it reported a position (GLOBAL_POSITION_INT or a 3-D GPS fix).
+    bool hasFixes() const { return !global_.position.empty() || !gps_.position.empty(); }
     int type() const { return type_; }
     int autopilot() const { return autopilot_; }
 

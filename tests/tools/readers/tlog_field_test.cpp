@@ -131,3 +131,24 @@ TEST(TlogFieldLogs, DamagedCopiesKeepTheFixesOutsideTheDamageAndSaySo)
         }
     }
 }
+
+// A log cut before the vehicle's first heartbeat, or whose heartbeats were
+// all damaged, still holds the vehicle's positions: they are read, never
+// refused as "no vehicle".
+TEST(TlogFieldLogs, PositionsWithoutAHeartbeatAreStillAFlight)
+{
+    TelemetryFlight f;
+    f.seconds = 20.0;
+    f.station = false;
+    TlogWriter w;
+    writeTelemetryFlight(w, f);
+    std::string noHeartbeat;
+    for (const RecordSpan& r : recordSpans(w.bytes(), 1))
+        if (r.id != 0)
+            noHeartbeat += w.bytes().substr(r.offset, r.length);
+    const std::vector<Flight> flights = readFlightsOfBytes(noHeartbeat, ReadOptions{});
+    ASSERT_EQ(flights.size(), 1u);
+    EXPECT_EQ(flights[0].systemId, 1);
+    EXPECT_EQ(flights[0].position.size(), 85u); // 5 Hz from 3 s to 20 s
+    EXPECT_TRUE(anyNote(flights[0], "no heartbeat of system 1 heard: it is read as a vehicle from its positions"));
+}
