@@ -25,6 +25,8 @@
 #include "repeated_logs.h"
 #include "tlog_writer.h"
 #include "tools/readers/byte_reader.h"
+#include "tools/readers/mavlink_messages.h"
+#include "tools/readers/tlog_reader.h"
 #include "tools/readers/read_flight.h"
 #include "tools/convert/resample.h"
 #include "tools/review/flight_review.h"
@@ -75,6 +77,29 @@ uint64_t walkTlog(ByteReader& in)
     return records;
 }
 
+// The walk, and each packet of a message the reader reads checked by its
+// CRC as the reader does: the least a reader that trusts no packet unchecked
+// can cost.
+uint64_t walkTlogCheckingCrcs(ByteReader& in)
+{
+    uint64_t checked = 0;
+    while (const uint8_t* h = in.peek(11)) {
+        const bool v2 = h[8] == 0xfd;
+        const size_t size = 8 + (v2 ? 10 : 6) + h[9] + 2 + (v2 && (h[10] & 1) ? 13 : 0);
+        const uint8_t* r = in.peek(size);
+        if (!r)
+            break;
+        const uint32_t id = v2 ? r[15] | r[16] << 8 | static_cast<uint32_t>(r[17]) << 16 : r[13];
+        if (const flightreplay::readers::mavlink::Message* message = flightreplay::readers::mavlink::messageOf(id)) {
+            const size_t covered = (v2 ? 9 : 5) + h[9];
+            const uint16_t crc = mavlinkCrc(&message->crcExtra, 1, mavlinkCrc(r + 9, covered));
+            checked += crc == (r[9 + covered] | r[10 + covered] << 8) ? 1 : 0;
+        }
+        in.skip(size);
+    }
+    return checked;
+}
+
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -111,19 +136,24 @@ void report(const char* what, double mb, const std::vector<Time>& times, const s
                 mb / w, w, w / median(walkWall), mb / c, c, c / median(walkCpu));
 }
 
-void measure(const char* name, const std::string& path, FlightFormat format, uint64_t (*walk)(ByteReader&))
+void measure(const char* name, const std::string& path, FlightFormat format, uint64_t (*walk)(ByteReader&),
+             uint64_t (*checkingWalk)(ByteReader&) = nullptr)
 {
     const double mb = static_cast<double>(std::filesystem::file_size(path)) / (1 << 20);
     FILE* sink = std::fopen("/dev/null", "w");
-    std::vector<Time> walks, reads, converts, reviews;
+    std::vector<Time> walks, checkingWalks, reads, converts, reviews;
     size_t rows = 0, messages = 0, findings = 0;
+    const auto walkFile = [&](uint64_t (*how)(ByteReader&)) {
+        FILE* file = std::fopen(path.c_str(), "rb");
+        ByteReader in(file);
+        const uint64_t count = how(in);
+        std::fclose(file);
+        return count;
+    };
     for (int run = 0; run < RUNS; ++run) {
-        walks.push_back(timed([&] {
-            FILE* file = std::fopen(path.c_str(), "rb");
-            ByteReader in(file);
-            messages = walk(in);
-            std::fclose(file);
-        }));
+        walks.push_back(timed([&] { messages = walkFile(walk); }));
+        if (checkingWalk)
+            checkingWalks.push_back(timed([&] { walkFile(checkingWalk); }));
         reads.push_back(timed([&] { readFlightFile(path, ReadOptions{format, {}}); }));
         converts.push_back(timed([&] {
             const Flight data = readFlightFile(path, ReadOptions{format, {}});
@@ -139,6 +169,8 @@ void measure(const char* name, const std::string& path, FlightFormat format, uin
     std::fclose(sink);
     std::printf("%s: %.1f MB, %zu messages, %zu rows\n", name, mb, messages, rows);
     report("header walk", mb, walks, walks);
+    if (checkingWalk)
+        report("walk checking every CRC read", mb, checkingWalks, walks);
     report("reading the streams", mb, reads, walks);
     report("conversion (read, rows, write)", mb, converts, walks);
     report("review (read, review)", mb, reviews, walks);
@@ -170,7 +202,7 @@ int main(int argc, char** argv)
     std::ofstream(tlog, std::ios::binary) << repeatTlog();
     measure("ULog", ulog, FlightFormat::ulog, walkUlogHeaders);
     measure("DataFlash", bin, FlightFormat::dataflash, walkDataflashHeaders);
-    measure("tlog", tlog, FlightFormat::tlog, walkTlog);
+    measure("tlog", tlog, FlightFormat::tlog, walkTlog, walkTlogCheckingCrcs);
     if (!keep)
         std::filesystem::remove_all(dir);
     return 0;

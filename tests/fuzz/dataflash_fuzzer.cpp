@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         checkConversion(flight, size);
         checkReview(flight, data, size);
     } catch (const flightreplay::tools::ToolError&) {
-        // A refused file (no format message first, empty range) is an answer.
+        // A refused file (no format message, empty range) is an answer.
     }
     return 0;
 }

@@ -1,23 +1,29 @@
-// Arbitrary bytes as a ground station's telemetry log: the reader, every
-// vehicle's rows and what the reader makes of missions, clocks and links
-// checked after every input; and the review of each vehicle.
+// Arbitrary bytes as a file named on the command line: told by the sniffing,
+// then read by the reader of the format it names; and as a ground station's
+// telemetry log whatever they look like. The reader, every vehicle's rows,
+// what the reader makes of missions, clocks and links, and the review of
+// each vehicle checked after every input.
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "convert_fuzz_checks.h"
 #include "review_fuzz_checks.h"
+#include "tools/common/tool_error.h"
 #include "tools/readers/byte_reader.h"
+#include "tools/readers/read_flight.h"
 #include "tools/readers/tlog_reader.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace {
+
+using namespace flightreplay::flight;
+
+void checkTlogFlights(const std::vector<Flight>& flights, const uint8_t* data, size_t size)
 {
-    using namespace flightreplay::flight;
-    flightreplay::readers::looksLikeTlog(std::string(reinterpret_cast<const char*>(data), size));
-    flightreplay::readers::ByteReader in(data, size);
-    const std::vector<Flight> flights = flightreplay::readers::readTlog(in);
     requireThat(!flights.empty(), "at least one flight");
     for (const Flight& flight : flights) {
         bool listed = flight.systemId == 0;
@@ -34,5 +40,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         checkConversion(flight, size);
         checkReview(flight, data, size);
     }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    namespace readers = flightreplay::readers;
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const std::string head = bytes.substr(0, 64 * 1024);
+    requireThat(readers::tlogEvidence(head) <= head.size(), "a run within the head");
+    const std::optional<FlightFormat> format = readers::recogniseFormat(head);
+    // A file the sniffing takes for a tlog reads without an error. The
+    // replay's own log is left to its fuzzer: its scanner ends the process
+    // on a fault, as the program does.
+    if (format == FlightFormat::tlog) {
+        checkTlogFlights(readers::readFlightsOfBytes(bytes, readers::ReadOptions{}), data, size);
+    } else if (format && format != FlightFormat::log) {
+        try {
+            for (const Flight& flight : readers::readFlightsOfBytes(bytes, readers::ReadOptions{}))
+                checkConversion(flight, size);
+        } catch (const flightreplay::tools::ToolError&) {
+        }
+    }
+    readers::ByteReader in(data, size);
+    checkTlogFlights(readers::readTlog(in), data, size);
     return 0;
 }

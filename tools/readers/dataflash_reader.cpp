@@ -222,11 +222,9 @@ Flight DataflashParser::run()
 {
     types_[FMT_TYPE].known = true;
     types_[FMT_TYPE].length = FMT_LENGTH;
-    const uint8_t* first = in_.peek(3);
-    if (!first || !knownHeader(first))
-        throw tools::ToolError("not a DataFlash log: it does not start with a format message");
     Flight out;
     static const uint8_t HEAD[2] = {HEAD1, HEAD2};
+    bool anyMessage = false;
     for (;;) {
         const uint64_t at = in_.offset();
         const uint8_t* h = in_.peek(3);
@@ -247,6 +245,7 @@ Flight DataflashParser::run()
             damage_.add(at, in_.offset() - at, !found);
             continue;
         }
+        anyMessage = true;
         uint8_t length = types_[h[2]].length;
         const uint8_t* message = in_.peek(length);
         if (!message) {
@@ -264,6 +263,8 @@ Flight DataflashParser::run()
                  && used + (length = types_[message[used + 2]].length) <= window);
         in_.skip(used);
     }
+    if (!anyMessage)
+        throw tools::ToolError("not a DataFlash log: it holds no format message");
     if (damage_.stretches > 0)
         out.notes.push_back(damage_.note("the next message header"));
     if (asked_)
@@ -716,10 +717,34 @@ std::vector<Series> readDataflashFields(ByteReader& in, const std::vector<const 
     return parser.answer();
 }
 
-bool looksLikeDataflash(const std::string& head)
+size_t dataflashEvidence(const std::string& head)
 {
-    return head.size() >= 3 && static_cast<uint8_t>(head[0]) == HEAD1 && static_cast<uint8_t>(head[1]) == HEAD2
-           && static_cast<uint8_t>(head[2]) == FMT_TYPE;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(head.data());
+    const size_t size = head.size();
+    const auto isHeader = [&](size_t at) { return at + 3 <= size && bytes[at] == HEAD1 && bytes[at + 1] == HEAD2; };
+    size_t best = 0;
+    for (size_t start = 0; start + 3 <= size && best < size - start; ++start) {
+        if (!isHeader(start) || bytes[start + 2] != FMT_TYPE)
+            continue;
+        std::array<uint8_t, 256> lengths{};
+        lengths[FMT_TYPE] = FMT_LENGTH;
+        size_t at = start;
+        int messages = 0;
+        while (isHeader(at) && lengths[bytes[at + 2]] != 0) {
+            const uint8_t* message = bytes + at;
+            const size_t length = lengths[message[2]];
+            if (message[2] == FMT_TYPE && at + length <= size && message[4] >= 3 && message[3] != FMT_TYPE)
+                lengths[message[3]] = message[4];
+            at += length;
+            ++messages;
+        }
+        at = std::min(at, size);
+        // A lone header in the middle of other bytes is chance; one at the
+        // start, or a chain, is a log.
+        if ((start == 0 || messages >= 2) && at - start > best)
+            best = at - start;
+    }
+    return best;
 }
 
 } // namespace flightreplay::readers

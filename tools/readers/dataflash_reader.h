@@ -12,17 +12,20 @@
 
 namespace flightreplay::readers {
 
-// Reads the stream to its end. Damaged stretches are skipped up to the next
-// header of a known message type and a file ending inside a message keeps
+// Reads the stream to its end. Bytes before the first FMT message (a log
+// copied from its middle) and damaged stretches are skipped up to the next
+// header of a known message type, and a file ending inside a message keeps
 // what came before; both are told in Flight::notes. Throws
-// tools::ToolError when the stream does not start with a DataFlash message.
+// tools::ToolError when the stream holds no FMT message.
 flight::Flight readDataflash(ByteReader& in);
 
 // The fields of this log's catalogue (Flight::fields), one series each in
 // the order given, read as readDataflash reads the file; throws as it.
 std::vector<flight::Series> readDataflashFields(ByteReader& in, const std::vector<const flight::FieldInfo*>& fields);
 
-// True when the bytes start with a DataFlash FMT message.
-bool looksLikeDataflash(const std::string& head);
+// How many bytes of head the longest chain of DataFlash messages accounts
+// for (FMT messages first, each message's length from the FMTs before it),
+// wherever it starts; 0 when there is none.
+size_t dataflashEvidence(const std::string& head);
 
 } // namespace flightreplay::readers

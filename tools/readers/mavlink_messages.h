@@ -66,8 +66,8 @@ const Message* messageOf(uint32_t id);
 // table has none, which is a mistake in the reader, not in a file.
 const Field& fieldOf(const Message& message, const char* name);
 
-// Element index of the field of a payload padded with zeros to
-// MAX_PAYLOAD bytes, as a number in the field's own unit.
+// Element index of the field of a payload of at least the message's
+// extendedLength bytes, as a number in the field's own unit.
 inline double valueOf(const uint8_t* payload, const Field& field, size_t index = 0)
 {
     const auto load = [](const uint8_t* p, auto value) {

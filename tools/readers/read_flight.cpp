@@ -27,11 +27,26 @@ using namespace flight;
 
 namespace {
 
-constexpr size_t HEAD = 4096;
+// A tlog may open with many kilobytes of the station's own packets or of
+// stamps without a packet before the vehicle's first.
+constexpr size_t HEAD = 64 * 1024;
 
 bool startsLine(const std::string& text, size_t at, char letter)
 {
     return at < text.size() && text[at] == letter && (at == 0 || text[at - 1] == '\n');
+}
+
+// The leading part of head that is text: up to the first NUL or control
+// character other than white space. Bytes from 0x80 are text (UTF-8,
+// Latin-1).
+size_t textSpan(const std::string& head)
+{
+    for (size_t i = 0; i < head.size(); ++i) {
+        const auto c = static_cast<unsigned char>(head[i]);
+        if (c < 0x20 && !std::strchr("\t\n\r\f\v", c))
+            return i;
+    }
+    return head.size();
 }
 
 bool looksLikeIgc(const std::string& head)
@@ -50,9 +65,15 @@ bool looksLikeIgc(const std::string& head)
 bool looksLikeGpx(const std::string& head)
 {
     // The root is the first element that is not a declaration, comment or
-    // doctype; it may carry a namespace prefix.
+    // doctype; it may carry a namespace prefix. Comments may hold tags.
     size_t at = 0;
     while ((at = head.find('<', at)) != std::string::npos) {
+        if (head.compare(at, 4, "<!--") == 0) {
+            at = head.find("-->", at + 4);
+            if (at == std::string::npos)
+                return false;
+            continue;
+        }
         if (at + 1 < head.size() && (head[at + 1] == '?' || head[at + 1] == '!')) {
             ++at;
             continue;
@@ -81,6 +102,29 @@ bool looksLikeCsvHeader(const std::string& head)
     }
     return separated && letters;
 }
+
+// A text format speaks for the text part of the head when it recognises it.
+template <bool (*looksLike)(const std::string&)>
+size_t textEvidence(const std::string& head)
+{
+    const std::string text = head.substr(0, textSpan(head));
+    return looksLike(text) ? text.size() : 0;
+}
+
+// Each format's sniffer says how many bytes of the head its structure
+// accounts for; the most wins, a tie goes to the format listed first.
+const struct {
+    FlightFormat format;
+    size_t (*evidence)(const std::string& head);
+} SNIFFERS[] = {
+    {FlightFormat::ulog, ulogEvidence},
+    {FlightFormat::dataflash, dataflashEvidence},
+    {FlightFormat::tlog, tlogEvidence},
+    {FlightFormat::gpx, textEvidence<looksLikeGpx>},
+    {FlightFormat::igc, textEvidence<looksLikeIgc>},
+    {FlightFormat::log, textEvidence<looksLikeReplayLog>},
+    {FlightFormat::csv, textEvidence<looksLikeCsvHeader>},
+};
 
 void finish(Flight& data)
 {
@@ -179,21 +223,16 @@ FlightFormat parseFormatWord(const std::string& word)
 
 std::optional<FlightFormat> recogniseFormat(const std::string& head)
 {
-    if (looksLikeUlog(head))
-        return FlightFormat::ulog;
-    if (looksLikeDataflash(head))
-        return FlightFormat::dataflash;
-    if (looksLikeTlog(head))
-        return FlightFormat::tlog;
-    if (looksLikeGpx(head))
-        return FlightFormat::gpx;
-    if (looksLikeIgc(head))
-        return FlightFormat::igc;
-    if (looksLikeReplayLog(head))
-        return FlightFormat::log;
-    if (looksLikeCsvHeader(head))
-        return FlightFormat::csv;
-    return std::nullopt;
+    std::optional<FlightFormat> best;
+    size_t most = 0;
+    for (const auto& sniffer : SNIFFERS) {
+        const size_t evidence = sniffer.evidence(head);
+        if (evidence > most) {
+            most = evidence;
+            best = sniffer.format;
+        }
+    }
+    return best;
 }
 
 std::vector<Flight> readFlightsOfBytes(const std::string& bytes, const ReadOptions& options)

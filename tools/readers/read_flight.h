@@ -24,10 +24,12 @@ struct ReadOptions {
 // tools::ToolError naming the choices.
 flight::FlightFormat parseFormatWord(const std::string& word);
 
-// The format of a file from its first bytes (a few kilobytes are enough):
-// ULog magic, DataFlash header and FMT, records of stamps and MAVLink
-// packets whose CRC checks, an XML root <gpx>, IGC A/H/B
-// records, a header of the replay's own log, else a CSV header row. nullopt when none fits.
+// The format of a file from its first bytes (up to 64 KB): the one whose
+// structure accounts for most of them (the ULog magic, a chain of DataFlash
+// messages, a run of tlog records with rising stamps, wherever either
+// starts; for the text formats, the text they recognise: an XML root <gpx>,
+// IGC A/H/B records, a header of the replay's own log, a CSV header row).
+// nullopt when none fits.
 std::optional<flight::FlightFormat> recogniseFormat(const std::string& head);
 
 // Reads the file at path (binary formats in chunks, text formats whole),

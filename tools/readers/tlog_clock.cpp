@@ -49,7 +49,7 @@ double VehicleClock::packet(double stamp, double bootSeconds)
     if (!std::isfinite(bootSeconds)) {
         if (!timed_)
             return NAN;
-        const double lead = stampsTrusted() ? TRUSTED_LEAD_SECONDS : UNTRUSTED_LEAD_SECONDS;
+        const double lead = trusted_ ? TRUSTED_LEAD_SECONDS : UNTRUSTED_LEAD_SECONDS;
         t = lastBoot_ + std::clamp(stamp - lastBootStamp_, 0.0, lead);
     } else if (!timed_) {
         timed_ = true;
@@ -85,6 +85,7 @@ double VehicleClock::packet(double stamp, double bootSeconds)
             lastBoot_ = t;
             lastBootStamp_ = stamp;
         }
+        trusted_ = stampsTrusted();
     }
     lastT_ = std::max(lastT_, t);
     return t;

@@ -54,6 +54,7 @@ private:
     double lastT_ = 0.0;
     bool gapOpen_ = false;
     double gapFrom_ = 0.0;  // flight time of the last packet before the gap
+    bool trusted_ = true;   // stampsTrusted() as of the last packet with a boot time
     double stampSpan_ = 0.0;
     double bootSpan_ = 0.0;
     int64_t jumps_ = 0;

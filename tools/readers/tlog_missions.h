@@ -20,8 +20,9 @@ namespace flightreplay::readers {
 class MissionTransfers {
 public:
     // A MISSION_COUNT, MISSION_ITEM, MISSION_ITEM_INT, FENCE_POINT or
-    // RALLY_POINT packet that system `sender` sent; payload padded with
-    // zeros to mavlink::MAX_PAYLOAD. Packets come in file order.
+    // RALLY_POINT packet that system `sender` sent; payload of at least
+    // message.extendedLength bytes, zeros past what came. Packets come in
+    // file order.
     void packet(int sender, const mavlink::Message& message, const uint8_t* payload);
 
     // The mission, fence regions and rally points of the last complete

@@ -1,5 +1,6 @@
 #include "tools/readers/tlog_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -33,10 +34,12 @@ constexpr uint64_t FIRST_STAMP = 946684800ull * 1000000ull;
 constexpr uint64_t LAST_STAMP = 4102444800ull * 1000000ull;
 // A damaged stretch is left at a stamp this close to the last good one.
 constexpr uint64_t RESYNC_STAMP_RANGE = 86400ull * 1000000ull;
+// Records in a run that tells a telemetry log.
+constexpr int MIN_RUN = 3;
 
 struct CrcTables {
-    uint16_t table[8][256];
-    CrcTables()
+    uint16_t table[8][256] = {};
+    constexpr CrcTables()
     {
         for (unsigned v = 0; v < 256; ++v) {
             unsigned crc = v;
@@ -54,18 +57,46 @@ struct CrcTables {
     }
 };
 
-const CrcTables& crcTables()
+constexpr CrcTables CRC_TABLES;
+
+inline uint16_t crcStep(uint16_t crc, uint8_t byte)
 {
-    static const CrcTables tables;
-    return tables;
+    return static_cast<uint16_t>((crc >> 8) ^ CRC_TABLES.table[0][(crc ^ byte) & 0xff]);
 }
 
-uint64_t stampOf(const uint8_t* record)
+inline uint16_t crcOf(const uint8_t* bytes, size_t n, uint16_t crc)
 {
-    uint64_t stamp = 0;
-    for (size_t i = 0; i < STAMP; ++i)
-        stamp = (stamp << 8) | record[i];
-    return stamp;
+    const auto& t = CRC_TABLES.table;
+    while (n >= 8) {
+        const unsigned x = crc ^ (bytes[0] | static_cast<unsigned>(bytes[1]) << 8);
+        crc = static_cast<uint16_t>(t[7][x & 0xff] ^ t[6][x >> 8] ^ t[5][bytes[2]] ^ t[4][bytes[3]] ^ t[3][bytes[4]]
+                                    ^ t[2][bytes[5]] ^ t[1][bytes[6]] ^ t[0][bytes[7]]);
+        bytes += 8;
+        n -= 8;
+    }
+    // The rest four and two bytes at a time too: byte by byte, each step
+    // waits on the last's table look-up.
+    if (n >= 4) {
+        const unsigned x = crc ^ (bytes[0] | static_cast<unsigned>(bytes[1]) << 8);
+        crc = static_cast<uint16_t>(t[3][x & 0xff] ^ t[2][x >> 8] ^ t[1][bytes[2]] ^ t[0][bytes[3]]);
+        bytes += 4;
+        n -= 4;
+    }
+    if (n >= 2) {
+        const unsigned x = crc ^ (bytes[0] | static_cast<unsigned>(bytes[1]) << 8);
+        crc = static_cast<uint16_t>(t[1][x & 0xff] ^ t[0][x >> 8]);
+        bytes += 2;
+        n -= 2;
+    }
+    return n > 0 ? crcStep(crc, *bytes) : crc;
+}
+
+// Big-endian, as the station writes it.
+inline uint64_t stampOf(const uint8_t* r)
+{
+    return static_cast<uint64_t>(r[0]) << 56 | static_cast<uint64_t>(r[1]) << 48 | static_cast<uint64_t>(r[2]) << 40
+           | static_cast<uint64_t>(r[3]) << 32 | static_cast<uint64_t>(r[4]) << 24 | static_cast<uint64_t>(r[5]) << 16
+           | static_cast<uint64_t>(r[6]) << 8 | static_cast<uint64_t>(r[7]);
 }
 
 bool plausibleStamp(uint64_t stamp)
@@ -100,13 +131,14 @@ struct Packet {
     uint16_t crc;
 };
 
-Packet packetOf(const uint8_t* record)
+inline Packet packetOf(const uint8_t* record, uint64_t stamp)
 {
-    Packet p{};
-    p.stamp = stampOf(record);
+    Packet p;
+    p.stamp = stamp;
     const uint8_t* h = record + STAMP;
     p.payloadLength = h[1];
     if (h[0] == START_V1) {
+        p.incompatible = 0;
         p.system = h[3];
         p.component = h[4];
         p.id = h[5];
@@ -124,11 +156,9 @@ Packet packetOf(const uint8_t* record)
     return p;
 }
 
-bool crcChecks(const Packet& p, const mavlink::Message& message, const uint8_t* record)
+inline bool crcChecks(const Packet& p, const mavlink::Message& message, const uint8_t* record)
 {
-    uint16_t crc = mavlinkCrc(record + STAMP + 1, p.checkedLength);
-    crc = mavlinkCrc(&message.crcExtra, 1, crc);
-    return crc == p.crc;
+    return crcStep(crcOf(record + STAMP + 1, p.checkedLength, 0xffff), message.crcExtra) == p.crc;
 }
 
 // Whether the record at r (of available bytes) is a packet of a known
@@ -141,7 +171,7 @@ bool verifiedRecord(const uint8_t* r, size_t available, size_t& length)
         length += SIGNATURE;
     if (length > available)
         return false;
-    const Packet p = packetOf(r);
+    const Packet p = packetOf(r, stampOf(r));
     const mavlink::Message* message = mavlink::messageOf(p.id);
     return message && (p.incompatible & ~SIGNED) == 0 && crcChecks(p, *message, r);
 }
@@ -154,17 +184,22 @@ bool isMissionMessage(uint32_t id)
 
 class TlogParser {
 public:
-    TlogParser(ByteReader& in, TlogFieldRequest* request) : in_(in), request_(request) {}
+    TlogParser(ByteReader& in, TlogFieldRequest* request) : in_(in), request_(request)
+    {
+        for (uint32_t id = 0; id < 256; ++id)
+            messages_[id] = mavlink::messageOf(id);
+    }
     std::vector<Flight> run();
 
 private:
     enum class Outcome { read, badCrc, lost };
-    Outcome handle(const uint8_t* record, const uint8_t* next, size_t nextAvailable);
+    Outcome handle(const Packet& p, const uint8_t* record, const uint8_t* next, size_t nextAvailable, bool fileEnd);
     void dispatch(const Packet& p, const mavlink::Message& message);
     void resynchronise(uint64_t at);
     std::vector<Flight> flights();
 
     ByteReader& in_;
+    std::array<const mavlink::Message*, 256> messages_{}; // the table's, by id
     std::array<std::unique_ptr<TlogVehicle>, 256> systems_;
     std::array<uint64_t, 256> packets_{};
     std::array<bool, 256> verified_{};
@@ -189,7 +224,8 @@ std::vector<Flight> TlogParser::run()
             break;
         }
         size_t length = recordLength(head);
-        if (length == 0 || !plausibleStamp(stampOf(head))) {
+        uint64_t stamp = stampOf(head);
+        if (length == 0 || !plausibleStamp(stamp)) {
             resynchronise(at);
             continue;
         }
@@ -211,7 +247,8 @@ std::vector<Flight> TlogParser::run()
         size_t used = 0;
         bool lost = false;
         for (;;) {
-            const Outcome outcome = handle(record + used, record + used + length, window - used - length);
+            const uint8_t* r = record + used;
+            const Outcome outcome = handle(packetOf(r, stamp), r, r + length, window - used - length, last);
             if (outcome == Outcome::lost) {
                 lost = true;
                 break;
@@ -221,7 +258,8 @@ std::vector<Flight> TlogParser::run()
                 break;
             const uint8_t* next = record + used;
             length = recordLength(next);
-            if (length == 0 || !plausibleStamp(stampOf(next)))
+            stamp = stampOf(next);
+            if (length == 0 || !plausibleStamp(stamp))
                 break;
             if (next[STAMP] == START_V2 && (next[STAMP + 2] & SIGNED))
                 length += SIGNATURE;
@@ -235,10 +273,10 @@ std::vector<Flight> TlogParser::run()
     return flights();
 }
 
-TlogParser::Outcome TlogParser::handle(const uint8_t* record, const uint8_t* next, size_t nextAvailable)
+TlogParser::Outcome TlogParser::handle(const Packet& p, const uint8_t* record, const uint8_t* next, size_t nextAvailable,
+                                       bool fileEnd)
 {
-    const Packet p = packetOf(record);
-    const mavlink::Message* message = mavlink::messageOf(p.id);
+    const mavlink::Message* message = p.id < 256 ? messages_[p.id] : nullptr;
     const bool understood = message && (p.incompatible & ~SIGNED) == 0;
     TlogVehicle* system = systems_[p.system].get();
     if (understood && system && system->skips(static_cast<double>(p.stamp) * 1e-6, p.component, p.id)) {
@@ -253,9 +291,10 @@ TlogParser::Outcome TlogParser::handle(const uint8_t* record, const uint8_t* nex
         return Outcome::read;
     }
     // A packet that cannot be checked, or fails its check, is skipped by
-    // its length when a record follows it there; else its length is as
-    // damaged as the rest and the stream has lost its place.
-    const bool followed = nextAvailable == 0
+    // its length when a record follows it there, or the file ends there or
+    // too soon after for a record's head; else its length is as damaged as
+    // the rest and the stream has lost its place.
+    const bool followed = nextAvailable == 0 || (fileEnd && nextAvailable < RECORD_HEAD)
                           || (nextAvailable >= RECORD_HEAD && plausibleStamp(stampOf(next)) && recordLength(next) != 0);
     if (!followed)
         return Outcome::lost;
@@ -264,23 +303,27 @@ TlogParser::Outcome TlogParser::handle(const uint8_t* record, const uint8_t* nex
         return Outcome::badCrc;
     }
     ++packets_[p.system];
-    if (systems_[p.system])
-        systems_[p.system]->heard(static_cast<double>(p.stamp) * 1e-6);
+    if (system)
+        system->heard(static_cast<double>(p.stamp) * 1e-6);
     return Outcome::read;
 }
 
+// Every packet whose CRC checked comes through here.
 void TlogParser::dispatch(const Packet& p, const mavlink::Message& message)
 {
     // MAVLink 2 drops a payload's trailing zeros: the fields past its end
-    // read as zero.
-    const size_t length = p.payloadLength;
-    std::memcpy(payload_, p.payload, length);
-    if (length < message.extendedLength)
-        std::memset(payload_ + length, 0, message.extendedLength - length);
+    // read as zero. A whole payload is read where it lies.
+    const uint8_t* payload = p.payload;
+    if (p.payloadLength < message.extendedLength) {
+        std::memcpy(payload_, p.payload, p.payloadLength);
+        std::memset(payload_ + p.payloadLength, 0, message.extendedLength - p.payloadLength);
+        payload = payload_;
+    }
+    const double stamp = static_cast<double>(p.stamp) * 1e-6;
     if (isMissionMessage(p.id)) {
-        missions_.packet(p.system, message, payload_);
+        missions_.packet(p.system, message, payload);
         if (systems_[p.system])
-            systems_[p.system]->heard(static_cast<double>(p.stamp) * 1e-6);
+            systems_[p.system]->heard(stamp);
         return;
     }
     std::unique_ptr<TlogVehicle>& system = systems_[p.system];
@@ -290,7 +333,7 @@ void TlogParser::dispatch(const Packet& p, const mavlink::Message& message)
             system->ask(request_);
     }
     const bool wasVehicle = system->isVehicle();
-    system->packet(static_cast<double>(p.stamp) * 1e-6, p.component, message, payload_);
+    system->packet(stamp, p.component, message, payload);
     if (!wasVehicle && system->isVehicle())
         vehicles_.push_back(p.system);
 }
@@ -347,12 +390,22 @@ std::vector<Flight> TlogParser::flights()
     if (!truncation_.empty())
         fileNotes.push_back(truncation_);
 
+    // A vehicle whose heartbeats were all lost (a log cut or damaged early)
+    // still flew where its positions say.
+    std::vector<int> flown = vehicles_;
+    const bool unnamed = flown.empty();
+    for (int id = 0; id < 256 && unnamed; ++id)
+        if (systems_[static_cast<size_t>(id)] && systems_[static_cast<size_t>(id)]->hasFixes())
+            flown.push_back(id);
     std::vector<Flight> out;
-    for (int id : vehicles_) {
+    for (int id : flown) {
         Flight flight = systems_[static_cast<size_t>(id)]->finish();
         flight.systemId = id;
         flight.linkSystems = heard;
         missions_.fillPlan(id, flight.plan, flight.notes);
+        if (unnamed)
+            flight.notes.insert(flight.notes.begin(), "no heartbeat of system " + std::to_string(id)
+                                                          + " heard: it is read as a vehicle from its positions");
         flight.notes.insert(flight.notes.begin(), fileNotes.begin(), fileNotes.end());
         out.push_back(std::move(flight));
     }
@@ -370,17 +423,7 @@ std::vector<Flight> TlogParser::flights()
 
 uint16_t mavlinkCrc(const uint8_t* bytes, size_t n, uint16_t crc)
 {
-    const auto& t = crcTables().table;
-    while (n >= 8) {
-        const unsigned x = crc ^ (bytes[0] | static_cast<unsigned>(bytes[1]) << 8);
-        crc = static_cast<uint16_t>(t[7][x & 0xff] ^ t[6][x >> 8] ^ t[5][bytes[2]] ^ t[4][bytes[3]] ^ t[3][bytes[4]]
-                                    ^ t[2][bytes[5]] ^ t[1][bytes[6]] ^ t[0][bytes[7]]);
-        bytes += 8;
-        n -= 8;
-    }
-    while (n-- > 0)
-        crc = static_cast<uint16_t>((crc >> 8) ^ t[0][(crc ^ *bytes++) & 0xff]);
-    return crc;
+    return crcOf(bytes, n, crc);
 }
 
 std::vector<Flight> readTlog(ByteReader& in)
@@ -395,27 +438,46 @@ std::vector<Flight> readTlog(ByteReader& in, TlogFieldRequest* request)
     return parser.run();
 }
 
-bool looksLikeTlog(const std::string& head)
+size_t tlogEvidence(const std::string& head)
 {
     const auto* bytes = reinterpret_cast<const uint8_t*>(head.data());
-    size_t at = 0;
-    int records = 0;
-    int verified = 0;
-    while (at < head.size() && records < 8) {
-        size_t length = 0;
-        const bool checks = verifiedRecord(bytes + at, head.size() - at, length);
-        if (length == 0 || at + length > head.size())
-            break;
-        if (!checks) {
-            const Packet p = packetOf(bytes + at);
-            if (mavlink::messageOf(p.id) || !plausibleStamp(p.stamp))
-                return false;
+    const size_t size = head.size();
+    size_t best = 0;
+    for (size_t start = 0; start + RECORD_HEAD <= size && best < size - start;) {
+        const uint8_t* first = bytes + start;
+        if ((first[STAMP] != START_V1 && first[STAMP] != START_V2) || !plausibleStamp(stampOf(first))) {
+            ++start;
+            continue;
         }
-        verified += checks ? 1 : 0;
-        ++records;
-        at += length;
+        // The run: each record's length leads to the next stamp, no earlier
+        // than the last and within a day of it.
+        size_t at = start;
+        int records = 0;
+        bool checks = false;
+        uint64_t last = stampOf(first);
+        while (at + RECORD_HEAD <= size) {
+            const uint8_t* r = bytes + at;
+            const uint64_t stamp = stampOf(r);
+            size_t length = recordLength(r);
+            if (length == 0 || !plausibleStamp(stamp) || stamp < last || stamp > last + RESYNC_STAMP_RANGE)
+                break;
+            if (r[STAMP] == START_V2 && at + STAMP + 2 < size && (r[STAMP + 2] & SIGNED))
+                length += SIGNATURE;
+            size_t ignored = 0;
+            checks = checks || verifiedRecord(r, size - at, ignored);
+            last = stamp;
+            ++records;
+            at += length;
+        }
+        const size_t end = std::min(at, size);
+        // Three records that frame one after the other are no chance; a
+        // shorter file is a log when a packet in it checks.
+        const bool whole = end == size && at <= size;
+        if ((records >= MIN_RUN || (whole && checks)) && end - start > best)
+            best = end - start;
+        start = records >= MIN_RUN ? end : start + 1;
     }
-    return verified > 0 && (records >= 2 || at == head.size());
+    return best;
 }
 
 } // namespace flightreplay::readers

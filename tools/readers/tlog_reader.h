@@ -18,8 +18,9 @@
 namespace flightreplay::readers {
 
 // Reads the stream to its end: one flight per vehicle in the order of
-// their first heartbeats, each with Flight::linkSystems and systemId; one
-// flight without positions (systemId 0) when no vehicle was heard. Packets
+// their first heartbeats, each with Flight::linkSystems and systemId; when
+// no heartbeat named a vehicle, one per system that reported positions (by
+// id, with a note), else one flight without positions (systemId 0). Packets
 // with a bad CRC, damaged stretches crossed up to the next stamp and packet
 // whose CRC checks, and a file ending inside a record are told in each
 // flight's notes.
@@ -29,9 +30,13 @@ class TlogFieldRequest;
 // As above, handing request every packet its vehicle reads (tlog_fields.h).
 std::vector<flight::Flight> readTlog(ByteReader& in, TlogFieldRequest* request);
 
-// True when the bytes start with records of plausible stamps and packets,
-// at least one of a known message whose CRC checks.
-bool looksLikeTlog(const std::string& head);
+// How many bytes of head the longest run of records accounts for: stamps
+// from 2000 to 2100, each no earlier than the last, each followed by a
+// MAVLink packet whose length leads to the next stamp, whatever the
+// messages and wherever the run starts. A run counts from three records,
+// or shorter when it ends with the head and one of its packets' CRC checks.
+// 0 when there is none.
+size_t tlogEvidence(const std::string& head);
 
 // CRC-16/MCRF4XX (MAVLink's X.25) of n bytes, carried on from crc.
 uint16_t mavlinkCrc(const uint8_t* bytes, size_t n, uint16_t crc = 0xffff);

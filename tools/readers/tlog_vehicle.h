@@ -21,7 +21,7 @@ class TlogVehicle {
 public:
     // A packet of a message of the table from component `component` of the
     // system, stamped by the station at `stamp` (seconds since 1970); payload
-    // padded with zeros to mavlink::MAX_PAYLOAD.
+    // of at least message.extendedLength bytes, zeros past what came.
     void packet(double stamp, int component, const mavlink::Message& message, const uint8_t* payload);
     // A packet of an id the table lacks: it still shows the link alive.
     void heard(double stamp);
@@ -32,6 +32,8 @@ public:
 
     // Whether a heartbeat named the system a vehicle with an autopilot.
     bool isVehicle() const { return vehicleComponent_ >= 0; }
+    // Whether it reported a position (GLOBAL_POSITION_INT or a 3-D GPS fix).
+    bool hasFixes() const { return !global_.position.empty() || !gps_.position.empty(); }
     int type() const { return type_; }
     int autopilot() const { return autopilot_; }
 

