@@ -1,6 +1,7 @@
 # Installing like a Debian program: the programs under bin/, and with CPack
-# two .deb packages: "flightreplay" (the replay and the programs that need
-# nothing more than it) and "flightreplay-prep" (the GDAL-based data tool).
+# three .deb packages: "flightreplay" (the replay and the programs that need
+# nothing more than it), "flightreplay-prep" (the GDAL-based data tool) and
+# "flightreplay-book" (the SQLite logbook).
 include(GNUInstallDirs)
 
 set(CPACK_GENERATOR DEB)
@@ -20,8 +21,13 @@ set(CPACK_DEBIAN_REPLAY_PACKAGE_DEPENDS "libopenscenegraph161")
 set(CPACK_DEBIAN_REPLAY_PACKAGE_RECOMMENDS "ffmpeg")
 set(CPACK_DEBIAN_PREP_PACKAGE_NAME flightreplay-prep)
 set(CPACK_DEBIAN_PREP_PACKAGE_DEPENDS "flightreplay (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_BOOK_PACKAGE_NAME flightreplay-book)
+set(CPACK_DEBIAN_BOOK_PACKAGE_DEPENDS "flightreplay (= ${PROJECT_VERSION})")
 set(CPACK_COMPONENTS_ALL replay)
 if(TARGET flightreplay-prep)
   list(APPEND CPACK_COMPONENTS_ALL prep)
+endif()
+if(TARGET flightreplay-book)
+  list(APPEND CPACK_COMPONENTS_ALL book)
 endif()
 include(CPack)
