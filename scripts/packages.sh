@@ -16,6 +16,8 @@ FLIGHTREPLAY_STUDIO_PACKAGES=(libimgui-dev ffmpeg libegl-dev libjs-three nlohman
 # The Google Earth export the converter and the studio share: the KMZ's zip
 # and the COLLADA DOM that OpenSceneGraph's COLLADA plug-in fills.
 FLIGHTREPLAY_KML_PACKAGES=(libzip-dev libcollada-dom-dev pkg-config)
+# The manual pages (built from scdoc sources), and the Debian package's check.
+FLIGHTREPLAY_DOC_PACKAGES=(scdoc lintian)
 # Tests, benchmarks, fuzzers and the Debian package.
 FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev python3 libbenchmark-dev clang libclang-rt-14-dev dpkg-dev chromium parallel)
 
@@ -23,7 +25,8 @@ FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev python3 libbenchmark-dev clang libclang
 FLIGHTREPLAY_PACKAGES=(
   "${FLIGHTREPLAY_BUILD_PACKAGES[@]}" "${FLIGHTREPLAY_WINDOW_PACKAGES[@]}"
   "${FLIGHTREPLAY_READERS_PACKAGES[@]}" "${FLIGHTREPLAY_PREP_PACKAGES[@]}" "${FLIGHTREPLAY_BOOK_PACKAGES[@]}"
-  "${FLIGHTREPLAY_STUDIO_PACKAGES[@]}" "${FLIGHTREPLAY_KML_PACKAGES[@]}" "${FLIGHTREPLAY_TEST_PACKAGES[@]}"
+  "${FLIGHTREPLAY_STUDIO_PACKAGES[@]}" "${FLIGHTREPLAY_KML_PACKAGES[@]}" "${FLIGHTREPLAY_DOC_PACKAGES[@]}"
+  "${FLIGHTREPLAY_TEST_PACKAGES[@]}"
 )
 
 ensure_packages() {

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix, runs the installed replay on a
 # small log (no display: it prints the summary and exits 0), and builds the
-# Debian packages, whose dependencies must name the OSG runtime.
+# Debian packages, whose dependencies must name the OSG runtime, with a
+# manual page for every program and no error from lintian (when given).
 set -euo pipefail
 build=$1
+lintian=${2:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -38,4 +40,15 @@ if [ -f "$build/tools/prep/flightreplay-prep" ]; then
         *) echo "flightreplay-prep.deb does not depend on GDAL"; exit 1 ;;
     esac
 fi
+for deb in "$work"/deb/*.deb; do
+    contents=$(dpkg-deb -c "$deb")
+    for program in $(grep -o '\./usr/bin/[^ ]*$' <<< "$contents" | sed 's|.*/||'); do
+        grep -q "./usr/share/man/man1/$program.1.gz$" <<< "$contents" || {
+            echo "$(basename "$deb") has no manual page for $program"; exit 1; }
+    done
+    if [ -n "$lintian" ]; then
+        "$lintian" --fail-on error --tag-display-limit 0 "$deb" > "$work/lintian.out" 2>&1 || {
+            echo "lintian on $(basename "$deb"):"; cat "$work/lintian.out"; exit 1; }
+    fi
+done
 echo "installed and packaged"
