@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <new>
 
 #include "tools/book/flight_review_row.h"
@@ -18,6 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// What the readers look at to tell a file's format.
+constexpr size_t HEAD_BYTES = 4096;
 constexpr uint64_t FNV_OFFSET = 14695981039346656037ull;
 constexpr uint64_t FNV_PRIME = 1099511628211ull;
 
@@ -44,6 +47,19 @@ std::string trackJson(const std::vector<flight::Fix>& fixes)
         json += point;
     }
     return json + "]";
+}
+
+// The replay's own log is read through the replay's one scanner and log
+// table: one such file at a time, whatever the other readers do.
+std::mutex replayLogTable;
+
+bool isReplayLog(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string head(HEAD_BYTES, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    return readers::recogniseFormat(head) == flight::FlightFormat::log;
 }
 
 } // namespace
@@ -107,6 +123,9 @@ BookEntry readBookEntry(const std::string& path)
     entry.file = fileFacts(path);
     entry.file.hash = contentHash(path);
     std::vector<flight::Flight> flights;
+    std::unique_lock<std::mutex> oneReplayLog(replayLogTable, std::defer_lock);
+    if (isReplayLog(path))
+        oneReplayLog.lock();
     try {
         flights = readers::readFlightsOfFile(path, {});
     } catch (const ToolError& refused) {
@@ -118,6 +137,8 @@ BookEntry readBookEntry(const std::string& path)
         entry.skippedReason = "too large to read in the memory there is";
         return entry;
     }
+    if (oneReplayLog.owns_lock())
+        oneReplayLog.unlock();
     for (const flight::Flight& read : flights)
         if (!read.position.empty())
             entry.flights.push_back(flightRowOf(read));

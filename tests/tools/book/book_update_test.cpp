@@ -155,7 +155,7 @@ TEST(BookUpdate, EntersEveryVehicleAndWhatIsNoFlight)
     const Case cases[] = {
         {"SELECT count(*) FROM flights WHERE path = 'logs/two.tlog'", 2},
         {"SELECT count(*) FROM flights WHERE path = 'logs/two.tlog' AND system_id = 2 AND vehicle = 'fixed-wing'", 1},
-        {"SELECT count(*) FROM flights WHERE path = 'logs/cut.ulg' AND fixes > 0", 1},
+        {"SELECT count(*) FROM flights WHERE path = 'logs/cut.ulg' AND fixes > 0 AND notes IS NOT NULL", 1},
         {"SELECT count(*) FROM skipped WHERE path = 'logs/nofix.csv' AND reason LIKE 'no usable position%'", 1},
         {"SELECT count(*) FROM skipped WHERE path = 'logs/photo.jpg' AND reason LIKE 'not a flight log%'", 1},
         {"SELECT count(*) FROM flights WHERE start_utc = '2026-06-14T10:00:00Z' AND path = 'logs/a.gpx' "
@@ -163,4 +163,22 @@ TEST(BookUpdate, EntersEveryVehicleAndWhatIsNoFlight)
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.count, book.count(c.sql)) << c.sql;
+}
+
+TEST(BookUpdate, ReadsTheReplaysLogsOneAtATime)
+{
+    // Through the replay's one scanner and table: read together, the logs
+    // would mix their rows.
+    Book book;
+    for (int i = 0; i < 12; ++i) {
+        std::string log = "gps_time,gps_curlat,gps_curlon\n";
+        for (int row = 0; row < 50 + 30 * i; ++row)
+            log += std::to_string(row) + "," + std::to_string(2880 + i) + ",690." + std::to_string(row % 10) + "\n";
+        writeFile(book.logs + "/replay" + std::to_string(i) + ".log", log);
+    }
+    updateBook(*book.db, book.path, {book.logs}, 4);
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(50 + 30 * i, book.count("SELECT fixes FROM flights WHERE path = 'logs/replay" + std::to_string(i) +
+                                          ".log' AND abs(takeoff_lat - " + std::to_string((2880 + i) / 60.0) + ") < 1e-5"))
+            << i;
 }
