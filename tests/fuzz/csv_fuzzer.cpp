@@ -1,12 +1,13 @@
 // Arbitrary bytes as a CSV table: the first byte picks the angle and time
 // units (the time unit only with bit 6 set, else it is told from the values); when its top bit is set, the first line is a --column option and
 // the table follows it. The reader and the derived attitude, with the
-// output's invariants checked.
+// output's invariants checked; and the review of it.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "tests/fuzz/review_fuzz_checks.h"
 #include "tests/fuzz/track_fuzz_checks.h"
 #include "tools/common/tool_error.h"
 #include "tools/readers/csv_reader.h"
@@ -33,6 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         ff::Flight flight = fc::readCsv(bytes, options);
         trackfuzz::deriveAndCheck(flight);
+        checkReview(flight, data, size);
     } catch (const flightreplay::tools::ToolError&) {
     }
     return 0;

@@ -1,6 +1,6 @@
 // Arbitrary bytes as a ground station's telemetry log: the reader, every
 // vehicle's rows and what the reader makes of missions, clocks and links
-// checked after every input.
+// checked after every input; and the review of each vehicle.
 
 #include <cmath>
 #include <cstddef>
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "convert_fuzz_checks.h"
+#include "review_fuzz_checks.h"
 #include "tools/readers/byte_reader.h"
 #include "tools/readers/tlog_reader.h"
 
@@ -31,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const TerrainReport& report : flight.terrain)
             requireThat(report.status != 2 || std::isfinite(report.terrainHeightM), "healthy terrain has a height");
         checkConversion(flight, size);
+        checkReview(flight, data, size);
     }
     return 0;
 }

@@ -14,7 +14,7 @@ namespace flightreplay::book {
 struct FindingRow {
     std::string kind;
     std::string severity; // "warning" or "failure"
-    double start = 0, end = 0; // seconds on the file's clock
+    double start = 0, end = 0; // seconds from the first fix
     double value = 0, threshold = 0;
     std::string unit;
     std::string text;

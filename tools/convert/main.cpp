@@ -16,6 +16,7 @@
 #include "tools/flight/flight_summary.h"
 #include "tools/kml/earth_export.h"
 #include "tools/readers/read_flight.h"
+#include "tools/convert/flight_reviews.h"
 
 using flightreplay::tools::parseNumber;
 using flightreplay::tools::ToolError;
@@ -30,6 +31,8 @@ const char* const USAGE =
     "       flightreplay-convert [--format F] --list IN\n"
     "       flightreplay-convert [options] IN... --kmz OUT.kmz\n"
     "       flightreplay-convert [--format F] [--force] --mission OUT.waypoints IN\n"
+    "       flightreplay-convert [--format F] [--system N] --review [--review-json OUT] IN\n"
+    "       flightreplay-convert [--format F] [--system N] --fields IN\n"
     "  OUT defaults to IN with .log; - writes to standard output;\n"
     "  OUT.kmz or OUT.kml: a Google Earth tour of the flight (--kmz: of several)\n"
     "  --format ulog|dataflash|tlog|gpx|igc|csv   instead of recognising the content\n"
@@ -41,6 +44,11 @@ const char* const USAGE =
     "  --list               what IN holds; the plan's heights above terrain and the\n"
     "                       terrain comparison from the elevation files here\n"
     "  --mission OUT        IN's mission as QGC WPL 110 waypoints (- for standard output)\n"
+    "  --review             what went wrong: findings with time span, severity, kind,\n"
+    "                       value against threshold (every vehicle of a telemetry log)\n"
+    "  --review-json OUT    the same as JSON (- for standard output)\n"
+    "  --fields             every numeric field of IN's own messages, by name, with its unit\n"
+    "  --field NAME         that field's samples: seconds from the first fix, value (repeatable)\n"
     "  CSV: --angles deg|rad, --time s|ms|us|iso, --column NAME=FIELD\n";
 
 std::string defaultOutput(const std::string& in)
@@ -86,17 +94,25 @@ int run(const std::vector<std::string>& args)
     bool resampled = false;
     std::string earthOut;
     std::string mission;
+    bool review = false;
+    bool fields = false;
+    std::string reviewJsonOut;
+    std::vector<std::string> fieldNames;
     std::vector<std::string> words;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const bool valued = arg == "--format" || arg == "--from" || arg == "--to" || arg == "--rate"
                             || arg == "--max-rows" || arg == "--angles" || arg == "--time" || arg == "--column"
-                            || arg == "--kmz" || arg == "--system" || arg == "--mission";
+                            || arg == "--kmz" || arg == "--system" || arg == "--mission" || arg == "--review-json" || arg == "--field";
         if (valued && i + 1 < args.size()) {
             const std::string& value = args[++i];
             resampled = resampled || arg == "--from" || arg == "--to" || arg == "--rate" || arg == "--max-rows";
             if (arg == "--kmz")
                 earthOut = value;
+            else if (arg == "--review-json")
+                reviewJsonOut = value;
+            else if (arg == "--field")
+                fieldNames.push_back(value);
             else if (arg == "--mission")
                 mission = value;
             else if (arg == "--format")
@@ -119,6 +135,10 @@ int run(const std::vector<std::string>& args)
                 read.csv.columns.push_back(flightreplay::readers::parseColumnOption(value));
         } else if (arg == "--list") {
             list = true;
+        } else if (arg == "--review") {
+            review = true;
+        } else if (arg == "--fields") {
+            fields = true;
         } else if (arg == "--force") {
             force = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -126,6 +146,16 @@ int run(const std::vector<std::string>& args)
         } else {
             words.push_back(arg);
         }
+    }
+    fields = fields || !fieldNames.empty();
+    if (review || !reviewJsonOut.empty() || fields) {
+        if (list || !earthOut.empty() || resampled || !mission.empty() || (fields && (review || !reviewJsonOut.empty())))
+            throw ToolError(fields ? "--fields lists the fields alone" : "--review and --review-json report alone: not with --list, --kmz, --mission, --from, --to, --rate or --max-rows");
+        if (words.size() != 1)
+            throw ToolError(words.empty() ? "no input file given (see --help)" : words.back() + ": one argument too many");
+        if (fields)
+            return listFields(words[0], read, fieldNames);
+        return reviewFile(words[0], read, review, reviewJsonOut, force);
     }
     if (!mission.empty() && (list || !earthOut.empty() || resampled))
         throw ToolError("--mission writes the mission alone: not with --list, --kmz, --from, --to, --rate or --max-rows");

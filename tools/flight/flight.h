@@ -19,6 +19,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,9 @@ struct LinkSystem {
     uint64_t packets; // packets heard from it
 };
 
+class FieldCatalogue;
+class FieldSource;
+
 struct Flight {
     FlightFormat format = FlightFormat::log;
     std::string firmware;       // firmware name and version where the file says; else empty
@@ -198,6 +202,11 @@ struct Flight {
 
     // UTC (seconds since 1970) at t = 0 of the file's clock, where known.
     double utcAtClockZero = NAN;
+
+    // Every numeric field of the log's own messages (field_catalogue.h) and
+    // where to read them from; null for formats without messages of their own.
+    std::shared_ptr<const FieldCatalogue> fields;
+    std::shared_ptr<const FieldSource> fieldSource;
 
     // One line each: damaged stretches skipped, where a truncated file
     // stopped; printed on standard error by the programs.

@@ -13,6 +13,7 @@
 #include "tools/readers/flight_happenings.h"
 #include "tools/readers/series_bucket.h"
 #include "tools/readers/stream_notes.h"
+#include "tools/flight/field_catalogue.h"
 
 namespace flightreplay::readers {
 
@@ -25,7 +26,7 @@ constexpr uint8_t HEAD2 = 0x95;
 constexpr uint8_t FMT_TYPE = 128;
 constexpr size_t FMT_LENGTH = 89;
 
-enum class Kind { none, gps, att, pos, bat, curr, baro, rcin, rcou, msg, mode, ev, err, plan };
+enum class Kind { none, gps, att, pos, bat, curr, baro, rcin, rcou, msg, mode, ev, err, plan, unit, mult, units };
 
 // Field roles looked up by name once per FMT; -1 where the type lacks one.
 enum Role { timeUs, timeMs, gpsT, status, lat, lng, alt, spd, nsats, week, tow, instance, roll, pitch, yaw,
@@ -45,8 +46,28 @@ struct Type {
     bool attitudeAlwaysValid = false; // ATT in integers, no instance: every message is a sample
     std::array<Field, ROLE_COUNT> slot{}; // the field of each role; kind 0 where there is none
     PlanMessage planMessage = PlanMessage::cmd; // for Kind::plan
-    std::vector<std::string> columns;           // for Kind::plan: the name of each field
+    std::vector<std::string> columns;           // the name of each field
+    std::string name;
+    uint8_t id = 0;
+    int instanceField = -1;      // the field telling the instance (I, Instance, Inst, IMU, C); -1 without
+    uint32_t seenInstances = 0;  // bit i: a message of instance i came
+    struct Asked {
+        size_t field;
+        int instance;
+        size_t place;
+        double scale;
+    };
+    std::vector<Asked> asked;    // fields asked for (readDataflashFields)
 };
+
+// Instances above this are not told apart: a damaged byte must not make
+// thousands of names.
+constexpr int MAX_INSTANCE = 31;
+
+bool isInstanceColumn(const std::string& column)
+{
+    return column == "I" || column == "Instance" || column == "Inst" || column == "IMU" || column == "C";
+}
 
 int sizeOfKind(char c)
 {
@@ -94,6 +115,7 @@ Kind kindOfName(const std::string& name)
         {"GPS", Kind::gps}, {"ATT", Kind::att},   {"POS", Kind::pos},   {"BAT", Kind::bat},  {"CURR", Kind::curr},
         {"BARO", Kind::baro}, {"RCIN", Kind::rcin}, {"RCOU", Kind::rcou}, {"MSG", Kind::msg},
         {"MODE", Kind::mode}, {"EV", Kind::ev},     {"ERR", Kind::err},
+        {"UNIT", Kind::unit}, {"MULT", Kind::mult}, {"FMTU", Kind::units},
     };
     for (const auto& [text, kind] : names)
         if (name == text)
@@ -157,7 +179,10 @@ double centiScale(const Type& type, int role)
 class DataflashParser {
 public:
     explicit DataflashParser(ByteReader& in) : in_(in) {}
+    // Reads only the fields asked for (FieldInfo of this file's catalogue).
+    DataflashParser(ByteReader& in, const std::vector<const FieldInfo*>& asked) : in_(in), asked_(&asked), answer_(asked.size()) {}
     Flight run();
+    std::vector<Series> answer();
 
 private:
     void handle(const uint8_t* message);
@@ -166,6 +191,13 @@ private:
     void text(const std::string& message);
     void happening(const Type& type, const uint8_t* body, double t);
     void planMessage(const Type& type, const uint8_t* body, double t);
+    void seen(Type& type, const uint8_t* body);
+    void askFields(Type& type) const;
+    void units(const Type& type, const uint8_t* body);
+    double timeOf(const Type& type, const uint8_t* body) const;
+    void take(const Type& type, const uint8_t* body);
+    void catalogue(const Type& type, std::vector<FieldInfo>& fields) const;
+    std::shared_ptr<const FieldCatalogue> catalogue() const;
     bool knownHeader(const uint8_t* h) const { return h[0] == HEAD1 && h[1] == HEAD2 && types_[h[2]].known; }
 
     ByteReader& in_;
@@ -178,6 +210,12 @@ private:
     FlightHappenings happenings_;
     DataflashPlan plan_;
     double lastT_ = 0.0; // of the last message with a time, for those without
+    std::vector<Type> retired_; // types defined again after messages came
+    std::array<std::string, 256> unitLabel_;        // by UNIT id character
+    std::array<double, 256> multiplier_{};          // by MULT id character; 0 where unknown
+    std::array<std::pair<std::string, std::string>, 256> fieldUnits_; // by type id: FMTU unit and multiplier ids
+    const std::vector<const FieldInfo*>* asked_ = nullptr;
+    std::vector<ThinnedSeries<Sample>> answer_;
 };
 
 Flight DataflashParser::run()
@@ -228,6 +266,9 @@ Flight DataflashParser::run()
     }
     if (damage_.stretches > 0)
         out.notes.push_back(damage_.note("the next message header"));
+    if (asked_)
+        return out;
+    out.fields = catalogue();
 
     out.format = FlightFormat::dataflash;
     if (!gps_.position.empty()) {
@@ -269,11 +310,137 @@ Flight DataflashParser::run()
 
 void DataflashParser::handle(const uint8_t* message)
 {
-    const Type& type = types_[message[2]];
-    if (message[2] == FMT_TYPE)
+    Type& type = types_[message[2]];
+    if (message[2] == FMT_TYPE) {
         define(message + 3);
-    else if (type.kind != Kind::none)
-        sample(type, message + 3);
+        return;
+    }
+    if (type.kind == Kind::unit || type.kind == Kind::mult || type.kind == Kind::units) {
+        units(type, message + 3);
+    } else if (asked_) {
+        if (!type.asked.empty())
+            take(type, message + 3);
+    } else {
+        seen(type, message + 3);
+        if (type.kind != Kind::none)
+            sample(type, message + 3);
+    }
+}
+
+void DataflashParser::seen(Type& type, const uint8_t* body)
+{
+    if (type.instanceField < 0) {
+        type.seenInstances |= 1u;
+        return;
+    }
+    const Field& field = type.fields[static_cast<size_t>(type.instanceField)];
+    const double instance = valueOf(body + field.offset, field.kind);
+    if (instance >= 0 && instance <= MAX_INSTANCE)
+        type.seenInstances |= 1u << static_cast<int>(instance);
+}
+
+// UNIT and MULT name the characters FMTU gives each field of a type.
+void DataflashParser::units(const Type& type, const uint8_t* body)
+{
+    const auto column = [&](const char* name) -> const Field* {
+        for (size_t i = 0; i < type.columns.size() && i < type.fields.size(); ++i)
+            if (type.columns[i] == name)
+                return &type.fields[i];
+        return nullptr;
+    };
+    const Field* id = column(type.kind == Kind::units ? "FmtType" : "Id");
+    if (!id || sizeOfKind(id->kind) != 1)
+        return;
+    const uint8_t key = body[id->offset];
+    const auto text = [&](const char* name) {
+        const Field* f = column(name);
+        return f && std::strchr("nNZ", f->kind) ? fixedText(body + f->offset, static_cast<size_t>(sizeOfKind(f->kind))) : std::string();
+    };
+    if (type.kind == Kind::unit) {
+        unitLabel_[key] = text("Label");
+    } else if (type.kind == Kind::mult) {
+        const Field* f = column("Mult");
+        const double m = f ? valueOf(body + f->offset, f->kind) : NAN;
+        multiplier_[key] = std::isfinite(m) ? m : 0.0;
+    } else {
+        fieldUnits_[key] = {text("UnitIds"), text("MultIds")};
+    }
+}
+
+double DataflashParser::timeOf(const Type& type, const uint8_t* body) const
+{
+    const auto v = [&](int role) {
+        const Field& field = type.slot[static_cast<size_t>(role)];
+        return field.kind != 0 ? valueOf(body + field.offset, field.kind) : NAN;
+    };
+    if (type.role[timeUs] >= 0)
+        return v(timeUs) * 1e-6;
+    if (type.kind == Kind::gps && type.role[gpsT] >= 0)
+        return v(gpsT) * 1e-3;
+    return v(timeMs) * 1e-3;
+}
+
+void DataflashParser::take(const Type& type, const uint8_t* body)
+{
+    const double t = timeOf(type, body);
+    if (!std::isfinite(t))
+        return;
+    int instance = 0;
+    if (type.instanceField >= 0) {
+        const Field& field = type.fields[static_cast<size_t>(type.instanceField)];
+        instance = static_cast<int>(std::fmin(std::fmax(valueOf(body + field.offset, field.kind), -1.0), MAX_INSTANCE + 1.0));
+    }
+    for (const Type::Asked& asked : type.asked)
+        if (asked.instance == instance) {
+            const Field& field = type.fields[asked.field];
+            addValue(answer_[asked.place], t, valueOf(body + field.offset, field.kind) * asked.scale);
+        }
+}
+
+void DataflashParser::catalogue(const Type& type, std::vector<FieldInfo>& fields) const
+{
+    if (type.seenInstances == 0 || type.name.empty())
+        return;
+    const auto& [unitIds, multIds] = fieldUnits_[type.id];
+    for (size_t i = 0; i < type.fields.size() && i < type.columns.size(); ++i) {
+        const char kind = type.fields[i].kind;
+        const std::string& column = type.columns[i];
+        if (std::strchr("nNZa", kind) || column.empty() || column == "TimeUS" || column == "TimeMS")
+            continue;
+        std::string unit;
+        double scale = 1.0;
+        if (i < unitIds.size())
+            unit = unitLabel_[static_cast<uint8_t>(unitIds[i])];
+        // c, C, e, E and L carry their scale in the character; plain
+        // integers are stored multiplied and read back with the log's factor.
+        if (i < multIds.size() && std::strchr("bBhHiIqQ", kind)) {
+            const double m = multiplier_[static_cast<uint8_t>(multIds[i])];
+            if (m > 0 && std::isfinite(m))
+                scale = m;
+        }
+        for (int instance = 0; instance <= MAX_INSTANCE; ++instance)
+            if ((type.seenInstances & (1u << instance)) && fields.size() < MAX_FIELDS)
+                fields.push_back({fieldName(type.name, instance, column), type.name, instance, column, unit, scale});
+    }
+}
+
+std::shared_ptr<const FieldCatalogue> DataflashParser::catalogue() const
+{
+    std::vector<FieldInfo> fields;
+    for (const Type& type : types_)
+        catalogue(type, fields);
+    for (const Type& type : retired_)
+        catalogue(type, fields);
+    return std::make_shared<const FieldCatalogue>(std::move(fields));
+}
+
+std::vector<Series> DataflashParser::answer()
+{
+    run();
+    std::vector<Series> out;
+    for (ThinnedSeries<Sample>& series : answer_)
+        out.push_back(std::move(series.samples));
+    return out;
 }
 
 void DataflashParser::define(const uint8_t* body)
@@ -308,8 +475,9 @@ void DataflashParser::define(const uint8_t* body)
             type.role[static_cast<size_t>(role)] = static_cast<int>(type.fields.size());
         }
         type.fields.push_back({c, static_cast<uint16_t>(offset)});
-        if (type.kind == Kind::plan)
-            type.columns.push_back(column);
+        type.columns.push_back(column);
+        if (type.instanceField < 0 && isInstanceColumn(column) && sizeOfKind(c) <= 2 && isIntegerKind(c))
+            type.instanceField = static_cast<int>(type.fields.size()) - 1;
         offset += static_cast<unsigned>(size);
     }
     // Where every format character is known the layout fixes the length: a
@@ -331,7 +499,27 @@ void DataflashParser::define(const uint8_t* body)
     type.attitudeAlwaysValid = type.kind == Kind::att && type.role[instance] < 0
                                && integer(type.role[timeUs] >= 0 ? timeUs : timeMs) && integer(roll) && integer(pitch)
                                && integer(yaw);
+    if (type.instanceField >= static_cast<int>(type.fields.size()))
+        type.instanceField = -1;
+    type.name = name;
+    type.id = id;
+    if (asked_)
+        askFields(type);
+    if (types_[id].seenInstances != 0 && retired_.size() < 256)
+        retired_.push_back(std::move(types_[id]));
     types_[id] = std::move(type);
+}
+
+void DataflashParser::askFields(Type& type) const
+{
+    for (size_t place = 0; place < asked_->size(); ++place) {
+        const FieldInfo& asked = *(*asked_)[place];
+        if (asked.message != type.name)
+            continue;
+        for (size_t i = 0; i < type.fields.size() && i < type.columns.size(); ++i)
+            if (type.columns[i] == asked.field)
+                type.asked.push_back({i, asked.instance, place, asked.scale});
+    }
 }
 
 void DataflashParser::sample(const Type& type, const uint8_t* body)
@@ -520,6 +708,12 @@ Flight readDataflash(ByteReader& in)
 {
     DataflashParser parser(in);
     return parser.run();
+}
+
+std::vector<Series> readDataflashFields(ByteReader& in, const std::vector<const FieldInfo*>& fields)
+{
+    DataflashParser parser(in, fields);
+    return parser.answer();
 }
 
 bool looksLikeDataflash(const std::string& head)

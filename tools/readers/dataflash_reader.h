@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tools/readers/byte_reader.h"
+#include "tools/flight/field_catalogue.h"
 #include "tools/flight/flight.h"
 
 namespace flightreplay::readers {
@@ -16,6 +17,10 @@ namespace flightreplay::readers {
 // what came before; both are told in Flight::notes. Throws
 // tools::ToolError when the stream does not start with a DataFlash message.
 flight::Flight readDataflash(ByteReader& in);
+
+// The fields of this log's catalogue (Flight::fields), one series each in
+// the order given, read as readDataflash reads the file; throws as it.
+std::vector<flight::Series> readDataflashFields(ByteReader& in, const std::vector<const flight::FieldInfo*>& fields);
 
 // True when the bytes start with a DataFlash FMT message.
 bool looksLikeDataflash(const std::string& head);

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "tools/readers/mavlink_definitions.h"
+
 namespace flightreplay::readers::mavlink {
 
 namespace {
@@ -183,6 +185,8 @@ const Message* messageOf(uint32_t id)
         Index()
         {
             for (const Message& m : MESSAGES)
+                byId[m.id] = &m;
+            for (const Message& m : healthMessages())
                 byId[m.id] = &m;
         }
     } index;

@@ -10,6 +10,7 @@
 #include "tools/common/tool_error.h"
 #include "tools/readers/byte_reader.h"
 #include "tools/readers/dataflash_reader.h"
+#include "tools/readers/field_sources.h"
 #include "tools/readers/gpx_reader.h"
 #include "tools/readers/igc_reader.h"
 #include "tools/readers/tlog_reader.h"
@@ -135,10 +136,14 @@ bool isBinary(FlightFormat format)
 const char* const UNKNOWN_FORMAT =
     "not a flight log of a known format (ULog, DataFlash, tlog, GPX, IGC, CSV, the replay's log); try --format";
 
-std::vector<Flight> finished(std::vector<Flight> flights)
+// The fields of each flight read from input again when asked for.
+std::vector<Flight> finished(std::vector<Flight> flights, const LogInput& input)
 {
-    for (Flight& flight : flights)
+    for (Flight& flight : flights) {
         finish(flight);
+        if (flight.fields && !flight.fields->fields().empty())
+            flight.fieldSource = fieldSourceOf(flight.format, input, flight.systemId);
+    }
     return flights;
 }
 
@@ -196,7 +201,10 @@ std::vector<Flight> readFlightsOfBytes(const std::string& bytes, const ReadOptio
         format = recogniseFormat(bytes.substr(0, HEAD));
     if (!format)
         throw tools::ToolError(UNKNOWN_FORMAT);
-    return finished(readText(*format, bytes, options.csv));
+    LogInput input;
+    if (isBinary(*format))
+        input.bytes = std::make_shared<const std::string>(bytes);
+    return finished(readText(*format, bytes, options.csv), input);
 }
 
 Flight readFlightBytes(const std::string& bytes, const ReadOptions& options)
@@ -235,7 +243,7 @@ std::vector<Flight> readFlightsOfFile(const std::string& path, const ReadOptions
     }
     if (std::ferror(file.get()))
         throw tools::ToolError(std::string("cannot read: ") + std::strerror(errno));
-    return finished(std::move(flights));
+    return finished(std::move(flights), LogInput{path, nullptr});
 }
 
 Flight readFlightFile(const std::string& path, const ReadOptions& options)

@@ -154,7 +154,7 @@ bool isMissionMessage(uint32_t id)
 
 class TlogParser {
 public:
-    explicit TlogParser(ByteReader& in) : in_(in) {}
+    TlogParser(ByteReader& in, TlogFieldRequest* request) : in_(in), request_(request) {}
     std::vector<Flight> run();
 
 private:
@@ -175,6 +175,7 @@ private:
     uint64_t lastStamp_ = 0;
     std::string truncation_;
     uint8_t payload_[mavlink::MAX_PAYLOAD] = {};
+    TlogFieldRequest* request_;
 };
 
 std::vector<Flight> TlogParser::run()
@@ -283,8 +284,11 @@ void TlogParser::dispatch(const Packet& p, const mavlink::Message& message)
         return;
     }
     std::unique_ptr<TlogVehicle>& system = systems_[p.system];
-    if (!system)
+    if (!system) {
         system = std::make_unique<TlogVehicle>();
+        if (request_ && request_->system() == p.system)
+            system->ask(request_);
+    }
     const bool wasVehicle = system->isVehicle();
     system->packet(static_cast<double>(p.stamp) * 1e-6, p.component, message, payload_);
     if (!wasVehicle && system->isVehicle())
@@ -381,7 +385,13 @@ uint16_t mavlinkCrc(const uint8_t* bytes, size_t n, uint16_t crc)
 
 std::vector<Flight> readTlog(ByteReader& in)
 {
-    TlogParser parser(in);
+    TlogParser parser(in, nullptr);
+    return parser.run();
+}
+
+std::vector<Flight> readTlog(ByteReader& in, TlogFieldRequest* request)
+{
+    TlogParser parser(in, request);
     return parser.run();
 }
 

@@ -25,6 +25,10 @@ namespace flightreplay::readers {
 // flight's notes.
 std::vector<flight::Flight> readTlog(ByteReader& in);
 
+class TlogFieldRequest;
+// As above, handing request every packet its vehicle reads (tlog_fields.h).
+std::vector<flight::Flight> readTlog(ByteReader& in, TlogFieldRequest* request);
+
 // True when the bytes start with records of plausible stamps and packets,
 // at least one of a known message whose CRC checks.
 bool looksLikeTlog(const std::string& head);

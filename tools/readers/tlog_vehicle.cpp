@@ -75,6 +75,14 @@ double TlogVehicle::timeOf(double stamp, const Message& message, const uint8_t* 
     return clock_.packet(stamp, boot ? valueOf(payload, *boot) * 1e-3 : NAN);
 }
 
+void TlogVehicle::fields(double t, const Message& message, const uint8_t* payload)
+{
+    if (message.id < messages_.size())
+        messages_.set(message.id);
+    if (request_)
+        request_->take(t, message, payload);
+}
+
 bool TlogVehicle::skips(double stamp, int component, uint32_t id)
 {
     if (id != ATTITUDE || rest_.attitude.keepsNext() || (vehicleComponent_ >= 0 && component != vehicleComponent_))
@@ -94,6 +102,8 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
     if (message.id == HEARTBEAT) {
         const double t = clock_.packet(stamp, NAN);
         heartbeat(t, component, payload);
+        if (component == vehicleComponent_)
+            fields(t, message, payload);
         return;
     }
     if (vehicleComponent_ >= 0 && component != vehicleComponent_) {
@@ -101,6 +111,7 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         return;
     }
     const double t = timeOf(stamp, message, payload);
+    fields(t, message, payload);
     const auto v = [&](const Field& f, size_t index = 0) { return valueOf(payload, f, index); };
     switch (message.id) {
     case SYS_STATUS: {
@@ -385,6 +396,7 @@ Flight TlogVehicle::finish()
         if (mode.name.empty())
             mode.name = ardupilotModeName(out.vehicle, mode.code);
     out.utcAtClockZero = clock_.utcAtClockZero();
+    out.fields = tlogCatalogue(messages_);
     const std::string note = clock_.note();
     if (!note.empty())
         out.notes.push_back(note);

@@ -4,6 +4,7 @@
 // (tlog_clock.h), its home, terrain reports and camera shots. Only the
 // component that sent the vehicle's heartbeat is read once there is one.
 
+#include <bitset>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "tools/readers/mavlink_messages.h"
 #include "tools/readers/series_bucket.h"
 #include "tools/readers/tlog_clock.h"
+#include "tools/readers/tlog_fields.h"
 
 namespace flightreplay::readers {
 
@@ -33,12 +35,16 @@ public:
     int type() const { return type_; }
     int autopilot() const { return autopilot_; }
 
+    // Hands request every packet of the vehicle from now on, with its time.
+    void ask(TlogFieldRequest* request) { request_ = request; }
+
     // The flight read so far, its streams moved out (call once).
     flight::Flight finish();
 
 private:
     double timeOf(double stamp, const mavlink::Message& message, const uint8_t* payload);
     void heartbeat(double t, int component, const uint8_t* payload);
+    void fields(double t, const mavlink::Message& message, const uint8_t* payload);
     void statusText(double t, const uint8_t* payload);
     void flushText();
     void text(double t, int severity, const std::string& text);
@@ -57,6 +63,8 @@ private:
     int missionCurrent_ = -1;
     int missionReached_ = -1;
     std::string firmware_;
+    std::bitset<256> messages_; // ids of the vehicle's packets read: its fields
+    TlogFieldRequest* request_ = nullptr;
 
     // A STATUSTEXT split into chunks (MAVLink 2), joined until it ends.
     struct PendingText {

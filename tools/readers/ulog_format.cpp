@@ -6,6 +6,7 @@ namespace {
 
 constexpr uint32_t MAX_MESSAGE = 1 << 16;
 constexpr int MAX_NESTING = 8;
+constexpr uint32_t MAX_LISTED_ARRAY = 256;
 
 struct TypeName {
     const char* name;
@@ -140,6 +141,44 @@ UlogSlot UlogFormats::find(const std::string& format, const std::string& field) 
         offset += size;
     }
     return {};
+}
+
+void UlogFormats::addLeaves(const std::string& format, const std::string& prefix, uint32_t base, int depth, bool skipFirst,
+                           std::vector<std::pair<std::string, UlogSlot>>& out) const
+{
+    const auto it = formats_.find(format);
+    if (it == formats_.end() || depth > MAX_NESTING)
+        return;
+    uint32_t offset = base;
+    bool first = skipFirst;
+    for (const Field& field : it->second) {
+        const uint32_t size = fieldSize(field, depth);
+        if (size == 0 && field.count > 0)
+            return;
+        const bool listed = !first && field.type != UlogType::chr && field.name.rfind("_padding", 0) != 0
+                            && field.count <= MAX_LISTED_ARRAY;
+        first = false;
+        if (listed) {
+            const uint32_t element = field.count > 0 ? size / field.count : 0;
+            const bool array = field.count != 1;
+            for (uint32_t k = 0; k < field.count; ++k) {
+                const std::string name = prefix + field.name + (array ? "[" + std::to_string(k) + "]" : "");
+                if (field.type == UlogType::nested)
+                    addLeaves(field.typeName, name + ".", offset + k * element, depth + 1, false, out);
+                else
+                    out.push_back({name, {offset + k * element, 1, field.type}});
+            }
+        }
+        offset += size;
+    }
+}
+
+std::vector<std::pair<std::string, UlogSlot>> UlogFormats::leaves(const std::string& format) const
+{
+    std::vector<std::pair<std::string, UlogSlot>> out;
+    if (sizeOf(format) > 0)
+        addLeaves(format, "", 0, 0, true, out);
+    return out;
 }
 
 bool anglesOfUlogQuaternion(double w, double x, double y, double z, double& roll, double& pitch, double& yaw)

@@ -35,6 +35,11 @@ public:
     uint32_t sizeOf(const std::string& name) const;
     // A top-level field of the format; count 0 when absent or not laid out.
     UlogSlot find(const std::string& format, const std::string& field) const;
+    // Every number the format holds but its first field (the timestamp),
+    // one slot of count 1 each, named as field_catalogue.h does ("x",
+    // "accel_clipping[2]", "esc[1].esc_rpm"): text, padding and arrays of
+    // more than a few hundred elements (data blobs) left out.
+    std::vector<std::pair<std::string, UlogSlot>> leaves(const std::string& format) const;
 
 private:
     struct Field {
@@ -45,6 +50,8 @@ private:
     };
     uint32_t sizeOf(const std::string& name, int depth) const;
     uint32_t fieldSize(const Field& field, int depth) const;
+    void addLeaves(const std::string& format, const std::string& prefix, uint32_t base, int depth, bool skipFirst,
+                   std::vector<std::pair<std::string, UlogSlot>>& out) const;
 
     std::map<std::string, std::vector<Field>> formats_;
     // Sizes worked out so far: a format nesting another many times over must

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "tools/readers/stream_notes.h"
 #include "tools/readers/ulog_format.h"
 #include "tools/readers/ulog_plan.h"
+#include "tools/flight/field_catalogue.h"
 #include "tools/flight/mission_commands.h"
 
 namespace flightreplay::readers {
@@ -79,6 +81,11 @@ struct Subscription {
     bool active = true; // false once unsubscribed
     uint32_t storedSize = 0; // payload bytes of its data messages as met; 0 before the first
     uint64_t lastTime = 0;   // µs, of its latest data message
+    std::string topic;
+    int multiId = 0;
+    bool seen = false;       // a data message came
+    UlogSlot timestamp;
+    std::vector<std::pair<UlogSlot, size_t>> asked; // a field asked for and its place in the answer
 };
 
 bool isInteger(UlogType type)
@@ -119,8 +126,11 @@ MissionItem flownMissionItem(const Value& v)
 class UlogParser {
 public:
     explicit UlogParser(ByteReader& in) : in_(in) {}
+    // Reads only the fields asked for (FieldInfo of this file's catalogue).
+    UlogParser(ByteReader& in, const std::vector<const FieldInfo*>& asked) : in_(in), asked_(&asked), answer_(asked.size()) {}
 
     Flight run();
+    std::vector<Series> answer();
 
 private:
     bool handle(char type, const uint8_t* p, uint16_t size, bool first);
@@ -129,6 +139,10 @@ private:
     bool data(const uint8_t* p, uint16_t size);
     void sample(const Subscription& sub, const uint8_t* d, size_t size);
     void merge(Flight& out);
+    void askedSlots(Subscription& sub) const;
+    void wantedSlots(Subscription& sub);
+    void take(const Subscription& sub, const uint8_t* d, size_t size);
+    std::shared_ptr<const FieldCatalogue> catalogue() const;
     bool resynchronise(uint64_t at);
     bool plausibleHere(uint64_t skipped);
     bool plausible(char type, const uint8_t* p, uint16_t size, uint64_t skipped) const;
@@ -156,6 +170,9 @@ private:
     StateChanges actuatorArming_{FlightEventKind::armed, FlightEventKind::disarmed, true};
     StateChanges landed_{FlightEventKind::landing, FlightEventKind::takeoff, false};
     UlogPlan plan_{happenings_};
+    std::set<std::pair<std::string, int>> seenTopics_;
+    const std::vector<const FieldInfo*>* asked_ = nullptr;
+    std::vector<ThinnedSeries<Sample>> answer_;
 };
 
 Flight UlogParser::run()
@@ -202,7 +219,12 @@ Flight UlogParser::run()
     if (dropouts_ > 0)
         out.notes.push_back("the logger dropped data " + std::to_string(dropouts_) + " times ("
                             + std::to_string(dropoutMs_) + " ms in all)");
+    if (asked_)
+        return out;
     merge(out);
+    out.fields = catalogue();
+    if (out.fields->fields().size() >= MAX_FIELDS)
+        out.notes.push_back("the log defines more than " + std::to_string(MAX_FIELDS) + " fields: the rest are not listed");
     return out;
 }
 
@@ -293,6 +315,22 @@ bool UlogParser::logText(const uint8_t* p, uint16_t size, size_t textAt)
     return true;
 }
 
+void UlogParser::wantedSlots(Subscription& sub)
+{
+    const std::string& name = sub.topic;
+    for (const TopicFields& topic : wantedTopics()) {
+        if (name != topic.name)
+            continue;
+        for (const char* field : topic.fields)
+            sub.slots.push_back(formats_.find(name, field));
+        const bool anyField = std::any_of(sub.slots.begin() + 1, sub.slots.end(), [](const UlogSlot& slot) { return slot.count > 0; });
+        if (sub.slots[0].count == 0 || !anyField)
+            break;
+        sub.wanted = &topic;
+        sub.bucket = &buckets_[{name, sub.multiId}];
+    }
+}
+
 bool UlogParser::subscribe(const uint8_t* p, uint16_t size)
 {
     if (size < 4)
@@ -304,17 +342,12 @@ bool UlogParser::subscribe(const uint8_t* p, uint16_t size)
         return false;
     Subscription sub;
     sub.size = formats_.sizeOf(name);
-    for (const TopicFields& topic : wantedTopics()) {
-        if (name != topic.name)
-            continue;
-        for (const char* field : topic.fields)
-            sub.slots.push_back(formats_.find(name, field));
-        const bool anyField = std::any_of(sub.slots.begin() + 1, sub.slots.end(), [](const UlogSlot& slot) { return slot.count > 0; });
-        if (sub.slots[0].count == 0 || !anyField)
-            break;
-        sub.wanted = &topic;
-        sub.bucket = &buckets_[{name, multiId}];
-    }
+    sub.topic = name;
+    sub.multiId = multiId;
+    if (asked_)
+        askedSlots(sub);
+    else
+        wantedSlots(sub);
     if (id >= byId_.size())
         byId_.resize(id + 1u, -1);
     // A message id subscribed again takes over its old entry, so that the
@@ -347,9 +380,61 @@ bool UlogParser::data(const uint8_t* p, uint16_t size)
         sub.lastTime = readLE<uint64_t>(p + 2);
         latestTime_ = std::max(latestTime_, sub.lastTime);
     }
-    if (sub.wanted)
+    if (!sub.seen) {
+        sub.seen = true;
+        seenTopics_.insert({sub.topic, sub.multiId});
+    }
+    if (!sub.asked.empty())
+        take(sub, p + 2, dataSize);
+    else if (sub.wanted)
         sample(sub, p + 2, dataSize);
     return true;
+}
+
+void UlogParser::askedSlots(Subscription& sub) const
+{
+    std::vector<std::pair<std::string, UlogSlot>> leaves;
+    for (size_t i = 0; i < asked_->size(); ++i) {
+        const FieldInfo& field = *(*asked_)[i];
+        if (field.message != sub.topic || field.instance != sub.multiId)
+            continue;
+        if (leaves.empty())
+            leaves = formats_.leaves(sub.topic);
+        for (const auto& [name, slot] : leaves)
+            if (name == field.field)
+                sub.asked.push_back({slot, i});
+    }
+    sub.timestamp = formats_.find(sub.topic, "timestamp");
+    if (sub.timestamp.count == 0)
+        sub.asked.clear();
+}
+
+void UlogParser::take(const Subscription& sub, const uint8_t* d, size_t size)
+{
+    const double t = ulogValue(d, size, sub.timestamp) * 1e-6;
+    if (!std::isfinite(t))
+        return;
+    for (const auto& [slot, place] : sub.asked)
+        addValue(answer_[place], t, ulogValue(d, size, slot));
+}
+
+std::vector<Series> UlogParser::answer()
+{
+    run();
+    std::vector<Series> out;
+    for (ThinnedSeries<Sample>& series : answer_)
+        out.push_back(std::move(series.samples));
+    return out;
+}
+
+std::shared_ptr<const FieldCatalogue> UlogParser::catalogue() const
+{
+    std::vector<FieldInfo> fields;
+    for (const auto& [topic, multiId] : seenTopics_)
+        for (const auto& [name, slot] : formats_.leaves(topic))
+            if (fields.size() < MAX_FIELDS)
+                fields.push_back({fieldName(topic, multiId, name), topic, multiId, name, "", 1.0});
+    return std::make_shared<const FieldCatalogue>(std::move(fields));
 }
 
 void UlogParser::sample(const Subscription& sub, const uint8_t* d, size_t size)
@@ -638,6 +723,12 @@ Flight readUlog(ByteReader& in)
 {
     UlogParser parser(in);
     return parser.run();
+}
+
+std::vector<Series> readUlogFields(ByteReader& in, const std::vector<const FieldInfo*>& fields)
+{
+    UlogParser parser(in, fields);
+    return parser.answer();
 }
 
 bool looksLikeUlog(const std::string& head)

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tools/readers/byte_reader.h"
+#include "tools/flight/field_catalogue.h"
 #include "tools/flight/flight.h"
 
 namespace flightreplay::readers {
@@ -19,6 +20,10 @@ namespace flightreplay::readers {
 // a file that is not a ULog or sets incompatible flags this reader does not
 // know.
 flight::Flight readUlog(ByteReader& in);
+
+// The fields of this log's catalogue (Flight::fields), one series each in
+// the order given, read as readUlog reads the file; throws as readUlog.
+std::vector<flight::Series> readUlogFields(ByteReader& in, const std::vector<const flight::FieldInfo*>& fields);
 
 // True when the bytes start with the ULog magic.
 bool looksLikeUlog(const std::string& head);

@@ -112,24 +112,53 @@ Body channels(const std::vector<uint16_t>& values, size_t count)
 
 } // namespace
 
-Payload heartbeat(uint32_t customMode, uint8_t type, uint8_t autopilot, uint8_t baseMode)
+Payload heartbeat(uint32_t customMode, uint8_t type, uint8_t autopilot, uint8_t baseMode, uint8_t systemStatus)
 {
     Body b;
-    b.put<uint32_t>(customMode).put<uint8_t>(type).put<uint8_t>(autopilot).put<uint8_t>(baseMode).put<uint8_t>(4).put<uint8_t>(3);
+    b.put<uint32_t>(customMode).put<uint8_t>(type).put<uint8_t>(autopilot).put<uint8_t>(baseMode).put<uint8_t>(systemStatus).put<uint8_t>(3);
     return make(0, 50, b);
 }
 
-Payload sysStatus(double volts, double amps)
+Payload sysStatus(double volts, double amps, int8_t remaining)
 {
     Body b;
     b.put<uint32_t>(0x3fffff).put<uint32_t>(0x3fffff).put<uint32_t>(0x3fffff).put<uint16_t>(250);
     b.put<uint16_t>(static_cast<uint16_t>(std::lround(volts * 1000))).put<int16_t>(static_cast<int16_t>(std::lround(amps * 100)));
     for (int i = 0; i < 6; ++i)
         b.put<uint16_t>(0);
-    b.put<int8_t>(0);
+    b.put<int8_t>(remaining);
     for (int i = 0; i < 3; ++i)
         b.put<uint32_t>(0);
     return make(1, 124, b, 31);
+}
+
+Payload vibration(uint64_t timeUs, float x, float y, float z, uint32_t clipping)
+{
+    Body b;
+    b.put<uint64_t>(timeUs).put<float>(x).put<float>(y).put<float>(z).put<uint32_t>(clipping).put<uint32_t>(0).put<uint32_t>(0);
+    return make(241, 90, b);
+}
+
+Payload ekfStatusReport(uint16_t flags, float velocity, float horizontal, float vertical, float compass)
+{
+    Body b;
+    b.put<float>(velocity).put<float>(horizontal).put<float>(vertical).put<float>(compass).put<float>(0.f).put<uint16_t>(flags).put<float>(0.f);
+    return make(193, 71, b, 22);
+}
+
+Payload navControllerOutput(float navRoll, float navPitch)
+{
+    Body b;
+    b.put<float>(navRoll).put<float>(navPitch).put<float>(0.f).put<float>(0.f).put<float>(0.f);
+    b.put<int16_t>(0).put<int16_t>(0).put<uint16_t>(0);
+    return make(62, 183, b);
+}
+
+Payload powerStatus(uint16_t vccMv, uint16_t servoMv, uint16_t flags)
+{
+    Body b;
+    b.put<uint16_t>(vccMv).put<uint16_t>(servoMv).put<uint16_t>(flags);
+    return make(125, 203, b);
 }
 
 Payload systemTime(uint64_t unixUs, uint32_t bootMs)
@@ -395,7 +424,7 @@ void writeTelemetryFlight(TlogWriter& w, const TelemetryFlight& f)
             send(t, gpsRawInt(static_cast<uint64_t>(boot(t)) * 1000, lat(t), lon(t), alt, cruising ? 10 : 0, t >= 2.0 ? 3 : 1, 12));
             send(t, vfrHud(cruising ? 11.0f : 0.0f, cruising ? 10.0f : 0.0f, static_cast<float>(alt), t < 10 ? 3.0f : 0.0f, 90));
             send(t, mav::unknown(27, 26, static_cast<uint32_t>(k))); // RAW_IMU
-            send(t, mav::unknown(62, 26, static_cast<uint32_t>(k))); // NAV_CONTROLLER_OUTPUT
+            send(t, navControllerOutput(0.f, 0.f));
         }
         if (k % 5 == 0) {
             send(t, sysStatus(16.8 - 0.01 * t, 12.0));
@@ -415,8 +444,8 @@ void writeTelemetryFlight(TlogWriter& w, const TelemetryFlight& f)
             const bool loaded = t >= 5.0;
             send(t, terrainReport(lat(t), lon(t), static_cast<float>(f.groundAltitude), static_cast<float>(height),
                                   loaded ? 0 : 4, loaded ? 56 : 0));
-            send(t, mav::unknown(193, 22, static_cast<uint32_t>(k))); // EKF_STATUS_REPORT
-            send(t, mav::unknown(241, 32, static_cast<uint32_t>(k))); // VIBRATION
+            send(t, ekfStatusReport(0x1ff, 0.1f, 0.1f, 0.1f, 0.1f));
+            send(t, vibration(static_cast<uint64_t>(boot(t)) * 1000, 8.f, 8.f, 12.f, 0));
         }
         if (k == 0)
             send(t, statusText(6, f.autopilot != 3 ? "PX4 v1.15.0"

@@ -55,8 +55,12 @@ struct Payload {
     std::string bytes;
     size_t baseLength = 0; // MAVLink 1 sends only the fields before the extensions; 0: all
 };
-Payload heartbeat(uint32_t customMode, uint8_t type, uint8_t autopilot, uint8_t baseMode);
-Payload sysStatus(double volts, double amps);
+Payload heartbeat(uint32_t customMode, uint8_t type, uint8_t autopilot, uint8_t baseMode, uint8_t systemStatus = 4);
+Payload sysStatus(double volts, double amps, int8_t remaining = -1);
+Payload vibration(uint64_t timeUs, float x, float y, float z, uint32_t clipping);
+Payload ekfStatusReport(uint16_t flags, float velocity, float horizontal, float vertical, float compass);
+Payload navControllerOutput(float navRoll, float navPitch);
+Payload powerStatus(uint16_t vccMv, uint16_t servoMv, uint16_t flags);
 Payload systemTime(uint64_t unixUs, uint32_t bootMs);
 Payload gpsRawInt(uint64_t timeUs, double lat, double lon, double altM, double speed, int fix, int satellites);
 Payload attitude(uint32_t bootMs, float roll, float pitch, float yaw);
@@ -125,7 +129,8 @@ double flightHeightM(double t);
 // GLOBAL_POSITION_INT, GPS_RAW_INT and VFR_HUD 5 Hz, SYS_STATUS,
 // BATTERY_STATUS, RC_CHANNELS, SERVO_OUTPUT_RAW and WIND 2 Hz, HEARTBEAT,
 // SYSTEM_TIME, MISSION_CURRENT and TERRAIN_REPORT 1 Hz, unknown messages
-// (raw IMU, pressure, EKF status, ...) alongside; modes Stabilize, then
+// (raw IMU, pressure, AHRS) alongside, and the controller's, EKF's and
+// vibration reports; modes Stabilize, then
 // Loiter from 10 s and Auto from 30 s, armed from 2 s; STATUSTEXTs. With
 // `station`, system 255's heartbeat, parameter requests and a 4-item
 // mission upload (MISSION_COUNT, MISSION_ITEM_INT) before the start.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A fleet in one batch, with no display: the README's GNU parallel command
+# A fleet in one batch, with no display: the guide's GNU parallel command
 # renders three flights and a broken log in one folder, one job per core;
 # the broken one is reported in the job log and its own output while the
 # three others become complete videos, each job writing only its own files.

@@ -77,7 +77,7 @@ TEST(StudioOptions, SeveralFlightsAlignedWithOffsets)
     EXPECT_TRUE(options.ghost);
     EXPECT_EQ(options.camera, CameraMode::top);
     EXPECT_EQ(options.model, "quad");
-    // The name the trace and panels show is the one the README uses.
+    // The name the trace and panels show is the one the guide uses.
     EXPECT_STREQ(cameraName(CameraMode::top), "top-down");
 
     StudioOptions help;

@@ -1,0 +1,56 @@
+#include "tools/flight/field_catalogue.h"
+
+#include <algorithm>
+
+namespace flightreplay::flight {
+
+FieldCatalogue::FieldCatalogue(std::vector<FieldInfo> fields) : fields_(std::move(fields))
+{
+    std::stable_sort(fields_.begin(), fields_.end(), [](const FieldInfo& a, const FieldInfo& b) { return a.name < b.name; });
+    fields_.erase(std::unique(fields_.begin(), fields_.end(), [](const FieldInfo& a, const FieldInfo& b) { return a.name == b.name; }),
+                  fields_.end());
+}
+
+const FieldInfo* FieldCatalogue::find(const std::string& name) const
+{
+    const auto it = std::lower_bound(fields_.begin(), fields_.end(), name,
+                                     [](const FieldInfo& field, const std::string& key) { return field.name < key; });
+    return it != fields_.end() && it->name == name ? &*it : nullptr;
+}
+
+std::string fieldName(const std::string& message, int instance, const std::string& field)
+{
+    return instance == 0 ? message + "." + field : message + "[" + std::to_string(instance) + "]." + field;
+}
+
+std::vector<Series> readFields(const Flight& flight, const std::vector<std::string>& names)
+{
+    std::vector<Series> out(names.size());
+    if (!flight.fields || !flight.fieldSource)
+        return out;
+    std::vector<const FieldInfo*> asked;
+    std::vector<size_t> where;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (const FieldInfo* field = flight.fields->find(names[i])) {
+            asked.push_back(field);
+            where.push_back(i);
+        }
+    if (asked.empty())
+        return out;
+    std::vector<Series> got = flight.fieldSource->read(asked);
+    for (size_t i = 0; i < where.size() && i < got.size(); ++i)
+        out[where[i]] = std::move(got[i]);
+    return out;
+}
+
+Series readField(const Flight& flight, const std::string& name)
+{
+    return std::move(readFields(flight, {name}).front());
+}
+
+bool hasField(const Flight& flight, const std::string& name)
+{
+    return flight.fields && flight.fields->has(name);
+}
+
+} // namespace flightreplay::flight

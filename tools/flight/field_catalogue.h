@@ -1,0 +1,72 @@
+#pragma once
+// Every numeric field of a log's own messages, by name, and the reading of
+// any set of them: the review, the studio's plots and the track colouring
+// ask for the few they need, in one pass over the file.
+//
+// Names, the same scheme for every format: MESSAGE.field for the first (or
+// only) instance of a message, MESSAGE[i].field for instance i > 0, array
+// elements as field[k] and nested fields as outer.inner:
+//   "vehicle_imu_status.accel_vibration_metric", "vehicle_imu_status[1].accel_clipping[2]",
+//   "VIBE[1].VibeX", "XKF4.SV", "VIBRATION.vibration_x".
+// The instance is ULog's multi_id, DataFlash's instance or core column
+// (I, Instance, Inst, IMU, C), and 0 for a ground station's log.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tools/flight/flight.h"
+
+namespace flightreplay::flight {
+
+// The most fields a catalogue lists: real logs define a few thousand; a
+// damaged one must not make millions of names.
+constexpr size_t MAX_FIELDS = 100000;
+
+struct FieldInfo {
+    std::string name;    // as above
+    std::string message; // "VIBE", "vehicle_imu_status", "VIBRATION"
+    int instance = 0;
+    std::string field;   // "VibeX", "accel_clipping[2]", "control.value"
+    std::string unit;    // where the log says ("m/s/s", "V"); else empty
+    double scale = 1.0;  // the log's multiplier, applied to the stored number when read
+};
+
+// Immutable once made: flights share it.
+class FieldCatalogue {
+public:
+    // Sorted by name; the first of equal names kept.
+    explicit FieldCatalogue(std::vector<FieldInfo> fields);
+    const std::vector<FieldInfo>& fields() const { return fields_; }
+    // The field of that name; nullptr when the log has none.
+    const FieldInfo* find(const std::string& name) const;
+    bool has(const std::string& name) const { return find(name) != nullptr; }
+
+private:
+    std::vector<FieldInfo> fields_;
+};
+
+// Reads fields of the log a flight came from: the file again, or the bytes
+// it was read from.
+class FieldSource {
+public:
+    virtual ~FieldSource() = default;
+    // One series per name, in the order asked: seconds on the flight's clock
+    // (as its other streams), in time order, finite values only, thinned
+    // evenly past the readers' stream cap; empty for a name the catalogue
+    // lacks or a file that can no longer be read.
+    virtual std::vector<Series> read(const std::vector<const FieldInfo*>& fields) const = 0;
+};
+
+// "VIBE[1].VibeX" from "VIBE", 1, "VibeX"; no brackets for instance 0.
+std::string fieldName(const std::string& message, int instance, const std::string& field);
+
+// The series of each name (see FieldSource::read), all in one pass; empty
+// series for every name where the flight has no fields of its own.
+std::vector<Series> readFields(const Flight& flight, const std::vector<std::string>& names);
+Series readField(const Flight& flight, const std::string& name);
+
+// Whether the flight has a field of that name.
+bool hasField(const Flight& flight, const std::string& name);
+
+} // namespace flightreplay::flight

@@ -1,0 +1,74 @@
+#include "tools/readers/field_sources.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "tools/common/tool_error.h"
+#include "tools/readers/byte_reader.h"
+#include "tools/readers/dataflash_reader.h"
+#include "tools/readers/tlog_fields.h"
+#include "tools/readers/ulog_reader.h"
+
+namespace flightreplay::readers {
+
+using namespace flight;
+
+namespace {
+
+class LogFieldSource : public FieldSource {
+public:
+    LogFieldSource(FlightFormat format, LogInput input, int system) : format_(format), input_(std::move(input)), system_(system) {}
+
+    std::vector<Series> read(const std::vector<const FieldInfo*>& fields) const override
+    {
+        try {
+            if (!input_.path.empty()) {
+                std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(input_.path.c_str(), "rb"), &std::fclose);
+                if (!file)
+                    return std::vector<Series>(fields.size());
+                ByteReader in(file.get());
+                return readFrom(in, fields);
+            }
+            if (!input_.bytes)
+                return std::vector<Series>(fields.size());
+            ByteReader in(input_.bytes->data(), input_.bytes->size());
+            return readFrom(in, fields);
+        } catch (const tools::ToolError&) {
+            // The file changed since it was read: nothing to give.
+            return std::vector<Series>(fields.size());
+        }
+    }
+
+private:
+    std::vector<Series> readFrom(ByteReader& in, const std::vector<const FieldInfo*>& fields) const
+    {
+        std::vector<Series> out;
+        switch (format_) {
+        case FlightFormat::ulog: out = readUlogFields(in, fields); break;
+        case FlightFormat::dataflash: out = readDataflashFields(in, fields); break;
+        case FlightFormat::tlog: out = readTlogFields(in, fields, system_); break;
+        default: out.resize(fields.size()); break;
+        }
+        // A damaged log's clock may step back; the flight's streams are in
+        // time order, and so are these.
+        for (Series& series : out)
+            if (!std::is_sorted(series.begin(), series.end(), [](const Sample& a, const Sample& b) { return a.t < b.t; }))
+                std::stable_sort(series.begin(), series.end(), [](const Sample& a, const Sample& b) { return a.t < b.t; });
+        return out;
+    }
+
+    FlightFormat format_;
+    LogInput input_;
+    int system_;
+};
+
+} // namespace
+
+std::shared_ptr<const FieldSource> fieldSourceOf(FlightFormat format, LogInput input, int system)
+{
+    if (format != FlightFormat::ulog && format != FlightFormat::dataflash && format != FlightFormat::tlog)
+        return nullptr;
+    return std::make_shared<const LogFieldSource>(format, std::move(input), system);
+}
+
+} // namespace flightreplay::readers

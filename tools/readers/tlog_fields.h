@@ -1,0 +1,49 @@
+#pragma once
+// A ground station's log as fields (field_catalogue.h): MESSAGE.field of the
+// messages the layout table knows (mavlink_messages.h) that one vehicle
+// sent, array elements named as MAVLink numbers them (servo1_raw ...
+// servo8_raw) or as field[k]; its clock fields (time_boot_ms, time_usec) and
+// texts left out. Read again for a set of them on the flight's clock.
+
+#include <array>
+#include <bitset>
+#include <memory>
+#include <vector>
+
+#include "tools/flight/field_catalogue.h"
+#include "tools/readers/byte_reader.h"
+#include "tools/readers/mavlink_messages.h"
+#include "tools/readers/series_bucket.h"
+
+namespace flightreplay::readers {
+
+// The catalogue of a vehicle that sent the messages of these ids.
+std::shared_ptr<const flight::FieldCatalogue> tlogCatalogue(const std::bitset<256>& messageIds);
+
+// The fields asked of one vehicle, taken packet by packet as the reader
+// reads them.
+class TlogFieldRequest {
+public:
+    TlogFieldRequest(const std::vector<const flight::FieldInfo*>& fields, int system);
+    int system() const { return system_; }
+    // A packet of the vehicle at t (the flight's clock; NaN before its clock
+    // is known), payload padded with zeros to mavlink::MAX_PAYLOAD.
+    void take(double t, const mavlink::Message& message, const uint8_t* payload);
+    // The series, in the order asked (call once).
+    std::vector<flight::Series> answer();
+
+private:
+    struct Asked {
+        const mavlink::Field* field;
+        size_t index;
+        size_t place;
+    };
+    int system_;
+    std::array<std::vector<Asked>, 256> byId_;
+    std::vector<ThinnedSeries<flight::Sample>> answer_;
+};
+
+// One series per field, in the order given, of the packets of system.
+std::vector<flight::Series> readTlogFields(ByteReader& in, const std::vector<const flight::FieldInfo*>& fields, int system);
+
+} // namespace flightreplay::readers

@@ -1,0 +1,158 @@
+#include <algorithm>
+#include <cmath>
+
+#include "log/geography.h"
+#include "tools/review/review_rules.h"
+#include "tools/review/review_thresholds.h"
+
+namespace flightreplay::review {
+
+using namespace flight;
+
+namespace {
+
+// Samples of series where the flight had a 3-D fix at the time: accuracy
+// figures mean nothing without one (receivers send sentinels then).
+Series whileFixed(const ReviewContext& review, const Series& series, double scale, double unknown)
+{
+    Series out;
+    for (const Sample& s : series)
+        if (s.value != unknown && valueAt(review.flight.fixMode, s.t) >= threshold("gps.fix.warning"))
+            out.push_back({s.t, s.value * scale});
+    return out;
+}
+
+struct Receiver {
+    const char* message;
+    const char* lat;
+    const char* lon;
+    const char* speed;
+    double degrees; // per stored unit
+    double metresPerSecond;
+};
+
+const Receiver RECEIVERS[] = {
+    {"GPS", "Lat", "Lng", "Spd", 1.0, 1.0},
+    {"vehicle_gps_position", "lat", "lon", "vel_m_s", 1e-7, 1.0},
+    {"vehicle_gps_position", "latitude_deg", "longitude_deg", "vel_m_s", 1.0, 1.0},
+    {"sensor_gps", "lat", "lon", "vel_m_s", 1e-7, 1.0},
+    {"sensor_gps", "latitude_deg", "longitude_deg", "vel_m_s", 1.0, 1.0},
+    {"GPS_RAW_INT", "lat", "lon", "vel", 1e-7, 0.01},
+};
+
+} // namespace
+
+void checkGpsFix(ReviewContext& review)
+{
+    const Series& fix = review.flight.fixMode;
+    if (fix.empty()) {
+        review.note("no GPS fix type in this log");
+        return;
+    }
+    const double best = std::max_element(fix.begin(), fix.end(), [](const Sample& a, const Sample& b) { return a.value < b.value; })->value;
+    if (best < threshold("gps.fix.warning")) {
+        review.add(FindingKind::gps, Severity::failure, {fix.front().t, fix.back().t, best}, threshold("gps.fix.warning"), "",
+                   "The GPS never had a 3-D fix in this log (best fix type " + number(best, 0) + ")");
+        return;
+    }
+    levelFindings(review, fix, review.airborne, threshold("gps.fix.warning"), threshold("gps.fix.failure"), false,
+                  threshold("gps.seconds"), FindingKind::gps, "", [](Severity severity, double value) {
+                      return severity == Severity::failure ? "The GPS lost its fix in flight (fix type " + number(value, 0) + ")"
+                                                           : "The GPS fell below a 3-D fix in flight (fix type " + number(value, 0) + ")";
+                  });
+    if (!review.flight.satellites.empty())
+        levelFindings(review, review.flight.satellites, review.airborne, threshold("gps.satellites.warning"),
+                      threshold("gps.satellites.failure"), false, threshold("gps.seconds"), FindingKind::gps, "",
+                      [](Severity, double value) {
+                          return "Only " + number(value, 0) + " satellites in use: the position may wander or jump";
+                      });
+}
+
+void checkGpsQuality(ReviewContext& review)
+{
+    const double seconds = threshold("gps.seconds");
+    bool quality = false;
+    const auto hdop = [&](const Series& series, double scale, double unknown) {
+        quality = true;
+        levelFindings(review, whileFixed(review, series, scale, unknown), review.airborne, threshold("gps.hdop.warning"),
+                      threshold("gps.hdop.failure"), true, seconds, FindingKind::gps, "", [](Severity, double value) {
+                          return "GPS HDOP rose to " + number(value, 1) + ": poor satellite geometry, the position is less accurate";
+                      });
+    };
+    if (const Series* s = review.field("GPS", "HDop"))
+        hdop(*s, 1.0, NAN);
+    if (const Series* s = review.field("GPS_RAW_INT", "eph"))
+        hdop(*s, 0.01, 65535);
+    for (const char* topic : {"vehicle_gps_position", "sensor_gps"}) {
+        const Series* eph = review.field(topic, "eph");
+        if (!eph)
+            continue;
+        quality = true;
+        levelFindings(review, whileFixed(review, *eph, 1.0, NAN), review.airborne, threshold("gps.eph.warning"),
+                      threshold("gps.eph.failure"), true, seconds, FindingKind::gps, "m", [](Severity, double value) {
+                          return "The GPS's horizontal accuracy grew to " + number(value, 1) + " m";
+                      });
+        break;
+    }
+    bool jamming = false;
+    for (const auto& [message, field] : {std::pair{"vehicle_gps_position", "jamming_indicator"}, std::pair{"sensor_gps", "jamming_indicator"},
+                                         std::pair{"UBX1", "jamInd"}}) {
+        const Series* s = review.field(message, field);
+        if (!s || jamming)
+            continue;
+        jamming = true;
+        levelFindings(review, *s, review.airborne, threshold("gps.jamming.warning"), threshold("gps.jamming.failure"), true, seconds,
+                      FindingKind::gps, "", [](Severity, double value) {
+                          return "The GPS receiver reported interference (jamming indicator " + number(value, 0) + ")";
+                      });
+    }
+    for (const char* topic : {"vehicle_gps_position", "sensor_gps"})
+        for (const char* field : {"jamming_state", "spoofing_state"})
+            if (const Series* s = review.field(topic, field))
+                for (const Span& span : capSpans(spansWhere(*s, review.airborne, [](double v) { return v == 3; },
+                                                            [](double a, double b) { return a > b; }, 0.0),
+                                                 3))
+                    review.add(FindingKind::gps, Severity::warning, span, 3, "",
+                               std::string("The GPS receiver detected ") + (field[0] == 'j' ? "jamming" : "spoofing"));
+    if (!quality)
+        review.note("no GPS accuracy (HDOP) in this log");
+}
+
+void checkGpsJumps(ReviewContext& review)
+{
+    for (const Receiver& r : RECEIVERS) {
+        const Series* lat = review.field(r.message, r.lat);
+        const Series* lon = review.field(r.message, r.lon);
+        if (!lat || !lon || lat->size() != lon->size())
+            continue;
+        const Series* speed = review.field(r.message, r.speed);
+        const double jump = threshold("gps.jump");
+        Series excess;
+        const Sample* last = nullptr;
+        for (size_t i = 0; i < lat->size(); ++i) {
+            const double la = (*lat)[i].value * r.degrees, lo = (*lon)[i].value * r.degrees, t = (*lat)[i].t;
+            if (!hasPlace(la, lo) || valueAt(review.flight.fixMode, t) < threshold("gps.fix.warning"))
+                continue;
+            if (last && t - (*lat)[static_cast<size_t>(last - lat->data())].t < 5.0) {
+                const size_t j = static_cast<size_t>(last - lat->data());
+                const double dt = t - (*lat)[j].t;
+                const double d = groundDistanceMetres((*lat)[j].value * r.degrees, (*lon)[j].value * r.degrees, la, lo);
+                double v = 0;
+                if (speed)
+                    v = std::max(valueAt(*speed, t), valueAt(*speed, (*lat)[j].t)) * r.metresPerSecond;
+                if (!std::isfinite(v))
+                    v = 0;
+                excess.push_back({t, d - (v + 10.0) * dt});
+            }
+            last = &(*lat)[i];
+        }
+        for (const Span& span : capSpans(spansWhere(excess, review.airborne, [jump](double v) { return v > jump; },
+                                                    [](double a, double b) { return a > b; }, 0.0),
+                                         3))
+            review.add(FindingKind::gps, Severity::failure, span, jump, "m",
+                       "GPS glitch: the position jumped " + number(span.value, 0) + " m further than the speed explains");
+        return;
+    }
+}
+
+} // namespace flightreplay::review

@@ -1,0 +1,176 @@
+#include "tools/review/review_context.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "tools/flight/field_catalogue.h"
+#include "tools/review/review_thresholds.h"
+#include "tools/review/review_window.h"
+
+namespace flightreplay::review {
+
+using namespace flight;
+
+namespace {
+
+constexpr double SAMPLE_HOLD = 2.0;
+constexpr size_t SPANS_PER_SUBJECT = 3;
+
+} // namespace
+
+ReviewContext::ReviewContext(const Flight& data, const std::vector<FieldKey>& keys) : flight(data)
+{
+    if (!data.position.empty())
+        zero = data.position.front().t;
+    if (data.fields) {
+        std::vector<std::string> names;
+        std::vector<const FieldInfo*> infos;
+        for (const FieldInfo& info : data.fields->fields())
+            for (const FieldKey& key : keys)
+                if (info.message == key.message && info.field == key.field) {
+                    names.push_back(info.name);
+                    infos.push_back(&info);
+                }
+        std::vector<Series> series = readFields(data, names);
+        for (size_t i = 0; i < infos.size(); ++i)
+            fields_[{infos[i]->message, infos[i]->instance}][infos[i]->field] = std::move(series[i]);
+    }
+    flightWindows(*this);
+}
+
+const Series* ReviewContext::field(const std::string& message, const std::string& name, int instance) const
+{
+    const auto m = fields_.find({message, instance});
+    if (m == fields_.end())
+        return nullptr;
+    const auto f = m->second.find(name);
+    return f == m->second.end() || f->second.empty() ? nullptr : &f->second;
+}
+
+std::vector<int> ReviewContext::instances(const std::string& message, const std::string& name) const
+{
+    std::vector<int> out;
+    for (const auto& [key, fields] : fields_)
+        if (key.first == message && field(message, name, key.second))
+            out.push_back(key.second);
+    return out;
+}
+
+bool ReviewContext::hasMessage(const std::string& message) const
+{
+    if (!flight.fields)
+        return false;
+    const auto& all = flight.fields->fields();
+    return std::any_of(all.begin(), all.end(), [&](const FieldInfo& info) { return info.message == message; });
+}
+
+void ReviewContext::add(FindingKind kind, Severity severity, const Span& span, double limit, const std::string& unit,
+                        const std::string& text)
+{
+    findings.push_back({kind, severity, span.start - zero, span.end - zero, span.value, limit, unit, text});
+}
+
+void ReviewContext::note(const std::string& text)
+{
+    if (std::find(notes.begin(), notes.end(), text) == notes.end())
+        notes.push_back(text);
+}
+
+bool inside(const Windows& windows, double t)
+{
+    return std::any_of(windows.begin(), windows.end(), [t](const Window& w) { return t >= w.start && t <= w.end; });
+}
+
+std::vector<Span> spansWhere(const Series& series, const Windows& windows, const std::function<bool(double)>& holds,
+                             const std::function<bool(double, double)>& worse, double minSeconds)
+{
+    std::vector<Span> held;
+    bool open = false;
+    for (size_t i = 0; i < series.size(); ++i) {
+        const Sample& s = series[i];
+        const bool in = inside(windows, s.t) && holds(s.value);
+        if (!in) {
+            open = false;
+            continue;
+        }
+        const double until = i + 1 < series.size() ? std::min(series[i + 1].t, s.t + SAMPLE_HOLD) : s.t;
+        if (open) {
+            held.back().end = until;
+            if (worse(s.value, held.back().value))
+                held.back().value = s.value;
+        } else {
+            held.push_back({s.t, until, s.value});
+            open = true;
+        }
+    }
+    std::vector<Span> out;
+    const double merge = threshold("span.merge");
+    for (const Span& span : held) {
+        if (span.end - span.start < minSeconds)
+            continue;
+        if (!out.empty() && span.start - out.back().end < merge) {
+            out.back().end = span.end;
+            if (worse(span.value, out.back().value))
+                out.back().value = span.value;
+        } else {
+            out.push_back(span);
+        }
+    }
+    return out;
+}
+
+std::vector<Span> capSpans(std::vector<Span> spans, size_t max)
+{
+    while (spans.size() > max && spans.size() > 1) {
+        size_t closest = 0;
+        for (size_t i = 1; i + 1 < spans.size(); ++i)
+            if (spans[i + 1].start - spans[i].end < spans[closest + 1].start - spans[closest].end)
+                closest = i;
+        spans[closest].end = spans[closest + 1].end;
+        spans[closest].value = std::max(spans[closest].value, spans[closest + 1].value);
+        spans.erase(spans.begin() + static_cast<long>(closest) + 1);
+    }
+    return spans;
+}
+
+void levelFindings(ReviewContext& review, const Series& series, const Windows& windows, double warning, double failure,
+                   bool above, double minSeconds, FindingKind kind, const std::string& unit,
+                   const std::function<std::string(Severity, double)>& text)
+{
+    const auto worse = [above](double a, double b) { return above ? a > b : a < b; };
+    const auto beyond = [above](double limit) {
+        return [above, limit](double v) { return above ? v > limit : v < limit; };
+    };
+    const std::vector<Span> failing = spansWhere(series, windows, beyond(failure), worse, minSeconds);
+    std::vector<Span> spans = spansWhere(series, windows, beyond(warning), worse, minSeconds);
+    for (const Span& f : failing) {
+        // A failure stretch inside no warning span (a level met only in short
+        // bursts at the warning level) still counts.
+        const bool covered = std::any_of(spans.begin(), spans.end(), [&](const Span& s) { return f.start >= s.start && f.start <= s.end; });
+        if (!covered)
+            spans.push_back(f);
+    }
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
+    // Worse is larger for capSpans' merge: negate where lower is worse.
+    if (!above)
+        for (Span& s : spans)
+            s.value = -s.value;
+    spans = capSpans(std::move(spans), SPANS_PER_SUBJECT);
+    for (Span& span : spans) {
+        if (!above)
+            span.value = -span.value;
+        const bool failed = std::any_of(failing.begin(), failing.end(), [&](const Span& f) { return f.start >= span.start && f.start <= span.end; });
+        const Severity severity = failed ? Severity::failure : Severity::warning;
+        review.add(kind, severity, span, failed ? failure : warning, unit, text(severity, span.value));
+    }
+}
+
+std::string number(double value, int decimals)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+} // namespace flightreplay::review

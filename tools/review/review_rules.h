@@ -1,0 +1,38 @@
+#pragma once
+// The review's checks, each a small named rule over the fields it names;
+// every rule uses what the log's format has and notes what it lacks.
+
+#include <vector>
+
+#include "tools/review/review_context.h"
+
+namespace flightreplay::review {
+
+struct Rule {
+    const char* name;
+    std::vector<FieldKey> fields;
+    void (*check)(ReviewContext&);
+};
+
+// Every rule, in the order they run.
+const std::vector<Rule>& reviewRules();
+
+void checkVibration(ReviewContext& review);
+void checkClipping(ReviewContext& review);
+void checkEstimator(ReviewContext& review);
+void checkGpsFix(ReviewContext& review);
+void checkGpsQuality(ReviewContext& review);
+void checkGpsJumps(ReviewContext& review);
+void checkBattery(ReviewContext& review);
+void checkBoardPower(ReviewContext& review);
+void checkMotors(ReviewContext& review);
+void checkAutopilotErrors(ReviewContext& review);
+void checkMessages(ReviewContext& review);
+void checkLink(ReviewContext& review);
+void checkCompass(ReviewContext& review);
+
+// The series' value at t: its latest sample at or before t, at most 2 s old;
+// NaN where none.
+double valueAt(const flight::Series& series, double t);
+
+} // namespace flightreplay::review

@@ -1,0 +1,126 @@
+#include <algorithm>
+#include <cmath>
+
+#include "tools/review/review_rules.h"
+#include "tools/review/review_thresholds.h"
+
+namespace flightreplay::review {
+
+using namespace flight;
+
+namespace {
+
+struct Axis {
+    const char* message;
+    const char* field;
+    const char* axis;
+    const char* scale; // "ardupilot" or "px4"
+};
+
+const Axis VIBRATION_AXES[] = {
+    {"VIBE", "VibeX", "X", "ardupilot"},
+    {"VIBE", "VibeY", "Y", "ardupilot"},
+    {"VIBE", "VibeZ", "Z", "ardupilot"},
+    {"VIBRATION", "vibration_x", "X", "ardupilot"},
+    {"VIBRATION", "vibration_y", "Y", "ardupilot"},
+    {"VIBRATION", "vibration_z", "Z", "ardupilot"},
+    {"vehicle_imu_status", "accel_vibration_metric", "", "px4"},
+};
+
+// A cumulative counter's rise at each sample.
+Series risesOf(const Series& counter)
+{
+    Series out;
+    for (size_t i = 1; i < counter.size(); ++i) {
+        const double rise = counter[i].value - counter[i - 1].value;
+        // A counter that goes back was reset (a reboot, a new instance): no rise.
+        out.push_back({counter[i].t, rise > 0 ? rise : 0.0});
+    }
+    return out;
+}
+
+void clippingOf(ReviewContext& review, const Series& counter, const std::string& what)
+{
+    const Series rises = risesOf(counter);
+    std::vector<Span> spans = spansWhere(rises, review.airborne, [](double v) { return v > 0; },
+                                         [](double a, double b) { return a > b; }, 0.0);
+    spans = capSpans(std::move(spans), 3);
+    const double warning = threshold("clipping.warning"), failure = threshold("clipping.failure");
+    for (Span span : spans) {
+        double total = 0;
+        for (const Sample& s : rises)
+            if (s.t >= span.start && s.t <= span.end && inside(review.airborne, s.t))
+                total += s.value;
+        if (total < warning)
+            continue;
+        span.value = total;
+        const bool failed = total > failure;
+        review.add(FindingKind::clipping, failed ? Severity::failure : Severity::warning, span, failed ? failure : warning, "",
+                   "The accelerometer" + what + " clipped " + number(total, 0)
+                       + " times in flight: it hit its measuring limit, so the estimates were corrupted (vibration or a hard knock)");
+    }
+}
+
+} // namespace
+
+void checkVibration(ReviewContext& review)
+{
+    bool any = false;
+    for (const Axis& axis : VIBRATION_AXES) {
+        for (int instance : review.instances(axis.message, axis.field)) {
+            any = true;
+            const std::string scale = axis.scale;
+            const double warning = threshold("vibration." + scale + ".warning");
+            const double failure = threshold("vibration." + scale + ".failure");
+            const std::string imu = "IMU " + std::to_string(instance) + (axis.axis[0] ? std::string(" ") + axis.axis + " axis" : "");
+            levelFindings(review, *review.field(axis.message, axis.field, instance), review.airborne, warning, failure, true,
+                          threshold("vibration.seconds"), FindingKind::vibration, "m/s²",
+                          [&](Severity severity, double value) {
+                              return "Vibration on " + imu + " reached " + number(value, 1) + " m/s²"
+                                     + (severity == Severity::failure ? ": position and altitude hold are likely to fail"
+                                                                      : ": may upset position and altitude hold");
+                          });
+        }
+    }
+    if (!any)
+        review.note("no vibration data in this log");
+}
+
+void checkClipping(ReviewContext& review)
+{
+    bool any = false;
+    for (int instance : review.instances("VIBE", "Clip")) {
+        any = true;
+        clippingOf(review, *review.field("VIBE", "Clip", instance), " of IMU " + std::to_string(instance));
+    }
+    for (const char* field : {"Clip0", "Clip1", "Clip2"})
+        if (const Series* s = review.field("VIBE", field)) {
+            any = true;
+            clippingOf(review, *s, std::string(" of IMU ") + field[4]);
+        }
+    for (const char* field : {"clipping_0", "clipping_1", "clipping_2"})
+        if (const Series* s = review.field("VIBRATION", field)) {
+            any = true;
+            clippingOf(review, *s, std::string(" of IMU ") + field[9]);
+        }
+    for (int instance : review.instances("vehicle_imu_status", "accel_clipping[0]")) {
+        any = true;
+        // The three axes' counts summed: a rise on any axis is clipping.
+        Series sum;
+        const Series* axes[3] = {review.field("vehicle_imu_status", "accel_clipping[0]", instance),
+                                 review.field("vehicle_imu_status", "accel_clipping[1]", instance),
+                                 review.field("vehicle_imu_status", "accel_clipping[2]", instance)};
+        for (size_t i = 0; i < axes[0]->size(); ++i) {
+            double total = (*axes[0])[i].value;
+            for (int a = 1; a < 3; ++a)
+                if (axes[a] && i < axes[a]->size())
+                    total += (*axes[a])[i].value;
+            sum.push_back({(*axes[0])[i].t, total});
+        }
+        clippingOf(review, sum, " of IMU " + std::to_string(instance));
+    }
+    if (!any)
+        review.note("no accelerometer clipping counts in this log");
+}
+
+} // namespace flightreplay::review
