@@ -18,10 +18,14 @@ trap 'rm -rf "$work"' EXIT
 cp -r "$top/../shared/real-logs" "$work/real"
 cd "$work"
 
-# "seconds peak-kB" of one command, from GNU time.
+# "seconds peak-kB" of one command: wall time to the millisecond, peak
+# memory from GNU time.
 measure() {
-    /usr/bin/time -f "%e %M" -o "$work/time" "$@" > "$work/out" 2> "$work/err" || { cat "$work/err" >&2; exit 1; }
-    cat "$work/time"
+    local start end
+    start=$(date +%s%N)
+    /usr/bin/time -f "%M" -o "$work/time" "$@" > "$work/out" 2> "$work/err" || { cat "$work/err" >&2; exit 1; }
+    end=$(date +%s%N)
+    echo "$(( (end - start) / 1000 )) $(cat "$work/time")" | awk '{ printf "%.3f %s\n", $1 / 1e6, $2 }'
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
@@ -41,7 +45,7 @@ for set in real tree; do
     second_s=$(median < second)
     awk -v set="$set" -v files="$files" -v mb="$mb" -v first="$first_s" -v second="$second_s" \
         -v kb="$(median < memory)" -v jobs="$jobs" 'BEGIN {
-        printf "%-5s %5d files %7.1f MB, --jobs %d: first run %6.2f s (%6.1f logs/s, %6.1f MB/s, peak %5.0f MB); ",
+        printf "%-5s %5d files %7.1f MB, --jobs %d: first run %6.3f s (%6.1f logs/s, %6.1f MB/s, peak %5.0f MB); ",
             set, files, mb, jobs, first, files / first, mb / first, kb / 1024
         printf "second run %5.3f s (%4.1f %% of the first)\n", second, 100 * second / first }'
 done

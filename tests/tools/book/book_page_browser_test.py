@@ -5,7 +5,7 @@ own page written beside it. The page loads without a console error or a
 request beyond the file; the table holds every flight, sorts and filters;
 the totals, trend plots and overview follow the filter; each row links to
 a flight page that is there.
-Usage: book_page_browser_test.py FLIGHTREPLAY_BOOK MAKE_FLIGHT_FILES REAL_LOG_DIR
+Usage: book_page_browser_test.py FLIGHTREPLAY_BOOK MAKE_FLIGHT_FILES MAKE_LOG_TREE REAL_LOG_DIR
 Exit status 77 (skipped) without chromium."""
 
 import os
@@ -19,7 +19,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "studio", "page"))
 from devtools import Browser, pixels  # noqa: E402
 
-BOOK, MAKE_FLIGHT_FILES, REAL_LOG_DIR = sys.argv[1:4]
+BOOK, MAKE_FLIGHT_FILES, MAKE_LOG_TREE, REAL_LOG_DIR = sys.argv[1:5]
 MULTICOPTER = (0xd6, 0x27, 0x28)
 problems = []
 
@@ -43,6 +43,7 @@ def main():
     try:
         os.makedirs(os.path.join(work, "logs", "generated"))
         subprocess.run([MAKE_FLIGHT_FILES, os.path.join(work, "logs", "generated")], check=True)
+        subprocess.run([MAKE_LOG_TREE, os.path.join(work, "logs", "tree"), "16"], check=True)
         shutil.copytree(REAL_LOG_DIR, os.path.join(work, "logs", "real"))
         env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
         subprocess.run([BOOK, "logs"], cwd=work, check=True, capture_output=True, env=env, timeout=300)
@@ -52,6 +53,7 @@ def main():
         db = sqlite3.connect(os.path.join(work, "logbook.sqlite"))
         flights = db.execute("SELECT count(*) FROM flights").fetchone()[0]
         with_sag = db.execute("SELECT count(*) FROM flights WHERE battery_sag_v IS NOT NULL").fetchone()[0]
+        shaking = db.execute("SELECT count(*) FROM flights WHERE max_vibration IS NOT NULL").fetchone()[0]
         rovers = db.execute("SELECT count(*) FROM flights WHERE vehicle = 'rover'").fetchone()[0]
         db.close()
         page = os.path.join(work, "out", "book.html")
@@ -64,7 +66,8 @@ def main():
             check(summary.startswith(f"{flights} flights, "), f"summary {summary!r}")
             dots = browser.evaluate("Array.from(document.querySelectorAll('.trend')).map("
                                     "t => t.dataset.figure + ':' + t.querySelectorAll('circle').length).join(' ')")
-            check(dots == f"vibration:0 sag:{with_sag} duration:{flights}", f"trend points {dots!r}")
+            check(shaking > 0 and dots == f"vibration:{shaking} sag:{with_sag} duration:{flights}",
+                  f"trend points {dots!r}; {shaking} flights with vibration findings")
             links = browser.evaluate("Array.from(document.querySelectorAll('#flights tbody a')).map(a => a.getAttribute('href'))")
             check(len(links) == flights, f"{len(links)} links for {flights} flights")
             missing = [link for link in links if not os.path.exists(os.path.join(work, "out", link))]

@@ -2,7 +2,8 @@
 // benchmark: COUNT files in FOLDER/YEAR/MONTH/, flights of every format the
 // readers know at places and dates that differ from file to file (ground
 // station logs of one or two vehicles for one to ten minutes, GPX and IGC
-// tracks, CSV tables, DataFlash and ULog flights), copies of the real ULogs
+// tracks, CSV tables, ULog flights, DataFlash flights of which some shake or
+// drain their battery), copies of the real ULogs
 // in REAL_LOG_DIR where given, and among them a note that is no log every
 // 100 files and a ULog cut short every 250.
 // Usage: make_log_tree FOLDER COUNT [REAL_LOG_DIR]
@@ -18,6 +19,7 @@
 
 #include "log/units.h"
 #include "log_writers.h"
+#include "review_logs.h"
 #include "support/test_support.h"
 #include "tlog_writer.h"
 
@@ -128,6 +130,15 @@ std::string tlog(const Place& home, uint64_t startUs, int seconds, bool twoVehic
     return w.bytes();
 }
 
+// Every third DataFlash flight shakes, every fifth drains its battery.
+reader_test::Trouble troubleOf(int i)
+{
+    reader_test::Trouble trouble;
+    trouble.vibration = i % 3 == 0;
+    trouble.battery = i % 5 == 0;
+    return trouble;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -173,7 +184,7 @@ int main(int argc, char** argv)
             case 3: writeFile(base + ".gpx", gpx(home, startUs, seconds)); break;
             case 4: writeFile(base + ".igc", igc(home, startUs, seconds)); break;
             case 5: writeFile(base + ".csv", csv(home, seconds)); break;
-            case 6: writeFile(base + ".bin", reader_test::dataflashFlight(i % 2 == 0)); break;
+            case 6: writeFile(base + ".bin", reader_test::dataflashReviewFlight(troubleOf(i))); break;
             default: writeFile(base + ".ulg", reader_test::ulogFlight()); break;
             }
         }

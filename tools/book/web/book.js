@@ -46,6 +46,8 @@
     return Math.log(Math.tan(Math.PI / 4 + clamped / 2)) * 180 / Math.PI;
   }
   let view = null;
+  // The reader's zoom and pan over the fitted view, in canvas pixels.
+  let zoom = {scale: 1, x: 0, y: 0};
   function fitView(list) {
     let west = Infinity, east = -Infinity, south = Infinity, north = -Infinity;
     list.forEach(function (f) {
@@ -59,10 +61,15 @@
     west -= pad; east += pad; south -= pad; north += pad;
     const scale = Math.min(canvas.width / (east - west), canvas.height / (north - south));
     const x0 = (canvas.width - (east - west) * scale) / 2, y0 = (canvas.height - (north - south) * scale) / 2;
+    // What the canvas shows after the zoom, for the grid.
+    const shownWest = west + (-zoom.x / zoom.scale - x0) / scale;
+    const shownEast = west + ((canvas.width - zoom.x) / zoom.scale - x0) / scale;
+    const shownNorth = south + (canvas.height - y0 - (0 - zoom.y) / zoom.scale) / scale;
+    const shownSouth = south + (canvas.height - y0 - (canvas.height - zoom.y) / zoom.scale) / scale;
     return {
-      west: west, east: east, south: south, north: north, scale: scale,
-      x: function (lon) { return x0 + (lon - west) * scale; },
-      y: function (lat) { return canvas.height - y0 - (mercatorY(lat) - south) * scale; }
+      west: shownWest, east: shownEast, south: shownSouth, north: shownNorth, scale: scale * zoom.scale,
+      x: function (lon) { return zoom.x + zoom.scale * (x0 + (lon - west) * scale); },
+      y: function (lat) { return zoom.y + zoom.scale * (canvas.height - y0 - (mercatorY(lat) - south) * scale); }
     };
   }
   // Round degrees with at least 70 pixels between the lines.
@@ -116,11 +123,39 @@
       context.fill();
     });
   }
-  canvas.addEventListener("click", function (event) {
-    if (!view) return;
+  function canvasPoint(event) {
     const box = canvas.getBoundingClientRect();
-    const x = (event.clientX - box.left) * canvas.width / box.width;
-    const y = (event.clientY - box.top) * canvas.height / box.height;
+    return {x: (event.clientX - box.left) * canvas.width / box.width,
+            y: (event.clientY - box.top) * canvas.height / box.height};
+  }
+  canvas.addEventListener("wheel", function (event) {
+    event.preventDefault();
+    const p = canvasPoint(event);
+    const factor = Math.exp(-event.deltaY * 0.002);
+    const scale = Math.min(2000, Math.max(1, zoom.scale * factor));
+    zoom.x = p.x - (p.x - zoom.x) * scale / zoom.scale;
+    zoom.y = p.y - (p.y - zoom.y) * scale / zoom.scale;
+    zoom.scale = scale;
+    drawOverview();
+  }, {passive: false});
+  let drag = null;
+  canvas.addEventListener("mousedown", function (event) { drag = {p: canvasPoint(event), moved: false}; });
+  window.addEventListener("mouseup", function () { setTimeout(function () { drag = null; }, 0); });
+  canvas.addEventListener("mousemove", function (event) {
+    if (!drag || !(event.buttons & 1)) return;
+    const p = canvasPoint(event);
+    if (Math.hypot(p.x - drag.p.x, p.y - drag.p.y) > 3) drag.moved = true;
+    if (!drag.moved) return;
+    zoom.x += p.x - drag.p.x;
+    zoom.y += p.y - drag.p.y;
+    drag.p = p;
+    drawOverview();
+  });
+  canvas.addEventListener("dblclick", function () { zoom = {scale: 1, x: 0, y: 0}; drawOverview(); });
+  canvas.addEventListener("click", function (event) {
+    if (!view || (drag && drag.moved)) return;
+    const p = canvasPoint(event);
+    const x = p.x, y = p.y;
     let best = -1, bestDistance = 12;
     shown.forEach(function (f) {
       if (f.lat === null) return;
@@ -302,6 +337,7 @@
     shown = flights.filter(function (f) {
       return (!vehicle || f.vehicle === vehicle) && words.every(function (w) { return f.searchText.indexOf(w) >= 0; });
     });
+    zoom = {scale: 1, x: 0, y: 0};
     drawAll();
   }
   function drawAll() { drawOverview(); drawTable(); drawTotals(); drawTrends(); }
