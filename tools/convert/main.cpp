@@ -10,6 +10,7 @@
 #include "tools/common/tool_error.h"
 #include "tools/common/tool_main.h"
 #include "tools/convert/flight_listing.h"
+#include "tools/convert/plan_listing.h"
 #include "tools/convert/resample.h"
 #include "tools/convert/waypoint_file.h"
 #include "tools/flight/elevation_lookup.h"
@@ -66,11 +67,8 @@ int writeMission(const std::string& in, const Flight& data, const std::string& o
 {
     const std::string text = waypointFileText(data);
     if (text.empty()) {
-        std::string why;
-        for (const std::string& note : data.notes)
-            if (note.find("all zeros") != std::string::npos)
-                why = " (" + note + ")";
-        throw ToolError(in + ": no mission in this flight" + why);
+        const std::string why = unloadedMissionText(data.plan);
+        throw ToolError(in + ": no mission in this flight" + (why.empty() ? "" : " (" + why + ")"));
     }
     if (out != "-" && !force && flightreplay::tools::fileExists(out))
         throw ToolError(out + ": exists; --force overwrites it");

@@ -60,15 +60,26 @@ void addFence(std::string& text, const Plan& plan)
 
 } // namespace
 
+std::string unloadedMissionText(const Plan& plan)
+{
+    if (plan.unloadedItems == 0)
+        return "";
+    return "the autopilot's list of " + std::to_string(plan.unloadedItems)
+           + (plan.unloadedItems == 1 ? " item" : " items") + " holds nothing to fly";
+}
+
 std::string listPlan(const Flight& data, const ElevationLookup& ground, double zeroT)
 {
     const Plan& plan = data.plan;
-    if (plan.empty() && !std::isfinite(plan.home.latDeg) && data.shots.empty() && data.terrain.empty())
+    if (plan.empty() && plan.unloadedItems == 0 && !std::isfinite(plan.home.latDeg) && data.shots.empty()
+        && data.terrain.empty())
         return "";
     std::string text;
     char line[200];
     if (!plan.mission.empty())
         addMission(text, planRoute(data, ground));
+    else if (plan.unloadedItems > 0)
+        text += "mission: none loaded (" + unloadedMissionText(plan) + ")\n";
     else
         text += "mission: none\n";
     addFence(text, plan);

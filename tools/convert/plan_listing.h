@@ -14,7 +14,12 @@ namespace flightreplay::convert {
 // has each item's seq, command name, frame, latitude, longitude and
 // altitude as given, and its height above sea level as resolved (ground
 // gives the elevation for the terrain frames; "unresolved" without it, "-"
-// for an item with no place); then the terrain line (terrainLine).
+// for an item with no place), or one line saying there is none; then the
+// terrain line (terrainLine).
 std::string listPlan(const flight::Flight& data, const flight::ElevationLookup& ground, double zeroT);
+
+// "the autopilot's list of 6 items holds nothing to fly" for a plan whose
+// list held no mission (flight::dropUnloadedMission); empty otherwise.
+std::string unloadedMissionText(const flight::Plan& plan);
 
 } // namespace flightreplay::convert

@@ -131,6 +131,9 @@ struct Plan {
     double fenceCeilingM = NAN;     // the fence's highest altitude above home, where known
     std::vector<RallyPoint> rally;
     Fix home = {NAN, NAN, NAN, NAN}; // t: when it was set; NaN latitude where unknown
+    // Items of a list that held no mission (loaded_mission.h), left out of
+    // mission: the autopilot had none loaded. 0 where there was none such.
+    size_t unloadedItems = 0;
     bool empty() const { return mission.empty() && fence.empty() && rally.empty(); }
 };
 

@@ -45,7 +45,9 @@ std::string commandName(int command)
     for (const auto& [number, name] : names)
         if (number == command)
             return name;
-    return (commandKind(command) == CommandKind::action ? "DO_" : "CMD_") + std::to_string(command);
+    // A number without a name here is shown as the number: a made-up name
+    // would read as a command the autopilot knows.
+    return "command " + std::to_string(command);
 }
 
 AltitudeFrame altitudeFrame(int frame)

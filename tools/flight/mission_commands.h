@@ -43,8 +43,8 @@ enum class CommandKind {
 
 CommandKind commandKind(int command);
 
-// "WAYPOINT", "TAKEOFF", "DO_JUMP", ...; "DO_<n>" for another DO_ command and
-// "CMD_<n>" for any other number.
+// "WAYPOINT", "TAKEOFF", "DO_JUMP", ...; "command <n>" for a number without
+// a name here.
 std::string commandName(int command);
 
 enum class AltitudeFrame {

@@ -20,11 +20,11 @@ namespace {
 
 const char* const USAGE =
     "usage: flightreplay-prep [--dir DIR] [--force] [fetch options] fetch FLIGHT...\n"
-    "       flightreplay-prep [--dir DIR] [--force] [--bbox S,W,N,E] check LOG...\n"
-    "       flightreplay-prep [options] [--no-relief] terrain LOG DEM...\n"
-    "       flightreplay-prep [options] imagery LOG SOURCE\n"
+    "       flightreplay-prep [--dir DIR] [--force] [--bbox S,W,N,E] check FLIGHT...\n"
+    "       flightreplay-prep [options] [--no-relief] terrain FLIGHT DEM...\n"
+    "       flightreplay-prep [options] imagery FLIGHT SOURCE\n"
     "       flightreplay-prep [--dir DIR] [--force] [--vehicle TYPE] assets\n"
-    "  with --bbox the LOG is left out; FLIGHT is the replay's log or any log\n"
+    "  with --bbox the FLIGHT is left out; FLIGHT is the replay's log or any log\n"
     "  flightreplay-convert reads; SOURCE is an MBTiles file, a folder of\n"
     "  {z}/{x}/{y} tiles or a template such as tiles/{z}/{x}/{y}.png; TYPE is\n"
     "  fixed-wing, multicopter, helicopter, glider, vtol, ground or generic\n"
@@ -111,17 +111,14 @@ int run(const std::vector<std::string>& args)
         setupFrameFromBox(parseGeoBox(box));
     } else {
         if (words.size() < 2)
-            throw ToolError(command + ": no LOG given (or --bbox S,W,N,E)");
-        if (manyFlights) {
-            const flightreplay::flight::VehicleType flown =
-                setupFrameFromFlights(std::vector<std::string>(words.begin() + 1, words.end()), &options.planArea);
-            // fetch writes the model of the vehicle that flew, unless told.
-            if (!vehicleGiven)
-                options.vehicle = flown;
-            next = words.size();
-        } else {
-            setupFrameFromLog(words[next++]);
-        }
+            throw ToolError(command + ": no FLIGHT given (or --bbox S,W,N,E)");
+        next = manyFlights ? words.size() : 2;
+        const flightreplay::flight::VehicleType flown = setupFrameFromFlights(
+            std::vector<std::string>(words.begin() + 1, words.begin() + static_cast<std::ptrdiff_t>(next)),
+            &options.planArea);
+        // fetch writes the model of the vehicle that flew, unless told.
+        if (!vehicleGiven)
+            options.vehicle = flown;
     }
     const std::vector<std::string> inputs(words.begin() + static_cast<std::ptrdiff_t>(next), words.end());
 

@@ -49,12 +49,6 @@ void setupCheckedFrame(const std::string& what, double latMin, double latMax, do
 
 } // namespace
 
-void setupFrameFromLog(const std::string& logPath)
-{
-    const LogExtents e = tools::readPositionLog(logPath);
-    setupCheckedFrame(logPath, e.latMin, e.latMax, e.lonMin, e.lonMax);
-}
-
 namespace {
 
 // The replay's own log starts with a header of its keywords only.

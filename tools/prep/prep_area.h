@@ -20,10 +20,6 @@ struct GeoBox {
     double east;
 };
 
-// Reads the log and sets up the frame from its extents as the replay does.
-// Throws tools::ToolError for an unreadable log or one without positions.
-void setupFrameFromLog(const std::string& logPath);
-
 // Sets up the frame from the union of the flights' extents, as the studio
 // does for several flights in one scene. Each path is the replay's own log,
 // or any log the converter reads, taken as the rows it would write by

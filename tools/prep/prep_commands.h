@@ -39,7 +39,8 @@ struct FetchOptions {
 // are missing or incomplete; returns the exit status, 0 when none is.
 int runCheck(const PrepOptions& options);
 
-// Writes every elevation file the terrain patch reads from the DEMs.
+// Writes every elevation file the terrain patch and the plan's area
+// (options.planArea) read from the DEMs.
 void runTerrain(const PrepOptions& options, const std::vector<std::string>& dems);
 
 // Writes everything the replay opens for the flight: elevation files from

@@ -6,6 +6,7 @@
 #include "frame/map_frame.h"
 #include "tools/prep/dem_set.h"
 #include "tools/prep/elevation_file.h"
+#include "tools/prep/prep_area.h"
 #include "tools/common/output_file.h"
 #include "tools/prep/prep_commands.h"
 #include "tools/common/progress.h"
@@ -19,7 +20,7 @@ void runTerrain(const PrepOptions& options, const std::vector<std::string>& dems
     int written = 0;
     int kept = 0;
     SampleCounts total;
-    for (const ElevationFileIndex& file : terrainElevationFiles(mapFrame.CI, mapFrame.CJ)) {
+    for (const ElevationFileIndex& file : elevationFilesToPrepare(options.planArea)) {
         const std::string name = elevationFileName(file.row * EGM_SPAN, file.col * EGM_SPAN);
         const std::string path = options.dir + "/" + name;
         if (!options.force && isWholeElevationFile(path)) {

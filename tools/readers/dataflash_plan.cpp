@@ -1,9 +1,9 @@
 #include "tools/readers/dataflash_plan.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "log/units.h"
+#include "tools/flight/loaded_mission.h"
 #include "tools/flight/mission_commands.h"
 
 namespace flightreplay::readers {
@@ -23,12 +23,6 @@ bool sameItem(const MissionItem& a, const MissionItem& b)
 bool sameRally(const RallyPoint& a, const RallyPoint& b)
 {
     return a.latDeg == b.latDeg && a.lonDeg == b.lonDeg && a.altM == b.altM;
-}
-
-bool allZero(const MissionItem& item)
-{
-    return item.command == 0 && item.latDeg == 0.0 && item.lonDeg == 0.0 && item.alt == 0.0
-           && std::all_of(item.param.begin(), item.param.end(), [](double p) { return p == 0.0; });
 }
 
 int whole(double value)
@@ -123,24 +117,21 @@ void DataflashPlan::moveInto(Flight& out)
     rally_.finish();
     Plan& plan = out.plan;
     if (const auto& items = mission_.kept()) {
-        if (!items->empty() && std::all_of(items->begin(), items->end(), allZero)) {
-            out.notes.push_back("the mission list is all zeros: no mission loaded");
-        } else {
-            // Fence and rally items that come in the list belong to their own lists.
-            std::vector<MissionItem> fence;
-            for (const MissionItem& item : *items) {
-                const CommandKind kind = commandKind(item.command);
-                if (kind == CommandKind::fence)
-                    fence.push_back(item);
-                else if (kind == CommandKind::rally)
-                    plan.rally.push_back({item.latDeg, item.lonDeg, item.alt});
-                else
-                    plan.mission.push_back(item);
-            }
-            plan.fence = fenceRegionsOf(fence);
-            if (frameless_ && !plan.mission.empty())
-                out.notes.push_back("the mission's items carry no frame: altitudes taken as above home");
+        // Fence and rally items that come in the list belong to their own lists.
+        std::vector<MissionItem> fence;
+        for (const MissionItem& item : *items) {
+            const CommandKind kind = commandKind(item.command);
+            if (kind == CommandKind::fence)
+                fence.push_back(item);
+            else if (kind == CommandKind::rally)
+                plan.rally.push_back({item.latDeg, item.lonDeg, item.alt});
+            else
+                plan.mission.push_back(item);
         }
+        plan.fence = fenceRegionsOf(fence);
+        // ArduPilot's lists start with home.
+        if (frameless_ && holdsMission(plan.mission, !plan.mission.empty() && plan.mission.front().seq == 0))
+            out.notes.push_back("the mission's items carry no frame: altitudes taken as above home");
     }
     if (mission_.incomplete() > 0)
         out.notes.push_back(incompleteNote("mission", mission_.incomplete(), mission_.lastIncompleteFilled(),

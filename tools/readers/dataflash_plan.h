@@ -29,8 +29,8 @@ public:
     // One message of the kind, t on the boot clock in seconds.
     void add(PlanMessage kind, double t, const ColumnValue& value);
     // Puts the plan, the terrain reports and the shots into out, with a note
-    // for an all-zero mission (no mission loaded), for lists left incomplete
-    // and for a mission whose altitudes had to be taken as above home.
+    // for lists left incomplete and for a mission whose altitudes had to be
+    // taken as above home.
     void moveInto(flight::Flight& out);
 
 private:

@@ -19,6 +19,7 @@
 #include "tools/flight/log_table_flight.h"
 #include "tools/flight/flight_events.h"
 #include "tools/flight/flight_tidy.h"
+#include "tools/flight/loaded_mission.h"
 
 namespace flightreplay::readers {
 
@@ -92,6 +93,7 @@ void finish(Flight& data)
         tidyStreams(data);
     }
     inferFlightEvents(data);
+    dropUnloadedMission(data);
 }
 
 // The replay's scanner reads from a stream; bytes in memory go through a

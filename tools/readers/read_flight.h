@@ -33,7 +33,8 @@ std::optional<flight::FlightFormat> recogniseFormat(const std::string& head);
 // Reads the file at path (binary formats in chunks, text formats whole),
 // recognising the format unless one is given, then tidies the streams,
 // derives the attitude from the track where the file records none and adds
-// take-off and landing where it does not say (inferFlightEvents): every
+// take-off and landing where it does not say (inferFlightEvents) and
+// leaves out a mission list that holds no mission (dropUnloadedMission): every
 // vehicle of a ground station's log as a flight of its own, in the order
 // they were first heard; one flight for any other format. Throws
 // tools::ToolError (without the path) for an unreadable file, one of no

@@ -225,3 +225,32 @@ TEST(ConvertPlan, MissionAsWaypointsReadBackLineByLine)
     EXPECT_EQ(run.out, "");
     EXPECT_FALSE(std::filesystem::exists(dir + "/plain.waypoints"));
 }
+
+TEST(ConvertPlan, AListHoldingNothingToFlyIsNoMissionListedOrWritten)
+{
+    const struct {
+        const char* file;
+        std::string bytes;
+    } cases[] = {
+        {"plane.bin", arduPlaneWithoutMission(false)},
+        {"plane.tlog", arduPlaneTelemetryWithoutMission(6)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string dir = makeTempDir();
+        writeFile(dir + "/" + c.file, c.bytes);
+        const ProgramRun list = convert(std::string("--list ") + c.file, dir);
+        ASSERT_EQ(list.status, 0) << list.err;
+        EXPECT_EQ(lineStarting(list.out, "mission"),
+                  "mission: none loaded (the autopilot's list of 6 items holds nothing to fly)");
+        EXPECT_EQ(list.out.find("seq  command"), std::string::npos) << list.out;
+        EXPECT_EQ(list.out.find("note:"), std::string::npos) << list.out;
+
+        const ProgramRun mission = convert(std::string("--mission plane.waypoints ") + c.file, dir);
+        EXPECT_EQ(mission.status, 2);
+        EXPECT_EQ(mission.err, std::string("flightreplay-convert: ") + c.file
+                                   + ": no mission in this flight (the autopilot's list of 6 items holds nothing to fly)\n");
+        EXPECT_EQ(mission.out, "");
+        EXPECT_FALSE(std::filesystem::exists(dir + "/plane.waypoints"));
+    }
+}

@@ -15,8 +15,9 @@ TEST(MissionCommands, NamesKindsAndFrames)
         {20, "RETURN_TO_LAUNCH", CommandKind::navigation}, {22, "TAKEOFF", CommandKind::navigation},
         {31, "LOITER_TO_ALT", CommandKind::navigation}, {85, "VTOL_LAND", CommandKind::navigation},
         {177, "DO_JUMP", CommandKind::action},          {189, "DO_LAND_START", CommandKind::action},
-        {176, "DO_176", CommandKind::action},           {252, "DO_252", CommandKind::action},
-        {253, "CMD_253", CommandKind::other},           {93, "CMD_93", CommandKind::other},
+        {176, "command 176", CommandKind::action},      {252, "command 252", CommandKind::action},
+        {253, "command 253", CommandKind::other},       {93, "command 93", CommandKind::other},
+        {0, "command 0", CommandKind::other},
         {5002, "FENCE_POLYGON_EXCLUSION", CommandKind::fence}, {5100, "RALLY_POINT", CommandKind::rally},
     };
     for (const auto& c : commands) {

@@ -3,38 +3,12 @@
 #include <filesystem>
 #include <string>
 
-#include <sqlite3.h>
-
 #include "frame/elevation_tile.h"
 #include "frame/terrain_tiles.h"
 #include "prep_fixtures.h"
 #include "support/test_support.h"
 
 namespace {
-
-void writeGreyMbtiles(const std::string& path, int32_t ci, int32_t cj)
-{
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    sqlite3_exec(db,
-                 "CREATE TABLE tiles (zoom_level integer, tile_column integer, tile_row integer, tile_data blob);"
-                 "BEGIN",
-                 nullptr, nullptr, nullptr);
-    const std::string grey = tileBytes(osg::Vec3(0.5f, 0.5f, 0.5f), "png");
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO tiles VALUES (?1, ?2, ?3, ?4)", -1, &insert, nullptr);
-    forEachTerrainTile(ci, cj, [&](const TerrainTile& t) {
-        sqlite3_reset(insert);
-        sqlite3_bind_int(insert, 1, t.zoom);
-        sqlite3_bind_int64(insert, 2, t.col);
-        sqlite3_bind_int64(insert, 3, (int64_t{1} << t.zoom) - 1 - t.row);
-        sqlite3_bind_blob(insert, 4, grey.data(), static_cast<int>(grey.size()), SQLITE_STATIC);
-        sqlite3_step(insert);
-    });
-    sqlite3_finalize(insert);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-}
 
 TEST(PrepCheck, BeforeAndAfterPreparingThenTheReplayFindsEveryFile)
 {

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
+#include <stdexcept>
 #include <vector>
 
 #include <gdal_priv.h>
+#include <sqlite3.h>
 #include <ogr_spatialref.h>
 #include <osg/Image>
 #include <osgDB/ReadFile>
@@ -15,6 +17,7 @@
 #include <webp/encode.h>
 
 #include "frame/elevation_tile.h"
+#include "frame/terrain_tiles.h"
 #include "log/units.h"
 #include "support/test_support.h"
 
@@ -152,4 +155,29 @@ int countLines(const std::string& text, const std::string& prefix)
         if (line.compare(0, prefix.size(), prefix) == 0)
             ++count;
     return count;
+}
+
+void writeGreyMbtiles(const std::string& path, int32_t ci, int32_t cj)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK)
+        throw std::runtime_error(path + ": cannot make an MBTiles file");
+    sqlite3_exec(db,
+                 "CREATE TABLE tiles (zoom_level integer, tile_column integer, tile_row integer, tile_data blob);"
+                 "BEGIN",
+                 nullptr, nullptr, nullptr);
+    const std::string grey = tileBytes(osg::Vec3(0.5f, 0.5f, 0.5f), "png");
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO tiles VALUES (?1, ?2, ?3, ?4)", -1, &insert, nullptr);
+    forEachTerrainTile(ci, cj, [&](const TerrainTile& t) {
+        sqlite3_reset(insert);
+        sqlite3_bind_int(insert, 1, t.zoom);
+        sqlite3_bind_int64(insert, 2, t.col);
+        sqlite3_bind_int64(insert, 3, (int64_t{1} << t.zoom) - 1 - t.row);
+        sqlite3_bind_blob(insert, 4, grey.data(), static_cast<int>(grey.size()), SQLITE_STATIC);
+        sqlite3_step(insert);
+    });
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
 }

@@ -41,3 +41,7 @@ std::string tileBytes(const osg::Vec3& colour, const std::string& format);
 bool readTileColours(const std::string& path, osg::Vec3& body, float& top);
 
 int countLines(const std::string& text, const std::string& prefix);
+
+// An MBTiles file of grey tiles for every tile of the terrain patch around
+// centre tile (ci, cj).
+void writeGreyMbtiles(const std::string& path, int32_t ci, int32_t cj);

@@ -63,3 +63,19 @@ TEST(PrepPlan, CheckCoversThePlanBeyondTheTrack)
     EXPECT_EQ(plan.out.substr(0, plan.out.find("missing")), track.out.substr(0, track.out.find("missing")));
     EXPECT_EQ(countLines(plan.out, "missing zsi-"), countLines(track.out, "missing zsi-") + 3);
 }
+
+TEST(PrepPlan, TerrainWritesTheGroundUnderThePlanBeyondTheTrack)
+{
+    const std::string dir = makeTempDir();
+    writeFile(dir + "/plan.bin", flight(true));
+    writeGeoTiff(dir + "/dem.tif", 4326, 50, 40, {8.5, 0.05, 0, 48.2, 0, -0.05},
+                 [](double lon, double lat) { return 300.0 + 10.0 * lon + 20.0 * lat; });
+    const ProgramRun terrain = runCommand(prepPath() + " terrain plan.bin dem.tif", dir);
+    ASSERT_EQ(terrain.status, 0) << terrain.err;
+    for (const auto& [lat, lon] : {std::pair{47.6, 9.14}, {47.6, 9.94}, {46.9, 9.14}, {46.9, 9.94}})
+        EXPECT_NE(terrain.out.find("wrote " + elevationFileOf(lat, lon) + ": "), std::string::npos)
+            << lat << ", " << lon << "\n" << terrain.out;
+    const ProgramRun check = runCommand(prepPath() + " check plan.bin", dir);
+    EXPECT_EQ(countLines(check.out, "missing zsi-"), 0) << check.out;
+    EXPECT_EQ(countLines(check.out, "found zsi-"), countLines(terrain.out, "wrote zsi-")) << check.out;
+}

@@ -310,4 +310,23 @@ double SlopedGround::heightAt(double latDeg, double lonDeg) const
     return base + row + col;
 }
 
+std::string arduPlaneWithoutMission(bool frameless)
+{
+    DataflashWriter w;
+    w.define(130, "GPS", "QBIHBcLLeffffB", "TimeUS,Status,GMS,GWk,NSats,HDop,Lat,Lng,Alt,Spd,GCrs,VZ,Yaw,U");
+    if (frameless)
+        w.define(140, "CMD", "QHHHfffffff", "TimeUS,CTot,CNum,CId,Prm1,Prm2,Prm3,Prm4,Lat,Lng,Alt");
+    else
+        w.define(140, "CMD", "QHHHffffffff", "TimeUS,CTot,CNum,CId,Prm1,Prm2,Prm3,Prm4,Lat,Lng,Alt,Frame");
+    for (int seq = 0; seq < 6; ++seq) {
+        std::vector<DataflashWriter::Value> v = {1e6, 6, seq, seq == 0 ? 16 : 0, 0, 0, 0, 0, 0.0, 0.0, 0.0};
+        if (!frameless)
+            v.push_back(0);
+        w.write(140, v);
+    }
+    for (int k = 0; k < 10; ++k)
+        w.write(130, {5e6 + 2e5 * k, 3, 0, 2200, 9, 0.9, 47.0 + 1e-5 * k, 9.0, 400.0, 0, 0, 0, 0, 0});
+    return w.bytes;
+}
+
 } // namespace reader_test

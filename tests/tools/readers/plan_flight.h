@@ -100,4 +100,9 @@ struct SlopedGround {
     int base;
 };
 
+// ArduPlane's log with no mission loaded: CMD home a waypoint at 0, 0 and
+// five items of command 0 at 0, 0 (without the Frame column of older logs
+// where frameless), then 10 fixes 0.2 s apart at 47 N 9 E.
+std::string arduPlaneWithoutMission(bool frameless);
+
 } // namespace reader_test

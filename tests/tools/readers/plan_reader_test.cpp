@@ -119,45 +119,48 @@ TEST(DataflashPlan, TerrainReportsAndCameraShots)
     EXPECT_TRUE(data.shots[0].yaw >= 0.0 && data.shots[0].yaw < 2 * MAP_PI);
 }
 
-TEST(DataflashPlan, AllZeroListsAreNoMissionSaidOnceAndOldListsLackFrames)
+TEST(DataflashPlan, OldListsLackFrames)
+{
+    DataflashWriter w;
+    w.define(130, "GPS", "QBIHBcLLeffffB", "TimeUS,Status,GMS,GWk,NSats,HDop,Lat,Lng,Alt,Spd,GCrs,VZ,Yaw,U");
+    w.define(140, "CMD", "QHHHfffffff", "TimeUS,CTot,CNum,CId,Prm1,Prm2,Prm3,Prm4,Lat,Lng,Alt");
+    for (int list = 0; list < 2; ++list)
+        for (int seq = 0; seq < 3; ++seq)
+            w.write(140, {1e6 * (list + 1), 3, seq, 16, 0, 0, 0, 0, 47.0 + 0.001 * seq, 9.0, 50.0});
+    w.write(130, {5e6, 3, 0, 2200, 9, 0.9, 47.0, 9.0, 400.0, 0, 0, 0, 0, 0});
+    const Flight data = readDataflashBytes(w.bytes);
+    ASSERT_EQ(data.plan.mission.size(), 3u);
+    EXPECT_EQ(countNotes(data, "the mission's items carry no frame: altitudes taken as above home"), 1);
+    EXPECT_EQ(data.notes.size(), 1u);
+    EXPECT_EQ(data.plan.mission[0].frame, 0);
+    EXPECT_EQ(data.plan.mission[1].frame, 3);
+    EXPECT_EQ(data.plan.mission[2].frame, 3);
+}
+
+// An autopilot with no mission loaded still reports a list: ArduPlane's is
+// home, a waypoint at 0, 0, and five items of command 0 at 0, 0, in a
+// DataFlash log's CMD and in the list a station downloads. It is no
+// mission, and the item the vehicle flies to (0, all along) means nothing.
+TEST(PlanReaders, AListHoldingNothingToFlyIsNoMission)
 {
     const struct {
         const char* name;
-        bool zeros;
-        bool frameColumn;
+        std::string bytes;
         size_t items;
-        const char* note;
     } cases[] = {
-        {"zeros twice", true, true, 0, "the mission list is all zeros: no mission loaded"},
-        {"no Frame column", false, false, 3, "the mission's items carry no frame: altitudes taken as above home"},
+        {"DataFlash, ArduPlane", arduPlaneWithoutMission(false), 6},
+        {"DataFlash, older ArduPlane without a Frame column", arduPlaneWithoutMission(true), 6},
+        {"tlog, ArduPlane", arduPlaneTelemetryWithoutMission(6), 6},
+        {"tlog, home alone", arduPlaneTelemetryWithoutMission(1), 1},
     };
     for (const auto& c : cases) {
-        DataflashWriter w;
-        w.define(130, "GPS", "QBIHBcLLeffffB", "TimeUS,Status,GMS,GWk,NSats,HDop,Lat,Lng,Alt,Spd,GCrs,VZ,Yaw,U");
-        if (c.frameColumn)
-            w.define(140, "CMD", "QHHHffffffff", "TimeUS,CTot,CNum,CId,Prm1,Prm2,Prm3,Prm4,Lat,Lng,Alt,Frame");
-        else
-            w.define(140, "CMD", "QHHHfffffff", "TimeUS,CTot,CNum,CId,Prm1,Prm2,Prm3,Prm4,Lat,Lng,Alt");
-        for (int list = 0; list < 2; ++list) {
-            for (int seq = 0; seq < 3; ++seq) {
-                std::vector<DataflashWriter::Value> v = {1e6 * (list + 1), 3, seq, c.zeros ? 0 : 16, 0, 0, 0, 0,
-                                                         c.zeros ? 0.0 : 47.0 + 0.001 * seq, c.zeros ? 0.0 : 9.0,
-                                                         c.zeros ? 0.0 : 50.0};
-                if (c.frameColumn)
-                    v.push_back(0);
-                w.write(140, v);
-            }
-        }
-        w.write(130, {5e6, 3, 0, 2200, 9, 0.9, 47.0, 9.0, 400.0, 0, 0, 0, 0, 0});
-        const Flight data = readDataflashBytes(w.bytes);
-        EXPECT_EQ(data.plan.mission.size(), c.items) << c.name;
-        EXPECT_EQ(countNotes(data, c.note), 1) << c.name;
-        EXPECT_EQ(data.notes.size(), 1u) << c.name;
-        if (!c.zeros) {
-            EXPECT_EQ(data.plan.mission[0].frame, 0);
-            EXPECT_EQ(data.plan.mission[1].frame, 3);
-            EXPECT_EQ(data.plan.mission[2].frame, 3);
-        }
+        const Flight data = flightreplay::readers::readFlightBytes(c.bytes, {});
+        ASSERT_FALSE(data.position.empty()) << c.name;
+        EXPECT_TRUE(data.plan.mission.empty()) << c.name;
+        EXPECT_EQ(data.plan.unloadedItems, c.items) << c.name;
+        EXPECT_TRUE(data.notes.empty()) << c.name << ": " << (data.notes.empty() ? "" : data.notes[0]);
+        for (const FlightEvent& e : data.events)
+            EXPECT_TRUE(e.kind != FlightEventKind::missionCurrent && e.kind != FlightEventKind::missionReached) << c.name;
     }
 }
 

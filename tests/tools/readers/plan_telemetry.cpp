@@ -78,4 +78,23 @@ PlanFlightLog writePlanTelemetry(const PlanFlight& plan)
     return out;
 }
 
+std::string arduPlaneTelemetryWithoutMission(uint16_t count)
+{
+    TlogWriter w;
+    const uint64_t start = START_US;
+    put(w, start, 1, 1, mav::heartbeat(0, 1, 3, 0x51));
+    put(w, start + 1000, 1, 1, mav::missionCount(count, 255, 0));
+    for (uint16_t seq = 0; seq < count; ++seq)
+        put(w, start + 2000 + seq, 1, 1, mav::missionItemInt(seq, seq == 0 ? 16 : 0, 0, 0.0, 0.0, 0.0f, 255, 0));
+    for (int k = 0; k < 20; ++k) {
+        const uint64_t at = start + 100000 + 200000ull * static_cast<uint64_t>(k);
+        put(w, at, 1, 1, mav::globalPositionInt(1000 + 200 * static_cast<uint32_t>(k), 47.0 + 1e-5 * k, 9.0, 400.0, 0.0, 0.0));
+        if (k % 5 == 0) {
+            put(w, at + 10, 1, 1, mav::heartbeat(0, 1, 3, 0x51));
+            put(w, at + 20, 1, 1, mav::missionCurrent(0));
+        }
+    }
+    return w.bytes();
+}
+
 } // namespace reader_test

@@ -8,6 +8,7 @@
 #include "frame/elevation_tile.h"
 #include "frame/map_frame.h"
 #include "plan_flight.h"
+#include "plan_telemetry.h"
 #include "support/test_support.h"
 #include "tools/studio/plan_overlay.h"
 #include "tools/studio/plan_view.h"
@@ -205,4 +206,31 @@ TEST_F(PlanOverlayTest, AClickNamesTheShotUnderIt)
     }
     EXPECT_GE(checked, 2);
     EXPECT_EQ(shotAtWindowPoint(flight, toWindow, -500, -500, 14.0), -1);
+}
+
+// An autopilot with no mission loaded reports a list all the same: no
+// marker, path or leg is drawn of it.
+TEST_F(PlanOverlayTest, AListHoldingNothingToFlyDrawsNoMission)
+{
+    writeFile("plane.bin", reader_test::arduPlaneWithoutMission(false));
+    writeFile("plane.tlog", reader_test::arduPlaneTelemetryWithoutMission(6));
+    const struct {
+        const char* file;
+        bool drawn;
+    } cases[] = {{"plane.bin", false}, {"plane.tlog", false}, {"plan.bin", true}};
+    for (const auto& c : cases) {
+        StudioOptions options;
+        options.logPaths = {c.file};
+        StudioState state;
+        PlanOverlay overlay;
+        captureStdout([&] {
+            initStudioState(state, options);
+            overlay = buildPlanOverlay(state);
+        });
+        ASSERT_EQ(state.flights.size(), 1u) << c.file;
+        EXPECT_EQ(overlay.node.valid(), c.drawn) << c.file;
+        EXPECT_EQ(state.flights[0].plan != nullptr, c.drawn) << c.file;
+        if (c.drawn)
+            EXPECT_GE(state.flights[0].plan->route.path.size(), 2u) << c.file;
+    }
 }
