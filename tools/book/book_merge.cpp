@@ -1,11 +1,15 @@
 #include "tools/book/book_merge.h"
 
+#include <filesystem>
+
 #include "tools/book/book_paths.h"
 #include "tools/book/book_schema.h"
 #include "tools/book/book_store.h"
 #include "tools/common/tool_error.h"
 
 namespace flightreplay::book {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -81,6 +85,13 @@ void mergeShard(Database& book, const std::string& bookDir, const std::string& s
 
 std::string mergeBooks(const std::string& bookPath, const std::vector<std::string>& shards)
 {
+    // Reading a book while writing it through another connection would
+    // wait on its own lock.
+    for (const std::string& shard : shards) {
+        std::error_code error;
+        if (fs::equivalent(shard, bookPath, error))
+            throw tools::ToolError(shard + ": the book itself, not a shard to merge into it");
+    }
     const std::unique_ptr<Database> book = openBook(bookPath, OpenMode::create);
     const std::string bookDir = bookFolder(bookPath);
     Counts counts;

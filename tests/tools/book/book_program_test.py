@@ -68,6 +68,7 @@ def refusals(work):
         (["--db", newer, "--list"], newer + ": a logbook of schema 99, newer than this program's 1; left untouched"),
         (["--db", notes, "logs"], notes + ": not a logbook (not an SQLite database); left untouched"),
         (["--merge", book, foreign], foreign + ": not a logbook (another program's SQLite database); left untouched"),
+        (["--merge", book, "./logbook.sqlite"], "./logbook.sqlite: the book itself, not a shard to merge into it"),
         (["--list", "--where", "1; DROP TABLE flights"],
          'logbook.sqlite: near ";": syntax error'),
         (["--list", "--where", "nonsense ="], 'logbook.sqlite: near ")": syntax error'),
