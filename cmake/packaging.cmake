@@ -1,6 +1,7 @@
 # Installing like a Debian program: the programs under bin/, and with CPack
-# two .deb packages: "flightreplay" (the replay and the programs that need
-# nothing more than it) and "flightreplay-prep" (the GDAL-based data tool).
+# three .deb packages: "flightreplay" (the replay and the programs that need
+# nothing more than it), "flightreplay-prep" (the GDAL-based data tool) and
+# "flightreplay-book" (the SQLite logbook).
 include(GNUInstallDirs)
 
 set(CPACK_GENERATOR DEB)
@@ -34,9 +35,20 @@ flightreplay-prep writes the elevation files, image tiles, sky and aircraft
 model that flightreplay and flightreplay-studio read around a flight:
 fetched from open elevation and imagery services through a cache, or
 taken from DEM rasters and tile sets on disk.")
+set(CPACK_DEBIAN_BOOK_PACKAGE_NAME flightreplay-book)
+set(CPACK_DEBIAN_BOOK_PACKAGE_DEPENDS "flightreplay (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_BOOK_DESCRIPTION "logbook of every flight in a folder tree, for Flight Replay
+flightreplay-book reads every flight log of a folder tree (ULog, DataFlash,
+MAVLink telemetry logs, GPX, IGC, CSV) into one SQLite book, again only
+what changed on later runs: flights listed, searched with SQL and totalled
+per vehicle and year, with the review's findings, and written as one
+offline web page with an overview, a table and trends across flights.")
 set(CPACK_COMPONENTS_ALL replay)
 if(TARGET flightreplay-prep)
   list(APPEND CPACK_COMPONENTS_ALL prep)
+endif()
+if(TARGET flightreplay-book)
+  list(APPEND CPACK_COMPONENTS_ALL book)
 endif()
 
 # What Debian wants in every package's doc folder: the copyright and a

@@ -10,6 +10,8 @@ FLIGHTREPLAY_WINDOW_PACKAGES=(xvfb xauth xdotool imagemagick)
 # of them open flights through the readers (GPX through tinyxml2).
 FLIGHTREPLAY_READERS_PACKAGES=(libtinyxml2-dev pkg-config)
 FLIGHTREPLAY_PREP_PACKAGES=(libgdal-dev libsqlite3-dev libwebp-dev libcurl4-openssl-dev pkg-config)
+# The logbook: its SQLite book, the page's data as JSON.
+FLIGHTREPLAY_BOOK_PACKAGES=(libsqlite3-dev nlohmann-json3-dev)
 FLIGHTREPLAY_STUDIO_PACKAGES=(libimgui-dev ffmpeg libegl-dev libjs-three nlohmann-json3-dev)
 # The Google Earth export the converter and the studio share: the KMZ's zip
 # and the COLLADA DOM that OpenSceneGraph's COLLADA plug-in fills.
@@ -24,7 +26,7 @@ FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev python3 libbenchmark-dev clang libclang
 # Everything: what scripts/test and CI build.
 FLIGHTREPLAY_PACKAGES=(
   "${FLIGHTREPLAY_BUILD_PACKAGES[@]}" "${FLIGHTREPLAY_WINDOW_PACKAGES[@]}"
-  "${FLIGHTREPLAY_READERS_PACKAGES[@]}" "${FLIGHTREPLAY_PREP_PACKAGES[@]}"
+  "${FLIGHTREPLAY_READERS_PACKAGES[@]}" "${FLIGHTREPLAY_PREP_PACKAGES[@]}" "${FLIGHTREPLAY_BOOK_PACKAGES[@]}"
   "${FLIGHTREPLAY_STUDIO_PACKAGES[@]}" "${FLIGHTREPLAY_KML_PACKAGES[@]}" "${FLIGHTREPLAY_DOC_PACKAGES[@]}"
   "${FLIGHTREPLAY_TEST_PACKAGES[@]}"
 )

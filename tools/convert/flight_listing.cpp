@@ -2,9 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 #include "tools/convert/plan_listing.h"
+#include "tools/flight/flight_summary.h"
 #include "tools/readers/autopilot_names.h"
 
 namespace flightreplay::convert {
@@ -22,24 +22,6 @@ void addSpan(std::string& text, const char* name, const std::vector<T>& samples,
     std::snprintf(line, sizeof line, "  %-16s %9.3f s to %9.3f s, %zu samples\n", name, samples.front().t - zero,
                   samples.back().t - zero, samples.size());
     text += line;
-}
-
-std::string utcText(double utc)
-{
-    if (!(utc >= 0.0 && utc < 32503680000.0))
-        return "?";
-    const std::time_t seconds = static_cast<std::time_t>(std::floor(utc));
-    std::tm day{};
-#ifdef _WIN32
-    if (gmtime_s(&day, &seconds) != 0)
-        return "?";
-#else
-    if (!gmtime_r(&seconds, &day))
-        return "?";
-#endif
-    char text[40];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &day);
-    return text;
 }
 
 } // namespace
@@ -63,11 +45,11 @@ std::string listFlight(const Flight& data, const ElevationLookup& ground)
     double zero = 0.0;
     if (!data.position.empty()) {
         zero = data.position.front().t;
-        std::snprintf(line, sizeof line, "duration: %.3f s\nfixes:    %zu from %s\n", data.position.back().t - zero,
+        std::snprintf(line, sizeof line, "duration: %.3f s\nfixes:    %zu from %s\n", summariseFlight(data).durationS,
                       data.position.size(), data.positionSource.empty() ? "the track" : data.positionSource.c_str());
         text += line;
         if (std::isfinite(data.utcAtClockZero))
-            text += "start:    " + utcText(data.utcAtClockZero + zero) + "\n";
+            text += "start:    " + flight::utcText(data.utcAtClockZero + zero) + "\n";
         text += "streams (seconds from the first fix):\n";
     } else {
         text += "fixes:    0\nstreams (seconds on the file's clock):\n";
@@ -100,25 +82,6 @@ std::string listFlight(const Flight& data, const ElevationLookup& ground)
     for (const std::string& note : data.notes)
         text += "note:     " + note + "\n";
     return text;
-}
-
-std::string missingPosition(const Flight& data)
-{
-    switch (data.format) {
-    case FlightFormat::ulog:
-        return "no usable position: no fix in vehicle_global_position, vehicle_gps_position or sensor_gps, "
-               "and no vehicle_local_position with a global reference";
-    case FlightFormat::dataflash: return "no usable position: no GPS message with a 3-D fix and no POS message";
-    case FlightFormat::gpx: return "no usable position: no trkpt in a trk (routes and waypoints are not a flight)";
-    case FlightFormat::igc: return "no usable position: no B record with a fix";
-    case FlightFormat::tlog:
-        return data.systemId == 0 ? "no vehicle: no system sent the heartbeat of a vehicle with an autopilot"
-                                  : "no usable position: no GLOBAL_POSITION_INT away from 0, 0 and no GPS_RAW_INT with a 3-D fix";
-    case FlightFormat::csv:
-        return "no usable position: no row with latitude and longitude (columns lat/latitude and lon/lng/longitude, "
-               "or --column lat=FIELD)";
-    default: return "no usable position";
-    }
 }
 
 } // namespace flightreplay::convert

@@ -16,7 +16,4 @@ namespace flightreplay::convert {
 // repaired, assumed or skipped).
 std::string listFlight(const flight::Flight& data, const flight::ElevationLookup& ground = {});
 
-// One line naming what the file lacks for a position, by format.
-std::string missingPosition(const flight::Flight& data);
-
 } // namespace flightreplay::convert

@@ -14,6 +14,7 @@
 #include "tools/convert/resample.h"
 #include "tools/convert/waypoint_file.h"
 #include "tools/flight/elevation_lookup.h"
+#include "tools/flight/flight_summary.h"
 #include "tools/kml/earth_export.h"
 #include "tools/readers/read_flight.h"
 #include "tools/convert/flight_reviews.h"
@@ -186,7 +187,7 @@ int run(const std::vector<std::string>& args)
     if (!mission.empty())
         return writeMission(in, data, mission, force);
     if (!list && data.position.empty())
-        throw ToolError(in + ": " + missingPosition(data));
+        throw ToolError(in + ": " + flightreplay::flight::missingPosition(data));
     if (list) {
         std::fputs(listFlight(data, flightreplay::flight::folderElevation()).c_str(), stdout);
         return 0;

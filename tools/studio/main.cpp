@@ -12,6 +12,7 @@
 #include "tools/studio/page/page_export.h"
 #endif
 #include "tools/studio/studio_app.h"
+#include "tools/studio/studio_flights.h"
 #include "tools/studio/studio_options.h"
 #include "tools/studio/studio_record.h"
 
@@ -24,6 +25,7 @@ int main(int argc, char** argv)
         std::string error;
         if (!parseStudioOptions(argc, argv, options, error))
             throw flightreplay::tools::ToolError(error + " (see --help)");
+        openBookFlights(options);
         if (!options.kmzPath.empty()) {
             flightreplay::kml::exportGoogleEarth(options.logPaths, options.read, options.kmzPath, options.force);
             return 0;

@@ -10,6 +10,9 @@
 #include "tools/flight/flight_events.h"
 #include "tools/flight/flight_extent.h"
 #include "tools/readers/read_flight.h"
+#ifdef FLIGHTREPLAY_HAVE_BOOK
+#include "tools/book/book_query.h"
+#endif
 
 namespace flightreplay::studio {
 
@@ -70,12 +73,35 @@ std::vector<double> alignmentOffsets(const std::vector<const FlightSampler*>& fl
     return offsets;
 }
 
+void openBookFlights(StudioOptions& options)
+{
+    if (options.bookPath.empty())
+        return;
+#ifdef FLIGHTREPLAY_HAVE_BOOK
+    const std::vector<book::BookFlight> chosen = book::flightsWhere(options.bookPath, options.bookWhere);
+    const std::string condition = options.bookWhere.empty() ? "" : " --where " + options.bookWhere;
+    if (chosen.empty())
+        throw tools::ToolError(options.bookPath + ": no flight" + (condition.empty() ? " in the book" : " matches" + condition));
+    if (chosen.size() > MAX_FLIGHTS)
+        throw tools::ToolError(options.bookPath + ": " + std::to_string(chosen.size()) + " flights match" + condition +
+                               "; the studio opens at most " + std::to_string(MAX_FLIGHTS) + " (narrow --where)");
+    for (const book::BookFlight& f : chosen) {
+        options.logPaths.push_back(f.path);
+        options.logSystems.push_back(f.systemId);
+    }
+#else
+    throw tools::ToolError("--book: this studio was built without the logbook (Debian package libsqlite3-dev)");
+#endif
+}
+
 void loadStudioFlights(StudioState& state, const StudioOptions& options)
 {
     state.flights.clear();
     LogExtents extents;
     std::vector<std::string> sources; // the file of each flight
-    for (const std::string& path : options.logPaths) {
+    for (size_t file = 0; file < options.logPaths.size(); ++file) {
+        const std::string& path = options.logPaths[file];
+        const int onlySystem = file < options.logSystems.size() ? options.logSystems[file] : 0;
         try {
             std::vector<flight::Flight> flights = readers::readFlightsOfFile(path, options.read);
             // A ground station's log may hold several vehicles: each one
@@ -83,7 +109,7 @@ void loadStudioFlights(StudioState& state, const StudioOptions& options)
             const bool several = flights.size() > 1;
             size_t added = 0;
             for (flight::Flight& read : flights) {
-                if (read.position.empty())
+                if (read.position.empty() || (onlySystem > 0 && read.systemId != onlySystem))
                     continue;
                 if (state.flights.size() >= MAX_FLIGHTS)
                     throw tools::ToolError("at most " + std::to_string(MAX_FLIGHTS) + " flights, and this file brings more");

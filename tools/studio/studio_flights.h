@@ -16,7 +16,8 @@ namespace flightreplay::studio {
 
 // Reads every file of options.logPaths (format recognised unless --format),
 // each vehicle of a ground station's log a flight of its own named "FILE sys
-// N" (at most MAX_FLIGHTS in all; one without positions left out), sets up the
+// N" (at most MAX_FLIGHTS in all; one without positions left out, and one
+// other than the file's options.logSystems where that is set), sets up the
 // map frame from the union of the flights' extents (those of each flight's
 // rows as the converter writes them by default; "1/k=" and "CI,CJ=" on
 // standard output), then gives state one flight each with its sampler,
@@ -36,6 +37,13 @@ void loadStudioFlights(StudioState& state, const StudioOptions& options);
 // without a date under utc.
 std::vector<double> alignmentOffsets(const std::vector<const FlightSampler*>& flights,
                                      const std::vector<std::string>& names, Alignment alignment);
+
+// Fills options.logPaths and logSystems with the flights of options.bookPath
+// that options.bookWhere chooses, when a book is given. Throws
+// tools::ToolError with one line for a book that cannot be read (not a
+// logbook, newer schema, a condition SQLite refuses), no flight chosen or
+// more than MAX_FLIGHTS.
+void openBookFlights(StudioOptions& options);
 
 // Colour of flight index of count: white for a single flight, else one of
 // 16 colours far apart.

@@ -56,6 +56,9 @@ const char* studioUsage()
            "                                          recognising each file's content\n"
            "  --angles deg|rad --csv-time s|ms|us|iso --column NAME=FIELD   for CSV files\n"
            "  --model TYPE|FILE                       the vehicle model to draw\n"
+           "  --book FILE --where COND                the flights of a logbook (flightreplay-book) that the SQL\n"
+           "                                          condition on its flights table chooses, e.g.\n"
+           "                                          \"start_utc LIKE '2026-05%' AND vehicle = 'multicopter'\"\n"
            "  --align utc|start|takeoff               several flights on one clock (default utc when\n"
            "                                          every flight has a date, all within a day)\n"
            "  --offset NAME=SECONDS                   shift one flight later on the clock (NAME: its file,\n"
@@ -174,6 +177,14 @@ std::string outputOption(const std::string& arg, const std::string& value, Studi
     return {};
 }
 
+std::string bookOption(const std::string& arg, const std::string& value, StudioOptions& options)
+{
+    if (value.empty())
+        return arg + " needs a value";
+    (arg == "--book" ? options.bookPath : options.bookWhere) = value;
+    return {};
+}
+
 std::string stretchOption(const std::string& arg, const std::string& value, StudioOptions& options)
 {
     double number = 0.0;
@@ -204,7 +215,7 @@ const ValueOption VALUE_OPTIONS[] = {
     {"--track", trackOption},     {"--size", sizeOption},     {"--record", outputOption},
     {"--snapshot", outputOption}, {"--from", stretchOption},  {"--to", stretchOption},
     {"--speed", stretchOption},   {"--fps", fpsOption},       {"--export-kmz", outputOption},
-    {"--export-page", outputOption},
+    {"--export-page", outputOption}, {"--book", bookOption},    {"--where", bookOption},
 };
 
 const ValueOption* valueOptionNamed(const std::string& arg)
@@ -237,7 +248,11 @@ bool takeSwitch(const std::string& arg, StudioOptions& options)
 // What the options ask for as a whole: flights to open, one way to end.
 std::string checkCombination(const StudioOptions& options)
 {
-    if (options.logPaths.empty())
+    if (!options.bookWhere.empty() && options.bookPath.empty())
+        return "--where chooses flights of a --book";
+    if (!options.bookPath.empty() && !options.logPaths.empty())
+        return "--book opens the book's flights: no flight files beside it";
+    if (options.logPaths.empty() && options.bookPath.empty())
         return "no flight log given";
     if (!options.recordPath.empty() && !options.snapshotPath.empty())
         return "--record and --snapshot cannot be combined";

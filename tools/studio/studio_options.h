@@ -16,6 +16,9 @@ constexpr size_t MAX_FLIGHTS = 16;
 
 struct StudioOptions {
     std::vector<std::string> logPaths; // one to MAX_FLIGHTS flight files
+    std::vector<int> logSystems; // beside logPaths where set: the one vehicle of each file to open (0: all)
+    std::string bookPath;     // --book FILE: the flights of a logbook ...
+    std::string bookWhere;    // ... that --where COND chooses (SQL on its flights table)
     readers::ReadOptions read; // --format instead of recognising each file; --angles, --csv-time, --column for CSV files
     std::string model;        // --model TYPE|FILE; empty: the studio chooses
     Alignment align = Alignment::utc; // --align; without it utc for flights of one day, else start
@@ -49,8 +52,9 @@ struct StudioOptions {
 const char* studioUsage();
 
 // Reads argv[1 ...] into options. False with a one-line reason in error for
-// an unknown option, a missing or bad value, no flight or more than
-// MAX_FLIGHTS. --help sets options.help and stops reading.
+// an unknown option, a missing or bad value, no flight (no file and no
+// --book) or more than MAX_FLIGHTS, files beside --book, --where without
+// it. --help sets options.help and stops reading.
 bool parseStudioOptions(int argc, const char* const* argv, StudioOptions& options, std::string& error);
 
 // Width and height of "WxH", each 16 ... 8192; false for anything else.

@@ -48,6 +48,9 @@ TEST(StudioOptions, RefusesBadInput)
         {"--format", "kml", "f.log"},
         {"--model", "", "f.log"},
         {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p", "q"},
+        {"--where", "vehicle = 'rover'", "f.log"},
+        {"--book", "b.sqlite", "f.log"},
+        {"--book", ""},
     };
     for (const auto& args : bad) {
         StudioOptions options;

@@ -1,5 +1,9 @@
 # Writes OUT, a C++ source holding each of FILES (separated by |) as bytes
-# under its file name, for pageResource (page_document.h).
+# under its file name, as the table embeddedResources of NAMESPACE (by
+# default flightreplay::page, for pageResource in page_document.h).
+if(NOT NAMESPACE)
+  set(NAMESPACE flightreplay::page)
+endif()
 string(REPLACE "|" ";" FILES "${FILES}")
 set(arrays "")
 set(views "")
@@ -13,5 +17,5 @@ foreach(file IN LISTS FILES)
   string(APPEND views "    {\"${name}\", std::string_view(reinterpret_cast<const char*>(resource${index}), sizeof resource${index} - 1)},\n")
   math(EXPR index "${index} + 1")
 endforeach()
-file(WRITE ${OUT}.tmp "// Generated from the files it names; do not edit.\n#include <string_view>\n#include <utility>\n\nnamespace {\n${arrays}} // namespace\n\nnamespace flightreplay::page {\nextern const std::pair<const char*, std::string_view> embeddedResources[] = {\n${views}};\nextern const int embeddedResourceCount = ${index};\n} // namespace flightreplay::page\n")
+file(WRITE ${OUT}.tmp "// Generated from the files it names; do not edit.\n#include <string_view>\n#include <utility>\n\nnamespace {\n${arrays}} // namespace\n\nnamespace ${NAMESPACE} {\nextern const std::pair<const char*, std::string_view> embeddedResources[] = {\n${views}};\nextern const int embeddedResourceCount = ${index};\n} // namespace ${NAMESPACE}\n")
 file(RENAME ${OUT}.tmp ${OUT})
