@@ -194,9 +194,10 @@
       row.appendChild(text("td", hours(f.duration), "num"));
       row.appendChild(text("td", km(f.distance), "num"));
       row.appendChild(text("td", f.maxAlt === null ? "-" : f.maxAlt.toFixed(0) + " m", "num"));
+      const counted = (n, word) => n + " " + word + (n === 1 ? "" : "s");
       const reviewed = f.failures !== null;
       const findings = !reviewed ? "not reviewed" :
-        f.failures + " failures, " + f.warnings + " warnings" + (f.findings ? " (" + f.findings + ")" : "");
+        counted(f.failures, "failure") + ", " + counted(f.warnings, "warning") + (f.findings ? " (" + f.findings + ")" : "");
       row.appendChild(text("td", findings, "num " + (f.failures > 0 ? "failure" : f.warnings > 0 ? "warning" : "")));
       const file = document.createElement("td");
       if (f.page) {
