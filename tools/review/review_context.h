@@ -47,8 +47,6 @@ public:
     const flight::Series* field(const std::string& message, const std::string& name, int instance = 0) const;
     // The instances of message that carry the field, lowest first.
     std::vector<int> instances(const std::string& message, const std::string& name) const;
-    // Whether the log has the message at all (any field, any instance).
-    bool hasMessage(const std::string& message) const;
 
     // A finding over span (file clock), kept in seconds from the first fix.
     void add(FindingKind kind, Severity severity, const Span& span, double threshold, const std::string& unit,
@@ -64,8 +62,10 @@ private:
     std::map<std::pair<std::string, int>, std::map<std::string, flight::Series>> fields_;
 };
 
-// Whether t lies in one of the windows.
+// Whether t lies in one of the windows (normalised).
 bool inside(const Windows& windows, double t);
+// The windows in time order, overlapping ones merged.
+void normalise(Windows& windows);
 
 // Spans of the samples within windows where holds(value) is true, each
 // sample standing until the next (at most 2 s), held at least minSeconds,
