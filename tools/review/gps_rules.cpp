@@ -120,6 +120,20 @@ void checkGpsQuality(ReviewContext& review)
 
 void checkGpsJumps(ReviewContext& review)
 {
+    // The estimators' own word: ArduPilot's EKF_STATUS_REPORT bit 15, PX4's
+    // ESTIMATOR_STATUS bit 10.
+    for (const auto& [message, bit] : {std::pair{"EKF_STATUS_REPORT", 32768u}, std::pair{"ESTIMATOR_STATUS", 1024u}}) {
+        const Series* flags = review.field(message, "flags");
+        if (!flags)
+            continue;
+        Series glitching;
+        for (const Sample& s : *flags)
+            glitching.push_back({s.t, s.value >= 0 && s.value < 65536 && (static_cast<unsigned>(s.value) & bit) ? 1.0 : 0.0});
+        for (const Span& span : capSpans(spansWhere(glitching, review.airborne, [](double v) { return v > 0; },
+                                                    [](double a, double b) { return a > b; }, 0.0),
+                                         3))
+            review.add(FindingKind::gps, Severity::failure, span, 0, "", "The estimator flagged a GPS glitch");
+    }
     for (const Receiver& r : RECEIVERS) {
         const Series* lat = review.field(r.message, r.lat);
         const Series* lon = review.field(r.message, r.lon);
