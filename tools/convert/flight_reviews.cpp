@@ -66,7 +66,9 @@ int reviewFile(const std::string& in, const readers::ReadOptions& options, bool 
 {
     if (!jsonOut.empty() && jsonOut != "-" && !force && tools::fileExists(jsonOut))
         throw ToolError(jsonOut + ": exists; --force overwrites it");
-    const std::vector<Flight> flights = readAll(in, options);
+    readers::ReadOptions keeping = options;
+    keeping.keepFields = review::reviewFieldKeys();
+    const std::vector<Flight> flights = readAll(in, keeping);
     printNotes(in, flights);
     // One vehicle's findings stay in the review's own order; several are
     // put in time order together.

@@ -16,8 +16,10 @@ namespace {
 Series whileFixed(const ReviewContext& review, const Series& series, double scale, double unknown)
 {
     Series out;
+    SeriesCursor fix(review.flight.fixMode);
+    const double fixed = threshold("gps.fix.warning");
     for (const Sample& s : series)
-        if (s.value != unknown && valueAt(review.flight.fixMode, s.t) >= threshold("gps.fix.warning"))
+        if (s.value != unknown && fix.at(s.t) >= fixed)
             out.push_back({s.t, s.value * scale});
     return out;
 }
@@ -142,23 +144,26 @@ void checkGpsJumps(ReviewContext& review)
         const Series* speed = review.field(r.message, r.speed);
         const double jump = threshold("gps.jump");
         Series excess;
-        const Sample* last = nullptr;
+        SeriesCursor fix(review.flight.fixMode);
+        const Series none;
+        SeriesCursor speedAt(speed ? *speed : none);
+        const double fixed = threshold("gps.fix.warning");
+        // The previous fix kept: its place, time and speed (m/s, 0 unknown).
+        bool have = false;
+        double lastLat = 0, lastLon = 0, lastT = 0, lastSpeed = 0;
         for (size_t i = 0; i < lat->size(); ++i) {
             const double la = (*lat)[i].value * r.degrees, lo = (*lon)[i].value * r.degrees, t = (*lat)[i].t;
-            if (!hasPlace(la, lo) || valueAt(review.flight.fixMode, t) < threshold("gps.fix.warning"))
+            if (!hasPlace(la, lo) || !(fix.at(t) >= fixed))
                 continue;
-            if (last && t - (*lat)[static_cast<size_t>(last - lat->data())].t < 5.0) {
-                const size_t j = static_cast<size_t>(last - lat->data());
-                const double dt = t - (*lat)[j].t;
-                const double d = groundDistanceMetres((*lat)[j].value * r.degrees, (*lon)[j].value * r.degrees, la, lo);
-                double v = 0;
-                if (speed)
-                    v = std::max(valueAt(*speed, t), valueAt(*speed, (*lat)[j].t)) * r.metresPerSecond;
-                if (!std::isfinite(v))
-                    v = 0;
-                excess.push_back({t, d - (v + 10.0) * dt});
+            double v = speed ? speedAt.at(t) * r.metresPerSecond : 0.0;
+            if (!std::isfinite(v))
+                v = 0;
+            if (have && t - lastT < 5.0) {
+                const double d = groundDistanceMetres(lastLat, lastLon, la, lo);
+                excess.push_back({t, d - (std::max(v, lastSpeed) + 10.0) * (t - lastT)});
             }
-            last = &(*lat)[i];
+            have = true;
+            lastLat = la, lastLon = lo, lastT = t, lastSpeed = v;
         }
         for (const Span& span : capSpans(spansWhere(excess, review.airborne, [jump](double v) { return v > jump; },
                                                     [](double a, double b) { return a > b; }, 0.0),

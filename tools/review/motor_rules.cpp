@@ -45,8 +45,9 @@ std::vector<Series> motorOutputs(ReviewContext& review)
     // the next two or four where they run like them (hexa, octo).
     const auto airborneMedian = [&](const Series& s) -> double {
         std::vector<double> v;
+        WindowCursor airborne(review.airborne);
         for (const Sample& sample : s)
-            if (inside(review.airborne, sample.t))
+            if (airborne.inside(sample.t))
                 v.push_back(sample.value);
         if (v.empty())
             return NAN;
@@ -102,8 +103,9 @@ void imbalance(ReviewContext& review, const std::vector<Series>& motors)
     for (const Series& s : motors) {
         double sum = 0;
         size_t n = 0;
+        WindowCursor airborne(review.airborne);
         for (const Sample& sample : s)
-            if (inside(review.airborne, sample.t)) {
+            if (airborne.inside(sample.t)) {
                 sum += sample.value;
                 ++n;
                 first = std::min(first, sample.t);
@@ -130,13 +132,21 @@ void stopped(ReviewContext& review, const std::vector<Series>& motors)
 {
     const double idle = threshold("motors.stopped.pwm");
     const double others = idle + threshold("motors.others.pwm");
+    // Outputs of one message share their times: read side by side then.
+    bool aligned = true;
+    for (const Series& s : motors)
+        aligned = aligned && s.size() == motors[0].size();
+    for (size_t i = 0; aligned && i < motors[0].size(); ++i)
+        for (const Series& s : motors)
+            aligned = aligned && s[i].t == motors[0][i].t;
     for (size_t m = 0; m < motors.size(); ++m) {
         Series low; // the others' mean where this motor is at idle or below; 0 elsewhere
-        for (const Sample& s : motors[m]) {
+        for (size_t i = 0; i < motors[m].size(); ++i) {
+            const Sample& s = motors[m][i];
             double sum = 0;
             int n = 0;
             for (size_t o = 0; o < motors.size(); ++o) {
-                const double v = o == m ? NAN : valueAt(motors[o], s.t);
+                const double v = o == m ? NAN : aligned ? motors[o][i].value : valueAt(motors[o], s.t);
                 if (std::isfinite(v)) {
                     sum += v;
                     ++n;

@@ -14,7 +14,6 @@ using namespace flight;
 
 namespace {
 
-constexpr double SAMPLE_HOLD = 2.0;
 constexpr size_t SPANS_PER_SUBJECT = 3;
 
 } // namespace
@@ -29,12 +28,18 @@ ReviewContext::ReviewContext(const Flight& data, const std::vector<FieldKey>& ke
         for (const FieldInfo& info : data.fields->fields())
             for (const FieldKey& key : keys)
                 if (info.message == key.message && info.field == key.field) {
-                    names.push_back(info.name);
-                    infos.push_back(&info);
+                    // What the source holds in memory is used in place.
+                    const Series* held = data.fieldSource ? data.fieldSource->held(info.name) : nullptr;
+                    if (held) {
+                        fields_[{info.message, info.instance}][info.field] = held;
+                    } else {
+                        names.push_back(info.name);
+                        infos.push_back(&info);
+                    }
                 }
-        std::vector<Series> series = readFields(data, names);
+        owned_ = readFields(data, names);
         for (size_t i = 0; i < infos.size(); ++i)
-            fields_[{infos[i]->message, infos[i]->instance}][infos[i]->field] = std::move(series[i]);
+            fields_[{infos[i]->message, infos[i]->instance}][infos[i]->field] = &owned_[i];
     }
     flightWindows(*this);
 }
@@ -45,7 +50,7 @@ const Series* ReviewContext::field(const std::string& message, const std::string
     if (m == fields_.end())
         return nullptr;
     const auto f = m->second.find(name);
-    return f == m->second.end() || f->second.empty() ? nullptr : &f->second;
+    return f == m->second.end() || f->second->empty() ? nullptr : f->second;
 }
 
 std::vector<int> ReviewContext::instances(const std::string& message, const std::string& name) const
@@ -69,6 +74,12 @@ void ReviewContext::note(const std::string& text)
         notes.push_back(text);
 }
 
+double mergeSeconds()
+{
+    static const double seconds = threshold("span.merge");
+    return seconds;
+}
+
 bool inside(const Windows& windows, double t)
 {
     // Windows are in order and apart (normalised): the last starting at or
@@ -88,44 +99,6 @@ void normalise(Windows& windows)
             merged.push_back(w);
     }
     windows = std::move(merged);
-}
-
-std::vector<Span> spansWhere(const Series& series, const Windows& windows, const std::function<bool(double)>& holds,
-                             const std::function<bool(double, double)>& worse, double minSeconds)
-{
-    std::vector<Span> held;
-    bool open = false;
-    for (size_t i = 0; i < series.size(); ++i) {
-        const Sample& s = series[i];
-        const bool in = inside(windows, s.t) && holds(s.value);
-        if (!in) {
-            open = false;
-            continue;
-        }
-        const double until = i + 1 < series.size() ? std::min(series[i + 1].t, s.t + SAMPLE_HOLD) : s.t;
-        if (open) {
-            held.back().end = until;
-            if (worse(s.value, held.back().value))
-                held.back().value = s.value;
-        } else {
-            held.push_back({s.t, until, s.value});
-            open = true;
-        }
-    }
-    std::vector<Span> out;
-    const double merge = threshold("span.merge");
-    for (const Span& span : held) {
-        if (span.end - span.start < minSeconds)
-            continue;
-        if (!out.empty() && span.start - out.back().end < merge) {
-            out.back().end = span.end;
-            if (worse(span.value, out.back().value))
-                out.back().value = span.value;
-        } else {
-            out.push_back(span);
-        }
-    }
-    return out;
 }
 
 std::vector<Span> capSpans(std::vector<Span> spans, size_t max)
