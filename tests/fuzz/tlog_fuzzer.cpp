@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     using namespace flightreplay::flight;
     flightreplay::readers::looksLikeTlog(std::string(reinterpret_cast<const char*>(data), size));
     flightreplay::readers::ByteReader in(data, size);
-    const std::vector<Flight> flights = flightreplay::readers::readTlog(in);
+    const std::vector<Flight> flights = flightreplay::readers::readTlog(in, keptFieldsFor(size));
     requireThat(!flights.empty(), "at least one flight");
     for (const Flight& flight : flights) {
         bool listed = flight.systemId == 0;
