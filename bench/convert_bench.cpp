@@ -36,7 +36,7 @@ using flightreplay::flight::FlightFormat;
 
 namespace {
 
-constexpr int RUNS = 5;
+constexpr int RUNS = 9;
 constexpr size_t TARGET = 100u << 20;
 
 // A ground station's log of a long flight at telemetry rates: ten-minute

@@ -159,7 +159,8 @@ void checkGpsJumps(ReviewContext& review)
             if (!std::isfinite(v))
                 v = 0;
             if (have && t - lastT < 5.0) {
-                const double d = groundDistanceMetres(lastLat, lastLon, la, lo);
+                const LocalOffset offset = localOffsetMetres(lastLat, lastLon, la, lo);
+                const double d = std::hypot(offset.east, offset.north);
                 excess.push_back({t, d - (std::max(v, lastSpeed) + 10.0) * (t - lastT)});
             }
             have = true;
