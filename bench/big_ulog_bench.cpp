@@ -6,8 +6,10 @@
 // maximum resident set) of each, medians over the rounds. The studio draws
 // a 1280 x 720 snapshot with no display (EGL), in an empty folder; it does
 // the same for the 0.9 MB sample, the part of its time that is not the file's.
-// Usage: big_ulog_bench [ROUNDS [MB]]   (3 rounds of a 1024 MB file)
-//        big_ulog_bench walk FILE       (the header walk alone)
+// With the converter and studio of another build (an older commit), those
+// run in the same rounds, for a before-and-after on one machine state.
+// Usage: big_ulog_bench [ROUNDS [MB [CONVERT STUDIO]]]   (3 rounds of a 1024 MB file)
+//        big_ulog_bench walk FILE                        (the header walk alone)
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -110,13 +112,19 @@ int main(int argc, char** argv)
                 rounds);
 
     // The last: what the studio takes whatever the file's size.
-    const char* names[] = {"header walk", "converter (10000 rows)", "studio, first picture", "studio on the sample"};
-    const std::vector<std::vector<std::string>> commands = {
+    std::vector<std::string> names = {"header walk", "converter (10000 rows)", "studio, first picture", "studio on the sample"};
+    std::vector<std::vector<std::string>> commands = {
         {std::filesystem::read_symlink("/proc/self/exe").string(), "walk", ulog},
         {CONVERT_BINARY, "--force", ulog, dir + "/big.log"},
         {STUDIO_BINARY, "--size", "1280x720", "--snapshot", dir + "/first.png", ulog},
         {STUDIO_BINARY, "--size", "1280x720", "--snapshot", dir + "/sample.png", real ? sample : ulog},
     };
+    if (argc > 4) {
+        names.push_back("other converter");
+        names.push_back("other studio, first picture");
+        commands.push_back({argv[3], "--force", ulog, dir + "/other.log"});
+        commands.push_back({argv[4], "--size", "1280x720", "--snapshot", dir + "/other.png", ulog});
+    }
     std::filesystem::create_directories(dir + "/empty");
     std::vector<std::vector<double>> seconds(commands.size()), peaks(commands.size());
     for (int round = 0; round < rounds; ++round) {
@@ -129,7 +137,7 @@ int main(int argc, char** argv)
     const double walkSeconds = median(seconds[0]);
     for (size_t c = 0; c < commands.size(); ++c) {
         const double s = median(seconds[c]);
-        std::printf("  %-24s %7.2f s  %6.1f x the walk   peak memory %7.1f MB\n", names[c], s, s / walkSeconds,
+        std::printf("  %-28s %7.2f s  %6.1f x the walk   peak memory %7.1f MB\n", names[c].c_str(), s, s / walkSeconds,
                     median(peaks[c]));
     }
     std::filesystem::remove_all(dir);

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     flightreplay::readers::ByteReader in(data, size);
     try {
-        const flightreplay::flight::Flight flight = flightreplay::readers::readUlog(in);
+        const flightreplay::flight::Flight flight = flightreplay::readers::readUlog(in, keptFieldsFor(size));
         checkConversion(flight, size);
         checkReview(flight, data, size);
     } catch (const flightreplay::tools::ToolError&) {

@@ -47,7 +47,7 @@ void writeOut(const std::string& out, const std::string& text)
 review::Review reviewOfFlights(const std::vector<Flight>& flights)
 {
     review::Review all;
-    const bool several = flights.size() > 1 || (!flights.empty() && flights.front().systemId > 0);
+    const bool several = flights.size() > 1;
     for (const Flight& data : flights) {
         review::Review one = review::reviewFlight(data);
         const std::string who = several ? "system " + std::to_string(data.systemId) + ": " : "";
@@ -66,12 +66,13 @@ int reviewFile(const std::string& in, const readers::ReadOptions& options, bool 
 {
     if (!jsonOut.empty() && jsonOut != "-" && !force && tools::fileExists(jsonOut))
         throw ToolError(jsonOut + ": exists; --force overwrites it");
-    const std::vector<Flight> flights = readAll(in, options);
+    readers::ReadOptions keeping = options;
+    keeping.keepFields = review::reviewFieldKeys();
+    const std::vector<Flight> flights = readAll(in, keeping);
     printNotes(in, flights);
     // One vehicle's findings stay in the review's own order; several are
     // put in time order together.
-    const review::Review review = flights.size() == 1 && flights.front().systemId == 0 ? review::reviewFlight(flights.front())
-                                                                                       : reviewOfFlights(flights);
+    const review::Review review = flights.size() == 1 ? review::reviewFlight(flights.front()) : reviewOfFlights(flights);
     if (table)
         writeOut("-", review::reviewTable(review));
     if (!jsonOut.empty())

@@ -9,9 +9,9 @@
 
 namespace flightreplay::convert {
 
-// The reviews of the file's flights (every vehicle of a telemetry log, or
-// options.system's) as one: each finding and note of a telemetry log's
-// vehicle starts with "system N: ".
+// The reviews of the file's flights (every vehicle of a telemetry log) as
+// one, in time order: where there are several, each finding and note starts
+// with "system N: ".
 review::Review reviewOfFlights(const std::vector<flight::Flight>& flights);
 
 // Reads in, prints the review's table on standard output when table, writes

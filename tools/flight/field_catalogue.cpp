@@ -18,6 +18,36 @@ const FieldInfo* FieldCatalogue::find(const std::string& name) const
     return it != fields_.end() && it->name == name ? &*it : nullptr;
 }
 
+std::vector<Series> KeptFields::read(const std::vector<const FieldInfo*>& fields) const
+{
+    std::vector<Series> out(fields.size());
+    std::vector<const FieldInfo*> others;
+    std::vector<size_t> where;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const auto kept = kept_ ? kept_->find(fields[i]->name) : decltype(kept_->end()){};
+        if (kept_ && kept != kept_->end()) {
+            out[i] = kept->second;
+        } else {
+            others.push_back(fields[i]);
+            where.push_back(i);
+        }
+    }
+    if (!others.empty() && rest_) {
+        std::vector<Series> got = rest_->read(others);
+        for (size_t i = 0; i < where.size() && i < got.size(); ++i)
+            out[where[i]] = std::move(got[i]);
+    }
+    return out;
+}
+
+const Series* KeptFields::held(const std::string& name) const
+{
+    if (!kept_)
+        return nullptr;
+    const auto it = kept_->find(name);
+    return it == kept_->end() ? nullptr : &it->second;
+}
+
 std::string fieldName(const std::string& message, int instance, const std::string& field)
 {
     return instance == 0 ? message + "." + field : message + "[" + std::to_string(instance) + "]." + field;

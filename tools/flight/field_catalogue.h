@@ -11,6 +11,7 @@
 // The instance is ULog's multi_id, DataFlash's instance or core column
 // (I, Instance, Inst, IMU, C), and 0 for a ground station's log.
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +57,37 @@ public:
     // evenly past the readers' stream cap; empty for a name the catalogue
     // lacks or a file that can no longer be read.
     virtual std::vector<Series> read(const std::vector<const FieldInfo*>& fields) const = 0;
+    // The series of the field as read, where the source holds it in memory
+    // (valid as long as the source); nullptr where it would have to read.
+    virtual const Series* held(const std::string&) const { return nullptr; }
+};
+
+// A message's field, every instance of it: what a reader may be asked to
+// keep while it reads, so that a review needs no second pass.
+struct FieldKey {
+    std::string message;
+    std::string field;
+};
+
+// A source answering from series kept while the log was read (by field
+// name), asking rest (may be null) for any other field.
+class KeptFields : public FieldSource {
+public:
+    KeptFields(std::shared_ptr<const std::map<std::string, Series>> kept, std::shared_ptr<const FieldSource> rest)
+        : kept_(std::move(kept)), rest_(std::move(rest))
+    {
+    }
+    std::vector<Series> read(const std::vector<const FieldInfo*>& fields) const override;
+    const Series* held(const std::string& name) const override;
+    // The same kept series, the rest read from rest.
+    std::shared_ptr<const KeptFields> withRest(std::shared_ptr<const FieldSource> rest) const
+    {
+        return std::make_shared<const KeptFields>(kept_, std::move(rest));
+    }
+
+private:
+    std::shared_ptr<const std::map<std::string, Series>> kept_;
+    std::shared_ptr<const FieldSource> rest_;
 };
 
 // "VIBE[1].VibeX" from "VIBE", 1, "VibeX"; no brackets for instance 0.

@@ -10,6 +10,7 @@
 #include "tools/common/tool_error.h"
 #include "tools/readers/autopilot_names.h"
 #include "tools/readers/dataflash_plan.h"
+#include "tools/readers/field_sources.h"
 #include "tools/readers/flight_happenings.h"
 #include "tools/readers/series_bucket.h"
 #include "tools/readers/stream_notes.h"
@@ -25,6 +26,10 @@ constexpr uint8_t HEAD1 = 0xa3;
 constexpr uint8_t HEAD2 = 0x95;
 constexpr uint8_t FMT_TYPE = 128;
 constexpr size_t FMT_LENGTH = 89;
+
+// Instances above this are not told apart: a damaged byte must not make
+// thousands of names.
+constexpr int MAX_INSTANCE = 31;
 
 enum class Kind { none, gps, att, pos, bat, curr, baro, rcin, rcou, msg, mode, ev, err, plan, unit, mult, units };
 
@@ -58,11 +63,12 @@ struct Type {
         double scale;
     };
     std::vector<Asked> asked;    // fields asked for (readDataflashFields)
+    struct Kept {
+        size_t field;
+        std::array<int, MAX_INSTANCE + 1> place; // in the kept series, by instance; -1 before the first
+    };
+    std::vector<Kept> kept;      // fields kept while reading
 };
-
-// Instances above this are not told apart: a damaged byte must not make
-// thousands of names.
-constexpr int MAX_INSTANCE = 31;
 
 bool isInstanceColumn(const std::string& column)
 {
@@ -178,7 +184,7 @@ double centiScale(const Type& type, int role)
 
 class DataflashParser {
 public:
-    explicit DataflashParser(ByteReader& in) : in_(in) {}
+    DataflashParser(ByteReader& in, const std::vector<FieldKey>& keep) : in_(in), keep_(keep) {}
     // Reads only the fields asked for (FieldInfo of this file's catalogue).
     DataflashParser(ByteReader& in, const std::vector<const FieldInfo*>& asked) : in_(in), asked_(&asked), answer_(asked.size()) {}
     Flight run();
@@ -216,6 +222,10 @@ private:
     std::array<std::pair<std::string, std::string>, 256> fieldUnits_; // by type id: FMTU unit and multiplier ids
     const std::vector<const FieldInfo*>* asked_ = nullptr;
     std::vector<ThinnedSeries<Sample>> answer_;
+    std::vector<FieldKey> keep_;
+    std::vector<std::string> keptNames_; // of answer_[i] when keeping
+    void keepFields(Type& type) const;
+    void keepValues(Type& type, const uint8_t* body);
 };
 
 Flight DataflashParser::run()
@@ -270,6 +280,15 @@ Flight DataflashParser::run()
     if (asked_)
         return out;
     out.fields = catalogue();
+    if (!keep_.empty()) {
+        // The log's multipliers are known only now (FMTU may come late).
+        for (size_t i = 0; i < answer_.size(); ++i)
+            if (const FieldInfo* info = out.fields->find(keptNames_[i]))
+                if (info->scale != 1.0)
+                    for (Sample& sample : answer_[i].samples)
+                        sample.value *= info->scale;
+        out.fieldSource = keptFieldSource(keptNames_, answer_);
+    }
 
     out.format = FlightFormat::dataflash;
     if (!gps_.position.empty()) {
@@ -323,6 +342,8 @@ void DataflashParser::handle(const uint8_t* message)
             take(type, message + 3);
     } else {
         seen(type, message + 3);
+        if (!type.kept.empty())
+            keepValues(type, message + 3);
         if (type.kind != Kind::none)
             sample(type, message + 3);
     }
@@ -396,6 +417,41 @@ void DataflashParser::take(const Type& type, const uint8_t* body)
             const Field& field = type.fields[asked.field];
             addValue(answer_[asked.place], t, valueOf(body + field.offset, field.kind) * asked.scale);
         }
+}
+
+void DataflashParser::keepFields(Type& type) const
+{
+    for (size_t i = 0; i < type.fields.size() && i < type.columns.size(); ++i)
+        if (keeps(keep_, type.name, type.columns[i])) {
+            Type::Kept kept{i, {}};
+            kept.place.fill(-1);
+            type.kept.push_back(kept);
+        }
+}
+
+void DataflashParser::keepValues(Type& type, const uint8_t* body)
+{
+    const double t = timeOf(type, body);
+    if (!std::isfinite(t))
+        return;
+    int instance = 0;
+    if (type.instanceField >= 0) {
+        const Field& field = type.fields[static_cast<size_t>(type.instanceField)];
+        const double value = valueOf(body + field.offset, field.kind);
+        if (!(value >= 0 && value <= MAX_INSTANCE))
+            return;
+        instance = static_cast<int>(value);
+    }
+    for (Type::Kept& kept : type.kept) {
+        int& place = kept.place[static_cast<size_t>(instance)];
+        if (place < 0) {
+            place = static_cast<int>(answer_.size());
+            answer_.emplace_back();
+            keptNames_.push_back(fieldName(type.name, instance, type.columns[kept.field]));
+        }
+        const Field& field = type.fields[kept.field];
+        addValue(answer_[static_cast<size_t>(place)], t, valueOf(body + field.offset, field.kind));
+    }
 }
 
 void DataflashParser::catalogue(const Type& type, std::vector<FieldInfo>& fields) const
@@ -506,6 +562,8 @@ void DataflashParser::define(const uint8_t* body)
     type.id = id;
     if (asked_)
         askFields(type);
+    else if (!keep_.empty())
+        keepFields(type);
     if (types_[id].seenInstances != 0 && retired_.size() < 256)
         retired_.push_back(std::move(types_[id]));
     types_[id] = std::move(type);
@@ -705,9 +763,9 @@ void DataflashParser::text(const std::string& message)
 
 } // namespace
 
-Flight readDataflash(ByteReader& in)
+Flight readDataflash(ByteReader& in, const std::vector<FieldKey>& keep)
 {
-    DataflashParser parser(in);
+    DataflashParser parser(in, keep);
     return parser.run();
 }
 

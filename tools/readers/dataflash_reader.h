@@ -17,7 +17,9 @@ namespace flightreplay::readers {
 // header of a known message type, and a file ending inside a message keeps
 // what came before; both are told in Flight::notes. Throws
 // tools::ToolError when the stream holds no FMT message.
-flight::Flight readDataflash(ByteReader& in);
+// The fields of keep (every instance) are read along and kept: the
+// flight's fieldSource answers for them without reading again.
+flight::Flight readDataflash(ByteReader& in, const std::vector<flight::FieldKey>& keep = {});
 
 // The fields of this log's catalogue (Flight::fields), one series each in
 // the order given, read as readDataflash reads the file; throws as it.

@@ -15,6 +15,13 @@ using namespace flight;
 
 namespace {
 
+void inTimeOrder(Series& series)
+{
+    const auto earlier = [](const Sample& a, const Sample& b) { return a.t < b.t; };
+    if (!std::is_sorted(series.begin(), series.end(), earlier))
+        std::stable_sort(series.begin(), series.end(), earlier);
+}
+
 class LogFieldSource : public FieldSource {
 public:
     LogFieldSource(FlightFormat format, LogInput input, int system) : format_(format), input_(std::move(input)), system_(system) {}
@@ -52,8 +59,7 @@ private:
         // A damaged log's clock may step back; the flight's streams are in
         // time order, and so are these.
         for (Series& series : out)
-            if (!std::is_sorted(series.begin(), series.end(), [](const Sample& a, const Sample& b) { return a.t < b.t; }))
-                std::stable_sort(series.begin(), series.end(), [](const Sample& a, const Sample& b) { return a.t < b.t; });
+            inTimeOrder(series);
         return out;
     }
 
@@ -63,6 +69,22 @@ private:
 };
 
 } // namespace
+
+std::shared_ptr<const FieldSource> keptFieldSource(const std::vector<std::string>& names, std::vector<ThinnedSeries<Sample>>& series)
+{
+    auto kept = std::make_shared<std::map<std::string, Series>>();
+    // A name met twice (a message defined again) is one series.
+    for (size_t i = 0; i < names.size() && i < series.size(); ++i) {
+        Series& s = (*kept)[names[i]];
+        if (s.empty())
+            s = std::move(series[i].samples);
+        else
+            s.insert(s.end(), series[i].samples.begin(), series[i].samples.end());
+    }
+    for (auto& [name, s] : *kept)
+        inTimeOrder(s);
+    return std::make_shared<const KeptFields>(std::move(kept), nullptr);
+}
 
 std::shared_ptr<const FieldSource> fieldSourceOf(FlightFormat format, LogInput input, int system)
 {

@@ -2,11 +2,14 @@
 // Where a flight's own fields are read from once the flight is read: the
 // file again (by path), or the bytes it was read from.
 
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tools/flight/field_catalogue.h"
 #include "tools/flight/flight.h"
+#include "tools/readers/series_bucket.h"
 
 namespace flightreplay::readers {
 
@@ -20,5 +23,20 @@ struct LogInput {
 // that format (ULog, DataFlash or tlog; system: the tlog's vehicle); null for
 // other formats.
 std::shared_ptr<const flight::FieldSource> fieldSourceOf(flight::FlightFormat format, LogInput input, int system);
+
+// The series a reader kept as it read (names[i]: series[i]), each in time
+// order, as a source for Flight::fieldSource (the file read again for any
+// other field, once read_flight.h knows where it is).
+std::shared_ptr<const flight::FieldSource> keptFieldSource(const std::vector<std::string>& names,
+                                                           std::vector<ThinnedSeries<flight::Sample>>& series);
+
+// Whether key names message.field of some instance.
+inline bool keeps(const std::vector<flight::FieldKey>& keys, const std::string& message, const std::string& field)
+{
+    for (const flight::FieldKey& key : keys)
+        if (key.message == message && key.field == field)
+            return true;
+    return false;
+}
 
 } // namespace flightreplay::readers

@@ -28,7 +28,8 @@ const Field SYSTEM_TIME_FIELDS[] = {
 
 const Field GPS_RAW_INT_FIELDS[] = {
     {"time_usec", 0, T::u64, 1}, {"lat", 8, T::i32, 1},       {"lon", 12, T::i32, 1},
-    {"alt", 16, T::i32, 1},      {"vel", 24, T::u16, 1},      {"cog", 26, T::u16, 1},
+    {"alt", 16, T::i32, 1},      {"eph", 20, T::u16, 1},      {"epv", 22, T::u16, 1},
+    {"vel", 24, T::u16, 1},      {"cog", 26, T::u16, 1},
     {"fix_type", 28, T::u8, 1},  {"satellites_visible", 29, T::u8, 1},
 };
 

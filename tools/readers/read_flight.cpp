@@ -151,17 +151,18 @@ Flight readReplayLogBytes(const std::string& bytes)
     return readReplayLog(file.get());
 }
 
-std::vector<Flight> readBinary(FlightFormat format, ByteReader& stream)
+std::vector<Flight> readBinary(FlightFormat format, ByteReader& stream, const std::vector<FieldKey>& keep)
 {
     if (format == FlightFormat::tlog)
-        return readTlog(stream);
+        return readTlog(stream, keep);
     std::vector<Flight> one;
-    one.push_back(format == FlightFormat::ulog ? readUlog(stream) : readDataflash(stream));
+    one.push_back(format == FlightFormat::ulog ? readUlog(stream, keep) : readDataflash(stream, keep));
     return one;
 }
 
-std::vector<Flight> readText(FlightFormat format, const std::string& bytes, const CsvOptions& csv)
+std::vector<Flight> readText(FlightFormat format, const std::string& bytes, const ReadOptions& options)
 {
+    const CsvOptions& csv = options.csv;
     std::vector<Flight> one(1);
     switch (format) {
     case FlightFormat::gpx: one[0] = readGpx(bytes); return one;
@@ -171,7 +172,7 @@ std::vector<Flight> readText(FlightFormat format, const std::string& bytes, cons
     default: break;
     }
     ByteReader stream(bytes.data(), bytes.size());
-    return readBinary(format, stream);
+    return readBinary(format, stream, options.keepFields);
 }
 
 bool isBinary(FlightFormat format)
@@ -187,8 +188,11 @@ std::vector<Flight> finished(std::vector<Flight> flights, const LogInput& input)
 {
     for (Flight& flight : flights) {
         finish(flight);
-        if (flight.fields && !flight.fields->fields().empty())
-            flight.fieldSource = fieldSourceOf(flight.format, input, flight.systemId);
+        if (!flight.fields || flight.fields->fields().empty())
+            continue;
+        std::shared_ptr<const FieldSource> file = fieldSourceOf(flight.format, input, flight.systemId);
+        const auto kept = std::dynamic_pointer_cast<const KeptFields>(flight.fieldSource);
+        flight.fieldSource = kept ? kept->withRest(std::move(file)) : std::move(file);
     }
     return flights;
 }
@@ -245,7 +249,7 @@ std::vector<Flight> readFlightsOfBytes(const std::string& bytes, const ReadOptio
     LogInput input;
     if (isBinary(*format))
         input.bytes = std::make_shared<const std::string>(bytes);
-    return finished(readText(*format, bytes, options.csv), input);
+    return finished(readText(*format, bytes, options), input);
 }
 
 Flight readFlightBytes(const std::string& bytes, const ReadOptions& options)
@@ -273,14 +277,14 @@ std::vector<Flight> readFlightsOfFile(const std::string& path, const ReadOptions
         flights.push_back(readReplayLog(file.get()));
     } else if (isBinary(*format)) {
         ByteReader stream(file.get());
-        flights = readBinary(*format, stream);
+        flights = readBinary(*format, stream, options.keepFields);
     } else {
         std::string bytes;
         char chunk[1 << 16];
         size_t got;
         while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
             bytes.append(chunk, got);
-        flights = readText(*format, bytes, options.csv);
+        flights = readText(*format, bytes, options);
     }
     if (std::ferror(file.get()))
         throw tools::ToolError(std::string("cannot read: ") + std::strerror(errno));

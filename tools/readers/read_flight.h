@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/readers/csv_reader.h"
+#include "tools/flight/field_catalogue.h"
 #include "tools/flight/flight.h"
 
 namespace flightreplay::readers {
@@ -18,6 +19,10 @@ struct ReadOptions {
     std::optional<flight::FlightFormat> format;
     CsvOptions csv;
     int system = 0;
+    // Fields (every instance) a reader of ULog, DataFlash or tlog keeps while
+    // it reads, so that asking for them later reads nothing again (the
+    // review's: review::reviewFieldKeys()).
+    std::vector<flight::FieldKey> keepFields = {};
 };
 
 // The format of a --format word (flight::formatWord); throws

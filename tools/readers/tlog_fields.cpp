@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "tools/readers/field_sources.h"
 #include "tools/readers/tlog_reader.h"
 
 namespace flightreplay::readers {
@@ -68,6 +69,29 @@ TlogFieldRequest::TlogFieldRequest(const std::vector<const FieldInfo*>& fields, 
                         byId_[id].push_back({&message->fields[f], k, place});
         }
     }
+}
+
+TlogFieldRequest::TlogFieldRequest(const std::vector<FieldKey>& keys)
+{
+    for (uint32_t id = 0; id < 256; ++id) {
+        const mavlink::Message* message = mavlink::messageOf(id);
+        if (!message)
+            continue;
+        for (size_t f = 0; f < message->fieldCount; ++f)
+            for (size_t k = 0; k < message->fields[f].count && listed(message->fields[f]); ++k) {
+                const std::string name = elementName(message->fields[f], k);
+                if (!keeps(keys, message->name, name))
+                    continue;
+                byId_[id].push_back({&message->fields[f], k, names_.size()});
+                names_.push_back(fieldName(message->name, 0, name));
+                answer_.emplace_back();
+            }
+    }
+}
+
+std::shared_ptr<const FieldSource> TlogFieldRequest::keptSource()
+{
+    return keptFieldSource(names_, answer_);
 }
 
 void TlogFieldRequest::take(double t, const mavlink::Message& message, const uint8_t* payload)

@@ -8,6 +8,7 @@
 #include <array>
 #include <bitset>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "tools/flight/field_catalogue.h"
@@ -25,6 +26,12 @@ std::shared_ptr<const flight::FieldCatalogue> tlogCatalogue(const std::bitset<25
 class TlogFieldRequest {
 public:
     TlogFieldRequest(const std::vector<const flight::FieldInfo*>& fields, int system);
+    // Every element of the keys' fields, to keep while reading.
+    explicit TlogFieldRequest(const std::vector<flight::FieldKey>& keys);
+    // The field names of answer(), for kept fields.
+    const std::vector<std::string>& names() const { return names_; }
+    // The kept fields as a source for Flight::fieldSource (call once).
+    std::shared_ptr<const flight::FieldSource> keptSource();
     int system() const { return system_; }
     // A packet of the vehicle at t (the flight's clock; NaN before its clock
     // is known), payload padded with zeros to mavlink::MAX_PAYLOAD.
@@ -38,7 +45,8 @@ private:
         size_t index;
         size_t place;
     };
-    int system_;
+    int system_ = 0;
+    std::vector<std::string> names_;
     std::array<std::vector<Asked>, 256> byId_;
     std::vector<ThinnedSeries<flight::Sample>> answer_;
 };

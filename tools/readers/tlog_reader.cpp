@@ -184,7 +184,8 @@ bool isMissionMessage(uint32_t id)
 
 class TlogParser {
 public:
-    TlogParser(ByteReader& in, TlogFieldRequest* request) : in_(in), request_(request)
+    TlogParser(ByteReader& in, TlogFieldRequest* request, const std::vector<FieldKey>& keep)
+        : in_(in), request_(request), keep_(keep)
     {
         for (uint32_t id = 0; id < 256; ++id)
             messages_[id] = mavlink::messageOf(id);
@@ -211,6 +212,7 @@ private:
     std::string truncation_;
     uint8_t payload_[mavlink::MAX_PAYLOAD] = {};
     TlogFieldRequest* request_;
+    std::vector<FieldKey> keep_;
 };
 
 std::vector<Flight> TlogParser::run()
@@ -331,6 +333,8 @@ void TlogParser::dispatch(const Packet& p, const mavlink::Message& message)
         system = std::make_unique<TlogVehicle>();
         if (request_ && request_->system() == p.system)
             system->ask(request_);
+        if (!keep_.empty())
+            system->keep(keep_);
     }
     const bool wasVehicle = system->isVehicle();
     system->packet(stamp, p.component, message, payload);
@@ -426,15 +430,15 @@ uint16_t mavlinkCrc(const uint8_t* bytes, size_t n, uint16_t crc)
     return crcOf(bytes, n, crc);
 }
 
-std::vector<Flight> readTlog(ByteReader& in)
+std::vector<Flight> readTlog(ByteReader& in, const std::vector<FieldKey>& keep)
 {
-    TlogParser parser(in, nullptr);
+    TlogParser parser(in, nullptr, keep);
     return parser.run();
 }
 
 std::vector<Flight> readTlog(ByteReader& in, TlogFieldRequest* request)
 {
-    TlogParser parser(in, request);
+    TlogParser parser(in, request, {});
     return parser.run();
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/flight/field_catalogue.h"
 #include "tools/flight/flight.h"
 #include "tools/readers/byte_reader.h"
 
@@ -24,7 +25,9 @@ namespace flightreplay::readers {
 // with a bad CRC, damaged stretches crossed up to the next stamp and packet
 // whose CRC checks, and a file ending inside a record are told in each
 // flight's notes.
-std::vector<flight::Flight> readTlog(ByteReader& in);
+// The fields of keep are read along and kept for each vehicle: its
+// flight's fieldSource answers for them without reading again.
+std::vector<flight::Flight> readTlog(ByteReader& in, const std::vector<flight::FieldKey>& keep = {});
 
 class TlogFieldRequest;
 // As above, handing request every packet its vehicle reads (tlog_fields.h).

@@ -81,6 +81,8 @@ void TlogVehicle::fields(double t, const Message& message, const uint8_t* payloa
         messages_.set(message.id);
     if (request_)
         request_->take(t, message, payload);
+    if (kept_)
+        kept_->take(t, message, payload);
 }
 
 bool TlogVehicle::skips(double stamp, int component, uint32_t id)
@@ -397,6 +399,8 @@ Flight TlogVehicle::finish()
             mode.name = ardupilotModeName(out.vehicle, mode.code);
     out.utcAtClockZero = clock_.utcAtClockZero();
     out.fields = tlogCatalogue(messages_);
+    if (kept_)
+        out.fieldSource = kept_->keptSource();
     const std::string note = clock_.note();
     if (!note.empty())
         out.notes.push_back(note);

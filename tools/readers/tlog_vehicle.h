@@ -5,6 +5,7 @@
 // component that sent the vehicle's heartbeat is read once there is one.
 
 #include <bitset>
+#include <memory>
 #include <cstdint>
 #include <string>
 
@@ -39,6 +40,9 @@ public:
 
     // Hands request every packet of the vehicle from now on, with its time.
     void ask(TlogFieldRequest* request) { request_ = request; }
+    // Keeps the keys' fields of the vehicle as it reads (finish() hands them
+    // to the flight's fieldSource).
+    void keep(const std::vector<flight::FieldKey>& keys) { kept_ = std::make_unique<TlogFieldRequest>(keys); }
 
     // The flight read so far, its streams moved out (call once).
     flight::Flight finish();
@@ -67,6 +71,7 @@ private:
     std::string firmware_;
     std::bitset<256> messages_; // ids of the vehicle's packets read: its fields
     TlogFieldRequest* request_ = nullptr;
+    std::unique_ptr<TlogFieldRequest> kept_;
 
     // A STATUSTEXT split into chunks (MAVLink 2), joined until it ends.
     struct PendingText {

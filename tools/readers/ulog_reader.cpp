@@ -12,6 +12,7 @@
 #include "log/units.h"
 #include "tools/common/tool_error.h"
 #include "tools/readers/autopilot_names.h"
+#include "tools/readers/field_sources.h"
 #include "tools/readers/flight_happenings.h"
 #include "tools/readers/series_bucket.h"
 #include "tools/readers/stream_notes.h"
@@ -125,7 +126,7 @@ MissionItem flownMissionItem(const Value& v)
 
 class UlogParser {
 public:
-    explicit UlogParser(ByteReader& in) : in_(in) {}
+    UlogParser(ByteReader& in, const std::vector<FieldKey>& keep) : in_(in), keep_(keep) {}
     // Reads only the fields asked for (FieldInfo of this file's catalogue).
     UlogParser(ByteReader& in, const std::vector<const FieldInfo*>& asked) : in_(in), asked_(&asked), answer_(asked.size()) {}
 
@@ -140,6 +141,7 @@ private:
     void sample(const Subscription& sub, const uint8_t* d, size_t size);
     void merge(Flight& out);
     void askedSlots(Subscription& sub) const;
+    void keptSlots(Subscription& sub);
     void wantedSlots(Subscription& sub);
     void take(const Subscription& sub, const uint8_t* d, size_t size);
     std::shared_ptr<const FieldCatalogue> catalogue() const;
@@ -173,6 +175,8 @@ private:
     std::set<std::pair<std::string, int>> seenTopics_;
     const std::vector<const FieldInfo*>* asked_ = nullptr;
     std::vector<ThinnedSeries<Sample>> answer_;
+    std::vector<FieldKey> keep_;
+    std::vector<std::string> keptNames_; // the name of answer_[i] when keeping
 };
 
 Flight UlogParser::run()
@@ -223,6 +227,8 @@ Flight UlogParser::run()
         return out;
     merge(out);
     out.fields = catalogue();
+    if (!keep_.empty())
+        out.fieldSource = keptFieldSource(keptNames_, answer_);
     if (out.fields->fields().size() >= MAX_FIELDS)
         out.notes.push_back("the log defines more than " + std::to_string(MAX_FIELDS) + " fields: the rest are not listed");
     return out;
@@ -344,10 +350,13 @@ bool UlogParser::subscribe(const uint8_t* p, uint16_t size)
     sub.size = formats_.sizeOf(name);
     sub.topic = name;
     sub.multiId = multiId;
-    if (asked_)
+    if (asked_) {
         askedSlots(sub);
-    else
+    } else {
         wantedSlots(sub);
+        if (!keep_.empty())
+            keptSlots(sub);
+    }
     if (id >= byId_.size())
         byId_.resize(id + 1u, -1);
     // A message id subscribed again takes over its old entry, so that the
@@ -386,7 +395,7 @@ bool UlogParser::data(const uint8_t* p, uint16_t size)
     }
     if (!sub.asked.empty())
         take(sub, p + 2, dataSize);
-    else if (sub.wanted)
+    if (sub.wanted)
         sample(sub, p + 2, dataSize);
     return true;
 }
@@ -403,6 +412,27 @@ void UlogParser::askedSlots(Subscription& sub) const
         for (const auto& [name, slot] : leaves)
             if (name == field.field)
                 sub.asked.push_back({slot, i});
+    }
+    sub.timestamp = formats_.find(sub.topic, "timestamp");
+    if (sub.timestamp.count == 0)
+        sub.asked.clear();
+}
+
+void UlogParser::keptSlots(Subscription& sub)
+{
+    if (std::none_of(keep_.begin(), keep_.end(), [&](const FieldKey& key) { return key.message == sub.topic; }))
+        return;
+    for (const auto& [name, slot] : formats_.leaves(sub.topic)) {
+        if (!keeps(keep_, sub.topic, name))
+            continue;
+        const std::string full = fieldName(sub.topic, sub.multiId, name);
+        const auto known = std::find(keptNames_.begin(), keptNames_.end(), full);
+        const size_t place = static_cast<size_t>(known - keptNames_.begin());
+        if (known == keptNames_.end()) {
+            keptNames_.push_back(full);
+            answer_.emplace_back();
+        }
+        sub.asked.push_back({slot, place});
     }
     sub.timestamp = formats_.find(sub.topic, "timestamp");
     if (sub.timestamp.count == 0)
@@ -719,9 +749,9 @@ void UlogParser::merge(Flight& out)
 
 } // namespace
 
-Flight readUlog(ByteReader& in)
+Flight readUlog(ByteReader& in, const std::vector<FieldKey>& keep)
 {
-    UlogParser parser(in);
+    UlogParser parser(in, keep);
     return parser.run();
 }
 

@@ -19,7 +19,9 @@ namespace flightreplay::readers {
 // both are told in Flight::notes. Throws tools::ToolError (one line) for
 // a file that is not a ULog or sets incompatible flags this reader does not
 // know.
-flight::Flight readUlog(ByteReader& in);
+// The fields of keep (every instance) are read along and kept: the
+// flight's fieldSource answers for them without reading again.
+flight::Flight readUlog(ByteReader& in, const std::vector<flight::FieldKey>& keep = {});
 
 // The fields of this log's catalogue (Flight::fields), one series each in
 // the order given, read as readUlog reads the file; throws as readUlog.

@@ -58,6 +58,7 @@ Windows armedAndAfter(const ReviewContext& review)
     Windows out = review.armed;
     for (Window& w : out)
         w.end += 2.0;
+    normalise(out);
     return out;
 }
 
@@ -76,6 +77,12 @@ FindingKind kindOfText(const std::string& text)
         if (lower.find(word) != std::string::npos)
             return kind;
     return FindingKind::error;
+}
+
+// An error number as the log stores it; -1 for what no number can be.
+int codeOf(double value)
+{
+    return value >= 0 && value <= 255 ? static_cast<int>(value) : -1;
 }
 
 void flagSpans(ReviewContext& review, const Series* flags, const Windows& windows, FindingKind kind, const std::string& text)
@@ -97,14 +104,14 @@ void checkAutopilotErrors(ReviewContext& review)
         size_t added = 0;
         for (size_t i = 0; i < subsystems->size() && added < 30; ++i) {
             const double t = (*subsystems)[i].t;
-            const int id = static_cast<int>((*subsystems)[i].value);
-            const int code = static_cast<int>((*codes)[i].value);
-            if ((code == 0 && id != 24) || !inside(windows, t))
+            const int id = codeOf((*subsystems)[i].value);
+            const int code = codeOf((*codes)[i].value);
+            if (id < 0 || code < 0 || (code == 0 && id != 24) || !inside(windows, t))
                 continue;
             double end = t;
             for (size_t j = i + 1; j < subsystems->size(); ++j)
-                if (static_cast<int>((*subsystems)[j].value) == id) {
-                    if (static_cast<int>((*codes)[j].value) == 0)
+                if (codeOf((*subsystems)[j].value) == id) {
+                    if (codeOf((*codes)[j].value) == 0)
                         end = (*subsystems)[j].t;
                     break;
                 }

@@ -81,12 +81,17 @@ std::string jsonNumber(double value, const char* format)
 
 } // namespace
 
-Review reviewFlight(const Flight& flight)
+std::vector<FieldKey> reviewFieldKeys()
 {
     std::vector<FieldKey> keys;
     for (const Rule& rule : reviewRules())
         keys.insert(keys.end(), rule.fields.begin(), rule.fields.end());
-    ReviewContext context(flight, keys);
+    return keys;
+}
+
+Review reviewFlight(const Flight& flight)
+{
+    ReviewContext context(flight, reviewFieldKeys());
     if (!flight.fields)
         context.note(std::string("a ") + formatTitle(flight.format) + " file holds no autopilot data: only its fixes and streams are judged");
     for (const Rule& rule : reviewRules())

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/flight/field_catalogue.h"
 #include "tools/flight/flight.h"
 
 namespace flightreplay::review {
@@ -36,6 +37,10 @@ struct Review {
 // all. Reads the fields it needs from the flight's log in one pass
 // (field_catalogue.h); a flight without them gets notes, not an all-clear.
 Review reviewFlight(const flight::Flight& flight);
+
+// The fields (every instance) the review reads: given to the reader as
+// readers::ReadOptions::keepFields, the review reads the file only once.
+std::vector<flight::FieldKey> reviewFieldKeys();
 
 // "vibration", "clipping", "ekf", "gps", "battery", "power", "motors",
 // "failsafe", "link", "compass", "error".

@@ -16,8 +16,10 @@ namespace {
 Series whileFixed(const ReviewContext& review, const Series& series, double scale, double unknown)
 {
     Series out;
+    SeriesCursor fix(review.flight.fixMode);
+    const double fixed = threshold("gps.fix.warning");
     for (const Sample& s : series)
-        if (s.value != unknown && valueAt(review.flight.fixMode, s.t) >= threshold("gps.fix.warning"))
+        if (s.value != unknown && fix.at(s.t) >= fixed)
             out.push_back({s.t, s.value * scale});
     return out;
 }
@@ -120,6 +122,20 @@ void checkGpsQuality(ReviewContext& review)
 
 void checkGpsJumps(ReviewContext& review)
 {
+    // The estimators' own word: ArduPilot's EKF_STATUS_REPORT bit 15, PX4's
+    // ESTIMATOR_STATUS bit 10.
+    for (const auto& [message, bit] : {std::pair{"EKF_STATUS_REPORT", 32768u}, std::pair{"ESTIMATOR_STATUS", 1024u}}) {
+        const Series* flags = review.field(message, "flags");
+        if (!flags)
+            continue;
+        Series glitching;
+        for (const Sample& s : *flags)
+            glitching.push_back({s.t, s.value >= 0 && s.value < 65536 && (static_cast<unsigned>(s.value) & bit) ? 1.0 : 0.0});
+        for (const Span& span : capSpans(spansWhere(glitching, review.airborne, [](double v) { return v > 0; },
+                                                    [](double a, double b) { return a > b; }, 0.0),
+                                         3))
+            review.add(FindingKind::gps, Severity::failure, span, 0, "", "The estimator flagged a GPS glitch");
+    }
     for (const Receiver& r : RECEIVERS) {
         const Series* lat = review.field(r.message, r.lat);
         const Series* lon = review.field(r.message, r.lon);
@@ -128,23 +144,27 @@ void checkGpsJumps(ReviewContext& review)
         const Series* speed = review.field(r.message, r.speed);
         const double jump = threshold("gps.jump");
         Series excess;
-        const Sample* last = nullptr;
+        SeriesCursor fix(review.flight.fixMode);
+        const Series none;
+        SeriesCursor speedAt(speed ? *speed : none);
+        const double fixed = threshold("gps.fix.warning");
+        // The previous fix kept: its place, time and speed (m/s, 0 unknown).
+        bool have = false;
+        double lastLat = 0, lastLon = 0, lastT = 0, lastSpeed = 0;
         for (size_t i = 0; i < lat->size(); ++i) {
             const double la = (*lat)[i].value * r.degrees, lo = (*lon)[i].value * r.degrees, t = (*lat)[i].t;
-            if (!hasPlace(la, lo) || valueAt(review.flight.fixMode, t) < threshold("gps.fix.warning"))
+            if (!hasPlace(la, lo) || !(fix.at(t) >= fixed))
                 continue;
-            if (last && t - (*lat)[static_cast<size_t>(last - lat->data())].t < 5.0) {
-                const size_t j = static_cast<size_t>(last - lat->data());
-                const double dt = t - (*lat)[j].t;
-                const double d = groundDistanceMetres((*lat)[j].value * r.degrees, (*lon)[j].value * r.degrees, la, lo);
-                double v = 0;
-                if (speed)
-                    v = std::max(valueAt(*speed, t), valueAt(*speed, (*lat)[j].t)) * r.metresPerSecond;
-                if (!std::isfinite(v))
-                    v = 0;
-                excess.push_back({t, d - (v + 10.0) * dt});
+            double v = speed ? speedAt.at(t) * r.metresPerSecond : 0.0;
+            if (!std::isfinite(v))
+                v = 0;
+            if (have && t - lastT < 5.0) {
+                const LocalOffset offset = localOffsetMetres(lastLat, lastLon, la, lo);
+                const double d = std::hypot(offset.east, offset.north);
+                excess.push_back({t, d - (std::max(v, lastSpeed) + 10.0) * (t - lastT)});
             }
-            last = &(*lat)[i];
+            have = true;
+            lastLat = la, lastLon = lo, lastT = t, lastSpeed = v;
         }
         for (const Span& span : capSpans(spansWhere(excess, review.airborne, [jump](double v) { return v > jump; },
                                                     [](double a, double b) { return a > b; }, 0.0),

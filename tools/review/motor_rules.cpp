@@ -13,11 +13,11 @@ namespace {
 
 constexpr size_t MAX_MOTORS = 12;
 
-// Each motor's output in µs (PX4's 0..1 motor commands as 1000..2000 µs),
-// motor 1 first.
-std::vector<Series> motorOutputs(ReviewContext& review)
+// Each motor's output in µs, motor 1 first: the log's series, or PX4's 0..1
+// motor commands as 1000..2000 µs in converted.
+std::vector<const Series*> motorOutputs(ReviewContext& review, std::vector<Series>& converted)
 {
-    std::vector<Series> motors;
+    std::vector<const Series*> motors;
     for (size_t i = 0; i < MAX_MOTORS; ++i) {
         const Series* s = review.field("actuator_motors", "control[" + std::to_string(i) + "]");
         if (!s)
@@ -25,8 +25,10 @@ std::vector<Series> motorOutputs(ReviewContext& review)
         Series us;
         for (const Sample& sample : *s)
             us.push_back({sample.t, 1000.0 + 1000.0 * sample.value});
-        motors.push_back(std::move(us));
+        converted.push_back(std::move(us));
     }
+    for (const Series& s : converted)
+        motors.push_back(&s);
     if (!motors.empty()) {
         review.note("PX4's motor commands (0 to 1) are judged as outputs of 1000 to 2000 µs");
         return motors;
@@ -36,7 +38,7 @@ std::vector<Series> motorOutputs(ReviewContext& review)
             const Series* s = review.field(message, prefix + std::to_string(i) + (message[0] == 'S' ? "_raw" : ""));
             if (!s)
                 break;
-            motors.push_back(*s);
+            motors.push_back(s);
         }
         if (!motors.empty())
             break;
@@ -44,10 +46,13 @@ std::vector<Series> motorOutputs(ReviewContext& review)
     // Which outputs drive motors the log does not say: the first four, and
     // the next two or four where they run like them (hexa, octo).
     const auto airborneMedian = [&](const Series& s) -> double {
+        // A few thousand samples tell the median as well as all of them.
         std::vector<double> v;
-        for (const Sample& sample : s)
-            if (inside(review.airborne, sample.t))
-                v.push_back(sample.value);
+        WindowCursor airborne(review.airborne);
+        const size_t stride = std::max<size_t>(1, s.size() / 4096);
+        for (size_t i = 0; i < s.size(); i += stride)
+            if (airborne.inside(s[i].t))
+                v.push_back(s[i].value);
         if (v.empty())
             return NAN;
         std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
@@ -56,8 +61,8 @@ std::vector<Series> motorOutputs(ReviewContext& review)
     if (motors.size() < 4)
         return {};
     std::vector<double> medians;
-    for (const Series& s : motors)
-        medians.push_back(airborneMedian(s));
+    for (const Series* s : motors)
+        medians.push_back(airborneMedian(*s));
     double base = 0;
     for (size_t i = 0; i < 4; ++i) {
         if (!(medians[i] > threshold("motors.stopped.pwm")))
@@ -79,12 +84,12 @@ std::vector<Series> motorOutputs(ReviewContext& review)
     return motors;
 }
 
-void saturation(ReviewContext& review, const std::vector<Series>& motors)
+void saturation(ReviewContext& review, const std::vector<const Series*>& motors)
 {
     const double limit = threshold("motors.limit.pwm");
     const double longer = threshold("motors.limit.failure.seconds");
     for (size_t m = 0; m < motors.size(); ++m) {
-        for (Span span : capSpans(spansWhere(motors[m], review.airborne, [limit](double v) { return v >= limit; },
+        for (Span span : capSpans(spansWhere(*motors[m], review.airborne, [limit](double v) { return v >= limit; },
                                              [](double a, double b) { return a > b; }, threshold("motors.limit.seconds")),
                                   3)) {
             const double seconds = span.end - span.start;
@@ -95,15 +100,16 @@ void saturation(ReviewContext& review, const std::vector<Series>& motors)
     }
 }
 
-void imbalance(ReviewContext& review, const std::vector<Series>& motors)
+void imbalance(ReviewContext& review, const std::vector<const Series*>& motors)
 {
     std::vector<double> means;
     double first = INFINITY, last = -INFINITY;
-    for (const Series& s : motors) {
+    for (const Series* s : motors) {
         double sum = 0;
         size_t n = 0;
-        for (const Sample& sample : s)
-            if (inside(review.airborne, sample.t)) {
+        WindowCursor airborne(review.airborne);
+        for (const Sample& sample : *s)
+            if (airborne.inside(sample.t)) {
                 sum += sample.value;
                 ++n;
                 first = std::min(first, sample.t);
@@ -126,17 +132,25 @@ void imbalance(ReviewContext& review, const std::vector<Series>& motors)
                    + " on average: the frame is out of balance (centre of gravity, a bent arm, a tilted or weak motor)");
 }
 
-void stopped(ReviewContext& review, const std::vector<Series>& motors)
+void stopped(ReviewContext& review, const std::vector<const Series*>& motors)
 {
     const double idle = threshold("motors.stopped.pwm");
     const double others = idle + threshold("motors.others.pwm");
+    // Outputs of one message share their times: read side by side then.
+    bool aligned = true;
+    for (const Series* s : motors)
+        aligned = aligned && s->size() == motors[0]->size();
+    for (size_t i = 0; aligned && i < motors[0]->size(); ++i)
+        for (const Series* s : motors)
+            aligned = aligned && (*s)[i].t == (*motors[0])[i].t;
     for (size_t m = 0; m < motors.size(); ++m) {
         Series low; // the others' mean where this motor is at idle or below; 0 elsewhere
-        for (const Sample& s : motors[m]) {
+        for (size_t i = 0; i < motors[m]->size(); ++i) {
+            const Sample& s = (*motors[m])[i];
             double sum = 0;
             int n = 0;
             for (size_t o = 0; o < motors.size(); ++o) {
-                const double v = o == m ? NAN : valueAt(motors[o], s.t);
+                const double v = o == m ? NAN : aligned ? (*motors[o])[i].value : valueAt(*motors[o], s.t);
                 if (std::isfinite(v)) {
                     sum += v;
                     ++n;
@@ -162,7 +176,8 @@ void checkMotors(ReviewContext& review)
         review.note("motor checks are made for multicopters only");
         return;
     }
-    const std::vector<Series> motors = motorOutputs(review);
+    std::vector<Series> converted;
+    const std::vector<const Series*> motors = motorOutputs(review, converted);
     if (motors.empty()) {
         review.note("no motor outputs in this log");
         return;

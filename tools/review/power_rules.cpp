@@ -22,7 +22,8 @@ int cellsOf(const ReviewContext& review, const Series& voltage)
     double highest = 0;
     for (const Sample& s : voltage)
         highest = std::max(highest, s.value);
-    return highest < 2.5 ? 0 : static_cast<int>(std::ceil(highest / 4.35));
+    // Under one cell or over 24 the stream is no battery's voltage.
+    return highest < 2.5 || highest > 24 * 4.35 ? 0 : static_cast<int>(std::ceil(highest / 4.35));
 }
 
 // At each sample, how far the voltage fell below its highest of the

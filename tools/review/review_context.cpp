@@ -14,7 +14,6 @@ using namespace flight;
 
 namespace {
 
-constexpr double SAMPLE_HOLD = 2.0;
 constexpr size_t SPANS_PER_SUBJECT = 3;
 
 } // namespace
@@ -29,12 +28,18 @@ ReviewContext::ReviewContext(const Flight& data, const std::vector<FieldKey>& ke
         for (const FieldInfo& info : data.fields->fields())
             for (const FieldKey& key : keys)
                 if (info.message == key.message && info.field == key.field) {
-                    names.push_back(info.name);
-                    infos.push_back(&info);
+                    // What the source holds in memory is used in place.
+                    const Series* held = data.fieldSource ? data.fieldSource->held(info.name) : nullptr;
+                    if (held) {
+                        fields_[{info.message, info.instance}][info.field] = held;
+                    } else {
+                        names.push_back(info.name);
+                        infos.push_back(&info);
+                    }
                 }
-        std::vector<Series> series = readFields(data, names);
+        owned_ = readFields(data, names);
         for (size_t i = 0; i < infos.size(); ++i)
-            fields_[{infos[i]->message, infos[i]->instance}][infos[i]->field] = std::move(series[i]);
+            fields_[{infos[i]->message, infos[i]->instance}][infos[i]->field] = &owned_[i];
     }
     flightWindows(*this);
 }
@@ -45,7 +50,7 @@ const Series* ReviewContext::field(const std::string& message, const std::string
     if (m == fields_.end())
         return nullptr;
     const auto f = m->second.find(name);
-    return f == m->second.end() || f->second.empty() ? nullptr : &f->second;
+    return f == m->second.end() || f->second->empty() ? nullptr : f->second;
 }
 
 std::vector<int> ReviewContext::instances(const std::string& message, const std::string& name) const
@@ -55,14 +60,6 @@ std::vector<int> ReviewContext::instances(const std::string& message, const std:
         if (key.first == message && field(message, name, key.second))
             out.push_back(key.second);
     return out;
-}
-
-bool ReviewContext::hasMessage(const std::string& message) const
-{
-    if (!flight.fields)
-        return false;
-    const auto& all = flight.fields->fields();
-    return std::any_of(all.begin(), all.end(), [&](const FieldInfo& info) { return info.message == message; });
 }
 
 void ReviewContext::add(FindingKind kind, Severity severity, const Span& span, double limit, const std::string& unit,
@@ -77,61 +74,57 @@ void ReviewContext::note(const std::string& text)
         notes.push_back(text);
 }
 
-bool inside(const Windows& windows, double t)
+double mergeSeconds()
 {
-    return std::any_of(windows.begin(), windows.end(), [t](const Window& w) { return t >= w.start && t <= w.end; });
+    static const double seconds = threshold("span.merge");
+    return seconds;
 }
 
-std::vector<Span> spansWhere(const Series& series, const Windows& windows, const std::function<bool(double)>& holds,
-                             const std::function<bool(double, double)>& worse, double minSeconds)
+bool inside(const Windows& windows, double t)
 {
-    std::vector<Span> held;
-    bool open = false;
-    for (size_t i = 0; i < series.size(); ++i) {
-        const Sample& s = series[i];
-        const bool in = inside(windows, s.t) && holds(s.value);
-        if (!in) {
-            open = false;
-            continue;
-        }
-        const double until = i + 1 < series.size() ? std::min(series[i + 1].t, s.t + SAMPLE_HOLD) : s.t;
-        if (open) {
-            held.back().end = until;
-            if (worse(s.value, held.back().value))
-                held.back().value = s.value;
-        } else {
-            held.push_back({s.t, until, s.value});
-            open = true;
-        }
+    // Windows are in order and apart (normalised): the last starting at or
+    // before t is the only one that can hold it.
+    const auto after = std::upper_bound(windows.begin(), windows.end(), t, [](double time, const Window& w) { return time < w.start; });
+    return after != windows.begin() && t <= (after - 1)->end;
+}
+
+void normalise(Windows& windows)
+{
+    std::sort(windows.begin(), windows.end(), [](const Window& a, const Window& b) { return a.start < b.start; });
+    Windows merged;
+    for (const Window& w : windows) {
+        if (!merged.empty() && w.start <= merged.back().end)
+            merged.back().end = std::max(merged.back().end, w.end);
+        else
+            merged.push_back(w);
     }
-    std::vector<Span> out;
-    const double merge = threshold("span.merge");
-    for (const Span& span : held) {
-        if (span.end - span.start < minSeconds)
-            continue;
-        if (!out.empty() && span.start - out.back().end < merge) {
-            out.back().end = span.end;
-            if (worse(span.value, out.back().value))
-                out.back().value = span.value;
-        } else {
-            out.push_back(span);
-        }
-    }
-    return out;
+    windows = std::move(merged);
 }
 
 std::vector<Span> capSpans(std::vector<Span> spans, size_t max)
 {
-    while (spans.size() > max && spans.size() > 1) {
-        size_t closest = 0;
-        for (size_t i = 1; i + 1 < spans.size(); ++i)
-            if (spans[i + 1].start - spans[i].end < spans[closest + 1].start - spans[closest].end)
-                closest = i;
-        spans[closest].end = spans[closest + 1].end;
-        spans[closest].value = std::max(spans[closest].value, spans[closest + 1].value);
-        spans.erase(spans.begin() + static_cast<long>(closest) + 1);
+    if (spans.size() <= max || max == 0)
+        return spans;
+    // The max - 1 widest gaps stay; the spans between them become one.
+    std::vector<size_t> gaps(spans.size() - 1);
+    for (size_t i = 0; i < gaps.size(); ++i)
+        gaps[i] = i;
+    std::stable_sort(gaps.begin(), gaps.end(), [&](size_t a, size_t b) {
+        return spans[a + 1].start - spans[a].end > spans[b + 1].start - spans[b].end;
+    });
+    std::vector<bool> cut(spans.size(), false);
+    for (size_t k = 0; k + 1 < max; ++k)
+        cut[gaps[k]] = true;
+    std::vector<Span> out;
+    for (size_t i = 0; i < spans.size(); ++i) {
+        if (i > 0 && !cut[i - 1]) {
+            out.back().end = spans[i].end;
+            out.back().value = std::max(out.back().value, spans[i].value);
+        } else {
+            out.push_back(spans[i]);
+        }
     }
-    return spans;
+    return out;
 }
 
 void levelFindings(ReviewContext& review, const Series& series, const Windows& windows, double warning, double failure,
@@ -144,10 +137,13 @@ void levelFindings(ReviewContext& review, const Series& series, const Windows& w
     };
     const std::vector<Span> failing = spansWhere(series, windows, beyond(failure), worse, minSeconds);
     std::vector<Span> spans = spansWhere(series, windows, beyond(warning), worse, minSeconds);
+    const size_t warned = spans.size();
     for (const Span& f : failing) {
         // A failure stretch inside no warning span (a level met only in short
         // bursts at the warning level) still counts.
-        const bool covered = std::any_of(spans.begin(), spans.end(), [&](const Span& s) { return f.start >= s.start && f.start <= s.end; });
+        const auto first = std::lower_bound(spans.begin(), spans.begin() + static_cast<long>(warned), f.start,
+                                            [](const Span& s, double t) { return s.end < t; });
+        const bool covered = first != spans.begin() + static_cast<long>(warned) && first->start <= f.start;
         if (!covered)
             spans.push_back(f);
     }

@@ -35,4 +35,24 @@ void checkCompass(ReviewContext& review);
 // NaN where none.
 double valueAt(const flight::Series& series, double t);
 
+// valueAt() for times met in order: one walk of the series in all.
+class SeriesCursor {
+public:
+    explicit SeriesCursor(const flight::Series& series) : series_(series) {}
+    double at(double t)
+    {
+        if (t < last_)
+            next_ = 0;
+        last_ = t;
+        while (next_ < series_.size() && series_[next_].t <= t)
+            ++next_;
+        return next_ > 0 && t - series_[next_ - 1].t <= 2.0 ? series_[next_ - 1].value : NAN;
+    }
+
+private:
+    const flight::Series& series_;
+    size_t next_ = 0;
+    double last_ = -INFINITY;
+};
+
 } // namespace flightreplay::review

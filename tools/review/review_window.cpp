@@ -38,16 +38,18 @@ Windows between(const Flight& flight, FlightEventKind on, FlightEventKind off, b
     return out;
 }
 
-Windows intersect(const Windows& a, const Windows& b)
+Windows intersect(Windows a, Windows b)
 {
+    normalise(a);
+    normalise(b);
     Windows out;
-    for (const Window& x : a)
-        for (const Window& y : b) {
-            const double start = std::max(x.start, y.start), end = std::min(x.end, y.end);
-            if (end > start)
-                out.push_back({start, end});
-        }
-    std::sort(out.begin(), out.end(), [](const Window& l, const Window& r) { return l.start < r.start; });
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const double start = std::max(a[i].start, b[j].start), end = std::min(a[i].end, b[j].end);
+        if (end > start)
+            out.push_back({start, end});
+        (a[i].end < b[j].end ? i : j) += 1;
+    }
     return out;
 }
 
@@ -62,6 +64,7 @@ void flightWindows(ReviewContext& review)
     const Windows whole = {{-INFINITY, INFINITY}};
     if (!armedTold)
         review.armed = whole;
+    normalise(review.armed);
     if (!airTold)
         air = whole;
     if (!armedTold && !airTold)

@@ -27,6 +27,15 @@ const Axis VIBRATION_AXES[] = {
     {"vehicle_imu_status", "accel_vibration_metric", "", "px4"},
 };
 
+// MAV_AUTOPILOT of a telemetry log's vehicle; -1 elsewhere.
+int autopilotOf(const Flight& flight)
+{
+    for (const LinkSystem& system : flight.linkSystems)
+        if (system.id == flight.systemId)
+            return system.autopilot;
+    return -1;
+}
+
 // A cumulative counter's rise at each sample.
 Series risesOf(const Series& counter)
 {
@@ -69,7 +78,9 @@ void checkVibration(ReviewContext& review)
     for (const Axis& axis : VIBRATION_AXES) {
         for (int instance : review.instances(axis.message, axis.field)) {
             any = true;
-            const std::string scale = axis.scale;
+            // PX4 fills MAVLink's VIBRATION with its own metric.
+            const bool px4 = std::string(axis.message) == "VIBRATION" && autopilotOf(review.flight) == 12;
+            const std::string scale = px4 ? "px4" : axis.scale;
             const double warning = threshold("vibration." + scale + ".warning");
             const double failure = threshold("vibration." + scale + ".failure");
             const std::string imu = "IMU " + std::to_string(instance) + (axis.axis[0] ? std::string(" ") + axis.axis + " axis" : "");

@@ -4,6 +4,7 @@
 
 #include "reader_test_support.h"
 #include "review_logs.h"
+#include "tlog_writer.h"
 #include "support/test_support.h"
 
 using namespace reader_test;
@@ -53,4 +54,25 @@ TEST(ReviewProgram, TableJsonAndFieldsExitZeroWhateverWasFound)
     EXPECT_EQ(convert("--review-json out.json good.bin", dir).status, 2);
     EXPECT_EQ(convert("--force --review-json out.json good.bin", dir).status, 0);
     EXPECT_EQ(readFile(dir + "/out.json").substr(0, 15), "{\"findings\": []");
+}
+
+TEST(ReviewProgram, EveryVehicleOfATelemetryLogIsReviewed)
+{
+    const std::string dir = makeTempDir();
+    TlogWriter w;
+    writeTelemetryFlight(w, TelemetryFlight{});
+    TelemetryFlight plane;
+    plane.system = 2;
+    plane.mavType = 1;
+    plane.station = false;
+    writeTelemetryFlight(w, plane);
+    writeFile(dir + "/two.tlog", w.bytes());
+    const ProgramRun both = convert("--review two.tlog", dir);
+    ASSERT_EQ(both.status, 0) << both.err;
+    EXPECT_NE(both.out.find("note: system 1: no compass data in this log\n"), std::string::npos) << both.out;
+    EXPECT_NE(both.out.find("note: system 2: motor checks are made for multicopters only\n"), std::string::npos) << both.out;
+    const ProgramRun one = convert("--system 2 --review two.tlog", dir);
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(one.out.find("system 1"), std::string::npos) << one.out;
+    EXPECT_NE(one.out.find("note: motor checks are made for multicopters only\n"), std::string::npos) << one.out;
 }

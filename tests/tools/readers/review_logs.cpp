@@ -1,5 +1,6 @@
 #include "review_logs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -61,11 +62,18 @@ State stateAt(const Trouble& trouble, double t, double healthyVibration, double 
     return s;
 }
 
-constexpr int STEPS = 1500; // 150 s at 10 Hz
+constexpr double SECONDS = 150;
+
+// Whether the sample at t of a flight sampled every step seconds is the
+// first at or after moment.
+bool reaches(double t, double step, double moment)
+{
+    return t >= moment - 1e-9 && t - step < moment - 1e-9;
+}
 
 } // namespace
 
-std::string dataflashReviewFlight(const Trouble& trouble)
+std::string dataflashReviewFlight(const Trouble& trouble, double step)
 {
     DataflashWriter w;
     w.define(142, "UNIT", "QbZ", "TimeUS,Id,Label");
@@ -91,19 +99,15 @@ std::string dataflashReviewFlight(const Trouble& trouble)
     w.write(134, {1e5, "ArduCopter V4.3.0 (abcdef12)"});
     w.write(134, {2e5, "Frame: QUAD"});
     double clip = 0;
-    for (int k = 0; k < STEPS; ++k) {
-        const double t = 0.1 * k, us = t * 1e6;
+    const int steps = static_cast<int>(std::lround(SECONDS / step));
+    for (int k = 0; k < steps; ++k) {
+        const double t = step * k, us = std::round(t * 1e6);
         const State s = stateAt(trouble, t, 12, 70);
-        if (k == 100)
-            w.write(139, {us, 10});
-        if (k == 150)
-            w.write(139, {us, 28});
-        if (k == 1400)
-            w.write(139, {us, 18});
-        if (k == 1450)
-            w.write(139, {us, 11});
-        if (trouble.failsafe && (k == 950 || k == 970))
-            w.write(138, {us, 5, k == 950 ? 1 : 0});
+        for (const auto& [moment, event] : {std::pair{10.0, 10}, std::pair{15.0, 28}, std::pair{140.0, 18}, std::pair{145.0, 11}})
+            if (reaches(t, step, moment))
+                w.write(139, {us, event});
+        if (trouble.failsafe && (reaches(t, step, 95) || reaches(t, step, 97)))
+            w.write(138, {us, 5, t < 96 ? 1 : 0});
         if (t >= 1)
             w.write(130, {us, s.fix, 0, 0, s.fix >= 3 ? 12 : 3, s.fix >= 3 ? 0.8 : 9.9, s.lat, s.lon, s.alt, s.speed, 0, 0, 0, 1});
         w.write(131, {us, 0, 0, 0, 0, 0, 0, 0, 0});
@@ -121,7 +125,7 @@ std::string dataflashReviewFlight(const Trouble& trouble)
     return w.bytes;
 }
 
-std::string ulogReviewFlight(const Trouble& trouble)
+std::string ulogReviewFlight(const Trouble& trouble, double step)
 {
     UlogWriter w;
     w.info("char[3] sys_name", "PX4");
@@ -145,9 +149,10 @@ std::string ulogReviewFlight(const Trouble& trouble)
     w.subscribe(1, 10, "vehicle_magnetometer");
     w.subscribe(1, 11, "vehicle_imu_status");
     uint32_t clip = 0;
-    for (int k = 0; k < STEPS; ++k) {
-        const double t = 0.1 * k;
-        const uint64_t us = static_cast<uint64_t>(k) * 100000u;
+    const int steps = static_cast<int>(std::lround(SECONDS / step));
+    for (int k = 0; k < steps; ++k) {
+        const double t = step * k;
+        const uint64_t us = static_cast<uint64_t>(std::llround(t * 1e6));
         const State s = stateAt(trouble, t, 2, 12);
         clip += static_cast<uint32_t>(s.clippingRise);
         for (uint16_t id : {uint16_t(0), uint16_t(11)}) {
@@ -196,18 +201,19 @@ std::string ulogReviewFlight(const Trouble& trouble)
     return w.bytes;
 }
 
-std::string tlogReviewFlight(const Trouble& trouble)
+std::string tlogReviewFlight(const Trouble& trouble, double step)
 {
     TlogWriter w;
     const uint64_t start = 1781431200000000ull;
     double clip = 0;
-    for (int k = 0; k < STEPS; ++k) {
-        const double t = 0.1 * k;
+    const int steps = static_cast<int>(std::lround(SECONDS / step));
+    for (int k = 0; k < steps; ++k) {
+        const double t = step * k;
         const State s = stateAt(trouble, t, 12, 70);
-        const uint64_t stamp = start + static_cast<uint64_t>(k) * 100000u;
-        const uint32_t bootMs = static_cast<uint32_t>(k) * 100u;
+        const uint64_t stamp = start + static_cast<uint64_t>(std::llround(t * 1e6));
+        const uint32_t bootMs = static_cast<uint32_t>(std::lround(t * 1000));
         const auto send = [&](const mav::Payload& p) { put(w, stamp, 1, 1, p); };
-        if (k % 10 == 0) {
+        if (k % std::max(1, static_cast<int>(std::lround(1.0 / step))) == 0) {
             const bool armed = t >= 10 && t < 145;
             send(mav::heartbeat(5, 2, 3, static_cast<uint8_t>(1 | (armed ? 128 : 0)), s.failsafe ? 5 : 4));
         }

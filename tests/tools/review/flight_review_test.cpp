@@ -22,7 +22,7 @@ constexpr double FIRST_FIX = 1.0; // boot seconds of the generated flights' firs
 
 struct Format {
     const char* name;
-    std::function<std::string(const reader_test::Trouble&)> write;
+    std::string (*write)(const reader_test::Trouble&, double);
 };
 
 const Format FORMATS[] = {
@@ -70,7 +70,7 @@ TEST(FlightReview, EachTroubleShowsWithItsSpan)
                 continue;
             reader_test::Trouble trouble;
             trouble.*c.trouble = true;
-            const review::Review r = reviewOf(format.write(trouble));
+            const review::Review r = reviewOf(format.write(trouble, 0.1));
             bool found = false;
             for (const review::Finding& f : r.findings) {
                 if (f.kind != c.kind || f.severity != c.severity)
@@ -92,7 +92,7 @@ TEST(FlightReview, EachTroubleShowsWithItsSpan)
 TEST(FlightReview, HealthyFlightsRaiseNoAlarm)
 {
     for (const Format& format : FORMATS) {
-        const review::Review r = reviewOf(format.write({}));
+        const review::Review r = reviewOf(format.write({}, 0.1));
         EXPECT_TRUE(r.findings.empty()) << format.name << ":\n" << described(r);
     }
 }
@@ -112,7 +112,7 @@ TEST(FlightReview, CausesComeBeforeConsequencesAndSpansMerge)
     reader_test::Trouble trouble;
     trouble.vibration = trouble.clipping = true;
     for (const Format& format : FORMATS) {
-        const review::Review r = reviewOf(format.write(trouble));
+        const review::Review r = reviewOf(format.write(trouble, 0.1));
         ASSERT_GE(r.findings.size(), 2u) << format.name;
         EXPECT_EQ(r.findings[0].kind, FindingKind::vibration) << format.name << ":\n" << described(r);
         for (size_t i = 1; i < r.findings.size(); ++i)
