@@ -47,6 +47,21 @@ bool makeOffscreenStudio(StudioState& state, int width, int height, bool withPan
     return true;
 }
 
+void startPictureJobs(StudioState& state, bool withPanels)
+{
+    for (StudioFlight& f : state.flights) {
+        if (!f.jobs)
+            continue;
+        if (state.colouring == TrackColouring::field && !state.trackField.empty())
+            f.jobs->field(state.trackField);
+        if (withPanels) {
+            f.jobs->startReview();
+            for (const std::string& name : state.plotFields)
+                f.jobs->field(name);
+        }
+    }
+}
+
 int runStudioWindow(const StudioOptions& options)
 {
     StudioState state;
@@ -74,6 +89,7 @@ int runStudioSnapshot(const StudioOptions& options)
     }
     state.clock.setPaused(true);
     const bool withPanels = options.panelsGiven && options.panels;
+    startPictureJobs(state, withPanels);
     OffscreenStudio studio;
     std::string error;
     if (!makeOffscreenStudio(state, options.width, options.height, withPanels, options, studio, error))
@@ -81,6 +97,9 @@ int runStudioSnapshot(const StudioOptions& options)
     // ImGui lays out a new panel in its first frame and shows it from the second.
     if (withPanels)
         studio.frame->render();
+    // The tracks take the field's colours in the update traversal of the
+    // frame drawn next.
+    state.waitForJobs();
     osg::ref_ptr<osg::Image> picture = studio.frame->render();
     if (!writePicture(*picture, options.snapshotPath))
         throw tools::ToolError("cannot write '" + options.snapshotPath + "'");
