@@ -5,7 +5,9 @@
 // rounds that take turns; the wall time and peak memory (the child's
 // maximum resident set) of each, medians over the rounds. The studio draws
 // a 1280 x 720 snapshot with no display (EGL), in an empty folder; it does
-// the same for the 0.9 MB sample, the part of its time that is not the file's.
+// the same for the 0.9 MB sample, the part of its time that is not the file's,
+// and with its panels (the picture then shows the review). With
+// FLIGHTREPLAY_BASELINE_STUDIO=PATH another build's studio takes its turns too.
 // Usage: big_ulog_bench [ROUNDS [MB]]   (3 rounds of a 1024 MB file)
 //        big_ulog_bench walk FILE       (the header walk alone)
 
@@ -109,14 +111,25 @@ int main(int argc, char** argv)
     std::printf("%.0f MB ULog from %s, %d rounds\n", mb, real ? "the real sample_log_small.ulg" : "the generated test flight",
                 rounds);
 
-    // The last: what the studio takes whatever the file's size.
-    const char* names[] = {"header walk", "converter (10000 rows)", "studio, first picture", "studio on the sample"};
-    const std::vector<std::vector<std::string>> commands = {
+    // The last: what the studio takes whatever the file's size. With the
+    // panels the picture waits for the review it shows. Another build's
+    // studio (FLIGHTREPLAY_BASELINE_STUDIO) runs in the same rounds, for a
+    // before and after on one machine's load.
+    std::vector<std::string> names = {"header walk", "converter (10000 rows)", "studio, first picture",
+                                      "studio with panels", "studio on the sample"};
+    std::vector<std::vector<std::string>> commands = {
         {std::filesystem::read_symlink("/proc/self/exe").string(), "walk", ulog},
         {CONVERT_BINARY, "--force", ulog, dir + "/big.log"},
         {STUDIO_BINARY, "--size", "1280x720", "--snapshot", dir + "/first.png", ulog},
+        {STUDIO_BINARY, "--size", "1280x720", "--panels", "--snapshot", dir + "/panels.png", ulog},
         {STUDIO_BINARY, "--size", "1280x720", "--snapshot", dir + "/sample.png", real ? sample : ulog},
     };
+    if (const char* baseline = std::getenv("FLIGHTREPLAY_BASELINE_STUDIO")) {
+        names.insert(names.begin() + 3, "baseline studio, first picture");
+        commands.insert(commands.begin() + 3, {baseline, "--size", "1280x720", "--snapshot", dir + "/base.png", ulog});
+        names.insert(names.begin() + 5, "baseline with panels");
+        commands.insert(commands.begin() + 5, {baseline, "--size", "1280x720", "--panels", "--snapshot", dir + "/base-panels.png", ulog});
+    }
     std::filesystem::create_directories(dir + "/empty");
     std::vector<std::vector<double>> seconds(commands.size()), peaks(commands.size());
     for (int round = 0; round < rounds; ++round) {
@@ -129,7 +142,7 @@ int main(int argc, char** argv)
     const double walkSeconds = median(seconds[0]);
     for (size_t c = 0; c < commands.size(); ++c) {
         const double s = median(seconds[c]);
-        std::printf("  %-24s %7.2f s  %6.1f x the walk   peak memory %7.1f MB\n", names[c], s, s / walkSeconds,
+        std::printf("  %-32s %7.2f s  %6.1f x the walk   peak memory %7.1f MB\n", names[c].c_str(), s, s / walkSeconds,
                     median(peaks[c]));
     }
     std::filesystem::remove_all(dir);

@@ -94,12 +94,13 @@ int runStudioSnapshot(const StudioOptions& options)
     std::string error;
     if (!makeOffscreenStudio(state, options.width, options.height, withPanels, options, studio, error))
         throw tools::ToolError(error);
-    // ImGui lays out a new panel in its first frame and shows it from the second.
+    // The review and the fields are in before ImGui lays out the panels
+    // (in their first frame, shown from the second: a table drawn first in
+    // the last frame would have no room for its columns); the tracks take
+    // the field's colours in the next update traversal.
+    state.waitForJobs();
     if (withPanels)
         studio.frame->render();
-    // The tracks take the field's colours in the update traversal of the
-    // frame drawn next.
-    state.waitForJobs();
     osg::ref_ptr<osg::Image> picture = studio.frame->render();
     if (!writePicture(*picture, options.snapshotPath))
         throw tools::ToolError("cannot write '" + options.snapshotPath + "'");
