@@ -5,9 +5,11 @@
 // rounds that take turns; the wall time and peak memory (the child's
 // maximum resident set) of each, medians over the rounds. The studio draws
 // a 1280 x 720 snapshot with no display (EGL), in an empty folder; it does
-// the same for the 0.9 MB sample, the part of its time that is not the file's.
-// With the converter and studio of another build (an older commit), those
-// run in the same rounds, for a before-and-after on one machine state.
+// the same for the 0.9 MB sample, the part of its time that is not the file's,
+// and with its panels (the picture then shows the review). With the
+// converter and studio of another build (an older commit), those run in the
+// same rounds, for a before-and-after on one machine state; so does another
+// build's studio named by FLIGHTREPLAY_BASELINE_STUDIO=PATH.
 // Usage: big_ulog_bench [ROUNDS [MB [CONVERT STUDIO]]]   (3 rounds of a 1024 MB file)
 //        big_ulog_bench walk FILE                        (the header walk alone)
 
@@ -111,12 +113,17 @@ int main(int argc, char** argv)
     std::printf("%.0f MB ULog from %s, %d rounds\n", mb, real ? "the real sample_log_small.ulg" : "the generated test flight",
                 rounds);
 
-    // The last: what the studio takes whatever the file's size.
-    std::vector<std::string> names = {"header walk", "converter (10000 rows)", "studio, first picture", "studio on the sample"};
+    // The last: what the studio takes whatever the file's size. With the
+    // panels the picture waits for the review it shows. Another build's
+    // studio (FLIGHTREPLAY_BASELINE_STUDIO) draws the first picture in the
+    // same rounds, for a before and after on one machine's load.
+    std::vector<std::string> names = {"header walk", "converter (10000 rows)", "studio, first picture",
+                                      "studio with panels", "studio on the sample"};
     std::vector<std::vector<std::string>> commands = {
         {std::filesystem::read_symlink("/proc/self/exe").string(), "walk", ulog},
         {CONVERT_BINARY, "--force", ulog, dir + "/big.log"},
         {STUDIO_BINARY, "--size", "1280x720", "--snapshot", dir + "/first.png", ulog},
+        {STUDIO_BINARY, "--size", "1280x720", "--panels", "--snapshot", dir + "/panels.png", ulog},
         {STUDIO_BINARY, "--size", "1280x720", "--snapshot", dir + "/sample.png", real ? sample : ulog},
     };
     if (argc > 4) {
@@ -124,6 +131,10 @@ int main(int argc, char** argv)
         names.push_back("other studio, first picture");
         commands.push_back({argv[3], "--force", ulog, dir + "/other.log"});
         commands.push_back({argv[4], "--size", "1280x720", "--snapshot", dir + "/other.png", ulog});
+    }
+    if (const char* baseline = std::getenv("FLIGHTREPLAY_BASELINE_STUDIO")) {
+        names.insert(names.begin() + 3, "baseline studio, first picture");
+        commands.insert(commands.begin() + 3, {baseline, "--size", "1280x720", "--snapshot", dir + "/base.png", ulog});
     }
     std::filesystem::create_directories(dir + "/empty");
     std::vector<std::vector<double>> seconds(commands.size()), peaks(commands.size());
@@ -137,7 +148,7 @@ int main(int argc, char** argv)
     const double walkSeconds = median(seconds[0]);
     for (size_t c = 0; c < commands.size(); ++c) {
         const double s = median(seconds[c]);
-        std::printf("  %-28s %7.2f s  %6.1f x the walk   peak memory %7.1f MB\n", names[c].c_str(), s, s / walkSeconds,
+        std::printf("  %-32s %7.2f s  %6.1f x the walk   peak memory %7.1f MB\n", names[c].c_str(), s, s / walkSeconds,
                     median(peaks[c]));
     }
     std::filesystem::remove_all(dir);

@@ -15,6 +15,7 @@
 #include "tools/kml/kml_document.h"
 #include "tools/common/late_progress.h"
 #include "tools/kml/zip_archive.h"
+#include "tools/review/flight_review.h"
 
 namespace flightreplay::kml {
 
@@ -74,6 +75,11 @@ void exportGoogleEarth(const std::vector<std::string>& flightPaths, const reader
         progress.advance();
     }
 
+    std::vector<review::Review> reviews;
+    reviews.reserve(flights.size());
+    for (const flight::Flight& f : flights)
+        reviews.push_back(review::reviewFlight(f));
+
     std::map<flight::VehicleType, VehicleFiles> vehicles;
     std::vector<ZipEntry> entries(1);
     std::vector<KmlFlight> layers;
@@ -91,7 +97,7 @@ void exportGoogleEarth(const std::vector<std::string>& flightPaths, const reader
             found = vehicles.emplace(type, files).first;
         }
         layers.push_back({&flights[i], osgDB::getSimpleFileName(flightPaths[i]), found->second.href,
-                          found->second.chaseDistance});
+                          found->second.chaseDistance, &reviews[i]});
         progress.advance();
     }
 

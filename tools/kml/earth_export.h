@@ -13,7 +13,8 @@ namespace flightreplay::kml {
 bool isGoogleEarthPath(const std::string& path);
 
 // Reads every flight file (the readers' notes on standard error, "PATH:
-// note") and writes them into out: a .kmz holds the document (doc.kml)
+// note"), reviews each (flight_review.h) and writes them with their
+// findings into out: a .kmz holds the document (doc.kml)
 // and the vehicles' COLLADA models (models/TYPE.dae); a .kml is the
 // document alone, the vehicles drawn as icons. The file is written whole
 // under a temporary name and renamed into place; an existing out is kept

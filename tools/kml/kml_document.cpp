@@ -163,6 +163,7 @@ std::string kmlDocument(const std::vector<KmlFlight>& flights)
         writeTrack(out, part);
         writeModeSegments(out, part);
         writeMarks(out, part);
+        writeReview(out, part);
         writeTour(out, part);
         out.CloseElement();
     }

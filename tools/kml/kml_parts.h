@@ -9,6 +9,7 @@
 #include <tinyxml2.h>
 
 #include "tools/kml/kml_document.h"
+#include "tools/review/flight_review.h"
 #include "tools/kml/track_points.h"
 
 namespace flightreplay::kml {
@@ -55,6 +56,14 @@ std::string modeLegend(const FlightPart& flight);
 
 // Take-off, landing and the other events, mode changes and messages.
 void writeMarks(tinyxml2::XMLPrinter& out, const FlightPart& flight);
+
+// The review's findings: a folder "Review" (its notes in the description)
+// with a placemark per finding at the vehicle's position at its start,
+// styled "review-warning" or "review-failure"; nothing for a flight
+// without a review.
+void writeReview(tinyxml2::XMLPrinter& out, const FlightPart& flight);
+// The colour of a finding's placemark: the studio's amber and red.
+osg::Vec4 reviewColour(review::Severity severity);
 
 // The tour following the vehicle from behind.
 void writeTour(tinyxml2::XMLPrinter& out, const FlightPart& flight);

@@ -15,6 +15,7 @@ namespace {
 using namespace flight;
 
 constexpr float HOVER_PX = 4.0f;
+constexpr float EVENT_MARK_PX = 6.0f;
 constexpr int TOOLTIP_LINES = 12;
 const osg::Vec4 NO_MODE_COLOUR(0.75f, 0.75f, 0.75f, 1.0f);
 
@@ -169,19 +170,33 @@ void drawMessageTicks(ImDrawList* list, ImVec2 min, ImVec2 max, const Flight& fl
 
     list->PushClipRect(min, max, true);
     float lastX = -1e9f;
+    int lastSeverity = 8;
     for (const FlightMessage& m : flight.messages) {
         const float x = axis.x(m.t - clockZero);
-        // Thousands of messages share a few hundred pixels: one line per
-        // pixel is enough, the most severe drawn last on top.
-        if (x - lastX >= 1.0f || m.severity <= 4) {
+        // Thousands of messages share a few hundred pixels, and ImGui's
+        // draw list holds 65536 vertices: one line per pixel, a more severe
+        // one drawn over it.
+        const bool newPixel = x - lastX >= 1.0f;
+        if (newPixel || m.severity < lastSeverity) {
             list->AddLine(ImVec2(x, middle), ImVec2(x, max.y), ImGui::ColorConvertFloat4ToU32(severityColour(m.severity)));
-            lastX = x;
+            lastSeverity = newPixel ? m.severity : std::min(lastSeverity, m.severity);
+            if (newPixel)
+                lastX = x;
         }
         if (isNear(x) && near.size() < TOOLTIP_LINES)
             near.push_back(clockLabel(m.t - clockZero) + "  [" + severityName(m.severity) + "] " + m.text);
     }
+    float lastEventX = -1e9f;
     for (const FlightEvent& e : flight.events) {
         const float x = axis.x(e.t - clockZero);
+        if (isNear(x) && near.size() < TOOLTIP_LINES)
+            near.push_back(clockLabel(e.t - clockZero) + "  " + eventText(e));
+        // A mark takes some 40 vertices: marks closer than their own width
+        // (a repeated or very long log) are one mark, and the list stays
+        // within ImGui's 65536.
+        if (x - lastEventX < EVENT_MARK_PX)
+            continue;
+        lastEventX = x;
         const char* letter = eventLetter(e.kind);
         const bool lost = e.kind == FlightEventKind::linkLost;
         const ImU32 colour = lost ? IM_COL32(255, 90, 80, 255) : IM_COL32(140, 215, 255, 255);
@@ -196,8 +211,6 @@ void drawMessageTicks(ImDrawList* list, ImVec2 min, ImVec2 max, const Flight& fl
             list->AddTriangle(a, b, c, colour, 1.5f);
         list->AddLine(ImVec2(x, min.y + 8.0f), ImVec2(x, max.y), colour);
         list->AddText(ImVec2(x + 6.0f, min.y), colour, letter);
-        if (isNear(x) && near.size() < TOOLTIP_LINES)
-            near.push_back(clockLabel(e.t - clockZero) + "  " + eventText(e));
     }
     list->PopClipRect();
     if (!near.empty()) {

@@ -1,6 +1,7 @@
 #include "tools/studio/flight_jobs.h"
 
 #include <chrono>
+#include <exception>
 
 #include "tools/flight/field_catalogue.h"
 
@@ -23,8 +24,16 @@ void FlightJobs::startReview()
     std::lock_guard<std::mutex> lock(mutex_);
     if (review_.valid())
         return;
-    const flight::Flight* flight = flight_;
-    review_ = std::async(std::launch::async, [flight] { return review::reviewFlight(*flight); }).share();
+    const flight::Flight* flight = &flight_;
+    review_ = std::async(std::launch::async, [flight] {
+                  try {
+                      return review::reviewFlight(*flight);
+                  } catch (const std::exception& error) {
+                      // Memory ran out on a huge log: the panel says so
+                      // instead of the program ending.
+                      return review::Review{{}, {std::string("the review could not finish: ") + error.what()}};
+                  }
+              }).share();
 }
 
 const review::Review* FlightJobs::review()
@@ -33,22 +42,23 @@ const review::Review* FlightJobs::review()
     return ifReady(review_);
 }
 
-bool FlightJobs::hasField(const std::string& name) const
-{
-    return flight::hasField(*flight_, name);
-}
-
 const flight::Series* FlightJobs::field(const std::string& name)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     auto found = fields_.find(name);
     if (found == fields_.end()) {
-        std::promise<flight::Series> none;
         std::shared_future<flight::Series> read;
-        if (flight::hasField(*flight_, name)) {
-            const flight::Flight* flight = flight_;
-            read = std::async(std::launch::async, [flight, name] { return flight::readField(*flight, name); }).share();
+        if (flight::hasField(flight_, name)) {
+            const flight::Flight* flight = &flight_;
+            read = std::async(std::launch::async, [flight, name] {
+                       try {
+                           return flight::readField(*flight, name);
+                       } catch (const std::exception&) {
+                           return flight::Series{};
+                       }
+                   }).share();
         } else {
+            std::promise<flight::Series> none;
             none.set_value({});
             read = none.get_future().share();
         }

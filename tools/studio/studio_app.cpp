@@ -47,6 +47,21 @@ bool makeOffscreenStudio(StudioState& state, int width, int height, bool withPan
     return true;
 }
 
+void startPictureJobs(StudioState& state, bool withPanels)
+{
+    for (StudioFlight& f : state.flights) {
+        if (!f.jobs)
+            continue;
+        if (state.colouring == TrackColouring::field && !state.trackField.empty())
+            f.jobs->field(state.trackField);
+        if (withPanels) {
+            f.jobs->startReview();
+            for (const std::string& name : state.plotFields)
+                f.jobs->field(name);
+        }
+    }
+}
+
 int runStudioWindow(const StudioOptions& options)
 {
     StudioState state;
@@ -74,11 +89,16 @@ int runStudioSnapshot(const StudioOptions& options)
     }
     state.clock.setPaused(true);
     const bool withPanels = options.panelsGiven && options.panels;
+    startPictureJobs(state, withPanels);
     OffscreenStudio studio;
     std::string error;
     if (!makeOffscreenStudio(state, options.width, options.height, withPanels, options, studio, error))
         throw tools::ToolError(error);
-    // ImGui lays out a new panel in its first frame and shows it from the second.
+    // The review and the fields are in before ImGui lays out the panels
+    // (in their first frame, shown from the second: a table drawn first in
+    // the last frame would have no room for its columns); the tracks take
+    // the field's colours in the next update traversal.
+    state.waitForJobs();
     if (withPanels)
         studio.frame->render();
     osg::ref_ptr<osg::Image> picture = studio.frame->render();

@@ -38,6 +38,11 @@ struct OffscreenStudio {
 bool makeOffscreenStudio(StudioState& state, int width, int height, bool withPanels, const StudioOptions& options,
                          OffscreenStudio& studio, std::string& error);
 
+// Starts what a picture or a video shows besides the flights: the reads of
+// the field colouring the tracks and of the plotted fields, and with
+// withPanels the reviews; they run while the scene is built.
+void startPictureJobs(StudioState& state, bool withPanels);
+
 // Opens the window and runs until Escape or until it is closed; returns the
 // program's exit status (0). Throws tools::ToolError (one line) when the
 // flights cannot be opened or no window can be.

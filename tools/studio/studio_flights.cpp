@@ -7,6 +7,7 @@
 #include "frame/map_frame.h"
 #include "log/geography.h"
 #include "tools/common/tool_error.h"
+#include "tools/flight/field_catalogue.h"
 #include "tools/flight/flight_events.h"
 #include "tools/flight/flight_extent.h"
 #include "tools/readers/read_flight.h"
@@ -19,6 +20,25 @@ namespace flightreplay::studio {
 namespace {
 
 constexpr double SAME_DAY_SECONDS = 86400.0;
+
+// A field no flight has is a typing error better told at once than an
+// empty plot or a plain track.
+void checkFieldsNamed(const StudioState& state)
+{
+    std::vector<std::pair<const char*, std::string>> named;
+    if (!state.trackField.empty())
+        named.emplace_back("--track-field", state.trackField);
+    for (const std::string& name : state.plotFields)
+        named.emplace_back("--plot", name);
+    for (const auto& [option, name] : named) {
+        bool found = false;
+        for (const StudioFlight& f : state.flights)
+            found = found || flight::hasField(*f.flight, name);
+        if (!found)
+            throw tools::ToolError(std::string(option) + " " + name +
+                                   ": no flight has a field of that name (flightreplay-convert --fields FLIGHT lists them)");
+    }
+}
 
 } // namespace
 
@@ -134,6 +154,7 @@ void loadStudioFlights(StudioState& state, const StudioOptions& options)
     for (size_t i = 0; i < state.flights.size(); ++i) {
         StudioFlight& f = state.flights[i];
         f.sampler = std::make_unique<FlightSampler>(*f.flight);
+        f.jobs = std::make_unique<FlightJobs>(*f.flight);
         f.colour = flightColour(i, state.flights.size());
         samplers.push_back(f.sampler.get());
         const std::string file = fileNameOf(sources[i]);
@@ -184,6 +205,9 @@ void loadStudioFlights(StudioState& state, const StudioOptions& options)
     state.selected = 0;
     state.camera = options.camera;
     state.colouring = options.colouring;
+    state.trackField = options.trackField;
+    state.plotFields = options.plotFields;
+    checkFieldsNamed(state);
     state.ghost = options.ghost;
     state.dropLines = options.dropLines;
     state.trace = options.trace;

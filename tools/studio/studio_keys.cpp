@@ -92,7 +92,7 @@ bool StudioKeys::handle(const osgGA::GUIEventAdapter& ea, osgGA::GUIActionAdapte
         break;
     case 'c':
     case 'C':
-        state_.colouring = static_cast<TrackColouring>((static_cast<int>(state_.colouring) + 1) % TRACK_COLOURING_COUNT);
+        state_.colouring = state_.nextColouring();
         break;
     case 'g':
     case 'G':

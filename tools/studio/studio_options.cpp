@@ -1,5 +1,6 @@
 #include "tools/studio/studio_options.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -41,6 +42,9 @@ const char* studioUsage()
            "  FLIGHT: a ULog, DataFlash, GPX, IGC or CSV file or the replay's own log; up to 16 at once\n"
            "  --camera chase|cockpit|orbit|free|top-down   camera at start (default chase)\n"
            "  --track white|altitude|speed|mode       track colouring (default white)\n"
+           "  --track-field NAME                      colour the track by a field of the log, e.g. VIBE.VibeZ\n"
+           "                                          (flightreplay-convert --fields lists a log's fields)\n"
+           "  --plot NAME                             plot a field of the log; several on one axis (up to 8)\n"
            "  --size WxH                              window or picture size in pixels\n"
            "  --time T                                start at T seconds from the start\n"
            "  --snapshot OUT.png                      draw one picture at --time offscreen and exit\n"
@@ -159,6 +163,22 @@ std::string trackOption(const std::string&, const std::string& value, StudioOpti
     return {};
 }
 
+std::string fieldOption(const std::string& arg, const std::string& value, StudioOptions& options)
+{
+    if (value.empty())
+        return arg + " needs the name of a field of the log, such as VIBE.VibeZ";
+    if (arg == "--track-field") {
+        options.trackField = value;
+        options.colouring = TrackColouring::field;
+        return {};
+    }
+    if (options.plotFields.size() >= MAX_PLOTTED_FIELDS)
+        return "at most " + std::to_string(MAX_PLOTTED_FIELDS) + " --plot fields";
+    if (std::find(options.plotFields.begin(), options.plotFields.end(), value) == options.plotFields.end())
+        options.plotFields.push_back(value);
+    return {};
+}
+
 std::string sizeOption(const std::string&, const std::string& value, StudioOptions& options)
 {
     if (!parseSize(value, options.width, options.height))
@@ -216,6 +236,7 @@ const ValueOption VALUE_OPTIONS[] = {
     {"--snapshot", outputOption}, {"--from", stretchOption},  {"--to", stretchOption},
     {"--speed", stretchOption},   {"--fps", fpsOption},       {"--export-kmz", outputOption},
     {"--export-page", outputOption}, {"--book", bookOption},    {"--where", bookOption},
+    {"--track-field", fieldOption}, {"--plot", fieldOption},
 };
 
 const ValueOption* valueOptionNamed(const std::string& arg)

@@ -33,7 +33,9 @@ struct StudioOptions {
     bool sizeGiven = false;
     int width = 1200;         // --size WxH, pixels
     int height = 750;
-    TrackColouring colouring = TrackColouring::white; // --track white|altitude|speed
+    TrackColouring colouring = TrackColouring::white; // --track white|altitude|speed|mode; field with --track-field
+    std::string trackField;   // --track-field NAME: the track coloured by that field of the log
+    std::vector<std::string> plotFields; // --plot NAME (repeatable): fields plotted on one axis
     bool panels = true;       // --no-panels hides them (snapshots have none unless --panels)
     bool panelsGiven = false;
     bool trace = false;       // --trace: the aircraft's transform on standard output

@@ -12,6 +12,7 @@
 #include "log/units.h"
 #include "tools/studio/display_values.h"
 #include "tools/studio/event_timeline.h"
+#include "tools/studio/review_panel.h"
 #include "tools/studio/instrument_lines.h"
 #include "tools/studio/plan_panel.h"
 #include "tools/studio/studio_flights.h"
@@ -131,6 +132,8 @@ void drawFlightOnTimeline(ImDrawList* list, ImVec2 min, ImVec2 max, const Studio
         c = next;
     }
     drawMessageTicks(list, spanMin, spanMax, data, clockZero, flight.sampler->duration());
+    if (const review::Review* review = flight.jobs ? flight.jobs->review() : nullptr)
+        drawFindingMarks(list, spanMin, spanMax, *review, flight.sampler->duration());
 }
 
 StudioPanels::StudioPanels(StudioState& state) : state_(state) {}
@@ -181,12 +184,19 @@ void StudioPanels::draw()
 {
     if (!state_.showPanels || state_.flights.empty())
         return;
+    // The review reads the whole log again: it starts once the first
+    // picture is up, and shows when done.
+    if (++frames_ == 2)
+        state_.startReviews();
     sampleCurves();
     drawInstruments();
     drawPlots();
     if (state_.flights.size() > 1)
         drawFlights();
     drawMessages();
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    if (display.x >= MESSAGES_MIN_WIDTH && display.y >= MESSAGES_MIN_HEIGHT)
+        drawReviewPanel(state_);
     drawTimeline();
 }
 
@@ -296,13 +306,17 @@ void StudioPanels::drawView()
     if (ImGui::Combo("Camera", &camera, cameras, CAMERA_MODE_COUNT))
         state_.camera = static_cast<CameraMode>(camera);
 
-    static const char* colourings[] = {"Plain", "By altitude", "By ground speed", "By flight mode"};
+    static const char* colourings[] = {"Plain", "By altitude", "By ground speed", "By flight mode", "By a field"};
     int colouring = static_cast<int>(state_.colouring);
     if (ImGui::Combo("Track", &colouring, colourings, TRACK_COLOURING_COUNT))
         state_.colouring = static_cast<TrackColouring>(colouring);
     ImGui::Checkbox("Drop lines (G)", &state_.dropLines);
     if (state_.colouring == TrackColouring::white)
         return;
+    if (state_.colouring == TrackColouring::field) {
+        fieldPlots_.drawColouring(state_);
+        return;
+    }
     if (state_.colouring == TrackColouring::mode) {
         drawModeLegend(state_.selectedFlight().sampler->flight());
         return;
@@ -418,6 +432,10 @@ void StudioPanels::drawPlots()
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     ImGui::SetNextWindowPos(ImVec2(display.x - PANEL_WIDTH - 10, 10), ImGuiCond_FirstUseEver);
     ImGui::SetNextWindowSize(ImVec2(PANEL_WIDTH, 0), ImGuiCond_FirstUseEver);
+    // Fields added make it taller: it scrolls rather than run under the
+    // message list below it.
+    ImGui::SetNextWindowSizeConstraints(ImVec2(PANEL_WIDTH, 0.0f),
+                                        ImVec2(PANEL_WIDTH, std::max(display.y - TIMELINE_HEIGHT - 260.0f, 200.0f)));
     ImGui::Begin("Plots");
     char caption[64];
     std::snprintf(caption, sizeof caption, "Altitude %.0f m", state_.now.altitude);
@@ -426,6 +444,7 @@ void StudioPanels::drawPlots()
     plotWithCursor("##speed", groundSpeed_, caption);
     plotWithCursor("##voltage", voltage_, ("Battery " + valueText("%.2f", state_.now.voltage) + " V").c_str());
     drawPlanPlots(state_);
+    fieldPlots_.draw(state_);
     ImGui::End();
 }
 

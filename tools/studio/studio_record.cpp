@@ -34,6 +34,7 @@ int runStudioRecording(const StudioOptions& options)
     initStudioState(state, start);
     // Reasons not to start are given before the scene is built.
     request = video::checkRecordRequest(request, state.clock.duration());
+    startPictureJobs(state, options.panels);
     std::string error;
     OffscreenStudio studio;
     if (!makeOffscreenStudio(state, request.video.width, request.video.height, options.panels, options, studio, error))
@@ -41,6 +42,8 @@ int runStudioRecording(const StudioOptions& options)
     osgViewer::Viewer& viewer = studio.frame->viewer();
     viewer.realize();
     state.clock.setPaused(true);
+    // The video shows the review and the fields from its first frame.
+    state.waitForJobs();
     return video::recordVideo(
         viewer, state.clock.duration(), [&state](double seconds) { state.clock.seek(seconds); }, request,
         "flightreplay-studio");

@@ -1,6 +1,7 @@
 #include "tools/studio/studio_scene.h"
 
 #include <cstdio>
+#include <string>
 
 #include <osg/BlendColor>
 #include <osg/BlendFunc>
@@ -109,13 +110,7 @@ public:
             if (turn)
                 turn->setMatrix(osg::Matrix::rotate(s.attitude));
         }
-        if (state_.colouring != colouring_) {
-            for (size_t i = 0; i < tracks_.size(); ++i) {
-                colourTrack(*tracks_[i], *state_.flights[i].sampler, state_.colouring, state_.flights[i].colour);
-                tracks_[i]->dirtyGLObjects();
-            }
-            colouring_ = state_.colouring;
-        }
+        recolourTracks();
         if (state_.ghost != ghost_ || state_.selected != selected_) {
             for (size_t i = 0; i < aircraft_.size(); ++i) {
                 const bool ghost = state_.ghost && i != state_.selected;
@@ -137,10 +132,39 @@ public:
     }
 
 private:
+    // A field's colours come once its read is done; until then the track
+    // keeps the colours it has.
+    void recolourTracks()
+    {
+        const bool byField = state_.colouring == TrackColouring::field && !state_.trackField.empty();
+        const std::string wanted = byField ? "field " + state_.trackField : std::to_string(static_cast<int>(state_.colouring));
+        colourings_.resize(tracks_.size(), std::to_string(static_cast<int>(TrackColouring::white)));
+        for (size_t i = 0; i < tracks_.size(); ++i) {
+            if (colourings_[i] == wanted)
+                continue;
+            StudioFlight& flight = state_.flights[i];
+            if (byField) {
+                const flight::Series* series = flight.jobs ? flight.jobs->field(state_.trackField) : nullptr;
+                if (flight.jobs && !series)
+                    continue;
+                if (series && !series->empty()) {
+                    const std::vector<double> values = fieldAtFixes(*flight.sampler, *series);
+                    colourTrackByValues(*tracks_[i], values, valuesRange(values));
+                } else {
+                    colourTrack(*tracks_[i], *flight.sampler, TrackColouring::white, flight.colour);
+                }
+            } else {
+                colourTrack(*tracks_[i], *flight.sampler, state_.colouring, flight.colour);
+            }
+            tracks_[i]->dirtyGLObjects();
+            colourings_[i] = wanted;
+        }
+    }
+
     StudioState& state_;
     std::vector<osg::ref_ptr<osg::MatrixTransform>> aircraft_;
     std::vector<osg::ref_ptr<osg::Geometry>> tracks_;
-    TrackColouring colouring_ = TrackColouring::white;
+    std::vector<std::string> colourings_; // per track: what its colours show
     bool ghost_ = false;
     size_t selected_ = 0;
     double lastTime_ = -1.0;

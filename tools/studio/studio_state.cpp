@@ -55,4 +55,26 @@ void StudioState::sampleFlights()
         now = flights[selected].now;
 }
 
+TrackColouring StudioState::nextColouring() const
+{
+    const int next = (static_cast<int>(colouring) + 1) % TRACK_COLOURING_COUNT;
+    if (static_cast<TrackColouring>(next) == TrackColouring::field && trackField.empty())
+        return TrackColouring::white;
+    return static_cast<TrackColouring>(next);
+}
+
+void StudioState::startReviews()
+{
+    for (StudioFlight& f : flights)
+        if (f.jobs)
+            f.jobs->startReview();
+}
+
+void StudioState::waitForJobs()
+{
+    for (StudioFlight& f : flights)
+        if (f.jobs)
+            f.jobs->wait();
+}
+
 } // namespace flightreplay::studio

@@ -12,6 +12,7 @@
 #include "tools/flight/flight.h"
 #include "tools/flight/flight_sampler.h"
 #include "tools/studio/flight_clock.h"
+#include "tools/studio/flight_jobs.h"
 
 namespace flightreplay::studio {
 
@@ -28,8 +29,12 @@ const char* cameraName(CameraMode mode);
 // The mode of one of those names, or of "top"; false for any other text.
 bool cameraFromName(const std::string& name, CameraMode& mode);
 
-enum class TrackColouring { white, altitude, speed, mode };
-constexpr int TRACK_COLOURING_COUNT = 4;
+// field: the field of the log named by StudioState::trackField.
+enum class TrackColouring { white, altitude, speed, mode, field };
+constexpr int TRACK_COLOURING_COUNT = 5;
+
+// The most fields the Plots panel draws at once.
+constexpr size_t MAX_PLOTTED_FIELDS = 8;
 
 enum class Alignment { utc, start, takeoff };
 
@@ -42,6 +47,7 @@ struct StudioFlight {
     double chaseMetres = 70.0;               // chase camera distance for its model
     FlightSample now;                        // at the clock's time, set in each update traversal
     std::shared_ptr<FlightPlanView> plan;    // its plan as shown (plan_view.h); null without one
+    std::unique_ptr<FlightJobs> jobs;        // its review and field reads; null for a flight made by hand
 };
 
 // Height of the ground the studio draws: the elevation files where the
@@ -59,6 +65,8 @@ struct StudioState {
     GroundInfo ground;
     CameraMode camera = CameraMode::chase;
     TrackColouring colouring = TrackColouring::white;
+    std::string trackField;               // the field of TrackColouring::field; empty: none chosen
+    std::vector<std::string> plotFields;  // the fields the Plots panel draws on one axis, at most MAX_PLOTTED_FIELDS
     bool ghost = false;          // flights other than the selected one translucent
     bool dropLines = true;       // a line from each aircraft down to the ground
     bool showPlan = true;        // the plans' overlay (plan_overlay.h)
@@ -75,6 +83,13 @@ struct StudioState {
     void settleOffsets();
     // Samples every flight at the clock's time into its `now` and state.now.
     void sampleFlights();
+    // The next colouring of the C key: white, altitude, speed, mode, then
+    // the field where one is chosen.
+    TrackColouring nextColouring() const;
+    // Starts every flight's review unless started.
+    void startReviews();
+    // Blocks until the work started on every flight is done.
+    void waitForJobs();
 };
 
 } // namespace flightreplay::studio

@@ -43,6 +43,9 @@ std::vector<EarthFeature> readEarthFeatures(const std::string& path)
             const int name = OGR_F_GetFieldIndex(feature, "Name");
             if (name >= 0)
                 f.name = OGR_F_GetFieldAsString(feature, name);
+            const int description = OGR_F_GetFieldIndex(feature, "description");
+            if (description >= 0)
+                f.description = OGR_F_GetFieldAsString(feature, description);
             if (OGRGeometryH geometry = OGR_F_GetGeometryRef(feature)) {
                 f.geometry = OGR_G_GetGeometryName(geometry);
                 f.points = OGR_G_GetPointCount(geometry);

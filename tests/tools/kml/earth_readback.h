@@ -15,6 +15,7 @@ struct EarthFeature {
     std::string begin;     // "YYYY-MM-DDThh:mm:ss.sss" where set
     std::string end;
     std::string timestamp;
+    std::string description;
 };
 
 // Every feature of every layer; empty when GDAL cannot open the file.

@@ -167,3 +167,32 @@ TEST(EventTimeline, AltitudeProfileFilledToEachColumnsPixelRowInOneRectanglePerH
         EXPECT_TRUE(covered) << "column at " << column.x;
     }
 }
+
+// A 1 GB log repeats a flight a thousand times: its marks and ticks must fit
+// ImGui's 16-bit vertex indices over a timeline's width (the studio aborted
+// in ImGui's assertion on such a log with its panels).
+TEST(EventTimeline, ThousandsOfEventsAndMessagesStayWithinOneDrawList)
+{
+    const struct {
+        int events;
+        int messages;
+    } cases[] = {{5000, 0}, {0, 20000}, {5000, 20000}};
+    for (const auto& c : cases) {
+        flight::Flight f;
+        for (int i = 0; i < c.events; ++i)
+            f.events.push_back({i * 1.6, i % 2 ? FlightEventKind::armed : FlightEventKind::takeoff, i % 3 == 0});
+        for (int i = 0; i < c.messages; ++i)
+            f.messages.push_back({i * 0.4, i % 8, "message"});
+        ImGuiFrames frames;
+        ImGui::NewFrame();
+        ImGui::SetNextWindowPos(ImVec2(0, 0));
+        ImGui::SetNextWindowSize(ImVec2(800, 600));
+        ImGui::Begin("timeline", nullptr, ImGuiWindowFlags_NoDecoration);
+        ImDrawList* list = ImGui::GetWindowDrawList();
+        studio::drawMessageTicks(list, ImVec2(0, 500), ImVec2(1200, 580), f, 0.0, 8000.0);
+        const int vertices = list->VtxBuffer.Size;
+        ImGui::End();
+        ImGui::Render();
+        EXPECT_LT(vertices, 30000) << c.events << " events, " << c.messages << " messages";
+    }
+}

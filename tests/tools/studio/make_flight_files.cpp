@@ -24,6 +24,7 @@
 #include "log/units.h"
 #include "log_writers.h"
 #include "plan_flight.h"
+#include "review_logs.h"
 #include "tlog_writer.h"
 #include "support/test_support.h"
 
@@ -101,6 +102,10 @@ int main(int argc, char** argv)
     }
     const std::string dir = argv[1];
     writeFile(dir + "/dataflash.bin", reader_test::dataflashFlight(false));
+    reader_test::Trouble trouble;
+    trouble.vibration = trouble.estimator = trouble.gpsJump = trouble.motorLimit = true;
+    writeFile(dir + "/trouble.bin", reader_test::dataflashReviewFlight(trouble));
+    writeFile(dir + "/healthy.bin", reader_test::dataflashReviewFlight({}));
     writeFile(dir + "/glider.igc", igc(60, [](int s) { return SPEED * s; }, [](int s) { return 900 + s; }));
     writeFile(dir + "/soaring.igc", igc(180, [](int s) { return 25.0 * std::max(s - 10, 0); },
                                         [](int s) { return 500 + 40 * std::clamp(s - 10, 0, 50); }));

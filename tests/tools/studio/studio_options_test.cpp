@@ -47,6 +47,10 @@ TEST(StudioOptions, RefusesBadInput)
         {"--offset", "=3", "f.log"},
         {"--format", "kml", "f.log"},
         {"--model", "", "f.log"},
+        {"--track-field", "", "f.log"},
+        {"--plot", "", "f.log"},
+        {"--plot", "1", "--plot", "2", "--plot", "3", "--plot", "4", "--plot", "5", "--plot", "6", "--plot", "7",
+         "--plot", "8", "--plot", "9", "f.log"},
         {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p", "q"},
         {"--where", "vehicle = 'rover'", "f.log"},
         {"--book", "b.sqlite", "f.log"},
@@ -101,5 +105,29 @@ TEST(StudioOptions, ExportPageAlone)
         StudioOptions other;
         EXPECT_FALSE(parse(args, other, error)) << args.size();
         EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(StudioOptions, FieldsByName)
+{
+    const struct {
+        std::vector<const char*> args;
+        TrackColouring colouring;
+        std::string trackField;
+        std::vector<std::string> plots;
+    } cases[] = {
+        {{"--track-field", "VIBE.VibeZ", "f.bin"}, TrackColouring::field, "VIBE.VibeZ", {}},
+        // A later --track wins the colouring; the field stays for the C key.
+        {{"--track-field", "VIBE.VibeZ", "--track", "speed", "f.bin"}, TrackColouring::speed, "VIBE.VibeZ", {}},
+        {{"--plot", "XKF4.SV", "--plot", "VIBE[1].VibeZ", "--plot", "XKF4.SV", "f.bin"}, TrackColouring::white, "",
+         {"XKF4.SV", "VIBE[1].VibeZ"}},
+    };
+    for (const auto& c : cases) {
+        StudioOptions options;
+        std::string error;
+        ASSERT_TRUE(parse(c.args, options, error)) << error;
+        EXPECT_EQ(options.colouring, c.colouring) << c.args[1];
+        EXPECT_EQ(options.trackField, c.trackField) << c.args[1];
+        EXPECT_EQ(options.plotFields, c.plots) << c.args[1];
     }
 }

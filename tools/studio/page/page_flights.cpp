@@ -14,7 +14,9 @@
 #include "tools/studio/page/model_mesh.h"
 #include "tools/studio/page/page_ground.h"
 #include "tools/studio/page/track_thinning.h"
+#include "tools/review/flight_review.h"
 #include "tools/studio/display_values.h"
+#include "tools/studio/review_colours.h"
 #include "tools/studio/studio_assets.h"
 #include "tools/studio/track_colours.h"
 
@@ -169,6 +171,32 @@ nlohmann::json happenings(const Flight& flight, double start, std::vector<std::s
     return {{"modes", modes}, {"events", events}, {"messages", messages}};
 }
 
+std::string htmlColourOf(const studio::ReviewRgb& c)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", c.r, c.g, c.b);
+    return text;
+}
+
+// The review of the flight; its times as the findings count them, seconds
+// from the first fix, as the page's samples.
+nlohmann::json reviewJson(const Flight& flight)
+{
+    const review::Review review = review::reviewFlight(flight);
+    nlohmann::json findings = nlohmann::json::array();
+    for (const review::Finding& f : review.findings)
+        findings.push_back({{"kind", review::kindWord(f.kind)},
+                            {"severity", review::severityWord(f.severity)},
+                            {"colour", htmlColourOf(studio::severityRgb(f.severity))},
+                            {"start", f.start},
+                            {"end", f.end},
+                            {"value", std::isfinite(f.value) ? nlohmann::json(f.value) : nlohmann::json()},
+                            {"threshold", std::isfinite(f.threshold) ? nlohmann::json(f.threshold) : nlohmann::json()},
+                            {"unit", f.unit},
+                            {"text", f.text}});
+    return {{"findings", findings}, {"notes", review.notes}};
+}
+
 nlohmann::json meshJson(const ModelMesh& mesh)
 {
     nlohmann::json corners = nlohmann::json::array();
@@ -249,6 +277,7 @@ PageFlights pageFlights(const studio::StudioState& state, const std::string& mod
             {"ranges", {{"altitude", {altitude.low, altitude.high}}, {"speed", {speed.low, speed.high}}}},
         };
         entry.update(happenings(flight, start, page.notes, f.name));
+        entry["review"] = reviewJson(flight);
         page.flights.push_back(entry);
     }
     if (!modelNote.empty())

@@ -1,7 +1,9 @@
 #pragma once
 // The flights as the page plays them: per flight its samples (thinned, see
 // track_thinning.h), the track's colourings, modes, events and messages on
-// the studio's clock, and the vehicle models they fly.
+// the studio's clock, its review ({"findings": [{"kind", "severity",
+// "colour", "start", "end", "value", "threshold", "unit", "text"}], "notes"},
+// flight_review.h), and the vehicle models they fly.
 
 #include <string>
 #include <vector>

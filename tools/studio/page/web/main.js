@@ -76,6 +76,29 @@ function setColouring(name) {
   }
 }
 
+// The selected flight's findings, a click seeking to the start of one, and
+// the notes on what its log could not tell.
+function showReview() {
+  const flight = flights[selected];
+  const table = element('findings');
+  table.textContent = '';
+  element('review-title').textContent = 'Review' + (flights.length > 1 ? ': ' + flight.name : '') +
+    (flight.review.findings.length ? '' : ' \u2014 no finding in the armed part in the air');
+  flight.review.findings.forEach((f) => {
+    const row = table.insertRow();
+    row.dataset.start = String(f.start);
+    const cells = [findingSpan(f), f.severity + ' ' + f.kind, findingValue(f), f.text];
+    cells.forEach((text, i) => {
+      const cell = row.insertCell();
+      cell.textContent = text;
+      cell.className = ['when', 'kind', 'value', 'text'][i];
+      if (i < 2) cell.style.color = f.colour;
+    });
+    row.addEventListener('click', () => { seek(flight.offset + f.start); setPaused(true); });
+  });
+  element('review-notes').textContent = flight.review.notes.map((n) => 'note: ' + n).join('\n');
+}
+
 function flightTime(flight) {
   return clock.time - flight.offset;
 }
@@ -202,6 +225,7 @@ function setUpControls() {
     selected = Number(event.target.value);
     element('flight-name').textContent = flights.length > 1 ? flights[selected].name : '';
     setColouring(colouring);
+    showReview();
   });
   element('flight-choice').style.display = flights.length > 1 ? 'block' : 'none';
   element('flight-name').textContent = flights.length > 1 ? flights[0].name : '';
@@ -229,6 +253,7 @@ function describeData() {
 async function start() {
   setUpControls();
   describeData();
+  showReview();
   setSpeed(SPEEDS.indexOf(1));
   const hashTime = timeOfHash();
   seek(hashTime !== null ? hashTime : page.startTime);

@@ -3,13 +3,27 @@
 // modes in their colours, its altitude as a profile, message ticks (red
 // errors, yellow warnings, grey the rest) and event marks (A armed, D
 // disarmed, T take-off, L landing; hollow where found in the data), the
-// texts near the pointer in a tooltip; a click or drag seeks.
+// review's findings as bars along the lower edge in their severity's colour
+// (red failures in the lowest lane, amber warnings above them, a raised
+// tick at each start), the texts near the pointer in a tooltip; a click or
+// drag seeks.
 
 const TICK_HOVER_PIXELS = 4;
 const TOOLTIP_LINES = 12;
 
 function severityColour(severity) {
   return severity <= 3 ? '#ff594d' : severity === 4 ? '#ffd940' : '#d9d9d9';
+}
+
+// "1:23.0 - 1:33.0" of a finding's span (its start alone when it has none).
+function findingSpan(f) {
+  return clockText(f.start) + (f.end > f.start ? ' - ' + clockText(f.end) : '');
+}
+
+// "70 / 60 m/s²": the measured value beside the threshold.
+function findingValue(f) {
+  const number = (v) => (v === null ? '\u2014' : String(Number(v.toPrecision(4))));
+  return number(f.value) + ' / ' + number(f.threshold) + (f.unit ? ' ' + f.unit : '');
 }
 
 const EVENT_NAMES = { A: 'Armed', D: 'Disarmed', T: 'Take-off', L: 'Landing' };
@@ -87,6 +101,16 @@ class Timeline {
         g.fillStyle = severityColour(m.severity);
         g.fillRect(Math.round(x(m.t)), top + band / 2, 1, band / 2);
       }
+      for (const severity of ['warning', 'failure']) {
+        for (const f of flight.review.findings) {
+          if (f.severity !== severity) continue;
+          const x0 = x(f.start);
+          g.fillStyle = f.colour;
+          const bottom = top + band - (severity === 'warning' ? 6 : 0);
+          g.fillRect(x0, bottom - 6, Math.max(x(f.end) - x0, 4), 6);
+          g.fillRect(x0, top + band - 18, 2, 18);
+        }
+      }
       g.font = 'bold 10px system-ui, sans-serif';
       for (const e of flight.events) {
         g.strokeStyle = g.fillStyle = '#ffffff';
@@ -125,6 +149,14 @@ class Timeline {
     const lines = [];
     for (const e of flight.events) if (near(e.t)) lines.push(clockText(e.t) + '  ' + EVENT_NAMES[e.mark] + (e.logged ? '' : ' (from the data)'));
     for (const m of flight.messages) if (near(m.t)) lines.push(clockText(m.t) + '  ' + m.text);
+    const pointer = event.clientX - box.left;
+    for (const f of flight.review.findings) {
+      const x0 = this.xOf(flight.offset + f.start, box.width);
+      const x1 = Math.max(this.xOf(flight.offset + f.end, box.width), x0 + 4);
+      if (pointer >= x0 - TICK_HOVER_PIXELS && pointer <= x1 + TICK_HOVER_PIXELS) {
+        lines.push(findingSpan(f) + '  ' + f.severity + ' ' + f.kind + ': ' + f.text + '  (' + findingValue(f) + ')');
+      }
+    }
     if (!lines.length) {
       this.tooltip.style.display = 'none';
       return;
