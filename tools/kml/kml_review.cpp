@@ -4,6 +4,7 @@
 #include "tools/kml/kml_parts.h"
 #include "tools/kml/kml_time.h"
 #include "tools/kml/track_points.h"
+#include "tools/review/severity_colours.h"
 
 namespace flightreplay::kml {
 
@@ -31,11 +32,10 @@ std::string description(const review::Finding& f)
 
 } // namespace
 
-// The studio's amber and red (tools/studio/review_colours.h).
 osg::Vec4 reviewColour(review::Severity severity)
 {
-    return severity == review::Severity::failure ? osg::Vec4(230 / 255.0f, 30 / 255.0f, 30 / 255.0f, 1.0f)
-                                                 : osg::Vec4(1.0f, 165 / 255.0f, 0.0f, 1.0f);
+    const review::ReviewRgb c = review::severityRgb(severity);
+    return osg::Vec4(c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, 1.0f);
 }
 
 void writeReview(tinyxml2::XMLPrinter& out, const FlightPart& part)

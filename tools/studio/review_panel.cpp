@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tools/studio/display_values.h"
-#include "tools/studio/review_colours.h"
+#include "tools/review/severity_colours.h"
 
 namespace flightreplay::studio {
 
@@ -42,7 +42,7 @@ ImVec4 colourVec(review::Severity severity)
 
 ImU32 severityColour(review::Severity severity)
 {
-    const ReviewRgb c = severityRgb(severity);
+    const review::ReviewRgb c = review::severityRgb(severity);
     return IM_COL32(c.r, c.g, c.b, 255);
 }
 

@@ -2,7 +2,7 @@
 // The review in the studio (flight_review.h): the Review panel listing each
 // finding of the selected flight with its span, kind, text and value beside
 // the threshold, and its marks on the timeline, in the colour of its
-// severity (review_colours.h). Drawn with Dear ImGui; time is seconds from
+// severity (tools/review/severity_colours.h). Drawn with Dear ImGui; time is seconds from
 // the flight's first fix, as the findings count it.
 
 #include <string>

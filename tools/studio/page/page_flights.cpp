@@ -16,7 +16,7 @@
 #include "tools/studio/page/track_thinning.h"
 #include "tools/review/flight_review.h"
 #include "tools/studio/display_values.h"
-#include "tools/studio/review_colours.h"
+#include "tools/review/severity_colours.h"
 #include "tools/studio/studio_assets.h"
 #include "tools/studio/track_colours.h"
 
@@ -171,7 +171,7 @@ nlohmann::json happenings(const Flight& flight, double start, std::vector<std::s
     return {{"modes", modes}, {"events", events}, {"messages", messages}};
 }
 
-std::string htmlColourOf(const studio::ReviewRgb& c)
+std::string htmlColourOf(const review::ReviewRgb& c)
 {
     char text[8];
     std::snprintf(text, sizeof text, "#%02x%02x%02x", c.r, c.g, c.b);
@@ -187,7 +187,7 @@ nlohmann::json reviewJson(const Flight& flight)
     for (const review::Finding& f : review.findings)
         findings.push_back({{"kind", review::kindWord(f.kind)},
                             {"severity", review::severityWord(f.severity)},
-                            {"colour", htmlColourOf(studio::severityRgb(f.severity))},
+                            {"colour", htmlColourOf(review::severityRgb(f.severity))},
                             {"start", f.start},
                             {"end", f.end},
                             {"value", std::isfinite(f.value) ? nlohmann::json(f.value) : nlohmann::json()},

@@ -5,7 +5,7 @@
 
 #include "tools/review/flight_review.h"
 
-namespace flightreplay::studio {
+namespace flightreplay::review {
 
 struct ReviewRgb {
     unsigned char r, g, b;
@@ -15,9 +15,9 @@ struct ReviewRgb {
 constexpr ReviewRgb WARNING_RGB{255, 165, 0};
 constexpr ReviewRgb FAILURE_RGB{230, 30, 30};
 
-constexpr ReviewRgb severityRgb(review::Severity severity)
+constexpr ReviewRgb severityRgb(Severity severity)
 {
-    return severity == review::Severity::failure ? FAILURE_RGB : WARNING_RGB;
+    return severity == Severity::failure ? FAILURE_RGB : WARNING_RGB;
 }
 
-} // namespace flightreplay::studio
+} // namespace flightreplay::review
