@@ -279,31 +279,31 @@ TlogParser::Outcome TlogParser::handle(const Packet& p, const uint8_t* record, c
     const mavlink::Message* message = p.id < 256 ? messages_[p.id] : nullptr;
     const bool understood = message && (p.incompatible & ~SIGNED) == 0;
     TlogVehicle* system = systems_[p.system].get();
-    if (understood && system && system->skips(static_cast<double>(p.stamp) * 1e-6, p.component, p.id)) {
-        ++packets_[p.system];
-        return Outcome::read;
-    }
-    if (understood && crcChecks(p, *message, record)) {
+    // A packet the vehicle would drop unread is not checked.
+    const bool unread = understood && system && system->drops(p.component, p.id);
+    if (understood && !unread && crcChecks(p, *message, record)) {
         lastStamp_ = p.stamp;
         ++packets_[p.system];
         verified_[p.system] = true;
         dispatch(p, *message);
         return Outcome::read;
     }
-    // A packet that cannot be checked, or fails its check, is skipped by
-    // its length when a record follows it there, or the file ends there or
-    // too soon after for a record's head; else its length is as damaged as
-    // the rest and the stream has lost its place.
+    // A packet that is not checked, or fails its check, is skipped by its
+    // length when a record follows it there, or the file ends there or too
+    // soon after for a record's head; else its length is as damaged as the
+    // rest and the stream has lost its place.
     const bool followed = nextAvailable == 0 || (fileEnd && nextAvailable < RECORD_HEAD)
                           || (nextAvailable >= RECORD_HEAD && plausibleStamp(stampOf(next)) && recordLength(next) != 0);
     if (!followed)
         return Outcome::lost;
-    if (understood) {
+    if (understood && !unread) {
         ++badCrc_;
         return Outcome::badCrc;
     }
     ++packets_[p.system];
-    if (system)
+    if (unread)
+        system->dropped(static_cast<double>(p.stamp) * 1e-6, p.component, p.id);
+    else if (system)
         system->heard(static_cast<double>(p.stamp) * 1e-6);
     return Outcome::read;
 }

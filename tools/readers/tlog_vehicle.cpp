@@ -5,6 +5,7 @@
 #include "log/geography.h"
 #include "log/units.h"
 #include "tools/readers/autopilot_names.h"
+#include "tools/readers/mavlink_definitions.h"
 
 namespace flightreplay::readers {
 
@@ -42,6 +43,25 @@ const Field* bootField(uint32_t id)
         }
     } index;
     return id < 256 ? index.byId[id] : nullptr;
+}
+
+// Whether packet() reads nothing of a message but that it came (its
+// fields): no stream, no boot time for the clock.
+bool onlyAField(uint32_t id)
+{
+    static const struct Index {
+        std::bitset<256> byId;
+        Index()
+        {
+            for (const Message& m : healthMessages())
+                byId.set(m.id);
+            byId.set(CAMERA_TRIGGER);
+            for (uint32_t i = 0; i < 256; ++i)
+                if (bootField(i))
+                    byId.reset(i);
+        }
+    } index;
+    return id < 256 && index.byId[id];
 }
 
 bool validFix(double lat, double lon, double alt)
@@ -83,13 +103,20 @@ void TlogVehicle::fields(double t, const Message& message, const uint8_t* payloa
         request_->take(t, message, payload);
 }
 
-bool TlogVehicle::skips(double stamp, int component, uint32_t id)
+bool TlogVehicle::drops(int component, uint32_t id) const
 {
-    if (id != ATTITUDE || rest_.attitude.keepsNext() || (vehicleComponent_ >= 0 && component != vehicleComponent_))
+    if (request_ || id == HEARTBEAT)
         return false;
+    if (vehicleComponent_ >= 0 && component != vehicleComponent_)
+        return true;
+    return id == ATTITUDE ? !rest_.attitude.keepsNext() : onlyAField(id) && messages_[id];
+}
+
+void TlogVehicle::dropped(double stamp, int component, uint32_t id)
+{
+    if (id == ATTITUDE && (vehicleComponent_ < 0 || component == vehicleComponent_))
+        rest_.attitude.pass();
     clock_.packet(stamp, NAN);
-    rest_.attitude.pass();
-    return true;
 }
 
 void TlogVehicle::heard(double stamp)

@@ -25,10 +25,14 @@ public:
     void packet(double stamp, int component, const mavlink::Message& message, const uint8_t* payload);
     // A packet of an id the table lacks: it still shows the link alive.
     void heard(double stamp);
-    // Whether a packet of message id would only be dropped (attitude, which
-    // comes most often, past its stream's cap): then it is counted as heard
-    // and need not be checked or read.
-    bool skips(double stamp, int component, uint32_t id);
+    // Whether a packet of message id from component would only be dropped,
+    // nothing of it read: attitude (which comes most often) past its
+    // stream's cap, a message kept only as a field once it is catalogued, a
+    // component other than the vehicle's. Such a packet need not be checked;
+    // never so while a request takes every packet.
+    bool drops(int component, uint32_t id) const;
+    // Counts a packet that drops() said would be dropped, as heard.
+    void dropped(double stamp, int component, uint32_t id);
 
     // Whether a heartbeat named the system a vehicle with an autopilot.
     bool isVehicle() const { return vehicleComponent_ >= 0; }

@@ -45,6 +45,8 @@ TEST(TlogFieldLogs, TheReaderReadsAsItDidBeforeItWasMadeFaster)
         {"clean", fieldTlog(FieldStart::clean, 300.0), "a1f17ef8651f2d49"},
         {"station chatter, a byte changed", badCrc, "7e2861e4a373d608"},
         {"stray records", fieldTlog(FieldStart::strayRecords, 200.0), "e255b68635c8db59"},
+        // The conversion benchmark's file: its streams fill and are thinned.
+        {"100 MB, twelve hours", longTelemetryTlog(100u << 20), "391f000212f15d9d"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(digestOfTlog(c.bytes), c.digest) << c.what;
