@@ -1,5 +1,6 @@
 #include "tools/readers/tlog_vehicle.h"
 
+#include <array>
 #include <cmath>
 
 #include "log/geography.h"
@@ -28,41 +29,27 @@ const Field& field(MessageId id, const char* name)
     return fieldOf(*messageOf(id), name);
 }
 
-// The time_boot_ms field of each message that has one, by id.
-const Field* bootField(uint32_t id)
+// What packet() reads of a message, by id: looked up for every packet.
+struct IdReading {
+    int bootOffset = -1; // of its time_boot_ms (uint32), -1 without one
+    bool onlyAField = false; // nothing but that it came (its fields)
+};
+
+std::array<IdReading, 256> idReadings()
 {
-    static const struct Index {
-        const Field* byId[256] = {};
-        Index()
-        {
-            for (uint32_t i = 0; i < 256; ++i)
-                if (const Message* m = messageOf(i))
-                    for (size_t f = 0; f < m->fieldCount; ++f)
-                        if (std::string(m->fields[f].name) == "time_boot_ms")
-                            byId[i] = &m->fields[f];
-        }
-    } index;
-    return id < 256 ? index.byId[id] : nullptr;
+    std::array<IdReading, 256> out;
+    for (uint32_t id = 0; id < 256; ++id)
+        if (const Message* m = messageOf(id))
+            for (size_t f = 0; f < m->fieldCount; ++f)
+                if (std::string(m->fields[f].name) == "time_boot_ms" && m->fields[f].type == FieldType::u32)
+                    out[id].bootOffset = m->fields[f].offset;
+    for (const Message& m : healthMessages())
+        out[m.id].onlyAField = out[m.id].bootOffset < 0;
+    out[CAMERA_TRIGGER].onlyAField = true;
+    return out;
 }
 
-// Whether packet() reads nothing of a message but that it came (its
-// fields): no stream, no boot time for the clock.
-bool onlyAField(uint32_t id)
-{
-    static const struct Index {
-        std::bitset<256> byId;
-        Index()
-        {
-            for (const Message& m : healthMessages())
-                byId.set(m.id);
-            byId.set(CAMERA_TRIGGER);
-            for (uint32_t i = 0; i < 256; ++i)
-                if (bootField(i))
-                    byId.reset(i);
-        }
-    } index;
-    return id < 256 && index.byId[id];
-}
+const std::array<IdReading, 256> ID_READINGS = idReadings();
 
 bool validFix(double lat, double lon, double alt)
 {
@@ -91,25 +78,16 @@ std::string firmwareOfText(const std::string& text)
 
 double TlogVehicle::timeOf(double stamp, const Message& message, const uint8_t* payload)
 {
-    const Field* boot = bootField(message.id);
-    return clock_.packet(stamp, boot ? valueOf(payload, *boot) * 1e-3 : NAN);
+    const int boot = ID_READINGS[message.id].bootOffset;
+    return clock_.packet(stamp, boot >= 0 ? static_cast<double>(readLE<uint32_t>(payload + boot)) * 1e-3 : NAN);
 }
 
 void TlogVehicle::fields(double t, const Message& message, const uint8_t* payload)
 {
-    if (message.id < messages_.size())
-        messages_.set(message.id);
+    messages_.set(message.id);
+    unread_[message.id] = !request_ && ID_READINGS[message.id].onlyAField;
     if (request_)
         request_->take(t, message, payload);
-}
-
-bool TlogVehicle::drops(int component, uint32_t id) const
-{
-    if (request_ || id == HEARTBEAT)
-        return false;
-    if (vehicleComponent_ >= 0 && component != vehicleComponent_)
-        return true;
-    return id == ATTITUDE ? !rest_.attitude.keepsNext() : onlyAField(id) && messages_[id];
 }
 
 void TlogVehicle::dropped(double stamp, int component, uint32_t id)

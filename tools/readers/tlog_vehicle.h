@@ -4,6 +4,7 @@
 // (tlog_clock.h), its home, terrain reports and camera shots. Only the
 // component that sent the vehicle's heartbeat is read once there is one.
 
+#include <array>
 #include <bitset>
 #include <cstdint>
 #include <string>
@@ -30,7 +31,14 @@ public:
     // stream's cap, a message kept only as a field once it is catalogued, a
     // component other than the vehicle's. Such a packet need not be checked;
     // never so while a request takes every packet.
-    bool drops(int component, uint32_t id) const;
+    bool drops(int component, uint32_t id) const
+    {
+        if (request_ || id == mavlink::HEARTBEAT)
+            return false;
+        if (vehicleComponent_ >= 0 && component != vehicleComponent_)
+            return true;
+        return id == mavlink::ATTITUDE ? !rest_.attitude.keepsNext() : unread_[id & 0xff];
+    }
     // Counts a packet that drops() said would be dropped, as heard.
     void dropped(double stamp, int component, uint32_t id);
 
@@ -70,6 +78,7 @@ private:
     int missionReached_ = -1;
     std::string firmware_;
     std::bitset<256> messages_; // ids of the vehicle's packets read: its fields
+    std::array<bool, 256> unread_{}; // ids whose packets drops()
     TlogFieldRequest* request_ = nullptr;
 
     // A STATUSTEXT split into chunks (MAVLink 2), joined until it ends.
