@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cmath>
+#include <stdexcept>
+#include <type_traits>
 
 #include "log/geography.h"
 #include "log/units.h"
@@ -50,6 +52,40 @@ std::array<IdReading, 256> idReadings()
 }
 
 const std::array<IdReading, 256> ID_READINGS = idReadings();
+
+// A field of the table read as the type it has there, checked once where
+// it is looked up rather than at every packet.
+template <typename T>
+struct Typed {
+    size_t offset;
+    size_t count; // elements of an array
+    double operator()(const uint8_t* payload, size_t index = 0) const
+    {
+        return static_cast<double>(readLE<T>(payload + offset + sizeof(T) * index));
+    }
+};
+
+template <typename T>
+constexpr FieldType typeOf()
+{
+    return std::is_same_v<T, uint8_t>    ? FieldType::u8
+           : std::is_same_v<T, int8_t>   ? FieldType::i8
+           : std::is_same_v<T, uint16_t> ? FieldType::u16
+           : std::is_same_v<T, int16_t>  ? FieldType::i16
+           : std::is_same_v<T, uint32_t> ? FieldType::u32
+           : std::is_same_v<T, int32_t>  ? FieldType::i32
+           : std::is_same_v<T, uint64_t> ? FieldType::u64
+                                         : FieldType::f32;
+}
+
+template <typename T>
+Typed<T> typed(MessageId id, const char* name)
+{
+    const Field& f = field(id, name);
+    if (f.type != typeOf<T>())
+        throw std::logic_error(std::string(name) + " is read as another type than the table's");
+    return {f.offset, f.count};
+}
 
 bool validFix(double lat, double lon, double alt)
 {
@@ -117,46 +153,45 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
     }
     const double t = timeOf(stamp, message, payload);
     fields(t, message, payload);
-    const auto v = [&](const Field& f, size_t index = 0) { return valueOf(payload, f, index); };
     switch (message.id) {
     case SYS_STATUS: {
-        static const Field& voltage = field(SYS_STATUS, "voltage_battery");
-        static const Field& current = field(SYS_STATUS, "current_battery");
-        if (v(voltage) < UNKNOWN_U16)
-            addValue(battery_.voltage, t, v(voltage) * 1e-3);
-        if (v(current) >= 0.0)
-            addValue(battery_.current, t, v(current) * 1e-2);
+        static const auto voltage = typed<uint16_t>(SYS_STATUS, "voltage_battery");
+        static const auto current = typed<int16_t>(SYS_STATUS, "current_battery");
+        if (voltage(payload) < UNKNOWN_U16)
+            addValue(battery_.voltage, t, voltage(payload) * 1e-3);
+        if (current(payload) >= 0.0)
+            addValue(battery_.current, t, current(payload) * 1e-2);
         break;
     }
     case SYSTEM_TIME: {
-        static const Field& utc = field(SYSTEM_TIME, "time_unix_usec");
-        static const Field& boot = field(SYSTEM_TIME, "time_boot_ms");
-        clock_.systemTime(v(utc) * 1e-6, v(boot) * 1e-3);
+        static const auto utc = typed<uint64_t>(SYSTEM_TIME, "time_unix_usec");
+        static const auto boot = typed<uint32_t>(SYSTEM_TIME, "time_boot_ms");
+        clock_.systemTime(utc(payload) * 1e-6, boot(payload) * 1e-3);
         break;
     }
     case GPS_RAW_INT: {
-        static const Field& lat = field(GPS_RAW_INT, "lat");
-        static const Field& lon = field(GPS_RAW_INT, "lon");
-        static const Field& alt = field(GPS_RAW_INT, "alt");
-        static const Field& vel = field(GPS_RAW_INT, "vel");
-        static const Field& fix = field(GPS_RAW_INT, "fix_type");
-        static const Field& satellites = field(GPS_RAW_INT, "satellites_visible");
-        const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7, al = v(alt) * 1e-3;
+        static const auto lat = typed<int32_t>(GPS_RAW_INT, "lat");
+        static const auto lon = typed<int32_t>(GPS_RAW_INT, "lon");
+        static const auto alt = typed<int32_t>(GPS_RAW_INT, "alt");
+        static const auto vel = typed<uint16_t>(GPS_RAW_INT, "vel");
+        static const auto fix = typed<uint8_t>(GPS_RAW_INT, "fix_type");
+        static const auto satellites = typed<uint8_t>(GPS_RAW_INT, "satellites_visible");
+        const double la = lat(payload) * 1e-7, lo = lon(payload) * 1e-7, al = alt(payload) * 1e-3;
         // Where a better source already speaks, this one is not kept.
-        if (v(fix) >= 3 && validFix(la, lo, al) && global_.position.empty())
+        if (fix(payload) >= 3 && validFix(la, lo, al) && global_.position.empty())
             gps_.position.add({t, la, lo, al});
-        addValue(gps_.fixMode, t, v(fix));
-        if (v(satellites) < 255)
-            addValue(gps_.satellites, t, v(satellites));
-        if (v(vel) < UNKNOWN_U16 && hud_.groundSpeed.empty())
-            addValue(gps_.groundSpeed, t, v(vel) * 1e-2);
+        addValue(gps_.fixMode, t, fix(payload));
+        if (satellites(payload) < 255)
+            addValue(gps_.satellites, t, satellites(payload));
+        if (vel(payload) < UNKNOWN_U16 && hud_.groundSpeed.empty())
+            addValue(gps_.groundSpeed, t, vel(payload) * 1e-2);
         break;
     }
     case ATTITUDE: {
-        static const Field& roll = field(ATTITUDE, "roll");
-        static const Field& pitch = field(ATTITUDE, "pitch");
-        static const Field& yaw = field(ATTITUDE, "yaw");
-        const double r = v(roll), p = v(pitch), y = v(yaw);
+        static const auto roll = typed<float>(ATTITUDE, "roll");
+        static const auto pitch = typed<float>(ATTITUDE, "pitch");
+        static const auto yaw = typed<float>(ATTITUDE, "yaw");
+        const double r = roll(payload), p = pitch(payload), y = yaw(payload);
         if (std::isfinite(r) && std::isfinite(p) && std::isfinite(y))
             rest_.attitude.add({t, r, p, y});
         else
@@ -164,69 +199,69 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         break;
     }
     case GLOBAL_POSITION_INT: {
-        static const Field& lat = field(GLOBAL_POSITION_INT, "lat");
-        static const Field& lon = field(GLOBAL_POSITION_INT, "lon");
-        static const Field& alt = field(GLOBAL_POSITION_INT, "alt");
-        const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7, al = v(alt) * 1e-3;
+        static const auto lat = typed<int32_t>(GLOBAL_POSITION_INT, "lat");
+        static const auto lon = typed<int32_t>(GLOBAL_POSITION_INT, "lon");
+        static const auto alt = typed<int32_t>(GLOBAL_POSITION_INT, "alt");
+        const double la = lat(payload) * 1e-7, lo = lon(payload) * 1e-7, al = alt(payload) * 1e-3;
         if (validFix(la, lo, al))
             global_.position.add({t, la, lo, al});
         break;
     }
     case RC_CHANNELS_RAW:
     case RC_CHANNELS: {
-        static const Field& raw = field(RC_CHANNELS_RAW, "chan1_raw");
-        static const Field& port = field(RC_CHANNELS_RAW, "port");
-        static const Field& channels = field(RC_CHANNELS, "chan1_raw");
+        static const auto raw = typed<uint16_t>(RC_CHANNELS_RAW, "chan1_raw");
+        static const auto port = typed<uint8_t>(RC_CHANNELS_RAW, "port");
+        static const auto channels = typed<uint16_t>(RC_CHANNELS, "chan1_raw");
         const bool older = message.id == RC_CHANNELS_RAW;
-        if (older && (v(port) != 0 || !rest_.rcIn[0].empty()))
+        if (older && (port(payload) != 0 || !rest_.rcIn[0].empty()))
             break;
         SeriesBucket& into = older ? rcRaw_ : rest_;
         for (size_t c = 0; c < into.rcIn.size(); ++c)
-            addPulse(into.rcIn[c], t, v(older ? raw : channels, c));
+            addPulse(into.rcIn[c], t, (older ? raw : channels)(payload, c));
         break;
     }
     case SERVO_OUTPUT_RAW: {
-        static const Field& servo = field(SERVO_OUTPUT_RAW, "servo1_raw");
-        static const Field& port = field(SERVO_OUTPUT_RAW, "port");
-        if (v(port) != 0)
+        static const auto servo = typed<uint16_t>(SERVO_OUTPUT_RAW, "servo1_raw");
+        static const auto port = typed<uint8_t>(SERVO_OUTPUT_RAW, "port");
+        if (port(payload) != 0)
             break;
         for (size_t c = 0; c < rest_.servoOut.size(); ++c)
-            addPulse(rest_.servoOut[c], t, v(servo, c));
+            addPulse(rest_.servoOut[c], t, servo(payload, c));
         break;
     }
     case VFR_HUD: {
-        static const Field& airspeed = field(VFR_HUD, "airspeed");
-        static const Field& groundspeed = field(VFR_HUD, "groundspeed");
-        addValue(hud_.airspeed, t, v(airspeed));
-        addValue(hud_.groundSpeed, t, v(groundspeed));
+        static const auto airspeed = typed<float>(VFR_HUD, "airspeed");
+        static const auto groundspeed = typed<float>(VFR_HUD, "groundspeed");
+        addValue(hud_.airspeed, t, airspeed(payload));
+        addValue(hud_.groundSpeed, t, groundspeed(payload));
         break;
     }
     case BATTERY_STATUS: {
-        static const Field& id = field(BATTERY_STATUS, "id");
-        static const Field& consumed = field(BATTERY_STATUS, "current_consumed");
-        static const Field& current = field(BATTERY_STATUS, "current_battery");
-        static const Field& voltages = field(BATTERY_STATUS, "voltages");
-        if (v(id) != 0)
+        static const auto id = typed<uint8_t>(BATTERY_STATUS, "id");
+        static const auto consumed = typed<int32_t>(BATTERY_STATUS, "current_consumed");
+        static const auto current = typed<int16_t>(BATTERY_STATUS, "current_battery");
+        static const auto voltages = typed<uint16_t>(BATTERY_STATUS, "voltages");
+        if (id(payload) != 0)
             break;
-        if (v(consumed) >= 0.0)
-            addValue(battery_.mah, t, v(consumed));
-        if (v(current) >= 0.0 && battery_.current.empty())
-            addValue(rest_.current, t, v(current) * 1e-2);
+        if (consumed(payload) >= 0.0)
+            addValue(battery_.mah, t, consumed(payload));
+        if (current(payload) >= 0.0 && battery_.current.empty())
+            addValue(rest_.current, t, current(payload) * 1e-2);
         if (!battery_.voltage.empty())
             break;
         double millivolts = 0.0;
-        for (size_t cell = 0; cell < voltages.count && v(voltages, cell) < UNKNOWN_U16; ++cell)
-            millivolts += v(voltages, cell);
+        for (size_t cell = 0; cell < voltages.count && voltages(payload, cell) < UNKNOWN_U16; ++cell)
+            millivolts += voltages(payload, cell);
         if (millivolts > 0.0)
             addValue(rest_.voltage, t, millivolts * 1e-3);
         break;
     }
     case MISSION_CURRENT:
     case MISSION_ITEM_REACHED: {
-        static const Field& current = field(MISSION_CURRENT, "seq");
-        static const Field& reached = field(MISSION_ITEM_REACHED, "seq");
+        static const auto current = typed<uint16_t>(MISSION_CURRENT, "seq");
+        static const auto reached = typed<uint16_t>(MISSION_ITEM_REACHED, "seq");
         const bool isCurrent = message.id == MISSION_CURRENT;
-        const int item = static_cast<int>(v(isCurrent ? current : reached));
+        const int item = static_cast<int>((isCurrent ? current : reached)(payload));
         int& last = isCurrent ? missionCurrent_ : missionReached_;
         if (item != last && std::isfinite(t)) {
             FlightEvent event{t, isCurrent ? FlightEventKind::missionCurrent : FlightEventKind::missionReached, true};
@@ -237,49 +272,50 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         break;
     }
     case WIND: {
-        static const Field& direction = field(WIND, "direction");
-        static const Field& speed = field(WIND, "speed");
-        if (std::isfinite(v(direction)) && std::isfinite(v(speed))) {
-            addValue(windSpeed_, t, v(speed));
-            addValue(windDirection_, t, wrapZeroTwoPi(v(direction) * RADIANS_PER_DEGREE) * DEGREES_PER_RADIAN);
+        static const auto direction = typed<float>(WIND, "direction");
+        static const auto speed = typed<float>(WIND, "speed");
+        if (std::isfinite(direction(payload)) && std::isfinite(speed(payload))) {
+            addValue(windSpeed_, t, speed(payload));
+            addValue(windDirection_, t, wrapZeroTwoPi(direction(payload) * RADIANS_PER_DEGREE) * DEGREES_PER_RADIAN);
         }
         break;
     }
     case TERRAIN_REPORT: {
-        static const Field& lat = field(TERRAIN_REPORT, "lat");
-        static const Field& lon = field(TERRAIN_REPORT, "lon");
-        static const Field& height = field(TERRAIN_REPORT, "terrain_height");
-        static const Field& above = field(TERRAIN_REPORT, "current_height");
-        static const Field& pending = field(TERRAIN_REPORT, "pending");
-        static const Field& loaded = field(TERRAIN_REPORT, "loaded");
-        const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7;
+        static const auto lat = typed<int32_t>(TERRAIN_REPORT, "lat");
+        static const auto lon = typed<int32_t>(TERRAIN_REPORT, "lon");
+        static const auto height = typed<float>(TERRAIN_REPORT, "terrain_height");
+        static const auto above = typed<float>(TERRAIN_REPORT, "current_height");
+        static const auto pending = typed<uint16_t>(TERRAIN_REPORT, "pending");
+        static const auto loaded = typed<uint16_t>(TERRAIN_REPORT, "loaded");
+        const double la = lat(payload) * 1e-7, lo = lon(payload) * 1e-7;
         if (!std::isfinite(t) || !validFix(la, lo, 0.0))
             break;
         // The heights mean something once the blocks around the vehicle are
         // in: none pending, some loaded, both heights numbers.
-        const bool healthy = v(pending) == 0 && v(loaded) > 0 && std::isfinite(v(height)) && std::isfinite(v(above));
-        terrain_.add({t, healthy ? 2 : 1, la, lo, healthy ? v(height) : NAN, healthy ? v(above) : NAN});
+        const bool healthy = pending(payload) == 0 && loaded(payload) > 0 && std::isfinite(height(payload))
+                             && std::isfinite(above(payload));
+        terrain_.add({t, healthy ? 2 : 1, la, lo, healthy ? height(payload) : NAN, healthy ? above(payload) : NAN});
         break;
     }
     case CAMERA_FEEDBACK: {
-        static const Field& lat = field(CAMERA_FEEDBACK, "lat");
-        static const Field& lon = field(CAMERA_FEEDBACK, "lng");
-        static const Field& alt = field(CAMERA_FEEDBACK, "alt_msl");
-        static const Field& index = field(CAMERA_FEEDBACK, "img_idx");
-        static const Field& roll = field(CAMERA_FEEDBACK, "roll");
-        static const Field& pitch = field(CAMERA_FEEDBACK, "pitch");
-        static const Field& yaw = field(CAMERA_FEEDBACK, "yaw");
-        const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7;
-        if (std::isfinite(t) && validFix(la, lo, v(alt)) && shots_.size() < SHOTS_CAP)
-            shots_.push_back({t, static_cast<int>(v(index)), la, lo, v(alt), v(roll) * RADIANS_PER_DEGREE,
-                              v(pitch) * RADIANS_PER_DEGREE, v(yaw) * RADIANS_PER_DEGREE});
+        static const auto lat = typed<int32_t>(CAMERA_FEEDBACK, "lat");
+        static const auto lon = typed<int32_t>(CAMERA_FEEDBACK, "lng");
+        static const auto alt = typed<float>(CAMERA_FEEDBACK, "alt_msl");
+        static const auto index = typed<uint16_t>(CAMERA_FEEDBACK, "img_idx");
+        static const auto roll = typed<float>(CAMERA_FEEDBACK, "roll");
+        static const auto pitch = typed<float>(CAMERA_FEEDBACK, "pitch");
+        static const auto yaw = typed<float>(CAMERA_FEEDBACK, "yaw");
+        const double la = lat(payload) * 1e-7, lo = lon(payload) * 1e-7;
+        if (std::isfinite(t) && validFix(la, lo, alt(payload)) && shots_.size() < SHOTS_CAP)
+            shots_.push_back({t, static_cast<int>(index(payload)), la, lo, alt(payload), roll(payload) * RADIANS_PER_DEGREE,
+                              pitch(payload) * RADIANS_PER_DEGREE, yaw(payload) * RADIANS_PER_DEGREE});
         break;
     }
     case HOME_POSITION: {
-        static const Field& lat = field(HOME_POSITION, "latitude");
-        static const Field& lon = field(HOME_POSITION, "longitude");
-        static const Field& alt = field(HOME_POSITION, "altitude");
-        const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7, al = v(alt) * 1e-3;
+        static const auto lat = typed<int32_t>(HOME_POSITION, "latitude");
+        static const auto lon = typed<int32_t>(HOME_POSITION, "longitude");
+        static const auto alt = typed<int32_t>(HOME_POSITION, "altitude");
+        const double la = lat(payload) * 1e-7, lo = lon(payload) * 1e-7, al = alt(payload) * 1e-3;
         if (validFix(la, lo, al) && (la != home_.latDeg || lo != home_.lonDeg || al != home_.altM))
             home_ = {t, la, lo, al};
         break;
