@@ -120,7 +120,7 @@ double TlogVehicle::timeOf(double stamp, const Message& message, const uint8_t* 
 
 void TlogVehicle::fields(double t, const Message& message, const uint8_t* payload)
 {
-    messages_.set(message.id);
+    messages_[message.id] = true;
     unread_[message.id] = !request_ && ID_READINGS[message.id].onlyAField;
     if (request_)
         request_->take(t, message, payload);
