@@ -126,18 +126,6 @@ void TlogVehicle::fields(double t, const Message& message, const uint8_t* payloa
         request_->take(t, message, payload);
 }
 
-void TlogVehicle::dropped(double stamp, int component, uint32_t id)
-{
-    if (id == ATTITUDE && (vehicleComponent_ < 0 || component == vehicleComponent_))
-        rest_.attitude.pass();
-    clock_.packet(stamp, NAN);
-}
-
-void TlogVehicle::heard(double stamp)
-{
-    clock_.packet(stamp, NAN);
-}
-
 void TlogVehicle::packet(double stamp, int component, const Message& message, const uint8_t* payload)
 {
     if (message.id == HEARTBEAT) {

@@ -25,7 +25,7 @@ public:
     // of at least message.extendedLength bytes, zeros past what came.
     void packet(double stamp, int component, const mavlink::Message& message, const uint8_t* payload);
     // A packet of an id the table lacks: it still shows the link alive.
-    void heard(double stamp);
+    void heard(double stamp) { clock_.packet(stamp, NAN); }
     // Whether a packet of message id from component would only be dropped,
     // nothing of it read: attitude (which comes most often) past its
     // stream's cap, a message kept only as a field once it is catalogued, a
@@ -40,7 +40,12 @@ public:
         return id == mavlink::ATTITUDE ? !rest_.attitude.keepsNext() : unread_[id & 0xff];
     }
     // Counts a packet that drops() said would be dropped, as heard.
-    void dropped(double stamp, int component, uint32_t id);
+    void dropped(double stamp, int component, uint32_t id)
+    {
+        if (id == mavlink::ATTITUDE && (vehicleComponent_ < 0 || component == vehicleComponent_))
+            rest_.attitude.pass();
+        clock_.packet(stamp, NAN);
+    }
 
     // Whether a heartbeat named the system a vehicle with an autopilot.
     bool isVehicle() const { return vehicleComponent_ >= 0; }
