@@ -186,8 +186,13 @@ class TlogParser {
 public:
     TlogParser(ByteReader& in, TlogFieldRequest* request) : in_(in), request_(request)
     {
-        for (uint32_t id = 0; id < 256; ++id)
+        for (uint32_t id = 0; id < 256; ++id) {
             messages_[id] = mavlink::messageOf(id);
+            // The vehicle reads its other messages' payloads as they came.
+            const bool padded = request || isMissionMessage(id) || id == mavlink::HEARTBEAT || id == mavlink::STATUSTEXT;
+            if (const mavlink::Message* m = messages_[id])
+                read_[id] = padded ? m->extendedLength : 0;
+        }
     }
     std::vector<Flight> run();
 
@@ -200,6 +205,7 @@ private:
 
     ByteReader& in_;
     std::array<const mavlink::Message*, 256> messages_{}; // the table's, by id
+    std::array<uint8_t, 256> read_{}; // payload bytes each id's packets are padded to
     std::array<std::unique_ptr<TlogVehicle>, 256> systems_;
     std::array<uint64_t, 256> packets_{};
     std::array<bool, 256> verified_{};
@@ -312,12 +318,16 @@ TlogParser::Outcome TlogParser::handle(const Packet& p, const uint8_t* record, c
 void TlogParser::dispatch(const Packet& p, const mavlink::Message& message)
 {
     // MAVLink 2 drops a payload's trailing zeros: the fields past its end
-    // read as zero. A whole payload is read where it lies.
+    // read as zero. Payloads are read where they lie, but those of messages
+    // read by the table's layout alone, when cut short, from a copy padded
+    // with the zeros.
     const uint8_t* payload = p.payload;
-    if (p.payloadLength < message.extendedLength) {
-        std::memcpy(payload_, p.payload, p.payloadLength);
-        std::memset(payload_ + p.payloadLength, 0, message.extendedLength - p.payloadLength);
+    size_t length = p.payloadLength;
+    if (length < read_[p.id]) {
+        std::memcpy(payload_, p.payload, length);
+        std::memset(payload_ + length, 0, read_[p.id] - length);
         payload = payload_;
+        length = read_[p.id];
     }
     const double stamp = static_cast<double>(p.stamp) * 1e-6;
     if (isMissionMessage(p.id)) {
@@ -333,7 +343,7 @@ void TlogParser::dispatch(const Packet& p, const mavlink::Message& message)
             system->ask(request_);
     }
     const bool wasVehicle = system->isVehicle();
-    system->packet(stamp, p.component, message, payload);
+    system->packet(stamp, p.component, message, payload, length);
     if (!wasVehicle && system->isVehicle())
         vehicles_.push_back(p.system);
 }

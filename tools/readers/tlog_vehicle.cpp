@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 #include <type_traits>
 
@@ -59,9 +60,17 @@ template <typename T>
 struct Typed {
     size_t offset;
     size_t count; // elements of an array
-    double operator()(const uint8_t* payload, size_t index = 0) const
+    // Element index of a payload of length bytes as it came.
+    double operator()(const uint8_t* payload, size_t length, size_t index = 0) const
     {
-        return static_cast<double>(readLE<T>(payload + offset + sizeof(T) * index));
+        const size_t at = offset + sizeof(T) * index;
+        if (at + sizeof(T) <= length)
+            return static_cast<double>(readLE<T>(payload + at));
+        // The zeros MAVLink 2 dropped from the payload's end.
+        uint8_t bytes[sizeof(T)] = {};
+        if (at < length)
+            std::memcpy(bytes, payload + at, length - at);
+        return static_cast<double>(readLE<T>(bytes));
     }
 };
 
@@ -112,10 +121,12 @@ std::string firmwareOfText(const std::string& text)
 
 } // namespace
 
-double TlogVehicle::timeOf(double stamp, const Message& message, const uint8_t* payload)
+double TlogVehicle::timeOf(double stamp, const Message& message, const uint8_t* payload, size_t length)
 {
     const int boot = ID_READINGS[message.id].bootOffset;
-    return clock_.packet(stamp, boot >= 0 ? static_cast<double>(readLE<uint32_t>(payload + boot)) * 1e-3 : NAN);
+    if (boot < 0)
+        return clock_.packet(stamp, NAN);
+    return clock_.packet(stamp, Typed<uint32_t>{static_cast<size_t>(boot), 1}(payload, length) * 1e-3);
 }
 
 void TlogVehicle::fields(double t, const Message& message, const uint8_t* payload)
@@ -126,7 +137,7 @@ void TlogVehicle::fields(double t, const Message& message, const uint8_t* payloa
         request_->take(t, message, payload);
 }
 
-void TlogVehicle::packet(double stamp, int component, const Message& message, const uint8_t* payload)
+void TlogVehicle::packet(double stamp, int component, const Message& message, const uint8_t* payload, size_t length)
 {
     if (message.id == HEARTBEAT) {
         const double t = clock_.packet(stamp, NAN);
@@ -139,22 +150,22 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         clock_.packet(stamp, NAN);
         return;
     }
-    const double t = timeOf(stamp, message, payload);
+    const double t = timeOf(stamp, message, payload, length);
     fields(t, message, payload);
     switch (message.id) {
     case SYS_STATUS: {
         static const auto voltage = typed<uint16_t>(SYS_STATUS, "voltage_battery");
         static const auto current = typed<int16_t>(SYS_STATUS, "current_battery");
-        if (voltage(payload) < UNKNOWN_U16)
-            addValue(battery_.voltage, t, voltage(payload) * 1e-3);
-        if (current(payload) >= 0.0)
-            addValue(battery_.current, t, current(payload) * 1e-2);
+        if (voltage(payload, length) < UNKNOWN_U16)
+            addValue(battery_.voltage, t, voltage(payload, length) * 1e-3);
+        if (current(payload, length) >= 0.0)
+            addValue(battery_.current, t, current(payload, length) * 1e-2);
         break;
     }
     case SYSTEM_TIME: {
         static const auto utc = typed<uint64_t>(SYSTEM_TIME, "time_unix_usec");
         static const auto boot = typed<uint32_t>(SYSTEM_TIME, "time_boot_ms");
-        clock_.systemTime(utc(payload) * 1e-6, boot(payload) * 1e-3);
+        clock_.systemTime(utc(payload, length) * 1e-6, boot(payload, length) * 1e-3);
         break;
     }
     case GPS_RAW_INT: {
@@ -164,22 +175,22 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto vel = typed<uint16_t>(GPS_RAW_INT, "vel");
         static const auto fix = typed<uint8_t>(GPS_RAW_INT, "fix_type");
         static const auto satellites = typed<uint8_t>(GPS_RAW_INT, "satellites_visible");
-        const double la = lat(payload) * 1e-7, lo = lon(payload) * 1e-7, al = alt(payload) * 1e-3;
+        const double la = lat(payload, length) * 1e-7, lo = lon(payload, length) * 1e-7, al = alt(payload, length) * 1e-3;
         // Where a better source already speaks, this one is not kept.
-        if (fix(payload) >= 3 && validFix(la, lo, al) && global_.position.empty())
+        if (fix(payload, length) >= 3 && validFix(la, lo, al) && global_.position.empty())
             gps_.position.add({t, la, lo, al});
-        addValue(gps_.fixMode, t, fix(payload));
-        if (satellites(payload) < 255)
-            addValue(gps_.satellites, t, satellites(payload));
-        if (vel(payload) < UNKNOWN_U16 && hud_.groundSpeed.empty())
-            addValue(gps_.groundSpeed, t, vel(payload) * 1e-2);
+        addValue(gps_.fixMode, t, fix(payload, length));
+        if (satellites(payload, length) < 255)
+            addValue(gps_.satellites, t, satellites(payload, length));
+        if (vel(payload, length) < UNKNOWN_U16 && hud_.groundSpeed.empty())
+            addValue(gps_.groundSpeed, t, vel(payload, length) * 1e-2);
         break;
     }
     case ATTITUDE: {
         static const auto roll = typed<float>(ATTITUDE, "roll");
         static const auto pitch = typed<float>(ATTITUDE, "pitch");
         static const auto yaw = typed<float>(ATTITUDE, "yaw");
-        const double r = roll(payload), p = pitch(payload), y = yaw(payload);
+        const double r = roll(payload, length), p = pitch(payload, length), y = yaw(payload, length);
         if (std::isfinite(r) && std::isfinite(p) && std::isfinite(y))
             rest_.attitude.add({t, r, p, y});
         else
@@ -190,7 +201,7 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto lat = typed<int32_t>(GLOBAL_POSITION_INT, "lat");
         static const auto lon = typed<int32_t>(GLOBAL_POSITION_INT, "lon");
         static const auto alt = typed<int32_t>(GLOBAL_POSITION_INT, "alt");
-        const double la = lat(payload) * 1e-7, lo = lon(payload) * 1e-7, al = alt(payload) * 1e-3;
+        const double la = lat(payload, length) * 1e-7, lo = lon(payload, length) * 1e-7, al = alt(payload, length) * 1e-3;
         if (validFix(la, lo, al))
             global_.position.add({t, la, lo, al});
         break;
@@ -201,27 +212,27 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto port = typed<uint8_t>(RC_CHANNELS_RAW, "port");
         static const auto channels = typed<uint16_t>(RC_CHANNELS, "chan1_raw");
         const bool older = message.id == RC_CHANNELS_RAW;
-        if (older && (port(payload) != 0 || !rest_.rcIn[0].empty()))
+        if (older && (port(payload, length) != 0 || !rest_.rcIn[0].empty()))
             break;
         SeriesBucket& into = older ? rcRaw_ : rest_;
         for (size_t c = 0; c < into.rcIn.size(); ++c)
-            addPulse(into.rcIn[c], t, (older ? raw : channels)(payload, c));
+            addPulse(into.rcIn[c], t, (older ? raw : channels)(payload, length, c));
         break;
     }
     case SERVO_OUTPUT_RAW: {
         static const auto servo = typed<uint16_t>(SERVO_OUTPUT_RAW, "servo1_raw");
         static const auto port = typed<uint8_t>(SERVO_OUTPUT_RAW, "port");
-        if (port(payload) != 0)
+        if (port(payload, length) != 0)
             break;
         for (size_t c = 0; c < rest_.servoOut.size(); ++c)
-            addPulse(rest_.servoOut[c], t, servo(payload, c));
+            addPulse(rest_.servoOut[c], t, servo(payload, length, c));
         break;
     }
     case VFR_HUD: {
         static const auto airspeed = typed<float>(VFR_HUD, "airspeed");
         static const auto groundspeed = typed<float>(VFR_HUD, "groundspeed");
-        addValue(hud_.airspeed, t, airspeed(payload));
-        addValue(hud_.groundSpeed, t, groundspeed(payload));
+        addValue(hud_.airspeed, t, airspeed(payload, length));
+        addValue(hud_.groundSpeed, t, groundspeed(payload, length));
         break;
     }
     case BATTERY_STATUS: {
@@ -229,17 +240,17 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto consumed = typed<int32_t>(BATTERY_STATUS, "current_consumed");
         static const auto current = typed<int16_t>(BATTERY_STATUS, "current_battery");
         static const auto voltages = typed<uint16_t>(BATTERY_STATUS, "voltages");
-        if (id(payload) != 0)
+        if (id(payload, length) != 0)
             break;
-        if (consumed(payload) >= 0.0)
-            addValue(battery_.mah, t, consumed(payload));
-        if (current(payload) >= 0.0 && battery_.current.empty())
-            addValue(rest_.current, t, current(payload) * 1e-2);
+        if (consumed(payload, length) >= 0.0)
+            addValue(battery_.mah, t, consumed(payload, length));
+        if (current(payload, length) >= 0.0 && battery_.current.empty())
+            addValue(rest_.current, t, current(payload, length) * 1e-2);
         if (!battery_.voltage.empty())
             break;
         double millivolts = 0.0;
-        for (size_t cell = 0; cell < voltages.count && voltages(payload, cell) < UNKNOWN_U16; ++cell)
-            millivolts += voltages(payload, cell);
+        for (size_t cell = 0; cell < voltages.count && voltages(payload, length, cell) < UNKNOWN_U16; ++cell)
+            millivolts += voltages(payload, length, cell);
         if (millivolts > 0.0)
             addValue(rest_.voltage, t, millivolts * 1e-3);
         break;
@@ -249,7 +260,7 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto current = typed<uint16_t>(MISSION_CURRENT, "seq");
         static const auto reached = typed<uint16_t>(MISSION_ITEM_REACHED, "seq");
         const bool isCurrent = message.id == MISSION_CURRENT;
-        const int item = static_cast<int>((isCurrent ? current : reached)(payload));
+        const int item = static_cast<int>((isCurrent ? current : reached)(payload, length));
         int& last = isCurrent ? missionCurrent_ : missionReached_;
         if (item != last && std::isfinite(t)) {
             FlightEvent event{t, isCurrent ? FlightEventKind::missionCurrent : FlightEventKind::missionReached, true};
@@ -262,9 +273,9 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
     case WIND: {
         static const auto direction = typed<float>(WIND, "direction");
         static const auto speed = typed<float>(WIND, "speed");
-        if (std::isfinite(direction(payload)) && std::isfinite(speed(payload))) {
-            addValue(windSpeed_, t, speed(payload));
-            addValue(windDirection_, t, wrapZeroTwoPi(direction(payload) * RADIANS_PER_DEGREE) * DEGREES_PER_RADIAN);
+        if (std::isfinite(direction(payload, length)) && std::isfinite(speed(payload, length))) {
+            addValue(windSpeed_, t, speed(payload, length));
+            addValue(windDirection_, t, wrapZeroTwoPi(direction(payload, length) * RADIANS_PER_DEGREE) * DEGREES_PER_RADIAN);
         }
         break;
     }
@@ -275,14 +286,14 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto above = typed<float>(TERRAIN_REPORT, "current_height");
         static const auto pending = typed<uint16_t>(TERRAIN_REPORT, "pending");
         static const auto loaded = typed<uint16_t>(TERRAIN_REPORT, "loaded");
-        const double la = lat(payload) * 1e-7, lo = lon(payload) * 1e-7;
+        const double la = lat(payload, length) * 1e-7, lo = lon(payload, length) * 1e-7;
         if (!std::isfinite(t) || !validFix(la, lo, 0.0))
             break;
         // The heights mean something once the blocks around the vehicle are
         // in: none pending, some loaded, both heights numbers.
-        const bool healthy = pending(payload) == 0 && loaded(payload) > 0 && std::isfinite(height(payload))
-                             && std::isfinite(above(payload));
-        terrain_.add({t, healthy ? 2 : 1, la, lo, healthy ? height(payload) : NAN, healthy ? above(payload) : NAN});
+        const bool healthy = pending(payload, length) == 0 && loaded(payload, length) > 0 && std::isfinite(height(payload, length))
+                             && std::isfinite(above(payload, length));
+        terrain_.add({t, healthy ? 2 : 1, la, lo, healthy ? height(payload, length) : NAN, healthy ? above(payload, length) : NAN});
         break;
     }
     case CAMERA_FEEDBACK: {
@@ -293,17 +304,17 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto roll = typed<float>(CAMERA_FEEDBACK, "roll");
         static const auto pitch = typed<float>(CAMERA_FEEDBACK, "pitch");
         static const auto yaw = typed<float>(CAMERA_FEEDBACK, "yaw");
-        const double la = lat(payload) * 1e-7, lo = lon(payload) * 1e-7;
-        if (std::isfinite(t) && validFix(la, lo, alt(payload)) && shots_.size() < SHOTS_CAP)
-            shots_.push_back({t, static_cast<int>(index(payload)), la, lo, alt(payload), roll(payload) * RADIANS_PER_DEGREE,
-                              pitch(payload) * RADIANS_PER_DEGREE, yaw(payload) * RADIANS_PER_DEGREE});
+        const double la = lat(payload, length) * 1e-7, lo = lon(payload, length) * 1e-7;
+        if (std::isfinite(t) && validFix(la, lo, alt(payload, length)) && shots_.size() < SHOTS_CAP)
+            shots_.push_back({t, static_cast<int>(index(payload, length)), la, lo, alt(payload, length), roll(payload, length) * RADIANS_PER_DEGREE,
+                              pitch(payload, length) * RADIANS_PER_DEGREE, yaw(payload, length) * RADIANS_PER_DEGREE});
         break;
     }
     case HOME_POSITION: {
         static const auto lat = typed<int32_t>(HOME_POSITION, "latitude");
         static const auto lon = typed<int32_t>(HOME_POSITION, "longitude");
         static const auto alt = typed<int32_t>(HOME_POSITION, "altitude");
-        const double la = lat(payload) * 1e-7, lo = lon(payload) * 1e-7, al = alt(payload) * 1e-3;
+        const double la = lat(payload, length) * 1e-7, lo = lon(payload, length) * 1e-7, al = alt(payload, length) * 1e-3;
         if (validFix(la, lo, al) && (la != home_.latDeg || lo != home_.lonDeg || al != home_.altM))
             home_ = {t, la, lo, al};
         break;
