@@ -131,8 +131,10 @@ double TlogVehicle::timeOf(double stamp, const Message& message, const uint8_t* 
 
 void TlogVehicle::fields(double t, const Message& message, const uint8_t* payload)
 {
-    messages_[message.id] = true;
-    unread_[message.id] = !request_ && ID_READINGS[message.id].onlyAField;
+    if (!messages_[message.id]) {
+        messages_[message.id] = true;
+        unread_[message.id] = !request_ && ID_READINGS[message.id].onlyAField;
+    }
     if (request_)
         request_->take(t, message, payload);
 }
@@ -436,7 +438,10 @@ Flight TlogVehicle::finish()
         if (mode.name.empty())
             mode.name = ardupilotModeName(out.vehicle, mode.code);
     out.utcAtClockZero = clock_.utcAtClockZero();
-    out.fields = tlogCatalogue(messages_);
+    std::bitset<256> ids;
+    for (uint32_t id = 0; id < 256; ++id)
+        ids[id] = messages_[id];
+    out.fields = tlogCatalogue(ids);
     const std::string note = clock_.note();
     if (!note.empty())
         out.notes.push_back(note);

@@ -84,7 +84,7 @@ private:
     int missionCurrent_ = -1;
     int missionReached_ = -1;
     std::string firmware_;
-    std::bitset<256> messages_; // ids of the vehicle's packets read: its fields
+    std::array<bool, 256> messages_{}; // ids of the vehicle's packets read: its fields
     std::array<bool, 256> unread_{}; // ids whose packets drops()
     TlogFieldRequest* request_ = nullptr;
 
