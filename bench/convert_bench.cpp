@@ -3,7 +3,8 @@
 // buffered reads: a ULog built by repeating the data section of the real
 // sample (the generated test flight when the samples are missing) and a
 // DataFlash log built by repeating a generated flight, timestamps shifted so
-// that time keeps rising. Reading the streams alone, and the whole conversion:
+// that time keeps rising, and a telemetry log of a long generated flight
+// (reader_test::longTelemetryTlog). Reading the streams alone, and the whole conversion:
 // reading, resampling to at most the table's 10000 rows and writing them
 // (formatting the rows is a fixed cost, whatever the file's size); and the
 // review: reading and reviewing, its fields read in a second pass. Medians of
@@ -58,9 +59,10 @@ uint64_t walkTlog(ByteReader& in)
     return records;
 }
 
-// The walk, and each packet of a message the reader reads checked by its
-// CRC as the reader does: the least a reader that trusts no packet unchecked
-// can cost.
+// The walk, and each packet of a message the reader knows checked by its
+// CRC as the reader does: what a reader that trusts no packet unchecked
+// pays (the reader itself leaves unchecked the packets it would drop
+// unread, a quarter of these in the generated log).
 uint64_t walkTlogCheckingCrcs(ByteReader& in)
 {
     uint64_t checked = 0;
