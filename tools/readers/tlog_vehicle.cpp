@@ -154,20 +154,21 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
     }
     const double t = timeOf(stamp, message, payload, length);
     fields(t, message, payload);
+    const auto v = [&](const auto& f, size_t index = 0) { return f(payload, length, index); };
     switch (message.id) {
     case SYS_STATUS: {
         static const auto voltage = typed<uint16_t>(SYS_STATUS, "voltage_battery");
         static const auto current = typed<int16_t>(SYS_STATUS, "current_battery");
-        if (voltage(payload, length) < UNKNOWN_U16)
-            addValue(battery_.voltage, t, voltage(payload, length) * 1e-3);
-        if (current(payload, length) >= 0.0)
-            addValue(battery_.current, t, current(payload, length) * 1e-2);
+        if (v(voltage) < UNKNOWN_U16)
+            addValue(battery_.voltage, t, v(voltage) * 1e-3);
+        if (v(current) >= 0.0)
+            addValue(battery_.current, t, v(current) * 1e-2);
         break;
     }
     case SYSTEM_TIME: {
         static const auto utc = typed<uint64_t>(SYSTEM_TIME, "time_unix_usec");
         static const auto boot = typed<uint32_t>(SYSTEM_TIME, "time_boot_ms");
-        clock_.systemTime(utc(payload, length) * 1e-6, boot(payload, length) * 1e-3);
+        clock_.systemTime(v(utc) * 1e-6, v(boot) * 1e-3);
         break;
     }
     case GPS_RAW_INT: {
@@ -177,22 +178,22 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto vel = typed<uint16_t>(GPS_RAW_INT, "vel");
         static const auto fix = typed<uint8_t>(GPS_RAW_INT, "fix_type");
         static const auto satellites = typed<uint8_t>(GPS_RAW_INT, "satellites_visible");
-        const double la = lat(payload, length) * 1e-7, lo = lon(payload, length) * 1e-7, al = alt(payload, length) * 1e-3;
+        const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7, al = v(alt) * 1e-3;
         // Where a better source already speaks, this one is not kept.
-        if (fix(payload, length) >= 3 && validFix(la, lo, al) && global_.position.empty())
+        if (v(fix) >= 3 && validFix(la, lo, al) && global_.position.empty())
             gps_.position.add({t, la, lo, al});
-        addValue(gps_.fixMode, t, fix(payload, length));
-        if (satellites(payload, length) < 255)
-            addValue(gps_.satellites, t, satellites(payload, length));
-        if (vel(payload, length) < UNKNOWN_U16 && hud_.groundSpeed.empty())
-            addValue(gps_.groundSpeed, t, vel(payload, length) * 1e-2);
+        addValue(gps_.fixMode, t, v(fix));
+        if (v(satellites) < 255)
+            addValue(gps_.satellites, t, v(satellites));
+        if (v(vel) < UNKNOWN_U16 && hud_.groundSpeed.empty())
+            addValue(gps_.groundSpeed, t, v(vel) * 1e-2);
         break;
     }
     case ATTITUDE: {
         static const auto roll = typed<float>(ATTITUDE, "roll");
         static const auto pitch = typed<float>(ATTITUDE, "pitch");
         static const auto yaw = typed<float>(ATTITUDE, "yaw");
-        const double r = roll(payload, length), p = pitch(payload, length), y = yaw(payload, length);
+        const double r = v(roll), p = v(pitch), y = v(yaw);
         if (std::isfinite(r) && std::isfinite(p) && std::isfinite(y))
             rest_.attitude.add({t, r, p, y});
         else
@@ -203,7 +204,7 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto lat = typed<int32_t>(GLOBAL_POSITION_INT, "lat");
         static const auto lon = typed<int32_t>(GLOBAL_POSITION_INT, "lon");
         static const auto alt = typed<int32_t>(GLOBAL_POSITION_INT, "alt");
-        const double la = lat(payload, length) * 1e-7, lo = lon(payload, length) * 1e-7, al = alt(payload, length) * 1e-3;
+        const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7, al = v(alt) * 1e-3;
         if (validFix(la, lo, al))
             global_.position.add({t, la, lo, al});
         break;
@@ -214,27 +215,27 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto port = typed<uint8_t>(RC_CHANNELS_RAW, "port");
         static const auto channels = typed<uint16_t>(RC_CHANNELS, "chan1_raw");
         const bool older = message.id == RC_CHANNELS_RAW;
-        if (older && (port(payload, length) != 0 || !rest_.rcIn[0].empty()))
+        if (older && (v(port) != 0 || !rest_.rcIn[0].empty()))
             break;
         SeriesBucket& into = older ? rcRaw_ : rest_;
         for (size_t c = 0; c < into.rcIn.size(); ++c)
-            addPulse(into.rcIn[c], t, (older ? raw : channels)(payload, length, c));
+            addPulse(into.rcIn[c], t, v(older ? raw : channels, c));
         break;
     }
     case SERVO_OUTPUT_RAW: {
         static const auto servo = typed<uint16_t>(SERVO_OUTPUT_RAW, "servo1_raw");
         static const auto port = typed<uint8_t>(SERVO_OUTPUT_RAW, "port");
-        if (port(payload, length) != 0)
+        if (v(port) != 0)
             break;
         for (size_t c = 0; c < rest_.servoOut.size(); ++c)
-            addPulse(rest_.servoOut[c], t, servo(payload, length, c));
+            addPulse(rest_.servoOut[c], t, v(servo, c));
         break;
     }
     case VFR_HUD: {
         static const auto airspeed = typed<float>(VFR_HUD, "airspeed");
         static const auto groundspeed = typed<float>(VFR_HUD, "groundspeed");
-        addValue(hud_.airspeed, t, airspeed(payload, length));
-        addValue(hud_.groundSpeed, t, groundspeed(payload, length));
+        addValue(hud_.airspeed, t, v(airspeed));
+        addValue(hud_.groundSpeed, t, v(groundspeed));
         break;
     }
     case BATTERY_STATUS: {
@@ -242,17 +243,17 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto consumed = typed<int32_t>(BATTERY_STATUS, "current_consumed");
         static const auto current = typed<int16_t>(BATTERY_STATUS, "current_battery");
         static const auto voltages = typed<uint16_t>(BATTERY_STATUS, "voltages");
-        if (id(payload, length) != 0)
+        if (v(id) != 0)
             break;
-        if (consumed(payload, length) >= 0.0)
-            addValue(battery_.mah, t, consumed(payload, length));
-        if (current(payload, length) >= 0.0 && battery_.current.empty())
-            addValue(rest_.current, t, current(payload, length) * 1e-2);
+        if (v(consumed) >= 0.0)
+            addValue(battery_.mah, t, v(consumed));
+        if (v(current) >= 0.0 && battery_.current.empty())
+            addValue(rest_.current, t, v(current) * 1e-2);
         if (!battery_.voltage.empty())
             break;
         double millivolts = 0.0;
-        for (size_t cell = 0; cell < voltages.count && voltages(payload, length, cell) < UNKNOWN_U16; ++cell)
-            millivolts += voltages(payload, length, cell);
+        for (size_t cell = 0; cell < voltages.count && v(voltages, cell) < UNKNOWN_U16; ++cell)
+            millivolts += v(voltages, cell);
         if (millivolts > 0.0)
             addValue(rest_.voltage, t, millivolts * 1e-3);
         break;
@@ -262,7 +263,7 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto current = typed<uint16_t>(MISSION_CURRENT, "seq");
         static const auto reached = typed<uint16_t>(MISSION_ITEM_REACHED, "seq");
         const bool isCurrent = message.id == MISSION_CURRENT;
-        const int item = static_cast<int>((isCurrent ? current : reached)(payload, length));
+        const int item = static_cast<int>(v(isCurrent ? current : reached));
         int& last = isCurrent ? missionCurrent_ : missionReached_;
         if (item != last && std::isfinite(t)) {
             FlightEvent event{t, isCurrent ? FlightEventKind::missionCurrent : FlightEventKind::missionReached, true};
@@ -275,9 +276,9 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
     case WIND: {
         static const auto direction = typed<float>(WIND, "direction");
         static const auto speed = typed<float>(WIND, "speed");
-        if (std::isfinite(direction(payload, length)) && std::isfinite(speed(payload, length))) {
-            addValue(windSpeed_, t, speed(payload, length));
-            addValue(windDirection_, t, wrapZeroTwoPi(direction(payload, length) * RADIANS_PER_DEGREE) * DEGREES_PER_RADIAN);
+        if (std::isfinite(v(direction)) && std::isfinite(v(speed))) {
+            addValue(windSpeed_, t, v(speed));
+            addValue(windDirection_, t, wrapZeroTwoPi(v(direction) * RADIANS_PER_DEGREE) * DEGREES_PER_RADIAN);
         }
         break;
     }
@@ -288,14 +289,14 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto above = typed<float>(TERRAIN_REPORT, "current_height");
         static const auto pending = typed<uint16_t>(TERRAIN_REPORT, "pending");
         static const auto loaded = typed<uint16_t>(TERRAIN_REPORT, "loaded");
-        const double la = lat(payload, length) * 1e-7, lo = lon(payload, length) * 1e-7;
+        const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7;
         if (!std::isfinite(t) || !validFix(la, lo, 0.0))
             break;
         // The heights mean something once the blocks around the vehicle are
         // in: none pending, some loaded, both heights numbers.
-        const bool healthy = pending(payload, length) == 0 && loaded(payload, length) > 0 && std::isfinite(height(payload, length))
-                             && std::isfinite(above(payload, length));
-        terrain_.add({t, healthy ? 2 : 1, la, lo, healthy ? height(payload, length) : NAN, healthy ? above(payload, length) : NAN});
+        const bool healthy = v(pending) == 0 && v(loaded) > 0 && std::isfinite(v(height))
+                             && std::isfinite(v(above));
+        terrain_.add({t, healthy ? 2 : 1, la, lo, healthy ? v(height) : NAN, healthy ? v(above) : NAN});
         break;
     }
     case CAMERA_FEEDBACK: {
@@ -306,17 +307,17 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         static const auto roll = typed<float>(CAMERA_FEEDBACK, "roll");
         static const auto pitch = typed<float>(CAMERA_FEEDBACK, "pitch");
         static const auto yaw = typed<float>(CAMERA_FEEDBACK, "yaw");
-        const double la = lat(payload, length) * 1e-7, lo = lon(payload, length) * 1e-7;
-        if (std::isfinite(t) && validFix(la, lo, alt(payload, length)) && shots_.size() < SHOTS_CAP)
-            shots_.push_back({t, static_cast<int>(index(payload, length)), la, lo, alt(payload, length), roll(payload, length) * RADIANS_PER_DEGREE,
-                              pitch(payload, length) * RADIANS_PER_DEGREE, yaw(payload, length) * RADIANS_PER_DEGREE});
+        const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7;
+        if (std::isfinite(t) && validFix(la, lo, v(alt)) && shots_.size() < SHOTS_CAP)
+            shots_.push_back({t, static_cast<int>(v(index)), la, lo, v(alt), v(roll) * RADIANS_PER_DEGREE,
+                              v(pitch) * RADIANS_PER_DEGREE, v(yaw) * RADIANS_PER_DEGREE});
         break;
     }
     case HOME_POSITION: {
         static const auto lat = typed<int32_t>(HOME_POSITION, "latitude");
         static const auto lon = typed<int32_t>(HOME_POSITION, "longitude");
         static const auto alt = typed<int32_t>(HOME_POSITION, "altitude");
-        const double la = lat(payload, length) * 1e-7, lo = lon(payload, length) * 1e-7, al = alt(payload, length) * 1e-3;
+        const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7, al = v(alt) * 1e-3;
         if (validFix(la, lo, al) && (la != home_.latDeg || lo != home_.lonDeg || al != home_.altM))
             home_ = {t, la, lo, al};
         break;
