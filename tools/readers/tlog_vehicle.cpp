@@ -1,6 +1,7 @@
 #include "tools/readers/tlog_vehicle.h"
 
 #include <array>
+#include <bitset>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>

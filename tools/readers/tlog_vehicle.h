@@ -5,7 +5,6 @@
 // component that sent the vehicle's heartbeat is read once there is one.
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <string>
 
@@ -85,7 +84,7 @@ private:
     int missionReached_ = -1;
     std::string firmware_;
     std::array<bool, 256> messages_{}; // ids of the vehicle's packets read: its fields
-    std::array<bool, 256> unread_{}; // ids whose packets drops()
+    std::array<bool, 256> unread_{}; // ids kept only as fields, already catalogued
     TlogFieldRequest* request_ = nullptr;
 
     // A STATUSTEXT split into chunks (MAVLink 2), joined until it ends.
