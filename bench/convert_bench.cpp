@@ -3,7 +3,8 @@
 // buffered reads: a ULog built by repeating the data section of the real
 // sample (the generated test flight when the samples are missing) and a
 // DataFlash log built by repeating a generated flight, timestamps shifted so
-// that time keeps rising. Reading the streams alone, and the whole conversion:
+// that time keeps rising, and a telemetry log of a long generated flight
+// (reader_test::longTelemetryTlog). Reading the streams alone, and the whole conversion:
 // reading, resampling to at most the table's 10000 rows and writing them
 // (formatting the rows is a fixed cost, whatever the file's size); and the
 // review: reading (the review's fields kept along) and reviewing. Medians of
@@ -20,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "flight_digest.h"
 #include "log/log_writer.h"
 #include "log_writers.h"
 #include "repeated_logs.h"
@@ -41,26 +43,6 @@ namespace {
 constexpr int RUNS = 9;
 constexpr size_t TARGET = 100u << 20;
 
-// A ground station's log of a long flight at telemetry rates: ten-minute
-// stretches of the generated flight, each one's stamps and boot clock moved
-// on from the last, the station's mission upload in the first.
-std::string repeatTlog()
-{
-    constexpr double STRETCH = 600.0;
-    std::string out;
-    for (int round = 0; out.size() < TARGET; ++round) {
-        reader_test::TlogWriter w;
-        reader_test::TelemetryFlight f;
-        f.seconds = STRETCH;
-        f.station = round == 0;
-        f.startUs += static_cast<uint64_t>(round * STRETCH * 1e6);
-        f.bootAtStart += round * STRETCH;
-        reader_test::writeTelemetryFlight(w, f);
-        out += w.bytes();
-    }
-    return out;
-}
-
 // Records only: the stamp, the packet's start byte, length and signature
 // flag, the rest skipped.
 uint64_t walkTlog(ByteReader& in)
@@ -77,9 +59,10 @@ uint64_t walkTlog(ByteReader& in)
     return records;
 }
 
-// The walk, and each packet of a message the reader reads checked by its
-// CRC as the reader does: the least a reader that trusts no packet unchecked
-// can cost.
+// The walk, and each packet of a message the reader knows checked by its
+// CRC as the reader does: what a reader that trusts no packet unchecked
+// pays (the reader itself leaves unchecked the packets it would drop
+// unread, a quarter of these in the generated log).
 uint64_t walkTlogCheckingCrcs(ByteReader& in)
 {
     uint64_t checked = 0;
@@ -186,9 +169,52 @@ void measure(const char* name, const std::string& path, FlightFormat format, uin
 
 } // namespace
 
-// With a folder argument the two files are left there afterwards.
+namespace {
+
+// One pass of one kind over a tlog, for callgrind's instruction counts
+// (steady where timings on a shared machine are not); or the digest of
+// every sample and row read of it, to compare readers.
+int once(const std::string& what, const std::string& path)
+{
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        std::fprintf(stderr, "convert_bench: cannot open %s\n", path.c_str());
+        return 2;
+    }
+    uint64_t count = 0;
+    if (what == "walk" || what == "check") {
+        ByteReader in(file);
+        count = (what == "walk" ? walkTlog : walkTlogCheckingCrcs)(in);
+    } else if (what == "read") {
+        count = readFlightFile(path, ReadOptions{FlightFormat::tlog, {}}).attitude.size();
+    } else if (what == "digest") {
+        const Flight data = readFlightFile(path, ReadOptions{FlightFormat::tlog, {}});
+        std::printf("%s\n", reader_test::digestOf(reader_test::flightText(data)).c_str());
+    } else if (what == "convert") {
+        const Flight data = readFlightFile(path, ReadOptions{FlightFormat::tlog, {}});
+        const LogRows out = rowsOfFlight(data, {});
+        FILE* sink = std::fopen("/dev/null", "w");
+        writeLog(sink, out.rows, out.fieldCodes);
+        std::fclose(sink);
+        count = out.rows.size();
+    } else {
+        std::fprintf(stderr, "convert_bench: --once walk|check|read|convert|digest TLOG\n");
+        std::fclose(file);
+        return 2;
+    }
+    std::fclose(file);
+    std::printf("%s: %llu\n", what.c_str(), static_cast<unsigned long long>(count));
+    return 0;
+}
+
+} // namespace
+
+// With a folder argument the three files are left there afterwards; with
+// --once WHAT TLOG one pass of WHAT over that file, nothing else.
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::string(argv[1]) == "--once")
+        return once(argv[2], argv[3]);
     const bool keep = argc > 1;
     const std::string dir = keep ? argv[1] : std::filesystem::temp_directory_path().string() + "/convert_bench";
     std::filesystem::create_directories(dir);
@@ -201,7 +227,7 @@ int main(int argc, char** argv)
         writeRepeatedUlog(real ? readWholeFile(sample) : reader_test::ulogFlight(), TARGET, file);
     }
     std::ofstream(bin, std::ios::binary) << repeatedDataflash(reader_test::dataflashFlight(false), TARGET);
-    std::ofstream(tlog, std::ios::binary) << repeatTlog();
+    std::ofstream(tlog, std::ios::binary) << reader_test::longTelemetryTlog(TARGET);
     measure("ULog", ulog, FlightFormat::ulog, walkUlogHeaders);
     measure("DataFlash", bin, FlightFormat::dataflash, walkDataflashHeaders);
     measure("tlog", tlog, FlightFormat::tlog, walkTlog, walkTlogCheckingCrcs);

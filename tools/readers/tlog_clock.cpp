@@ -19,10 +19,6 @@ constexpr double REBOOT_BACK_SECONDS = 2.0;
 constexpr double JUMP_SECONDS = 3.0;
 constexpr double RATE_TOLERANCE = 0.02;
 constexpr double RATE_SPAN_SECONDS = 10.0;
-// How far after the last boot time a packet without one is placed by the
-// stamps: within a second while they are not trusted, up to this when they are.
-constexpr double UNTRUSTED_LEAD_SECONDS = 1.0;
-constexpr double TRUSTED_LEAD_SECONDS = 600.0;
 constexpr double DAY_SECONDS = 86400.0;
 
 } // namespace
@@ -37,21 +33,10 @@ bool VehicleClock::stampsTrusted() const
     return jumps_ == 0 && rateTrusted();
 }
 
-double VehicleClock::packet(double stamp, double bootSeconds)
+double VehicleClock::booted(double stamp, double bootSeconds)
 {
-    if (heard_ && stamp - lastStamp_ > LINK_LOSS_SECONDS && timed_ && !gapOpen_) {
-        gapOpen_ = true;
-        gapFrom_ = lastT_;
-    }
-    heard_ = true;
-    lastStamp_ = stamp;
     double t;
-    if (!std::isfinite(bootSeconds)) {
-        if (!timed_)
-            return NAN;
-        const double lead = trusted_ ? TRUSTED_LEAD_SECONDS : UNTRUSTED_LEAD_SECONDS;
-        t = lastBoot_ + std::clamp(stamp - lastBootStamp_, 0.0, lead);
-    } else if (!timed_) {
+    if (!timed_) {
         timed_ = true;
         t = bootSeconds;
         firstStampUtc_ = stamp - t;

@@ -7,6 +7,8 @@
 // that jump against the boot clock, or run faster or slower than it (a
 // replayed or re-recorded log), are not trusted for more than a second.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,7 +26,25 @@ public:
     // since 1970), carrying its boot time bootSeconds (NaN for a message
     // without one). Returns the packet's time on the flight's clock in
     // seconds; NaN before the first packet with a boot time.
-    double packet(double stamp, double bootSeconds);
+    double packet(double stamp, double bootSeconds)
+    {
+        // Inline: every packet of the vehicle comes through here, most
+        // without a boot time.
+        if (heard_ && stamp - lastStamp_ > LINK_LOSS_SECONDS && timed_ && !gapOpen_) {
+            gapOpen_ = true;
+            gapFrom_ = lastT_;
+        }
+        heard_ = true;
+        lastStamp_ = stamp;
+        if (std::isfinite(bootSeconds))
+            return booted(stamp, bootSeconds);
+        if (!timed_)
+            return NAN;
+        const double lead = trusted_ ? TRUSTED_LEAD_SECONDS : UNTRUSTED_LEAD_SECONDS;
+        const double t = lastBoot_ + std::clamp(stamp - lastBootStamp_, 0.0, lead);
+        lastT_ = std::max(lastT_, t);
+        return t;
+    }
     // The vehicle's own UTC (SYSTEM_TIME) at a boot time, for when the
     // station's stamps are not to be trusted; ignored when unixSeconds is 0.
     void systemTime(double unixSeconds, double bootSeconds);
@@ -43,6 +63,13 @@ public:
     std::string note() const;
 
 private:
+    // How far after the last boot time a packet without one is placed by
+    // the stamps: within a second while they are not trusted, up to this
+    // when they are.
+    static constexpr double UNTRUSTED_LEAD_SECONDS = 1.0;
+    static constexpr double TRUSTED_LEAD_SECONDS = 600.0;
+
+    double booted(double stamp, double bootSeconds);
     bool rateTrusted() const;
 
     bool timed_ = false;    // a packet with a boot time came

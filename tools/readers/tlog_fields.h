@@ -33,6 +33,8 @@ public:
     // The kept fields as a source for Flight::fieldSource (call once).
     std::shared_ptr<const flight::FieldSource> keptSource();
     int system() const { return system_; }
+    // Whether a field of message id is asked.
+    bool wants(uint32_t id) const { return id < byId_.size() && !byId_[id].empty(); }
     // A packet of the vehicle at t (the flight's clock; NaN before its clock
     // is known), payload padded with zeros to mavlink::MAX_PAYLOAD.
     void take(double t, const mavlink::Message& message, const uint8_t* payload);

@@ -187,8 +187,16 @@ public:
     TlogParser(ByteReader& in, TlogFieldRequest* request, const std::vector<FieldKey>& keep)
         : in_(in), request_(request), keep_(keep)
     {
-        for (uint32_t id = 0; id < 256; ++id)
+        const TlogFieldRequest kept(keep);
+        for (uint32_t id = 0; id < 256; ++id) {
             messages_[id] = mavlink::messageOf(id);
+            // The vehicle reads its other messages' payloads as they came;
+            // requested and kept fields are read by the table's layout.
+            const bool padded = request || kept.wants(id) || isMissionMessage(id) || id == mavlink::HEARTBEAT
+                                || id == mavlink::STATUSTEXT;
+            if (const mavlink::Message* m = messages_[id])
+                read_[id] = padded ? m->extendedLength : 0;
+        }
     }
     std::vector<Flight> run();
 
@@ -201,6 +209,7 @@ private:
 
     ByteReader& in_;
     std::array<const mavlink::Message*, 256> messages_{}; // the table's, by id
+    std::array<uint8_t, 256> read_{}; // payload bytes each id's packets are padded to
     std::array<std::unique_ptr<TlogVehicle>, 256> systems_;
     std::array<uint64_t, 256> packets_{};
     std::array<bool, 256> verified_{};
@@ -281,31 +290,31 @@ TlogParser::Outcome TlogParser::handle(const Packet& p, const uint8_t* record, c
     const mavlink::Message* message = p.id < 256 ? messages_[p.id] : nullptr;
     const bool understood = message && (p.incompatible & ~SIGNED) == 0;
     TlogVehicle* system = systems_[p.system].get();
-    if (understood && system && system->skips(static_cast<double>(p.stamp) * 1e-6, p.component, p.id)) {
-        ++packets_[p.system];
-        return Outcome::read;
-    }
-    if (understood && crcChecks(p, *message, record)) {
+    // A packet the vehicle would drop unread is not checked.
+    const bool unread = understood && system && system->drops(p.component, p.id);
+    if (understood && !unread && crcChecks(p, *message, record)) {
         lastStamp_ = p.stamp;
         ++packets_[p.system];
         verified_[p.system] = true;
         dispatch(p, *message);
         return Outcome::read;
     }
-    // A packet that cannot be checked, or fails its check, is skipped by
-    // its length when a record follows it there, or the file ends there or
-    // too soon after for a record's head; else its length is as damaged as
-    // the rest and the stream has lost its place.
+    // A packet that is not checked, or fails its check, is skipped by its
+    // length when a record follows it there, or the file ends there or too
+    // soon after for a record's head; else its length is as damaged as the
+    // rest and the stream has lost its place.
     const bool followed = nextAvailable == 0 || (fileEnd && nextAvailable < RECORD_HEAD)
                           || (nextAvailable >= RECORD_HEAD && plausibleStamp(stampOf(next)) && recordLength(next) != 0);
     if (!followed)
         return Outcome::lost;
-    if (understood) {
+    if (understood && !unread) {
         ++badCrc_;
         return Outcome::badCrc;
     }
     ++packets_[p.system];
-    if (system)
+    if (unread)
+        system->dropped(static_cast<double>(p.stamp) * 1e-6, p.component, p.id);
+    else if (system)
         system->heard(static_cast<double>(p.stamp) * 1e-6);
     return Outcome::read;
 }
@@ -314,12 +323,16 @@ TlogParser::Outcome TlogParser::handle(const Packet& p, const uint8_t* record, c
 void TlogParser::dispatch(const Packet& p, const mavlink::Message& message)
 {
     // MAVLink 2 drops a payload's trailing zeros: the fields past its end
-    // read as zero. A whole payload is read where it lies.
+    // read as zero. Payloads are read where they lie, but those of messages
+    // read by the table's layout alone, when cut short, from a copy padded
+    // with the zeros.
     const uint8_t* payload = p.payload;
-    if (p.payloadLength < message.extendedLength) {
-        std::memcpy(payload_, p.payload, p.payloadLength);
-        std::memset(payload_ + p.payloadLength, 0, message.extendedLength - p.payloadLength);
+    size_t length = p.payloadLength;
+    if (length < read_[p.id]) {
+        std::memcpy(payload_, p.payload, length);
+        std::memset(payload_ + length, 0, read_[p.id] - length);
         payload = payload_;
+        length = read_[p.id];
     }
     const double stamp = static_cast<double>(p.stamp) * 1e-6;
     if (isMissionMessage(p.id)) {
@@ -337,7 +350,7 @@ void TlogParser::dispatch(const Packet& p, const mavlink::Message& message)
             system->keep(keep_);
     }
     const bool wasVehicle = system->isVehicle();
-    system->packet(stamp, p.component, message, payload);
+    system->packet(stamp, p.component, message, payload, length);
     if (!wasVehicle && system->isVehicle())
         vehicles_.push_back(p.system);
 }

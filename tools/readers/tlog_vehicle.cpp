@@ -1,10 +1,16 @@
 #include "tools/readers/tlog_vehicle.h"
 
+#include <array>
+#include <bitset>
 #include <cmath>
+#include <cstring>
+#include <stdexcept>
+#include <type_traits>
 
 #include "log/geography.h"
 #include "log/units.h"
 #include "tools/readers/autopilot_names.h"
+#include "tools/readers/mavlink_definitions.h"
 
 namespace flightreplay::readers {
 
@@ -27,21 +33,68 @@ const Field& field(MessageId id, const char* name)
     return fieldOf(*messageOf(id), name);
 }
 
-// The time_boot_ms field of each message that has one, by id.
-const Field* bootField(uint32_t id)
+// What packet() reads of a message, by id: looked up for every packet.
+struct IdReading {
+    int bootOffset = -1; // of its time_boot_ms (uint32), -1 without one
+    bool onlyAField = false; // nothing but that it came (its fields)
+};
+
+std::array<IdReading, 256> idReadings()
 {
-    static const struct Index {
-        const Field* byId[256] = {};
-        Index()
-        {
-            for (uint32_t i = 0; i < 256; ++i)
-                if (const Message* m = messageOf(i))
-                    for (size_t f = 0; f < m->fieldCount; ++f)
-                        if (std::string(m->fields[f].name) == "time_boot_ms")
-                            byId[i] = &m->fields[f];
-        }
-    } index;
-    return id < 256 ? index.byId[id] : nullptr;
+    std::array<IdReading, 256> out;
+    for (uint32_t id = 0; id < 256; ++id)
+        if (const Message* m = messageOf(id))
+            for (size_t f = 0; f < m->fieldCount; ++f)
+                if (std::string(m->fields[f].name) == "time_boot_ms" && m->fields[f].type == FieldType::u32)
+                    out[id].bootOffset = m->fields[f].offset;
+    for (const Message& m : healthMessages())
+        out[m.id].onlyAField = out[m.id].bootOffset < 0;
+    out[CAMERA_TRIGGER].onlyAField = true;
+    return out;
+}
+
+const std::array<IdReading, 256> ID_READINGS = idReadings();
+
+// A field of the table read as the type it has there, checked once where
+// it is looked up rather than at every packet.
+template <typename T>
+struct Typed {
+    size_t offset;
+    size_t count; // elements of an array
+    // Element index of a payload of length bytes as it came.
+    double operator()(const uint8_t* payload, size_t length, size_t index = 0) const
+    {
+        const size_t at = offset + sizeof(T) * index;
+        if (at + sizeof(T) <= length)
+            return static_cast<double>(readLE<T>(payload + at));
+        // The zeros MAVLink 2 dropped from the payload's end.
+        uint8_t bytes[sizeof(T)] = {};
+        if (at < length)
+            std::memcpy(bytes, payload + at, length - at);
+        return static_cast<double>(readLE<T>(bytes));
+    }
+};
+
+template <typename T>
+constexpr FieldType typeOf()
+{
+    return std::is_same_v<T, uint8_t>    ? FieldType::u8
+           : std::is_same_v<T, int8_t>   ? FieldType::i8
+           : std::is_same_v<T, uint16_t> ? FieldType::u16
+           : std::is_same_v<T, int16_t>  ? FieldType::i16
+           : std::is_same_v<T, uint32_t> ? FieldType::u32
+           : std::is_same_v<T, int32_t>  ? FieldType::i32
+           : std::is_same_v<T, uint64_t> ? FieldType::u64
+                                         : FieldType::f32;
+}
+
+template <typename T>
+Typed<T> typed(MessageId id, const char* name)
+{
+    const Field& f = field(id, name);
+    if (f.type != typeOf<T>())
+        throw std::logic_error(std::string(name) + " is read as another type than the table's");
+    return {f.offset, f.count};
 }
 
 bool validFix(double lat, double lon, double alt)
@@ -69,37 +122,27 @@ std::string firmwareOfText(const std::string& text)
 
 } // namespace
 
-double TlogVehicle::timeOf(double stamp, const Message& message, const uint8_t* payload)
+double TlogVehicle::timeOf(double stamp, const Message& message, const uint8_t* payload, size_t length)
 {
-    const Field* boot = bootField(message.id);
-    return clock_.packet(stamp, boot ? valueOf(payload, *boot) * 1e-3 : NAN);
+    const int boot = ID_READINGS[message.id].bootOffset;
+    if (boot < 0)
+        return clock_.packet(stamp, NAN);
+    return clock_.packet(stamp, Typed<uint32_t>{static_cast<size_t>(boot), 1}(payload, length) * 1e-3);
 }
 
 void TlogVehicle::fields(double t, const Message& message, const uint8_t* payload)
 {
-    if (message.id < messages_.size())
-        messages_.set(message.id);
+    if (!messages_[message.id]) {
+        messages_[message.id] = true;
+        unread_[message.id] = !request_ && !(kept_ && kept_->wants(message.id)) && ID_READINGS[message.id].onlyAField;
+    }
     if (request_)
         request_->take(t, message, payload);
     if (kept_)
         kept_->take(t, message, payload);
 }
 
-bool TlogVehicle::skips(double stamp, int component, uint32_t id)
-{
-    if (id != ATTITUDE || rest_.attitude.keepsNext() || (vehicleComponent_ >= 0 && component != vehicleComponent_))
-        return false;
-    clock_.packet(stamp, NAN);
-    rest_.attitude.pass();
-    return true;
-}
-
-void TlogVehicle::heard(double stamp)
-{
-    clock_.packet(stamp, NAN);
-}
-
-void TlogVehicle::packet(double stamp, int component, const Message& message, const uint8_t* payload)
+void TlogVehicle::packet(double stamp, int component, const Message& message, const uint8_t* payload, size_t length)
 {
     if (message.id == HEARTBEAT) {
         const double t = clock_.packet(stamp, NAN);
@@ -112,13 +155,13 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         clock_.packet(stamp, NAN);
         return;
     }
-    const double t = timeOf(stamp, message, payload);
+    const double t = timeOf(stamp, message, payload, length);
     fields(t, message, payload);
-    const auto v = [&](const Field& f, size_t index = 0) { return valueOf(payload, f, index); };
+    const auto v = [&](const auto& f, size_t index = 0) { return f(payload, length, index); };
     switch (message.id) {
     case SYS_STATUS: {
-        static const Field& voltage = field(SYS_STATUS, "voltage_battery");
-        static const Field& current = field(SYS_STATUS, "current_battery");
+        static const auto voltage = typed<uint16_t>(SYS_STATUS, "voltage_battery");
+        static const auto current = typed<int16_t>(SYS_STATUS, "current_battery");
         if (v(voltage) < UNKNOWN_U16)
             addValue(battery_.voltage, t, v(voltage) * 1e-3);
         if (v(current) >= 0.0)
@@ -126,18 +169,18 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         break;
     }
     case SYSTEM_TIME: {
-        static const Field& utc = field(SYSTEM_TIME, "time_unix_usec");
-        static const Field& boot = field(SYSTEM_TIME, "time_boot_ms");
+        static const auto utc = typed<uint64_t>(SYSTEM_TIME, "time_unix_usec");
+        static const auto boot = typed<uint32_t>(SYSTEM_TIME, "time_boot_ms");
         clock_.systemTime(v(utc) * 1e-6, v(boot) * 1e-3);
         break;
     }
     case GPS_RAW_INT: {
-        static const Field& lat = field(GPS_RAW_INT, "lat");
-        static const Field& lon = field(GPS_RAW_INT, "lon");
-        static const Field& alt = field(GPS_RAW_INT, "alt");
-        static const Field& vel = field(GPS_RAW_INT, "vel");
-        static const Field& fix = field(GPS_RAW_INT, "fix_type");
-        static const Field& satellites = field(GPS_RAW_INT, "satellites_visible");
+        static const auto lat = typed<int32_t>(GPS_RAW_INT, "lat");
+        static const auto lon = typed<int32_t>(GPS_RAW_INT, "lon");
+        static const auto alt = typed<int32_t>(GPS_RAW_INT, "alt");
+        static const auto vel = typed<uint16_t>(GPS_RAW_INT, "vel");
+        static const auto fix = typed<uint8_t>(GPS_RAW_INT, "fix_type");
+        static const auto satellites = typed<uint8_t>(GPS_RAW_INT, "satellites_visible");
         const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7, al = v(alt) * 1e-3;
         // Where a better source already speaks, this one is not kept.
         if (v(fix) >= 3 && validFix(la, lo, al) && global_.position.empty())
@@ -150,9 +193,9 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         break;
     }
     case ATTITUDE: {
-        static const Field& roll = field(ATTITUDE, "roll");
-        static const Field& pitch = field(ATTITUDE, "pitch");
-        static const Field& yaw = field(ATTITUDE, "yaw");
+        static const auto roll = typed<float>(ATTITUDE, "roll");
+        static const auto pitch = typed<float>(ATTITUDE, "pitch");
+        static const auto yaw = typed<float>(ATTITUDE, "yaw");
         const double r = v(roll), p = v(pitch), y = v(yaw);
         if (std::isfinite(r) && std::isfinite(p) && std::isfinite(y))
             rest_.attitude.add({t, r, p, y});
@@ -161,9 +204,9 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         break;
     }
     case GLOBAL_POSITION_INT: {
-        static const Field& lat = field(GLOBAL_POSITION_INT, "lat");
-        static const Field& lon = field(GLOBAL_POSITION_INT, "lon");
-        static const Field& alt = field(GLOBAL_POSITION_INT, "alt");
+        static const auto lat = typed<int32_t>(GLOBAL_POSITION_INT, "lat");
+        static const auto lon = typed<int32_t>(GLOBAL_POSITION_INT, "lon");
+        static const auto alt = typed<int32_t>(GLOBAL_POSITION_INT, "alt");
         const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7, al = v(alt) * 1e-3;
         if (validFix(la, lo, al))
             global_.position.add({t, la, lo, al});
@@ -171,9 +214,9 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
     }
     case RC_CHANNELS_RAW:
     case RC_CHANNELS: {
-        static const Field& raw = field(RC_CHANNELS_RAW, "chan1_raw");
-        static const Field& port = field(RC_CHANNELS_RAW, "port");
-        static const Field& channels = field(RC_CHANNELS, "chan1_raw");
+        static const auto raw = typed<uint16_t>(RC_CHANNELS_RAW, "chan1_raw");
+        static const auto port = typed<uint8_t>(RC_CHANNELS_RAW, "port");
+        static const auto channels = typed<uint16_t>(RC_CHANNELS, "chan1_raw");
         const bool older = message.id == RC_CHANNELS_RAW;
         if (older && (v(port) != 0 || !rest_.rcIn[0].empty()))
             break;
@@ -183,8 +226,8 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         break;
     }
     case SERVO_OUTPUT_RAW: {
-        static const Field& servo = field(SERVO_OUTPUT_RAW, "servo1_raw");
-        static const Field& port = field(SERVO_OUTPUT_RAW, "port");
+        static const auto servo = typed<uint16_t>(SERVO_OUTPUT_RAW, "servo1_raw");
+        static const auto port = typed<uint8_t>(SERVO_OUTPUT_RAW, "port");
         if (v(port) != 0)
             break;
         for (size_t c = 0; c < rest_.servoOut.size(); ++c)
@@ -192,17 +235,17 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         break;
     }
     case VFR_HUD: {
-        static const Field& airspeed = field(VFR_HUD, "airspeed");
-        static const Field& groundspeed = field(VFR_HUD, "groundspeed");
+        static const auto airspeed = typed<float>(VFR_HUD, "airspeed");
+        static const auto groundspeed = typed<float>(VFR_HUD, "groundspeed");
         addValue(hud_.airspeed, t, v(airspeed));
         addValue(hud_.groundSpeed, t, v(groundspeed));
         break;
     }
     case BATTERY_STATUS: {
-        static const Field& id = field(BATTERY_STATUS, "id");
-        static const Field& consumed = field(BATTERY_STATUS, "current_consumed");
-        static const Field& current = field(BATTERY_STATUS, "current_battery");
-        static const Field& voltages = field(BATTERY_STATUS, "voltages");
+        static const auto id = typed<uint8_t>(BATTERY_STATUS, "id");
+        static const auto consumed = typed<int32_t>(BATTERY_STATUS, "current_consumed");
+        static const auto current = typed<int16_t>(BATTERY_STATUS, "current_battery");
+        static const auto voltages = typed<uint16_t>(BATTERY_STATUS, "voltages");
         if (v(id) != 0)
             break;
         if (v(consumed) >= 0.0)
@@ -220,8 +263,8 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
     }
     case MISSION_CURRENT:
     case MISSION_ITEM_REACHED: {
-        static const Field& current = field(MISSION_CURRENT, "seq");
-        static const Field& reached = field(MISSION_ITEM_REACHED, "seq");
+        static const auto current = typed<uint16_t>(MISSION_CURRENT, "seq");
+        static const auto reached = typed<uint16_t>(MISSION_ITEM_REACHED, "seq");
         const bool isCurrent = message.id == MISSION_CURRENT;
         const int item = static_cast<int>(v(isCurrent ? current : reached));
         int& last = isCurrent ? missionCurrent_ : missionReached_;
@@ -234,8 +277,8 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         break;
     }
     case WIND: {
-        static const Field& direction = field(WIND, "direction");
-        static const Field& speed = field(WIND, "speed");
+        static const auto direction = typed<float>(WIND, "direction");
+        static const auto speed = typed<float>(WIND, "speed");
         if (std::isfinite(v(direction)) && std::isfinite(v(speed))) {
             addValue(windSpeed_, t, v(speed));
             addValue(windDirection_, t, wrapZeroTwoPi(v(direction) * RADIANS_PER_DEGREE) * DEGREES_PER_RADIAN);
@@ -243,29 +286,30 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         break;
     }
     case TERRAIN_REPORT: {
-        static const Field& lat = field(TERRAIN_REPORT, "lat");
-        static const Field& lon = field(TERRAIN_REPORT, "lon");
-        static const Field& height = field(TERRAIN_REPORT, "terrain_height");
-        static const Field& above = field(TERRAIN_REPORT, "current_height");
-        static const Field& pending = field(TERRAIN_REPORT, "pending");
-        static const Field& loaded = field(TERRAIN_REPORT, "loaded");
+        static const auto lat = typed<int32_t>(TERRAIN_REPORT, "lat");
+        static const auto lon = typed<int32_t>(TERRAIN_REPORT, "lon");
+        static const auto height = typed<float>(TERRAIN_REPORT, "terrain_height");
+        static const auto above = typed<float>(TERRAIN_REPORT, "current_height");
+        static const auto pending = typed<uint16_t>(TERRAIN_REPORT, "pending");
+        static const auto loaded = typed<uint16_t>(TERRAIN_REPORT, "loaded");
         const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7;
         if (!std::isfinite(t) || !validFix(la, lo, 0.0))
             break;
         // The heights mean something once the blocks around the vehicle are
         // in: none pending, some loaded, both heights numbers.
-        const bool healthy = v(pending) == 0 && v(loaded) > 0 && std::isfinite(v(height)) && std::isfinite(v(above));
+        const bool healthy = v(pending) == 0 && v(loaded) > 0 && std::isfinite(v(height))
+                             && std::isfinite(v(above));
         terrain_.add({t, healthy ? 2 : 1, la, lo, healthy ? v(height) : NAN, healthy ? v(above) : NAN});
         break;
     }
     case CAMERA_FEEDBACK: {
-        static const Field& lat = field(CAMERA_FEEDBACK, "lat");
-        static const Field& lon = field(CAMERA_FEEDBACK, "lng");
-        static const Field& alt = field(CAMERA_FEEDBACK, "alt_msl");
-        static const Field& index = field(CAMERA_FEEDBACK, "img_idx");
-        static const Field& roll = field(CAMERA_FEEDBACK, "roll");
-        static const Field& pitch = field(CAMERA_FEEDBACK, "pitch");
-        static const Field& yaw = field(CAMERA_FEEDBACK, "yaw");
+        static const auto lat = typed<int32_t>(CAMERA_FEEDBACK, "lat");
+        static const auto lon = typed<int32_t>(CAMERA_FEEDBACK, "lng");
+        static const auto alt = typed<float>(CAMERA_FEEDBACK, "alt_msl");
+        static const auto index = typed<uint16_t>(CAMERA_FEEDBACK, "img_idx");
+        static const auto roll = typed<float>(CAMERA_FEEDBACK, "roll");
+        static const auto pitch = typed<float>(CAMERA_FEEDBACK, "pitch");
+        static const auto yaw = typed<float>(CAMERA_FEEDBACK, "yaw");
         const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7;
         if (std::isfinite(t) && validFix(la, lo, v(alt)) && shots_.size() < SHOTS_CAP)
             shots_.push_back({t, static_cast<int>(v(index)), la, lo, v(alt), v(roll) * RADIANS_PER_DEGREE,
@@ -273,9 +317,9 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         break;
     }
     case HOME_POSITION: {
-        static const Field& lat = field(HOME_POSITION, "latitude");
-        static const Field& lon = field(HOME_POSITION, "longitude");
-        static const Field& alt = field(HOME_POSITION, "altitude");
+        static const auto lat = typed<int32_t>(HOME_POSITION, "latitude");
+        static const auto lon = typed<int32_t>(HOME_POSITION, "longitude");
+        static const auto alt = typed<int32_t>(HOME_POSITION, "altitude");
         const double la = v(lat) * 1e-7, lo = v(lon) * 1e-7, al = v(alt) * 1e-3;
         if (validFix(la, lo, al) && (la != home_.latDeg || lo != home_.lonDeg || al != home_.altM))
             home_ = {t, la, lo, al};
@@ -398,7 +442,10 @@ Flight TlogVehicle::finish()
         if (mode.name.empty())
             mode.name = ardupilotModeName(out.vehicle, mode.code);
     out.utcAtClockZero = clock_.utcAtClockZero();
-    out.fields = tlogCatalogue(messages_);
+    std::bitset<256> ids;
+    for (uint32_t id = 0; id < 256; ++id)
+        ids[id] = messages_[id];
+    out.fields = tlogCatalogue(ids);
     if (kept_)
         out.fieldSource = kept_->keptSource();
     const std::string note = clock_.note();

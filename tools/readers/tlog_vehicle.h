@@ -4,7 +4,7 @@
 // (tlog_clock.h), its home, terrain reports and camera shots. Only the
 // component that sent the vehicle's heartbeat is read once there is one.
 
-#include <bitset>
+#include <array>
 #include <memory>
 #include <cstdint>
 #include <string>
@@ -22,14 +22,32 @@ class TlogVehicle {
 public:
     // A packet of a message of the table from component `component` of the
     // system, stamped by the station at `stamp` (seconds since 1970); payload
-    // of at least message.extendedLength bytes, zeros past what came.
-    void packet(double stamp, int component, const mavlink::Message& message, const uint8_t* payload);
+    // of length bytes as it came, but for HEARTBEAT and STATUSTEXT, and
+    // while a request is asked, of at least message.extendedLength bytes,
+    // zeros past what came.
+    void packet(double stamp, int component, const mavlink::Message& message, const uint8_t* payload, size_t length);
     // A packet of an id the table lacks: it still shows the link alive.
-    void heard(double stamp);
-    // Whether a packet of message id would only be dropped (attitude, which
-    // comes most often, past its stream's cap): then it is counted as heard
-    // and need not be checked or read.
-    bool skips(double stamp, int component, uint32_t id);
+    void heard(double stamp) { clock_.packet(stamp, NAN); }
+    // Whether a packet of message id from component would only be dropped,
+    // nothing of it read: attitude (which comes most often) past its
+    // stream's cap, a message kept only as a field once it is catalogued, a
+    // component other than the vehicle's. Such a packet need not be checked;
+    // never so while a request takes every packet, nor one of a field kept.
+    bool drops(int component, uint32_t id) const
+    {
+        if (request_ || id == mavlink::HEARTBEAT || (kept_ && kept_->wants(id)))
+            return false;
+        if (vehicleComponent_ >= 0 && component != vehicleComponent_)
+            return true;
+        return id == mavlink::ATTITUDE ? !rest_.attitude.keepsNext() : unread_[id & 0xff];
+    }
+    // Counts a packet that drops() said would be dropped, as heard.
+    void dropped(double stamp, int component, uint32_t id)
+    {
+        if (id == mavlink::ATTITUDE && (vehicleComponent_ < 0 || component == vehicleComponent_))
+            rest_.attitude.pass();
+        clock_.packet(stamp, NAN);
+    }
 
     // Whether a heartbeat named the system a vehicle with an autopilot.
     bool isVehicle() const { return vehicleComponent_ >= 0; }
@@ -48,7 +66,7 @@ public:
     flight::Flight finish();
 
 private:
-    double timeOf(double stamp, const mavlink::Message& message, const uint8_t* payload);
+    double timeOf(double stamp, const mavlink::Message& message, const uint8_t* payload, size_t length);
     void heartbeat(double t, int component, const uint8_t* payload);
     void fields(double t, const mavlink::Message& message, const uint8_t* payload);
     void statusText(double t, const uint8_t* payload);
@@ -69,7 +87,8 @@ private:
     int missionCurrent_ = -1;
     int missionReached_ = -1;
     std::string firmware_;
-    std::bitset<256> messages_; // ids of the vehicle's packets read: its fields
+    std::array<bool, 256> messages_{}; // ids of the vehicle's packets read: its fields
+    std::array<bool, 256> unread_{}; // ids kept only as fields, already catalogued
     TlogFieldRequest* request_ = nullptr;
     std::unique_ptr<TlogFieldRequest> kept_;
 

@@ -457,6 +457,23 @@ void writeTelemetryFlight(TlogWriter& w, const TelemetryFlight& f)
     }
 }
 
+std::string longTelemetryTlog(size_t bytes)
+{
+    constexpr double STRETCH = 600.0;
+    std::string out;
+    for (int round = 0; out.size() < bytes; ++round) {
+        TlogWriter w;
+        TelemetryFlight f;
+        f.seconds = STRETCH;
+        f.station = round == 0;
+        f.startUs += static_cast<uint64_t>(round * STRETCH * 1e6);
+        f.bootAtStart += round * STRETCH;
+        writeTelemetryFlight(w, f);
+        out += w.bytes();
+    }
+    return out;
+}
+
 namespace {
 
 uint32_t nextRandom(uint32_t& state)

@@ -137,6 +137,12 @@ double flightHeightM(double t);
 // mission upload (MISSION_COUNT, MISSION_ITEM_INT) before the start.
 void writeTelemetryFlight(TlogWriter& w, const TelemetryFlight& flight);
 
+// A ground station's log of a long flight at telemetry rates, at least
+// `bytes` long: ten-minute stretches of the flight above, each one's stamps
+// and boot clock moved on from the last, the station's mission upload in the
+// first (the conversion benchmark's file).
+std::string longTelemetryTlog(size_t bytes);
+
 } // namespace reader_test
 
 namespace reader_test {
