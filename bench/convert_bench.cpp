@@ -173,7 +173,8 @@ namespace {
 
 // One pass of one kind over a tlog, for callgrind's instruction counts
 // (steady where timings on a shared machine are not); or the digest of
-// every sample and row read of it, to compare readers.
+// every sample and row read of it, to compare readers; keep reads it as
+// the review does, review reviews it too.
 int once(const std::string& what, const std::string& path)
 {
     FILE* file = std::fopen(path.c_str(), "rb");
@@ -197,8 +198,13 @@ int once(const std::string& what, const std::string& path)
         writeLog(sink, out.rows, out.fieldCodes);
         std::fclose(sink);
         count = out.rows.size();
+    } else if (what == "keep" || what == "review") {
+        ReadOptions keeping{FlightFormat::tlog, {}};
+        keeping.keepFields = flightreplay::review::reviewFieldKeys();
+        const Flight data = readFlightFile(path, keeping);
+        count = what == "keep" ? data.attitude.size() : flightreplay::review::reviewFlight(data).findings.size();
     } else {
-        std::fprintf(stderr, "convert_bench: --once walk|check|read|convert|digest TLOG\n");
+        std::fprintf(stderr, "convert_bench: --once walk|check|read|convert|digest|keep|review TLOG\n");
         std::fclose(file);
         return 2;
     }

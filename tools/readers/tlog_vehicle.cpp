@@ -136,9 +136,9 @@ void TlogVehicle::fields(double t, const Message& message, const uint8_t* payloa
         messages_[message.id] = true;
         unread_[message.id] = !request_ && !(kept_ && kept_->wants(message.id)) && ID_READINGS[message.id].onlyAField;
     }
-    if (request_)
+    if (request_ && request_->wants(message.id))
         request_->take(t, message, payload);
-    if (kept_)
+    if (kept_ && kept_->wants(message.id))
         kept_->take(t, message, payload);
 }
 
