@@ -20,7 +20,8 @@ FLIGHTREPLAY_KML_PACKAGES=(libzip-dev libcollada-dom-dev pkg-config)
 FLIGHTREPLAY_DOC_PACKAGES=(scdoc lintian)
 # Tests, benchmarks, fuzzers and the Debian package. nodejs runs a peer
 # MAVLink reader from npm; the machines' nodejs (NodeSource's) brings npm
-# with it, which Debian's separate npm package would fight, so it is not listed.
+# with it, which Debian's separate npm package would fight, so scripts/test
+# installs npm only where nodejs came without it.
 FLIGHTREPLAY_TEST_PACKAGES=(libgtest-dev python3 libbenchmark-dev clang libclang-rt-14-dev dpkg-dev chromium parallel nodejs)
 
 # Everything: what scripts/test and CI build.
