@@ -14,8 +14,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 book="$build/tools/book/flightreplay-book"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$build/tests/tools/book/make_log_tree" "$work/tree" 1000 "$top/../shared/real-logs"
-cp -r "$top/../shared/real-logs" "$work/real"
+"$build/tests/tools/book/make_log_tree" "$work/tree" 1000 "$top/tests/data/ulog"
+cp -r "$top/tests/data/ulog" "$work/real"
 cd "$work"
 
 # "seconds peak-kB" of one command: wall time to the millisecond, peak
