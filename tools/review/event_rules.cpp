@@ -85,11 +85,14 @@ int codeOf(double value)
     return value >= 0 && value <= 255 ? static_cast<int>(value) : -1;
 }
 
-void flagSpans(ReviewContext& review, const Series* flags, const Windows& windows, FindingKind kind, const std::string& text)
+// Failures where the flags of samples [from, to) were set.
+void flagSpans(ReviewContext& review, Series::const_iterator from, Series::const_iterator to, const Windows& windows, FindingKind kind,
+               const std::string& text)
 {
-    if (!flags)
-        return;
-    for (const Span& span : capSpans(spansWhere(*flags, windows, [](double v) { return v != 0; }, [](double a, double b) { return a > b; }, 0.0), 3))
+    SpanFinder set(windows, Worst::highest, 0.0);
+    for (auto s = from; s != to; ++s)
+        set.add(s->t, s->value, s->value != 0);
+    for (const Span& span : capSpans(set.spans(), 3))
         review.add(kind, Severity::failure, span, 0, "", text);
 }
 
@@ -128,13 +131,17 @@ void checkAutopilotErrors(ReviewContext& review)
             ++added;
         }
     }
-    flagSpans(review, review.field("vehicle_status", "failsafe"), armedAndAfter(review), FindingKind::failsafe,
-              "The autopilot was in failsafe");
+    if (const Series* failsafe = review.field("vehicle_status", "failsafe"))
+        flagSpans(review, failsafe->begin(), failsafe->end(), armedAndAfter(review), FindingKind::failsafe, "The autopilot was in failsafe");
     if (const Series* status = review.field("HEARTBEAT", "system_status")) {
-        Series bad;
-        for (const Sample& s : *status)
-            bad.push_back({s.t, s.value == 5 || s.value == 6 || s.value == 8 ? s.value : 0.0});
-        for (const Span& span : capSpans(spansWhere(bad, armedAndAfter(review), [](double v) { return v != 0; }, [](double a, double b) { return a > b; }, 0.0), 3))
+        const Windows windows = armedAndAfter(review);
+        // MAV_STATE_CRITICAL, EMERGENCY and FLIGHT_TERMINATION.
+        SpanFinder bad(windows, Worst::highest, 0.0);
+        for (const Sample& s : *status) {
+            const bool critical = s.value == 5 || s.value == 6 || s.value == 8;
+            bad.add(s.t, critical ? s.value : 0.0, critical);
+        }
+        for (const Span& span : capSpans(bad.spans(), 3))
             review.add(FindingKind::failsafe, Severity::failure, span, 5, "",
                        span.value == 8 ? "The autopilot terminated the flight"
                        : span.value == 6 ? "The autopilot declared an emergency"
@@ -193,18 +200,18 @@ void checkLink(ReviewContext& review)
         if (!s || !n)
             continue;
         any = true;
-        Series margin;
+        // The signal's margin over the noise floor.
+        LevelSpans margin(windows, fade, -INFINITY, false, threshold("gps.seconds"));
+        SeriesCursor noiseAt(*n);
         for (const Sample& sample : *s) {
-            const double floor = valueAt(*n, sample.t);
+            const double floor = noiseAt.at(sample.t);
             if (std::isfinite(floor) && sample.value > 0)
-                margin.push_back({sample.t, sample.value - floor});
+                margin.add(sample.t, sample.value - floor);
         }
         const std::string where = side;
-        levelFindings(review, margin, windows, fade, -INFINITY, false, threshold("gps.seconds"), FindingKind::link, "",
-                      [&](Severity, double value) {
-                          return "The telemetry radio's signal at " + where + " came within " + number(value, 0)
-                                 + " of the noise: the link was about to drop";
-                      });
+        levelFindings(review, std::move(margin), FindingKind::link, "", [&](Severity, double value) {
+            return "The telemetry radio's signal at " + where + " came within " + number(value, 0) + " of the noise: the link was about to drop";
+        });
     }
     for (const auto& [message, field] : {std::pair{"input_rc", "rc_lost"}, std::pair{"failsafe_flags", "manual_control_signal_lost"},
                                          std::pair{"vehicle_status", "rc_signal_lost"}}) {
@@ -216,10 +223,8 @@ void checkLink(ReviewContext& review)
         const auto up = std::find_if(s->begin(), s->end(), [](const Sample& sample) { return sample.value == 0; });
         if (up == s->end())
             review.note("the RC link was never up in this log");
-        else {
-            const Series since(up, s->end());
-            flagSpans(review, &since, windows, FindingKind::link, "The RC link was lost");
-        }
+        else
+            flagSpans(review, up, s->end(), windows, FindingKind::link, "The RC link was lost");
         break;
     }
     if (!any && review.flight.format == FlightFormat::ulog)

@@ -11,17 +11,17 @@ using namespace flight;
 
 namespace {
 
-// Samples of series where the flight had a 3-D fix at the time: accuracy
-// figures mean nothing without one (receivers send sentinels then).
-Series whileFixed(const ReviewContext& review, const Series& series, double scale, double unknown)
+// The level given the samples of series taken while the flight had a 3-D
+// fix, scaled: accuracy figures mean nothing without one (receivers send
+// sentinels then).
+LevelSpans whileFixed(const ReviewContext& review, const Series& series, double scale, double unknown, LevelSpans level)
 {
-    Series out;
     SeriesCursor fix(review.flight.fixMode);
     const double fixed = threshold("gps.fix.warning");
     for (const Sample& s : series)
         if (s.value != unknown && fix.at(s.t) >= fixed)
-            out.push_back({s.t, s.value * scale});
-    return out;
+            level.add(s.t, s.value * scale);
+    return level;
 }
 
 struct Receiver {
@@ -76,10 +76,10 @@ void checkGpsQuality(ReviewContext& review)
     bool quality = false;
     const auto hdop = [&](const Series& series, double scale, double unknown) {
         quality = true;
-        levelFindings(review, whileFixed(review, series, scale, unknown), review.airborne, threshold("gps.hdop.warning"),
-                      threshold("gps.hdop.failure"), true, seconds, FindingKind::gps, "", [](Severity, double value) {
-                          return "GPS HDOP rose to " + number(value, 1) + ": poor satellite geometry, the position is less accurate";
-                      });
+        const LevelSpans level(review.airborne, threshold("gps.hdop.warning"), threshold("gps.hdop.failure"), true, seconds);
+        levelFindings(review, whileFixed(review, series, scale, unknown, level), FindingKind::gps, "", [](Severity, double value) {
+            return "GPS HDOP rose to " + number(value, 1) + ": poor satellite geometry, the position is less accurate";
+        });
     };
     if (const Series* s = review.field("GPS", "HDop"))
         hdop(*s, 1.0, NAN);
@@ -90,10 +90,10 @@ void checkGpsQuality(ReviewContext& review)
         if (!eph)
             continue;
         quality = true;
-        levelFindings(review, whileFixed(review, *eph, 1.0, NAN), review.airborne, threshold("gps.eph.warning"),
-                      threshold("gps.eph.failure"), true, seconds, FindingKind::gps, "m", [](Severity, double value) {
-                          return "The GPS's horizontal accuracy grew to " + number(value, 1) + " m";
-                      });
+        const LevelSpans level(review.airborne, threshold("gps.eph.warning"), threshold("gps.eph.failure"), true, seconds);
+        levelFindings(review, whileFixed(review, *eph, 1.0, NAN, level), FindingKind::gps, "m", [](Severity, double value) {
+            return "The GPS's horizontal accuracy grew to " + number(value, 1) + " m";
+        });
         break;
     }
     bool jamming = false;
@@ -111,9 +111,7 @@ void checkGpsQuality(ReviewContext& review)
     for (const char* topic : {"vehicle_gps_position", "sensor_gps"})
         for (const char* field : {"jamming_state", "spoofing_state"})
             if (const Series* s = review.field(topic, field))
-                for (const Span& span : capSpans(spansWhere(*s, review.airborne, [](double v) { return v == 3; },
-                                                            [](double a, double b) { return a > b; }, 0.0),
-                                                 3))
+                for (const Span& span : capSpans(spansWhere(*s, review.airborne, [](double v) { return v == 3; }, Worst::highest, 0.0), 3))
                     review.add(FindingKind::gps, Severity::warning, span, 3, "",
                                std::string("The GPS receiver detected ") + (field[0] == 'j' ? "jamming" : "spoofing"));
     if (!quality)
@@ -128,12 +126,12 @@ void checkGpsJumps(ReviewContext& review)
         const Series* flags = review.field(message, "flags");
         if (!flags)
             continue;
-        Series glitching;
-        for (const Sample& s : *flags)
-            glitching.push_back({s.t, s.value >= 0 && s.value < 65536 && (static_cast<unsigned>(s.value) & bit) ? 1.0 : 0.0});
-        for (const Span& span : capSpans(spansWhere(glitching, review.airborne, [](double v) { return v > 0; },
-                                                    [](double a, double b) { return a > b; }, 0.0),
-                                         3))
+        SpanFinder glitching(review.airborne, Worst::highest, 0.0);
+        for (const Sample& s : *flags) {
+            const bool set = s.value >= 0 && s.value < 65536 && (static_cast<unsigned>(s.value) & bit);
+            glitching.add(s.t, set ? 1.0 : 0.0, set);
+        }
+        for (const Span& span : capSpans(glitching.spans(), 3))
             review.add(FindingKind::gps, Severity::failure, span, 0, "", "The estimator flagged a GPS glitch");
     }
     for (const Receiver& r : RECEIVERS) {
@@ -143,7 +141,8 @@ void checkGpsJumps(ReviewContext& review)
             continue;
         const Series* speed = review.field(r.message, r.speed);
         const double jump = threshold("gps.jump");
-        Series excess;
+        // How far each fix lies beyond what the speed explains, metres.
+        SpanFinder excess(review.airborne, Worst::highest, 0.0);
         SeriesCursor fix(review.flight.fixMode);
         const Series none;
         SeriesCursor speedAt(speed ? *speed : none);
@@ -161,14 +160,13 @@ void checkGpsJumps(ReviewContext& review)
             if (have && t - lastT < 5.0) {
                 const LocalOffset offset = localOffsetMetres(lastLat, lastLon, la, lo);
                 const double d = std::hypot(offset.east, offset.north);
-                excess.push_back({t, d - (std::max(v, lastSpeed) + 10.0) * (t - lastT)});
+                const double beyond = d - (std::max(v, lastSpeed) + 10.0) * (t - lastT);
+                excess.add(t, beyond, beyond > jump);
             }
             have = true;
             lastLat = la, lastLon = lo, lastT = t, lastSpeed = v;
         }
-        for (const Span& span : capSpans(spansWhere(excess, review.airborne, [jump](double v) { return v > jump; },
-                                                    [](double a, double b) { return a > b; }, 0.0),
-                                         3))
+        for (const Span& span : capSpans(excess.spans(), 3))
             review.add(FindingKind::gps, Severity::failure, span, jump, "m",
                        "GPS glitch: the position jumped " + number(span.value, 0) + " m further than the speed explains");
         return;

@@ -32,10 +32,8 @@ void checkLink(ReviewContext& review);
 void checkCompass(ReviewContext& review);
 
 // The series' value at t: its latest sample at or before t, at most 2 s old;
-// NaN where none.
-double valueAt(const flight::Series& series, double t);
-
-// valueAt() for times met in order: one walk of the series in all.
+// NaN where none. For times met in order: one walk of the series in all
+// (times that go back are looked up afresh).
 class SeriesCursor {
 public:
     explicit SeriesCursor(const flight::Series& series) : series_(series) {}

@@ -36,30 +36,37 @@ int autopilotOf(const Flight& flight)
     return -1;
 }
 
-// A cumulative counter's rise at each sample.
-Series risesOf(const Series& counter)
+// A cumulative counter's rise at sample i > 0.
+double riseAt(const Series& counter, size_t i)
 {
-    Series out;
-    for (size_t i = 1; i < counter.size(); ++i) {
-        const double rise = counter[i].value - counter[i - 1].value;
-        // A counter that goes back was reset (a reboot, a new instance): no rise.
-        out.push_back({counter[i].t, rise > 0 ? rise : 0.0});
-    }
-    return out;
+    const double rise = counter[i].value - counter[i - 1].value;
+    // A counter that goes back was reset (a reboot, a new instance): no rise.
+    return rise > 0 ? rise : 0.0;
 }
 
 void clippingOf(ReviewContext& review, const Series& counter, const std::string& what)
 {
-    const Series rises = risesOf(counter);
-    std::vector<Span> spans = spansWhere(rises, review.airborne, [](double v) { return v > 0; },
-                                         [](double a, double b) { return a > b; }, 0.0);
-    spans = capSpans(std::move(spans), 3);
+    SpanFinder rising(review.airborne, Worst::highest, 0.0);
+    for (size_t i = 1; i < counter.size(); ++i) {
+        const double rise = riseAt(counter, i);
+        rising.add(counter[i].t, rise, rise > 0);
+    }
+    std::vector<Span> spans = capSpans(rising.spans(), 3);
+    // The rises within each span (in order and apart), in the air.
+    std::vector<double> totals(spans.size(), 0.0);
+    size_t k = 0;
+    WindowCursor airborne(review.airborne);
+    for (size_t i = 1; i < counter.size() && k < spans.size(); ++i) {
+        const double t = counter[i].t;
+        while (k < spans.size() && spans[k].end < t)
+            ++k;
+        if (k < spans.size() && t >= spans[k].start && airborne.inside(t))
+            totals[k] += riseAt(counter, i);
+    }
     const double warning = threshold("clipping.warning"), failure = threshold("clipping.failure");
-    for (Span span : spans) {
-        double total = 0;
-        for (const Sample& s : rises)
-            if (s.t >= span.start && s.t <= span.end && inside(review.airborne, s.t))
-                total += s.value;
+    for (size_t j = 0; j < spans.size(); ++j) {
+        Span span = spans[j];
+        const double total = totals[j];
         if (total < warning)
             continue;
         span.value = total;
