@@ -1,6 +1,7 @@
 #include "tools/readers/tlog_fields.h"
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "tools/readers/field_sources.h"
@@ -23,6 +24,17 @@ std::string elementName(const mavlink::Field& field, size_t index)
     if (one != std::string::npos && (one + 1 == name.size() || !std::isdigit(static_cast<unsigned char>(name[one + 1]))))
         return name.substr(0, one) + std::to_string(index + 1) + name.substr(one + 1);
     return name + "[" + std::to_string(index) + "]";
+}
+
+size_t sizeOf(mavlink::FieldType type)
+{
+    using mavlink::FieldType;
+    switch (type) {
+    case FieldType::u16: case FieldType::i16: return 2;
+    case FieldType::u32: case FieldType::i32: case FieldType::f32: return 4;
+    case FieldType::u64: return 8;
+    default: return 1;
+    }
 }
 
 bool listed(const mavlink::Field& field)
@@ -66,7 +78,7 @@ TlogFieldRequest::TlogFieldRequest(const std::vector<const FieldInfo*>& fields, 
             for (size_t f = 0; f < message->fieldCount; ++f)
                 for (size_t k = 0; k < message->fields[f].count && listed(message->fields[f]); ++k)
                     if (elementName(message->fields[f], k) == asked.field)
-                        byId_[id].push_back({&message->fields[f], k, place});
+                        ask(id, message->fields[f], k, place);
         }
     }
 }
@@ -82,7 +94,7 @@ TlogFieldRequest::TlogFieldRequest(const std::vector<FieldKey>& keys)
                 const std::string name = elementName(message->fields[f], k);
                 if (!keeps(keys, message->name, name))
                     continue;
-                byId_[id].push_back({&message->fields[f], k, names_.size()});
+                ask(id, message->fields[f], k, names_.size());
                 names_.push_back(fieldName(message->name, 0, name));
                 answer_.emplace_back();
             }
@@ -94,12 +106,28 @@ std::shared_ptr<const FieldSource> TlogFieldRequest::keptSource()
     return keptFieldSource(names_, answer_);
 }
 
-void TlogFieldRequest::take(double t, const mavlink::Message& message, const uint8_t* payload)
+void TlogFieldRequest::ask(uint32_t id, const mavlink::Field& field, size_t index, size_t place)
 {
-    if (message.id >= byId_.size() || !std::isfinite(t))
+    const mavlink::Field element{field.name, static_cast<uint8_t>(field.offset + sizeOf(field.type) * index), field.type, 1};
+    byId_[id].push_back({element, place});
+}
+
+void TlogFieldRequest::take(double t, uint32_t id, const uint8_t* payload, size_t length)
+{
+    if (id >= byId_.size() || !std::isfinite(t))
         return;
-    for (const Asked& asked : byId_[message.id])
-        addValue(answer_[asked.place], t, mavlink::valueOf(payload, *asked.field, asked.index));
+    for (const Asked& asked : byId_[id]) {
+        const size_t end = asked.element.offset + sizeOf(asked.element.type);
+        if (end <= length) {
+            addValue(answer_[asked.place], t, mavlink::valueOf(payload, asked.element));
+        } else {
+            uint8_t padded[8] = {};
+            if (asked.element.offset < length)
+                std::memcpy(padded, payload + asked.element.offset, length - asked.element.offset);
+            const mavlink::Field atStart{asked.element.name, 0, asked.element.type, 1};
+            addValue(answer_[asked.place], t, mavlink::valueOf(padded, atStart));
+        }
+    }
 }
 
 std::vector<Series> TlogFieldRequest::answer()

@@ -36,17 +36,18 @@ public:
     // Whether a field of message id is asked.
     bool wants(uint32_t id) const { return id < byId_.size() && !byId_[id].empty(); }
     // A packet of the vehicle at t (the flight's clock; NaN before its clock
-    // is known), payload padded with zeros to mavlink::MAX_PAYLOAD.
-    void take(double t, const mavlink::Message& message, const uint8_t* payload);
+    // is known), its payload of length bytes as it came (MAVLink 2's
+    // dropped trailing zeros read as zero).
+    void take(double t, uint32_t id, const uint8_t* payload, size_t length);
     // The series, in the order asked (call once).
     std::vector<flight::Series> answer();
 
 private:
     struct Asked {
-        const mavlink::Field* field;
-        size_t index;
+        mavlink::Field element; // the field's element asked, as a field of its own
         size_t place;
     };
+    void ask(uint32_t id, const mavlink::Field& field, size_t index, size_t place);
     int system_ = 0;
     std::vector<std::string> names_;
     std::array<std::vector<Asked>, 256> byId_;

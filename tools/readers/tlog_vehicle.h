@@ -22,9 +22,8 @@ class TlogVehicle {
 public:
     // A packet of a message of the table from component `component` of the
     // system, stamped by the station at `stamp` (seconds since 1970); payload
-    // of length bytes as it came, but for HEARTBEAT and STATUSTEXT, and
-    // while a request is asked, of at least message.extendedLength bytes,
-    // zeros past what came.
+    // of length bytes as it came, but for HEARTBEAT and STATUSTEXT of at
+    // least message.extendedLength bytes, zeros past what came.
     void packet(double stamp, int component, const mavlink::Message& message, const uint8_t* payload, size_t length);
     // A packet of an id the table lacks: it still shows the link alive.
     void heard(double stamp) { clock_.packet(stamp, NAN); }
@@ -68,7 +67,7 @@ public:
 private:
     double timeOf(double stamp, const mavlink::Message& message, const uint8_t* payload, size_t length);
     void heartbeat(double t, int component, const uint8_t* payload);
-    void fields(double t, const mavlink::Message& message, const uint8_t* payload);
+    void fields(double t, const mavlink::Message& message, const uint8_t* payload, size_t length);
     void statusText(double t, const uint8_t* payload);
     void flushText();
     void text(double t, int severity, const std::string& text);
