@@ -447,7 +447,7 @@ Flight TlogVehicle::finish()
         ids[id] = messages_[id];
     out.fields = tlogCatalogue(ids);
     if (kept_)
-        out.fieldSource = kept_->keptSource();
+        out.fieldSource = kept_->source();
     const std::string note = clock_.note();
     if (!note.empty())
         out.notes.push_back(note);

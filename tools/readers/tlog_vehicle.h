@@ -59,7 +59,7 @@ public:
     void ask(TlogFieldRequest* request) { request_ = request; }
     // Keeps the keys' fields of the vehicle as it reads (finish() hands them
     // to the flight's fieldSource).
-    void keep(const std::vector<flight::FieldKey>& keys) { kept_ = std::make_unique<TlogFieldRequest>(keys); }
+    void keep(const std::vector<flight::FieldKey>& keys) { kept_ = std::make_unique<TlogKeptFields>(keys); }
 
     // The flight read so far, its streams moved out (call once).
     flight::Flight finish();
@@ -89,7 +89,7 @@ private:
     std::array<bool, 256> messages_{}; // ids of the vehicle's packets read: its fields
     std::array<bool, 256> unread_{}; // ids kept only as fields, already catalogued
     TlogFieldRequest* request_ = nullptr;
-    std::unique_ptr<TlogFieldRequest> kept_;
+    std::unique_ptr<TlogKeptFields> kept_;
 
     // A STATUSTEXT split into chunks (MAVLink 2), joined until it ends.
     struct PendingText {

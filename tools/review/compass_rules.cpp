@@ -28,27 +28,25 @@ struct Vector {
 
 // A compass's field, read sample by sample from its three axes' series.
 struct MagneticField {
-    const Series* x = nullptr;
-    const Series* y = nullptr;
-    const Series* z = nullptr;
-    size_t size() const { return x ? x->size() : 0; }
-    Vector at(size_t i) const { return {(*x)[i].t, (*x)[i].value, (*y)[i].value, (*z)[i].value}; }
+    FieldSeries x, y, z;
+    size_t size() const { return x.size(); }
+    Vector at(size_t i) const { return {x[i].t, x[i].value, y[i].value, z[i].value}; }
 };
 
 // Empty where an axis is missing or the axes differ in length.
 MagneticField fieldOf(const ReviewContext& review, const Axes& axes, int instance)
 {
-    const Series* x = review.field(axes.message, axes.x, instance);
-    const Series* y = review.field(axes.message, axes.y, instance);
-    const Series* z = review.field(axes.message, axes.z, instance);
-    if (!x || !y || !z || x->size() != y->size() || x->size() != z->size())
+    const FieldSeries x = review.field(axes.message, axes.x, instance);
+    const FieldSeries y = review.field(axes.message, axes.y, instance);
+    const FieldSeries z = review.field(axes.message, axes.z, instance);
+    if (!x || !y || !z || x.size() != y.size() || x.size() != z.size())
         return {};
     return {x, y, z};
 }
 
 // Throttle from 0 to 1: the log's series times scale.
 struct Throttle {
-    const Series* series = nullptr;
+    FieldSeries series;
     double scale = 1.0;
 };
 
@@ -57,7 +55,7 @@ Throttle throttleOf(const ReviewContext& review)
     const std::tuple<const char*, const char*, double> sources[] = {
         {"CTUN", "ThO", 1.0}, {"CTUN", "ThrOut", 0.001}, {"vehicle_thrust_setpoint", "xyz[2]", -1.0}, {"actuator_controls_0", "control[3]", 1.0}};
     for (const auto& [message, field, scale] : sources)
-        if (const Series* s = review.field(message, field))
+        if (const FieldSeries s = review.field(message, field))
             return {s, scale};
     return {};
 }
@@ -66,7 +64,7 @@ void withThrottle(ReviewContext& review, const MagneticField& field, const Throt
 {
     std::vector<std::pair<double, double>> points; // throttle, field length
     double first = INFINITY, last = -INFINITY;
-    SeriesCursor throttleAt(*throttle.series);
+    SeriesCursor throttleAt(throttle.series);
     WindowCursor steady(review.steady);
     for (size_t i = 0; i < field.size(); ++i) {
         const Vector v = field.at(i);

@@ -85,13 +85,12 @@ int codeOf(double value)
     return value >= 0 && value <= 255 ? static_cast<int>(value) : -1;
 }
 
-// Failures where the flags of samples [from, to) were set.
-void flagSpans(ReviewContext& review, Series::const_iterator from, Series::const_iterator to, const Windows& windows, FindingKind kind,
-               const std::string& text)
+// Failures where the flags of samples from on were set.
+void flagSpans(ReviewContext& review, FieldSeries flags, size_t from, const Windows& windows, FindingKind kind, const std::string& text)
 {
     SpanFinder set(windows, Worst::highest, 0.0);
-    for (auto s = from; s != to; ++s)
-        set.add(s->t, s->value, s->value != 0);
+    for (size_t i = from; i < flags.size(); ++i)
+        set.add(flags[i].t, flags[i].value, flags[i].value != 0);
     for (const Span& span : capSpans(set.spans(), 3))
         review.add(kind, Severity::failure, span, 0, "", text);
 }
@@ -100,22 +99,22 @@ void flagSpans(ReviewContext& review, Series::const_iterator from, Series::const
 
 void checkAutopilotErrors(ReviewContext& review)
 {
-    const Series* subsystems = review.field("ERR", "Subsys");
-    const Series* codes = review.field("ERR", "ECode");
-    if (subsystems && codes && subsystems->size() == codes->size()) {
+    const FieldSeries subsystems = review.field("ERR", "Subsys");
+    const FieldSeries codes = review.field("ERR", "ECode");
+    if (subsystems && codes && subsystems.size() == codes.size()) {
         const Windows windows = armedAndAfter(review);
         size_t added = 0;
-        for (size_t i = 0; i < subsystems->size() && added < 30; ++i) {
-            const double t = (*subsystems)[i].t;
-            const int id = codeOf((*subsystems)[i].value);
-            const int code = codeOf((*codes)[i].value);
+        for (size_t i = 0; i < subsystems.size() && added < 30; ++i) {
+            const double t = subsystems[i].t;
+            const int id = codeOf(subsystems[i].value);
+            const int code = codeOf(codes[i].value);
             if (id < 0 || code < 0 || (code == 0 && id != 24) || !inside(windows, t))
                 continue;
             double end = t;
-            for (size_t j = i + 1; j < subsystems->size(); ++j)
-                if (codeOf((*subsystems)[j].value) == id) {
-                    if (codeOf((*codes)[j].value) == 0)
-                        end = (*subsystems)[j].t;
+            for (size_t j = i + 1; j < subsystems.size(); ++j)
+                if (codeOf(subsystems[j].value) == id) {
+                    if (codeOf(codes[j].value) == 0)
+                        end = subsystems[j].t;
                     break;
                 }
             const Subsystem* known = nullptr;
@@ -131,13 +130,12 @@ void checkAutopilotErrors(ReviewContext& review)
             ++added;
         }
     }
-    if (const Series* failsafe = review.field("vehicle_status", "failsafe"))
-        flagSpans(review, failsafe->begin(), failsafe->end(), armedAndAfter(review), FindingKind::failsafe, "The autopilot was in failsafe");
-    if (const Series* status = review.field("HEARTBEAT", "system_status")) {
+    flagSpans(review, review.field("vehicle_status", "failsafe"), 0, armedAndAfter(review), FindingKind::failsafe, "The autopilot was in failsafe");
+    if (const FieldSeries status = review.field("HEARTBEAT", "system_status")) {
         const Windows windows = armedAndAfter(review);
         // MAV_STATE_CRITICAL, EMERGENCY and FLIGHT_TERMINATION.
         SpanFinder bad(windows, Worst::highest, 0.0);
-        for (const Sample& s : *status) {
+        for (const Sample s : status) {
             const bool critical = s.value == 5 || s.value == 6 || s.value == 8;
             bad.add(s.t, critical ? s.value : 0.0, critical);
         }
@@ -195,15 +193,15 @@ void checkLink(ReviewContext& review)
     }
     const double fade = threshold("link.fade.warning");
     for (const auto& [signal, noise, side] : {std::tuple{"rssi", "noise", "the ground"}, std::tuple{"remrssi", "remnoise", "the vehicle"}}) {
-        const Series* s = review.field("RADIO_STATUS", signal);
-        const Series* n = review.field("RADIO_STATUS", noise);
+        const FieldSeries s = review.field("RADIO_STATUS", signal);
+        const FieldSeries n = review.field("RADIO_STATUS", noise);
         if (!s || !n)
             continue;
         any = true;
         // The signal's margin over the noise floor.
         LevelSpans margin(windows, fade, -INFINITY, false, threshold("gps.seconds"));
-        SeriesCursor noiseAt(*n);
-        for (const Sample& sample : *s) {
+        SeriesCursor noiseAt(n);
+        for (const Sample sample : s) {
             const double floor = noiseAt.at(sample.t);
             if (std::isfinite(floor) && sample.value > 0)
                 margin.add(sample.t, sample.value - floor);
@@ -215,16 +213,16 @@ void checkLink(ReviewContext& review)
     }
     for (const auto& [message, field] : {std::pair{"input_rc", "rc_lost"}, std::pair{"failsafe_flags", "manual_control_signal_lost"},
                                          std::pair{"vehicle_status", "rc_signal_lost"}}) {
-        const Series* s = review.field(message, field);
+        const FieldSeries s = review.field(message, field);
         if (!s)
             continue;
         any = true;
         // A link never up (a flight without RC, a simulation) is not lost.
-        const auto up = std::find_if(s->begin(), s->end(), [](const Sample& sample) { return sample.value == 0; });
-        if (up == s->end())
+        const auto up = std::find_if(s.begin(), s.end(), [](const Sample& sample) { return sample.value == 0; });
+        if (up == s.end())
             review.note("the RC link was never up in this log");
         else
-            flagSpans(review, up, s->end(), windows, FindingKind::link, "The RC link was lost");
+            flagSpans(review, s, up.index(), windows, FindingKind::link, "The RC link was lost");
         break;
     }
     if (!any && review.flight.format == FlightFormat::ulog)

@@ -16,11 +16,11 @@ constexpr size_t MAX_MOTORS = 12;
 // A motor's output in µs: the log's own, or PX4's motor command (0 to 1)
 // read as 1000 to 2000 µs.
 struct MotorOutput {
-    const Series* series;
+    FieldSeries series;
     bool command;
-    size_t size() const { return series->size(); }
-    double t(size_t i) const { return (*series)[i].t; }
-    double us(size_t i) const { return microseconds((*series)[i].value); }
+    size_t size() const { return series.size(); }
+    double t(size_t i) const { return series.time(i); }
+    double us(size_t i) const { return microseconds(series[i].value); }
     double microseconds(double value) const { return command ? 1000.0 + 1000.0 * value : value; }
 };
 
@@ -29,7 +29,7 @@ std::vector<MotorOutput> motorOutputs(ReviewContext& review)
 {
     std::vector<MotorOutput> motors;
     for (size_t i = 0; i < MAX_MOTORS; ++i) {
-        const Series* s = review.field("actuator_motors", "control[" + std::to_string(i) + "]");
+        const FieldSeries s = review.field("actuator_motors", "control[" + std::to_string(i) + "]");
         if (!s)
             break;
         motors.push_back({s, true});
@@ -40,7 +40,7 @@ std::vector<MotorOutput> motorOutputs(ReviewContext& review)
     }
     for (const auto& [message, prefix] : {std::pair{"RCOU", "C"}, std::pair{"SERVO_OUTPUT_RAW", "servo"}}) {
         for (int i = 1; i <= 8; ++i) {
-            const Series* s = review.field(message, prefix + std::to_string(i) + (message[0] == 'S' ? "_raw" : ""));
+            const FieldSeries s = review.field(message, prefix + std::to_string(i) + (message[0] == 'S' ? "_raw" : ""));
             if (!s)
                 break;
             motors.push_back({s, false});
@@ -145,10 +145,12 @@ void stopped(ReviewContext& review, const std::vector<MotorOutput>& motors)
     const double idle = threshold("motors.stopped.pwm");
     const double others = idle + threshold("motors.others.pwm");
     // Outputs of one message share their times: read side by side then.
-    bool aligned = true;
-    for (const MotorOutput& motor : motors)
+    bool aligned = true, rows = true;
+    for (const MotorOutput& motor : motors) {
         aligned = aligned && motor.size() == motors[0].size();
-    for (size_t i = 0; aligned && i < motors[0].size(); ++i)
+        rows = rows && motor.series.sameRows(motors[0].series);
+    }
+    for (size_t i = 0; aligned && !rows && i < motors[0].size(); ++i)
         for (const MotorOutput& motor : motors)
             aligned = aligned && motor.t(i) == motors[0].t(i);
     for (size_t m = 0; m < motors.size(); ++m) {
@@ -157,7 +159,7 @@ void stopped(ReviewContext& review, const std::vector<MotorOutput>& motors)
         std::vector<SeriesCursor> cursors;
         cursors.reserve(motors.size());
         for (const MotorOutput& motor : motors)
-            cursors.emplace_back(*motor.series);
+            cursors.emplace_back(motor.series);
         for (size_t i = 0; i < motors[m].size(); ++i) {
             const double t = motors[m].t(i);
             if (motors[m].us(i) > idle) {

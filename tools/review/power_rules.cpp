@@ -15,8 +15,8 @@ namespace {
 // hold at 4.35 V a cell (high-voltage packs charge to that).
 int cellsOf(const ReviewContext& review, const Series& voltage)
 {
-    if (const Series* cells = review.field("battery_status", "cell_count"))
-        for (const Sample& s : *cells)
+    if (const FieldSeries cells = review.field("battery_status", "cell_count"))
+        for (const Sample s : cells)
             if (s.value >= 1 && s.value <= 24)
                 return static_cast<int>(s.value);
     double highest = 0;
@@ -101,12 +101,12 @@ void checkBattery(ReviewContext& review)
         });
     }
     for (const Remaining& r : REMAINING) {
-        const Series* s = review.field(r.message, r.field);
+        const FieldSeries s = review.field(r.message, r.field);
         if (!s)
             continue;
         LevelSpans left(review.airborne, threshold("battery.remaining.warning"), threshold("battery.remaining.failure"), false,
                         threshold("gps.seconds"));
-        for (const Sample& sample : *s)
+        for (const Sample sample : s)
             if (sample.value >= 0) // -1: unknown
                 left.add(sample.t, sample.value * r.percent);
         levelFindings(review, std::move(left), FindingKind::battery, "%", [](Severity, double value) {
@@ -119,14 +119,14 @@ void checkBattery(ReviewContext& review)
 void checkBoardPower(ReviewContext& review)
 {
     for (const Supply& supply : SUPPLIES) {
-        const Series* raw = review.field(supply.message, supply.field);
+        const FieldSeries raw = review.field(supply.message, supply.field);
         if (!raw)
             continue;
         // The airborne samples that tell a voltage.
         const auto judged = [&](WindowCursor& airborne, const Sample& s) { return s.value > 0 && airborne.inside(s.t); };
         std::vector<double> values;
         WindowCursor first(review.airborne);
-        for (const Sample& s : *raw)
+        for (const Sample s : raw)
             if (judged(first, s))
                 values.push_back(s.value);
         if (values.empty())
@@ -138,7 +138,7 @@ void checkBoardPower(ReviewContext& review)
         SpanFinder dips(review.airborne, Worst::lowest, 0.0);
         Sample lo{0, INFINITY}, hi{0, -INFINITY}; // the first lowest, the last highest
         WindowCursor second(review.airborne);
-        for (const Sample& s : *raw) {
+        for (const Sample s : raw) {
             if (!judged(second, s))
                 continue;
             const double v = s.value * scale;

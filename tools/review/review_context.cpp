@@ -29,7 +29,7 @@ ReviewContext::ReviewContext(const Flight& data, const std::vector<FieldKey>& ke
             for (const FieldKey& key : keys)
                 if (info.message == key.message && info.field == key.field) {
                     // What the source holds in memory is used in place.
-                    const Series* held = data.fieldSource ? data.fieldSource->held(info.name) : nullptr;
+                    const FieldSeries held = data.fieldSource ? data.fieldSource->held(info.name) : FieldSeries();
                     if (held) {
                         fields_[{info.message, info.instance}][info.field] = held;
                     } else {
@@ -39,18 +39,18 @@ ReviewContext::ReviewContext(const Flight& data, const std::vector<FieldKey>& ke
                 }
         owned_ = readFields(data, names);
         for (size_t i = 0; i < infos.size(); ++i)
-            fields_[{infos[i]->message, infos[i]->instance}][infos[i]->field] = &owned_[i];
+            fields_[{infos[i]->message, infos[i]->instance}][infos[i]->field] = owned_[i];
     }
     flightWindows(*this);
 }
 
-const Series* ReviewContext::field(const std::string& message, const std::string& name, int instance) const
+FieldSeries ReviewContext::field(const std::string& message, const std::string& name, int instance) const
 {
     const auto m = fields_.find({message, instance});
     if (m == fields_.end())
-        return nullptr;
+        return {};
     const auto f = m->second.find(name);
-    return f == m->second.end() || f->second->empty() ? nullptr : f->second;
+    return f == m->second.end() ? FieldSeries() : f->second;
 }
 
 std::vector<int> ReviewContext::instances(const std::string& message, const std::string& name) const
@@ -105,12 +105,12 @@ void levelFindings(ReviewContext& review, LevelSpans&& level, FindingKind kind, 
     }
 }
 
-void levelFindings(ReviewContext& review, const Series& series, const Windows& windows, double warning, double failure,
+void levelFindings(ReviewContext& review, FieldSeries series, const Windows& windows, double warning, double failure,
                    bool above, double minSeconds, FindingKind kind, const std::string& unit,
                    const std::function<std::string(Severity, double)>& text)
 {
     LevelSpans level(windows, warning, failure, above, minSeconds);
-    for (const Sample& s : series)
+    for (const Sample s : series)
         level.add(s.t, s.value);
     levelFindings(review, std::move(level), kind, unit, text);
 }

@@ -26,8 +26,8 @@ public:
     Windows airborne; // armed and in the air
     Windows steady;   // airborne less margin.seconds at each end
 
-    // The series of message[instance].field; nullptr where the log has none.
-    const flight::Series* field(const std::string& message, const std::string& name, int instance = 0) const;
+    // The samples of message[instance].field; empty where the log has none.
+    flight::FieldSeries field(const std::string& message, const std::string& name, int instance = 0) const;
     // The instances of message that carry the field, lowest first.
     std::vector<int> instances(const std::string& message, const std::string& name) const;
 
@@ -43,7 +43,7 @@ public:
 
 private:
     // Series the flight's source holds, or owned_ ones read for the review.
-    std::map<std::pair<std::string, int>, std::map<std::string, const flight::Series*>> fields_;
+    std::map<std::pair<std::string, int>, std::map<std::string, flight::FieldSeries>> fields_;
     std::vector<flight::Series> owned_;
 };
 
@@ -53,7 +53,7 @@ private:
 void levelFindings(ReviewContext& review, LevelSpans&& level, FindingKind kind, const std::string& unit,
                    const std::function<std::string(Severity, double)>& text);
 // The same over a series as it is (above: higher is worse).
-void levelFindings(ReviewContext& review, const flight::Series& series, const Windows& windows, double warning,
+void levelFindings(ReviewContext& review, flight::FieldSeries series, const Windows& windows, double warning,
                    double failure, bool above, double minSeconds, FindingKind kind, const std::string& unit,
                    const std::function<std::string(Severity, double)>& text);
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <vector>
 
+#include "tools/flight/field_series.h"
 #include "tools/flight/flight.h"
 
 namespace flightreplay::review {
@@ -114,10 +115,10 @@ private:
 
 // SpanFinder over a series as it is, holds(value) the condition.
 template <typename Holds>
-std::vector<Span> spansWhere(const flight::Series& series, const Windows& windows, Holds holds, Worst worst, double minSeconds)
+std::vector<Span> spansWhere(flight::FieldSeries series, const Windows& windows, Holds holds, Worst worst, double minSeconds)
 {
     SpanFinder finder(windows, worst, minSeconds);
-    for (const flight::Sample& s : series)
+    for (const flight::Sample s : series)
         finder.add(s.t, s.value, holds(s.value));
     return finder.spans();
 }
