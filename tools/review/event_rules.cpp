@@ -89,8 +89,10 @@ int codeOf(double value)
 void flagSpans(ReviewContext& review, FieldSeries flags, size_t from, const Windows& windows, FindingKind kind, const std::string& text)
 {
     SpanFinder set(windows, Worst::highest, 0.0);
-    for (size_t i = from; i < flags.size(); ++i)
-        set.add(flags[i].t, flags[i].value, flags[i].value != 0);
+    for (size_t i = from; i < flags.size(); ++i) {
+        const Sample s = flags[i];
+        set.add(s.t, s.value, s.value != 0);
+    }
     for (const Span& span : capSpans(set.spans(), 3))
         review.add(kind, Severity::failure, span, 0, "", text);
 }
