@@ -24,9 +24,8 @@ std::vector<Series> KeptFields::read(const std::vector<const FieldInfo*>& fields
     std::vector<const FieldInfo*> others;
     std::vector<size_t> where;
     for (size_t i = 0; i < fields.size(); ++i) {
-        const auto kept = kept_ ? kept_->find(fields[i]->name) : decltype(kept_->end()){};
-        if (kept_ && kept != kept_->end()) {
-            out[i] = kept->second;
+        if (holds(fields[i]->name)) {
+            out[i] = held(fields[i]->name).copy();
         } else {
             others.push_back(fields[i]);
             where.push_back(i);
@@ -40,12 +39,20 @@ std::vector<Series> KeptFields::read(const std::vector<const FieldInfo*>& fields
     return out;
 }
 
-const Series* KeptFields::held(const std::string& name) const
+bool KeptFields::holds(const std::string& name) const
+{
+    return kept_ && (kept_->series.count(name) > 0 || kept_->columns.count(name) > 0);
+}
+
+FieldSeries KeptFields::held(const std::string& name) const
 {
     if (!kept_)
-        return nullptr;
-    const auto it = kept_->find(name);
-    return it == kept_->end() ? nullptr : &it->second;
+        return {};
+    if (const auto it = kept_->series.find(name); it != kept_->series.end())
+        return it->second;
+    if (const auto it = kept_->columns.find(name); it != kept_->columns.end())
+        return {kept_->tables[it->second.table], it->second.offset, it->second.type};
+    return {};
 }
 
 std::string fieldName(const std::string& message, int instance, const std::string& field)

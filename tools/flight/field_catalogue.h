@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/flight/field_series.h"
 #include "tools/flight/flight.h"
 
 namespace flightreplay::flight {
@@ -57,9 +58,9 @@ public:
     // evenly past the readers' stream cap; empty for a name the catalogue
     // lacks or a file that can no longer be read.
     virtual std::vector<Series> read(const std::vector<const FieldInfo*>& fields) const = 0;
-    // The series of the field as read, where the source holds it in memory
-    // (valid as long as the source); nullptr where it would have to read.
-    virtual const Series* held(const std::string&) const { return nullptr; }
+    // The field's samples as read, where the source holds them in memory
+    // (valid as long as the source); empty where it would have to read.
+    virtual FieldSeries held(const std::string&) const { return {}; }
 };
 
 // A message's field, every instance of it: what a reader may be asked to
@@ -69,16 +70,31 @@ struct FieldKey {
     std::string field;
 };
 
-// A source answering from series kept while the log was read (by field
-// name), asking rest (may be null) for any other field.
+// What a reader kept as it read, by field name: fields of a series of their
+// own, and fields kept in the rows of their message.
+struct KeptStore {
+    struct Column {
+        size_t table;  // of tables
+        size_t offset; // in each row
+        StoredType type;
+    };
+    std::map<std::string, Series> series;
+    std::vector<SampleRows> tables;
+    std::map<std::string, Column> columns;
+};
+
+// A source answering from what was kept while the log was read, asking rest
+// (may be null) for any other field.
 class KeptFields : public FieldSource {
 public:
-    KeptFields(std::shared_ptr<const std::map<std::string, Series>> kept, std::shared_ptr<const FieldSource> rest)
+    KeptFields(std::shared_ptr<const KeptStore> kept, std::shared_ptr<const FieldSource> rest)
         : kept_(std::move(kept)), rest_(std::move(rest))
     {
     }
     std::vector<Series> read(const std::vector<const FieldInfo*>& fields) const override;
-    const Series* held(const std::string& name) const override;
+    FieldSeries held(const std::string& name) const override;
+    // Whether the field was kept, however few its samples.
+    bool holds(const std::string& name) const;
     // The same kept series, the rest read from rest.
     std::shared_ptr<const KeptFields> withRest(std::shared_ptr<const FieldSource> rest) const
     {
@@ -86,7 +102,7 @@ public:
     }
 
 private:
-    std::shared_ptr<const std::map<std::string, Series>> kept_;
+    std::shared_ptr<const KeptStore> kept_;
     std::shared_ptr<const FieldSource> rest_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "tools/common/tool_error.h"
 #include "tools/readers/byte_reader.h"
@@ -20,6 +21,24 @@ void inTimeOrder(Series& series)
     const auto earlier = [](const Sample& a, const Sample& b) { return a.t < b.t; };
     if (!std::is_sorted(series.begin(), series.end(), earlier))
         std::stable_sort(series.begin(), series.end(), earlier);
+}
+
+// Whole rows moved, as the series of each field would be.
+void inTimeOrder(SampleRows& rows)
+{
+    std::vector<double> t(rows.size());
+    for (size_t i = 0; i < t.size(); ++i)
+        std::memcpy(&t[i], rows.bytes.data() + i * rows.width, sizeof(double));
+    if (std::is_sorted(t.begin(), t.end()))
+        return;
+    std::vector<size_t> order(t.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return t[a] < t[b]; });
+    std::vector<uint8_t> sorted(rows.bytes.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        std::memcpy(sorted.data() + i * rows.width, rows.bytes.data() + order[i] * rows.width, rows.width);
+    rows.bytes = std::move(sorted);
 }
 
 class LogFieldSource : public FieldSource {
@@ -70,19 +89,27 @@ private:
 
 } // namespace
 
-std::shared_ptr<const FieldSource> keptFieldSource(const std::vector<std::string>& names, std::vector<ThinnedSeries<Sample>>& series)
+std::shared_ptr<const FieldSource> keptFieldSource(const std::vector<std::string>& names, std::vector<ThinnedSeries<Sample>>& series,
+                                                   std::vector<KeptRows> tables)
 {
-    auto kept = std::make_shared<std::map<std::string, Series>>();
+    auto kept = std::make_shared<KeptStore>();
     // A name met twice (a message defined again) is one series.
     for (size_t i = 0; i < names.size() && i < series.size(); ++i) {
-        Series& s = (*kept)[names[i]];
+        Series& s = kept->series[names[i]];
         if (s.empty())
             s = std::move(series[i].samples);
         else
             s.insert(s.end(), series[i].samples.begin(), series[i].samples.end());
     }
-    for (auto& [name, s] : *kept)
+    for (auto& [name, s] : kept->series)
         inTimeOrder(s);
+    for (KeptRows& table : tables) {
+        SampleRows rows = std::move(table.rows.rows);
+        inTimeOrder(rows);
+        for (const KeptRows::Field& field : table.fields)
+            kept->columns[field.name] = {kept->tables.size(), field.offset, field.type};
+        kept->tables.push_back(std::move(rows));
+    }
     return std::make_shared<const KeptFields>(std::move(kept), nullptr);
 }
 

@@ -24,11 +24,25 @@ struct LogInput {
 // other formats.
 std::shared_ptr<const flight::FieldSource> fieldSourceOf(flight::FlightFormat format, LogInput input, int system);
 
-// The series a reader kept as it read (names[i]: series[i]), each in time
-// order, as a source for Flight::fieldSource (the file read again for any
-// other field, once read_flight.h knows where it is).
+// Fields a reader kept in the rows of their message: each one's name and
+// where in a row it lies.
+struct KeptRows {
+    struct Field {
+        std::string name;
+        size_t offset;
+        flight::StoredType type;
+    };
+    std::vector<Field> fields;
+    ThinnedRows rows;
+};
+
+// The series a reader kept as it read (names[i]: series[i]), and the fields
+// it kept in rows, each in time order, as a source for
+// Flight::fieldSource (the file read again for any other field, once
+// read_flight.h knows where it is).
 std::shared_ptr<const flight::FieldSource> keptFieldSource(const std::vector<std::string>& names,
-                                                           std::vector<ThinnedSeries<flight::Sample>>& series);
+                                                           std::vector<ThinnedSeries<flight::Sample>>& series,
+                                                           std::vector<KeptRows> tables = {});
 
 // Whether key names message.field of some instance.
 inline bool keeps(const std::vector<flight::FieldKey>& keys, const std::string& message, const std::string& field)

@@ -8,8 +8,10 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
+#include "tools/flight/field_series.h"
 #include "tools/flight/flight.h"
 
 namespace flightreplay::readers {
@@ -21,6 +23,10 @@ constexpr size_t STREAM_CAP = size_t(1) << 17;
 template <typename T>
 class ThinnedSeries {
 public:
+    ThinnedSeries() = default;
+    // A series that went on as another, thinned alike, that had taken
+    // arrived samples at every stride-th one and kept these.
+    ThinnedSeries(std::vector<T> kept, uint64_t arrived, uint64_t stride) : samples(std::move(kept)), arrived_(arrived), stride_(stride) {}
     void add(const T& sample)
     {
         if (placeFor(arrived_++))
@@ -59,6 +65,54 @@ private:
         // doubling would touch and copy twice the memory it ends up using.
         if (samples.size() == STREAM_CAP / 8)
             samples.reserve(STREAM_CAP);
+        return true;
+    }
+
+    uint64_t arrived_ = 0;
+    uint64_t stride_ = 1;
+};
+
+// Rows of the fields of a message kept as it carried them (SampleRows),
+// thinned as a ThinnedSeries of each field would be while every one of
+// them is finite.
+class ThinnedRows {
+public:
+    explicit ThinnedRows(size_t width) { rows.width = width; }
+    // Counts a row arriving at t: where its fields' bytes go (its time
+    // written), or nullptr where it is not kept.
+    uint8_t* add(double t)
+    {
+        if (!placeFor(arrived_++))
+            return nullptr;
+        const size_t at = rows.bytes.size();
+        rows.bytes.resize(at + rows.width);
+        std::memcpy(rows.bytes.data() + at, &t, sizeof t);
+        return rows.bytes.data() + at;
+    }
+    // Rows arrived so far, and every how many one is kept.
+    uint64_t arrived() const { return arrived_; }
+    uint64_t stride() const { return stride_; }
+
+    flight::SampleRows rows;
+
+private:
+    // ThinnedSeries::placeFor over the rows.
+    bool placeFor(uint64_t index)
+    {
+        if ((index & (stride_ - 1)) != 0)
+            return false;
+        const size_t width = rows.width;
+        if (rows.size() >= STREAM_CAP) {
+            size_t kept = 0;
+            for (size_t i = 0; i < rows.size(); i += 2)
+                std::memmove(rows.bytes.data() + width * kept++, rows.bytes.data() + width * i, width);
+            rows.bytes.resize(width * kept);
+            stride_ *= 2;
+            if ((index & (stride_ - 1)) != 0)
+                return false;
+        }
+        if (rows.size() == STREAM_CAP / 8)
+            rows.bytes.reserve(width * STREAM_CAP);
         return true;
     }
 

@@ -187,13 +187,11 @@ public:
     TlogParser(ByteReader& in, TlogFieldRequest* request, const std::vector<FieldKey>& keep)
         : in_(in), request_(request), keep_(keep)
     {
-        const TlogFieldRequest kept(keep);
         for (uint32_t id = 0; id < 256; ++id) {
             messages_[id] = mavlink::messageOf(id);
-            // The vehicle reads its other messages' payloads as they came;
-            // requested and kept fields are read by the table's layout.
-            const bool padded = request || kept.wants(id) || isMissionMessage(id) || id == mavlink::HEARTBEAT
-                                || id == mavlink::STATUSTEXT;
+            // The vehicle reads its other messages' payloads as they came,
+            // requested and kept fields too.
+            const bool padded = isMissionMessage(id) || id == mavlink::HEARTBEAT || id == mavlink::STATUSTEXT;
             if (const mavlink::Message* m = messages_[id])
                 read_[id] = padded ? m->extendedLength : 0;
         }

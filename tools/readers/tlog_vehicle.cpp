@@ -130,16 +130,16 @@ double TlogVehicle::timeOf(double stamp, const Message& message, const uint8_t* 
     return clock_.packet(stamp, Typed<uint32_t>{static_cast<size_t>(boot), 1}(payload, length) * 1e-3);
 }
 
-void TlogVehicle::fields(double t, const Message& message, const uint8_t* payload)
+void TlogVehicle::fields(double t, const Message& message, const uint8_t* payload, size_t length)
 {
     if (!messages_[message.id]) {
         messages_[message.id] = true;
         unread_[message.id] = !request_ && !(kept_ && kept_->wants(message.id)) && ID_READINGS[message.id].onlyAField;
     }
     if (request_ && request_->wants(message.id))
-        request_->take(t, message, payload);
+        request_->take(t, message.id, payload, length);
     if (kept_ && kept_->wants(message.id))
-        kept_->take(t, message, payload);
+        kept_->take(t, message.id, payload, length);
 }
 
 void TlogVehicle::packet(double stamp, int component, const Message& message, const uint8_t* payload, size_t length)
@@ -148,7 +148,7 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         const double t = clock_.packet(stamp, NAN);
         heartbeat(t, component, payload);
         if (component == vehicleComponent_)
-            fields(t, message, payload);
+            fields(t, message, payload, length);
         return;
     }
     if (vehicleComponent_ >= 0 && component != vehicleComponent_) {
@@ -156,7 +156,7 @@ void TlogVehicle::packet(double stamp, int component, const Message& message, co
         return;
     }
     const double t = timeOf(stamp, message, payload, length);
-    fields(t, message, payload);
+    fields(t, message, payload, length);
     const auto v = [&](const auto& f, size_t index = 0) { return f(payload, length, index); };
     switch (message.id) {
     case SYS_STATUS: {
@@ -447,7 +447,7 @@ Flight TlogVehicle::finish()
         ids[id] = messages_[id];
     out.fields = tlogCatalogue(ids);
     if (kept_)
-        out.fieldSource = kept_->keptSource();
+        out.fieldSource = kept_->source();
     const std::string note = clock_.note();
     if (!note.empty())
         out.notes.push_back(note);

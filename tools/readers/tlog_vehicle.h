@@ -22,9 +22,8 @@ class TlogVehicle {
 public:
     // A packet of a message of the table from component `component` of the
     // system, stamped by the station at `stamp` (seconds since 1970); payload
-    // of length bytes as it came, but for HEARTBEAT and STATUSTEXT, and
-    // while a request is asked, of at least message.extendedLength bytes,
-    // zeros past what came.
+    // of length bytes as it came, but for HEARTBEAT and STATUSTEXT of at
+    // least message.extendedLength bytes, zeros past what came.
     void packet(double stamp, int component, const mavlink::Message& message, const uint8_t* payload, size_t length);
     // A packet of an id the table lacks: it still shows the link alive.
     void heard(double stamp) { clock_.packet(stamp, NAN); }
@@ -60,7 +59,7 @@ public:
     void ask(TlogFieldRequest* request) { request_ = request; }
     // Keeps the keys' fields of the vehicle as it reads (finish() hands them
     // to the flight's fieldSource).
-    void keep(const std::vector<flight::FieldKey>& keys) { kept_ = std::make_unique<TlogFieldRequest>(keys); }
+    void keep(const std::vector<flight::FieldKey>& keys) { kept_ = std::make_unique<TlogKeptFields>(keys); }
 
     // The flight read so far, its streams moved out (call once).
     flight::Flight finish();
@@ -68,7 +67,7 @@ public:
 private:
     double timeOf(double stamp, const mavlink::Message& message, const uint8_t* payload, size_t length);
     void heartbeat(double t, int component, const uint8_t* payload);
-    void fields(double t, const mavlink::Message& message, const uint8_t* payload);
+    void fields(double t, const mavlink::Message& message, const uint8_t* payload, size_t length);
     void statusText(double t, const uint8_t* payload);
     void flushText();
     void text(double t, int severity, const std::string& text);
@@ -90,7 +89,7 @@ private:
     std::array<bool, 256> messages_{}; // ids of the vehicle's packets read: its fields
     std::array<bool, 256> unread_{}; // ids kept only as fields, already catalogued
     TlogFieldRequest* request_ = nullptr;
-    std::unique_ptr<TlogFieldRequest> kept_;
+    std::unique_ptr<TlogKeptFields> kept_;
 
     // A STATUSTEXT split into chunks (MAVLink 2), joined until it ends.
     struct PendingText {

@@ -26,41 +26,50 @@ struct Vector {
     double length() const { return std::sqrt(x * x + y * y + z * z); }
 };
 
-std::vector<Vector> fieldOf(const ReviewContext& review, const Axes& axes, int instance)
+// A compass's field, read sample by sample from its three axes' series.
+struct MagneticField {
+    FieldSeries x, y, z;
+    size_t size() const { return x.size(); }
+    Vector at(size_t i) const { return {x[i].t, x[i].value, y[i].value, z[i].value}; }
+};
+
+// Empty where an axis is missing or the axes differ in length.
+MagneticField fieldOf(const ReviewContext& review, const Axes& axes, int instance)
 {
-    std::vector<Vector> out;
-    const Series* x = review.field(axes.message, axes.x, instance);
-    const Series* y = review.field(axes.message, axes.y, instance);
-    const Series* z = review.field(axes.message, axes.z, instance);
-    if (!x || !y || !z || x->size() != y->size() || x->size() != z->size())
-        return out;
-    for (size_t i = 0; i < x->size(); ++i)
-        out.push_back({(*x)[i].t, (*x)[i].value, (*y)[i].value, (*z)[i].value});
-    return out;
+    const FieldSeries x = review.field(axes.message, axes.x, instance);
+    const FieldSeries y = review.field(axes.message, axes.y, instance);
+    const FieldSeries z = review.field(axes.message, axes.z, instance);
+    if (!x || !y || !z || x.size() != y.size() || x.size() != z.size())
+        return {};
+    return {x, y, z};
 }
 
-// Throttle from 0 to 1.
-Series throttleOf(const ReviewContext& review)
+// Throttle from 0 to 1: the log's series times scale.
+struct Throttle {
+    FieldSeries series;
+    double scale = 1.0;
+};
+
+Throttle throttleOf(const ReviewContext& review)
 {
     const std::tuple<const char*, const char*, double> sources[] = {
         {"CTUN", "ThO", 1.0}, {"CTUN", "ThrOut", 0.001}, {"vehicle_thrust_setpoint", "xyz[2]", -1.0}, {"actuator_controls_0", "control[3]", 1.0}};
     for (const auto& [message, field, scale] : sources)
-        if (const Series* s = review.field(message, field)) {
-            Series out;
-            for (const Sample& sample : *s)
-                out.push_back({sample.t, sample.value * scale});
-            return out;
-        }
+        if (const FieldSeries s = review.field(message, field))
+            return {s, scale};
     return {};
 }
 
-void withThrottle(ReviewContext& review, const std::vector<Vector>& field, const Series& throttle, const std::string& which)
+void withThrottle(ReviewContext& review, const MagneticField& field, const Throttle& throttle, const std::string& which)
 {
     std::vector<std::pair<double, double>> points; // throttle, field length
     double first = INFINITY, last = -INFINITY;
-    for (const Vector& v : field) {
-        const double thr = valueAt(throttle, v.t);
-        if (!inside(review.steady, v.t) || !std::isfinite(thr))
+    SeriesCursor throttleAt(throttle.series);
+    WindowCursor steady(review.steady);
+    for (size_t i = 0; i < field.size(); ++i) {
+        const Vector v = field.at(i);
+        const double thr = throttleAt.at(v.t) * throttle.scale;
+        if (!steady.inside(v.t) || !std::isfinite(thr))
             continue;
         points.push_back({thr, v.length()});
         first = std::min(first, v.t);
@@ -76,11 +85,15 @@ void withThrottle(ReviewContext& review, const std::vector<Vector>& field, const
     double stt = 0, stf = 0;
     for (const auto& [t, f] : points)
         stt += (t - mt) * (t - mt), stf += (t - mt) * (f - mf);
+    // The throttle's 5th and 95th percentiles.
     std::vector<double> thr;
     for (const auto& p : points)
         thr.push_back(p.first);
-    std::sort(thr.begin(), thr.end());
-    const double range = thr[thr.size() * 95 / 100] - thr[thr.size() * 5 / 100];
+    const auto high = thr.begin() + static_cast<long>(thr.size() * 95 / 100);
+    const auto low = thr.begin() + static_cast<long>(thr.size() * 5 / 100);
+    std::nth_element(thr.begin(), high, thr.end());
+    std::nth_element(thr.begin(), low, high);
+    const double range = *high - *low;
     if (!(stt > 0) || range < 0.1 || !(mf > 0))
         return;
     const double change = std::fabs(stf / stt) * range / mf * 100.0;
@@ -93,25 +106,26 @@ void withThrottle(ReviewContext& review, const std::vector<Vector>& field, const
                    + " % with throttle: motor currents disturb the compass (heading errors, circling)");
 }
 
-void agreement(ReviewContext& review, const std::vector<Vector>& a, const std::vector<Vector>& b, const std::string& which)
+void agreement(ReviewContext& review, const MagneticField& a, const MagneticField& b, const std::string& which)
 {
-    Series angle;
+    LevelSpans apart(review.steady, threshold("compass.angle.warning"), threshold("compass.angle.failure"), true, threshold("gps.seconds"));
     size_t j = 0;
-    for (const Vector& v : a) {
-        while (j + 1 < b.size() && b[j + 1].t <= v.t)
+    for (size_t i = 0; i < a.size(); ++i) {
+        const Vector v = a.at(i);
+        while (j + 1 < b.size() && b.at(j + 1).t <= v.t)
             ++j;
-        if (b.empty() || std::fabs(b[j].t - v.t) > 1.0)
+        if (b.size() == 0 || std::fabs(b.at(j).t - v.t) > 1.0)
             continue;
-        const double la = v.length(), lb = b[j].length();
+        const Vector w = b.at(j);
+        const double la = v.length(), lb = w.length();
         if (!(la > 0) || !(lb > 0))
             continue;
-        const double cosine = (v.x * b[j].x + v.y * b[j].y + v.z * b[j].z) / (la * lb);
-        angle.push_back({v.t, std::acos(std::fmax(-1.0, std::fmin(1.0, cosine))) * DEGREES_PER_RADIAN});
+        const double cosine = (v.x * w.x + v.y * w.y + v.z * w.z) / (la * lb);
+        apart.add(v.t, std::acos(std::fmax(-1.0, std::fmin(1.0, cosine))) * DEGREES_PER_RADIAN);
     }
-    levelFindings(review, angle, review.steady, threshold("compass.angle.warning"), threshold("compass.angle.failure"), true,
-                  threshold("gps.seconds"), FindingKind::compass, "°", [&](Severity, double value) {
-                      return "Compasses" + which + " disagreed by " + number(value, 0) + "°: one of them is disturbed or badly calibrated";
-                  });
+    levelFindings(review, std::move(apart), FindingKind::compass, "°", [&](Severity, double value) {
+        return "Compasses" + which + " disagreed by " + number(value, 0) + "°: one of them is disturbed or badly calibrated";
+    });
 }
 
 } // namespace
@@ -122,13 +136,13 @@ void checkCompass(ReviewContext& review)
         const std::vector<int> instances = review.instances(axes.message, axes.x);
         if (instances.empty())
             continue;
-        const Series throttle = throttleOf(review);
-        if (throttle.empty())
+        const Throttle throttle = throttleOf(review);
+        if (!throttle.series)
             review.note("no throttle in this log: compass interference is not judged");
-        const std::vector<Vector> first = fieldOf(review, axes, instances.front());
+        const MagneticField first = fieldOf(review, axes, instances.front());
         for (int instance : instances) {
-            const std::vector<Vector> field = instance == instances.front() ? first : fieldOf(review, axes, instance);
-            if (!throttle.empty())
+            const MagneticField field = instance == instances.front() ? first : fieldOf(review, axes, instance);
+            if (throttle.series)
                 withThrottle(review, field, throttle, " at compass " + std::to_string(instance));
             if (instance != instances.front())
                 agreement(review, field, first, " " + std::to_string(instances.front()) + " and " + std::to_string(instance));
@@ -136,15 +150,6 @@ void checkCompass(ReviewContext& review)
         return;
     }
     review.note("no compass data in this log");
-}
-
-double valueAt(const Series& series, double t)
-{
-    const auto after = std::upper_bound(series.begin(), series.end(), t, [](double time, const Sample& s) { return time < s.t; });
-    if (after == series.begin())
-        return NAN;
-    const Sample& before = *(after - 1);
-    return t - before.t <= 2.0 ? before.value : NAN;
 }
 
 } // namespace flightreplay::review

@@ -49,12 +49,10 @@ const Faults FAULTS[] = {{"XKF4", "FS"}, {"NKF4", "FS"}, {"estimator_status", "f
 
 void laneSwitches(ReviewContext& review)
 {
-    const Series* primary = review.field("estimator_selector_status", "primary_instance");
-    if (!primary)
-        return;
-    for (size_t i = 1; i < primary->size(); ++i) {
-        const Sample& s = (*primary)[i];
-        if (s.value != (*primary)[i - 1].value && inside(review.airborne, s.t))
+    const FieldSeries primary = review.field("estimator_selector_status", "primary_instance");
+    for (size_t i = 1; i < primary.size(); ++i) {
+        const Sample s = primary[i];
+        if (s.value != primary[i - 1].value && inside(review.airborne, s.t))
             review.add(FindingKind::ekf, Severity::warning, {s.t, s.t, s.value}, 0, "",
                        "The autopilot switched to estimator " + number(s.value, 0)
                            + ": it judged the one in use worse; look at that one's sensors");
@@ -73,7 +71,7 @@ void checkEstimator(ReviewContext& review)
             const std::string lane = instance > 0 ? " (estimator " + std::to_string(instance) + ")" : "";
             const std::string what = ratio.what;
             const bool variance = ratio.variance;
-            levelFindings(review, *review.field(ratio.message, ratio.field, instance), review.airborne, warning, failure, true,
+            levelFindings(review, review.field(ratio.message, ratio.field, instance), review.airborne, warning, failure, true,
                           threshold("ekf.seconds"), FindingKind::ekf, "", [&](Severity severity, double value) {
                               const std::string measure = variance ? " variance" : " test ratio";
                               return "The estimator's " + what + measure + lane + " reached " + number(value, 2)
@@ -85,10 +83,8 @@ void checkEstimator(ReviewContext& review)
     for (const Faults& faults : FAULTS)
         for (int instance : review.instances(faults.message, faults.field)) {
             any = true;
-            const Series& flags = *review.field(faults.message, faults.field, instance);
-            for (const Span& span : capSpans(spansWhere(flags, review.airborne, [](double v) { return v != 0; },
-                                                        [](double a, double b) { return a > b; }, 0.0),
-                                             3))
+            const FieldSeries flags = review.field(faults.message, faults.field, instance);
+            for (const Span& span : capSpans(spansWhere(flags, review.airborne, [](double v) { return v != 0; }, Worst::highest, 0.0), 3))
                 review.add(FindingKind::ekf, Severity::failure, span, 0, "",
                            "The estimator reported numerical faults (flags " + number(span.value, 0) + "): its output was not to be trusted");
         }

@@ -85,11 +85,15 @@ int codeOf(double value)
     return value >= 0 && value <= 255 ? static_cast<int>(value) : -1;
 }
 
-void flagSpans(ReviewContext& review, const Series* flags, const Windows& windows, FindingKind kind, const std::string& text)
+// Failures where the flags of samples from on were set.
+void flagSpans(ReviewContext& review, FieldSeries flags, size_t from, const Windows& windows, FindingKind kind, const std::string& text)
 {
-    if (!flags)
-        return;
-    for (const Span& span : capSpans(spansWhere(*flags, windows, [](double v) { return v != 0; }, [](double a, double b) { return a > b; }, 0.0), 3))
+    SpanFinder set(windows, Worst::highest, 0.0);
+    for (size_t i = from; i < flags.size(); ++i) {
+        const Sample s = flags[i];
+        set.add(s.t, s.value, s.value != 0);
+    }
+    for (const Span& span : capSpans(set.spans(), 3))
         review.add(kind, Severity::failure, span, 0, "", text);
 }
 
@@ -97,22 +101,22 @@ void flagSpans(ReviewContext& review, const Series* flags, const Windows& window
 
 void checkAutopilotErrors(ReviewContext& review)
 {
-    const Series* subsystems = review.field("ERR", "Subsys");
-    const Series* codes = review.field("ERR", "ECode");
-    if (subsystems && codes && subsystems->size() == codes->size()) {
+    const FieldSeries subsystems = review.field("ERR", "Subsys");
+    const FieldSeries codes = review.field("ERR", "ECode");
+    if (subsystems && codes && subsystems.size() == codes.size()) {
         const Windows windows = armedAndAfter(review);
         size_t added = 0;
-        for (size_t i = 0; i < subsystems->size() && added < 30; ++i) {
-            const double t = (*subsystems)[i].t;
-            const int id = codeOf((*subsystems)[i].value);
-            const int code = codeOf((*codes)[i].value);
+        for (size_t i = 0; i < subsystems.size() && added < 30; ++i) {
+            const double t = subsystems[i].t;
+            const int id = codeOf(subsystems[i].value);
+            const int code = codeOf(codes[i].value);
             if (id < 0 || code < 0 || (code == 0 && id != 24) || !inside(windows, t))
                 continue;
             double end = t;
-            for (size_t j = i + 1; j < subsystems->size(); ++j)
-                if (codeOf((*subsystems)[j].value) == id) {
-                    if (codeOf((*codes)[j].value) == 0)
-                        end = (*subsystems)[j].t;
+            for (size_t j = i + 1; j < subsystems.size(); ++j)
+                if (codeOf(subsystems[j].value) == id) {
+                    if (codeOf(codes[j].value) == 0)
+                        end = subsystems[j].t;
                     break;
                 }
             const Subsystem* known = nullptr;
@@ -128,13 +132,16 @@ void checkAutopilotErrors(ReviewContext& review)
             ++added;
         }
     }
-    flagSpans(review, review.field("vehicle_status", "failsafe"), armedAndAfter(review), FindingKind::failsafe,
-              "The autopilot was in failsafe");
-    if (const Series* status = review.field("HEARTBEAT", "system_status")) {
-        Series bad;
-        for (const Sample& s : *status)
-            bad.push_back({s.t, s.value == 5 || s.value == 6 || s.value == 8 ? s.value : 0.0});
-        for (const Span& span : capSpans(spansWhere(bad, armedAndAfter(review), [](double v) { return v != 0; }, [](double a, double b) { return a > b; }, 0.0), 3))
+    flagSpans(review, review.field("vehicle_status", "failsafe"), 0, armedAndAfter(review), FindingKind::failsafe, "The autopilot was in failsafe");
+    if (const FieldSeries status = review.field("HEARTBEAT", "system_status")) {
+        const Windows windows = armedAndAfter(review);
+        // MAV_STATE_CRITICAL, EMERGENCY and FLIGHT_TERMINATION.
+        SpanFinder bad(windows, Worst::highest, 0.0);
+        for (const Sample s : status) {
+            const bool critical = s.value == 5 || s.value == 6 || s.value == 8;
+            bad.add(s.t, critical ? s.value : 0.0, critical);
+        }
+        for (const Span& span : capSpans(bad.spans(), 3))
             review.add(FindingKind::failsafe, Severity::failure, span, 5, "",
                        span.value == 8 ? "The autopilot terminated the flight"
                        : span.value == 6 ? "The autopilot declared an emergency"
@@ -188,38 +195,36 @@ void checkLink(ReviewContext& review)
     }
     const double fade = threshold("link.fade.warning");
     for (const auto& [signal, noise, side] : {std::tuple{"rssi", "noise", "the ground"}, std::tuple{"remrssi", "remnoise", "the vehicle"}}) {
-        const Series* s = review.field("RADIO_STATUS", signal);
-        const Series* n = review.field("RADIO_STATUS", noise);
+        const FieldSeries s = review.field("RADIO_STATUS", signal);
+        const FieldSeries n = review.field("RADIO_STATUS", noise);
         if (!s || !n)
             continue;
         any = true;
-        Series margin;
-        for (const Sample& sample : *s) {
-            const double floor = valueAt(*n, sample.t);
+        // The signal's margin over the noise floor.
+        LevelSpans margin(windows, fade, -INFINITY, false, threshold("gps.seconds"));
+        SeriesCursor noiseAt(n);
+        for (const Sample sample : s) {
+            const double floor = noiseAt.at(sample.t);
             if (std::isfinite(floor) && sample.value > 0)
-                margin.push_back({sample.t, sample.value - floor});
+                margin.add(sample.t, sample.value - floor);
         }
         const std::string where = side;
-        levelFindings(review, margin, windows, fade, -INFINITY, false, threshold("gps.seconds"), FindingKind::link, "",
-                      [&](Severity, double value) {
-                          return "The telemetry radio's signal at " + where + " came within " + number(value, 0)
-                                 + " of the noise: the link was about to drop";
-                      });
+        levelFindings(review, std::move(margin), FindingKind::link, "", [&](Severity, double value) {
+            return "The telemetry radio's signal at " + where + " came within " + number(value, 0) + " of the noise: the link was about to drop";
+        });
     }
     for (const auto& [message, field] : {std::pair{"input_rc", "rc_lost"}, std::pair{"failsafe_flags", "manual_control_signal_lost"},
                                          std::pair{"vehicle_status", "rc_signal_lost"}}) {
-        const Series* s = review.field(message, field);
+        const FieldSeries s = review.field(message, field);
         if (!s)
             continue;
         any = true;
         // A link never up (a flight without RC, a simulation) is not lost.
-        const auto up = std::find_if(s->begin(), s->end(), [](const Sample& sample) { return sample.value == 0; });
-        if (up == s->end())
+        const auto up = std::find_if(s.begin(), s.end(), [](const Sample& sample) { return sample.value == 0; });
+        if (up == s.end())
             review.note("the RC link was never up in this log");
-        else {
-            const Series since(up, s->end());
-            flagSpans(review, &since, windows, FindingKind::link, "The RC link was lost");
-        }
+        else
+            flagSpans(review, s, up.index(), windows, FindingKind::link, "The RC link was lost");
         break;
     }
     if (!any && review.flight.format == FlightFormat::ulog)

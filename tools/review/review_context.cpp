@@ -29,7 +29,7 @@ ReviewContext::ReviewContext(const Flight& data, const std::vector<FieldKey>& ke
             for (const FieldKey& key : keys)
                 if (info.message == key.message && info.field == key.field) {
                     // What the source holds in memory is used in place.
-                    const Series* held = data.fieldSource ? data.fieldSource->held(info.name) : nullptr;
+                    const FieldSeries held = data.fieldSource ? data.fieldSource->held(info.name) : FieldSeries();
                     if (held) {
                         fields_[{info.message, info.instance}][info.field] = held;
                     } else {
@@ -39,18 +39,18 @@ ReviewContext::ReviewContext(const Flight& data, const std::vector<FieldKey>& ke
                 }
         owned_ = readFields(data, names);
         for (size_t i = 0; i < infos.size(); ++i)
-            fields_[{infos[i]->message, infos[i]->instance}][infos[i]->field] = &owned_[i];
+            fields_[{infos[i]->message, infos[i]->instance}][infos[i]->field] = owned_[i];
     }
     flightWindows(*this);
 }
 
-const Series* ReviewContext::field(const std::string& message, const std::string& name, int instance) const
+FieldSeries ReviewContext::field(const std::string& message, const std::string& name, int instance) const
 {
     const auto m = fields_.find({message, instance});
     if (m == fields_.end())
-        return nullptr;
+        return {};
     const auto f = m->second.find(name);
-    return f == m->second.end() || f->second->empty() ? nullptr : f->second;
+    return f == m->second.end() ? FieldSeries() : f->second;
 }
 
 std::vector<int> ReviewContext::instances(const std::string& message, const std::string& name) const
@@ -74,69 +74,12 @@ void ReviewContext::note(const std::string& text)
         notes.push_back(text);
 }
 
-double mergeSeconds()
-{
-    static const double seconds = threshold("span.merge");
-    return seconds;
-}
-
-bool inside(const Windows& windows, double t)
-{
-    // Windows are in order and apart (normalised): the last starting at or
-    // before t is the only one that can hold it.
-    const auto after = std::upper_bound(windows.begin(), windows.end(), t, [](double time, const Window& w) { return time < w.start; });
-    return after != windows.begin() && t <= (after - 1)->end;
-}
-
-void normalise(Windows& windows)
-{
-    std::sort(windows.begin(), windows.end(), [](const Window& a, const Window& b) { return a.start < b.start; });
-    Windows merged;
-    for (const Window& w : windows) {
-        if (!merged.empty() && w.start <= merged.back().end)
-            merged.back().end = std::max(merged.back().end, w.end);
-        else
-            merged.push_back(w);
-    }
-    windows = std::move(merged);
-}
-
-std::vector<Span> capSpans(std::vector<Span> spans, size_t max)
-{
-    if (spans.size() <= max || max == 0)
-        return spans;
-    // The max - 1 widest gaps stay; the spans between them become one.
-    std::vector<size_t> gaps(spans.size() - 1);
-    for (size_t i = 0; i < gaps.size(); ++i)
-        gaps[i] = i;
-    std::stable_sort(gaps.begin(), gaps.end(), [&](size_t a, size_t b) {
-        return spans[a + 1].start - spans[a].end > spans[b + 1].start - spans[b].end;
-    });
-    std::vector<bool> cut(spans.size(), false);
-    for (size_t k = 0; k + 1 < max; ++k)
-        cut[gaps[k]] = true;
-    std::vector<Span> out;
-    for (size_t i = 0; i < spans.size(); ++i) {
-        if (i > 0 && !cut[i - 1]) {
-            out.back().end = spans[i].end;
-            out.back().value = std::max(out.back().value, spans[i].value);
-        } else {
-            out.push_back(spans[i]);
-        }
-    }
-    return out;
-}
-
-void levelFindings(ReviewContext& review, const Series& series, const Windows& windows, double warning, double failure,
-                   bool above, double minSeconds, FindingKind kind, const std::string& unit,
+void levelFindings(ReviewContext& review, LevelSpans&& level, FindingKind kind, const std::string& unit,
                    const std::function<std::string(Severity, double)>& text)
 {
-    const auto worse = [above](double a, double b) { return above ? a > b : a < b; };
-    const auto beyond = [above](double limit) {
-        return [above, limit](double v) { return above ? v > limit : v < limit; };
-    };
-    const std::vector<Span> failing = spansWhere(series, windows, beyond(failure), worse, minSeconds);
-    std::vector<Span> spans = spansWhere(series, windows, beyond(warning), worse, minSeconds);
+    const bool above = level.above;
+    const std::vector<Span> failing = level.failed();
+    std::vector<Span> spans = level.warned();
     const size_t warned = spans.size();
     for (const Span& f : failing) {
         // A failure stretch inside no warning span (a level met only in short
@@ -158,8 +101,18 @@ void levelFindings(ReviewContext& review, const Series& series, const Windows& w
             span.value = -span.value;
         const bool failed = std::any_of(failing.begin(), failing.end(), [&](const Span& f) { return f.start >= span.start && f.start <= span.end; });
         const Severity severity = failed ? Severity::failure : Severity::warning;
-        review.add(kind, severity, span, failed ? failure : warning, unit, text(severity, span.value));
+        review.add(kind, severity, span, failed ? level.failure : level.warning, unit, text(severity, span.value));
     }
+}
+
+void levelFindings(ReviewContext& review, FieldSeries series, const Windows& windows, double warning, double failure,
+                   bool above, double minSeconds, FindingKind kind, const std::string& unit,
+                   const std::function<std::string(Severity, double)>& text)
+{
+    LevelSpans level(windows, warning, failure, above, minSeconds);
+    for (const Sample s : series)
+        level.add(s.t, s.value);
+    levelFindings(review, std::move(level), kind, unit, text);
 }
 
 std::string number(double value, int decimals)

@@ -32,25 +32,23 @@ void checkLink(ReviewContext& review);
 void checkCompass(ReviewContext& review);
 
 // The series' value at t: its latest sample at or before t, at most 2 s old;
-// NaN where none.
-double valueAt(const flight::Series& series, double t);
-
-// valueAt() for times met in order: one walk of the series in all.
+// NaN where none. For times met in order: one walk of the series in all
+// (times that go back are looked up afresh).
 class SeriesCursor {
 public:
-    explicit SeriesCursor(const flight::Series& series) : series_(series) {}
+    explicit SeriesCursor(flight::FieldSeries series) : series_(series) {}
     double at(double t)
     {
         if (t < last_)
             next_ = 0;
         last_ = t;
-        while (next_ < series_.size() && series_[next_].t <= t)
+        while (next_ < series_.size() && series_.time(next_) <= t)
             ++next_;
-        return next_ > 0 && t - series_[next_ - 1].t <= 2.0 ? series_[next_ - 1].value : NAN;
+        return next_ > 0 && t - series_.time(next_ - 1) <= 2.0 ? series_[next_ - 1].value : NAN;
     }
 
 private:
-    const flight::Series& series_;
+    flight::FieldSeries series_;
     size_t next_ = 0;
     double last_ = -INFINITY;
 };

@@ -36,30 +36,37 @@ int autopilotOf(const Flight& flight)
     return -1;
 }
 
-// A cumulative counter's rise at each sample.
-Series risesOf(const Series& counter)
+// A cumulative counter's rise at sample i > 0.
+double riseAt(const FieldSeries& counter, size_t i)
 {
-    Series out;
-    for (size_t i = 1; i < counter.size(); ++i) {
-        const double rise = counter[i].value - counter[i - 1].value;
-        // A counter that goes back was reset (a reboot, a new instance): no rise.
-        out.push_back({counter[i].t, rise > 0 ? rise : 0.0});
-    }
-    return out;
+    const double rise = counter[i].value - counter[i - 1].value;
+    // A counter that goes back was reset (a reboot, a new instance): no rise.
+    return rise > 0 ? rise : 0.0;
 }
 
-void clippingOf(ReviewContext& review, const Series& counter, const std::string& what)
+void clippingOf(ReviewContext& review, FieldSeries counter, const std::string& what)
 {
-    const Series rises = risesOf(counter);
-    std::vector<Span> spans = spansWhere(rises, review.airborne, [](double v) { return v > 0; },
-                                         [](double a, double b) { return a > b; }, 0.0);
-    spans = capSpans(std::move(spans), 3);
+    SpanFinder rising(review.airborne, Worst::highest, 0.0);
+    for (size_t i = 1; i < counter.size(); ++i) {
+        const double rise = riseAt(counter, i);
+        rising.add(counter[i].t, rise, rise > 0);
+    }
+    std::vector<Span> spans = capSpans(rising.spans(), 3);
+    // The rises within each span (in order and apart), in the air.
+    std::vector<double> totals(spans.size(), 0.0);
+    size_t k = 0;
+    WindowCursor airborne(review.airborne);
+    for (size_t i = 1; i < counter.size() && k < spans.size(); ++i) {
+        const double t = counter[i].t;
+        while (k < spans.size() && spans[k].end < t)
+            ++k;
+        if (k < spans.size() && t >= spans[k].start && airborne.inside(t))
+            totals[k] += riseAt(counter, i);
+    }
     const double warning = threshold("clipping.warning"), failure = threshold("clipping.failure");
-    for (Span span : spans) {
-        double total = 0;
-        for (const Sample& s : rises)
-            if (s.t >= span.start && s.t <= span.end && inside(review.airborne, s.t))
-                total += s.value;
+    for (size_t j = 0; j < spans.size(); ++j) {
+        Span span = spans[j];
+        const double total = totals[j];
         if (total < warning)
             continue;
         span.value = total;
@@ -84,7 +91,7 @@ void checkVibration(ReviewContext& review)
             const double warning = threshold("vibration." + scale + ".warning");
             const double failure = threshold("vibration." + scale + ".failure");
             const std::string imu = "IMU " + std::to_string(instance) + (axis.axis[0] ? std::string(" ") + axis.axis + " axis" : "");
-            levelFindings(review, *review.field(axis.message, axis.field, instance), review.airborne, warning, failure, true,
+            levelFindings(review, review.field(axis.message, axis.field, instance), review.airborne, warning, failure, true,
                           threshold("vibration.seconds"), FindingKind::vibration, "m/s²",
                           [&](Severity severity, double value) {
                               return "Vibration on " + imu + " reached " + number(value, 1) + " m/s²"
@@ -102,31 +109,31 @@ void checkClipping(ReviewContext& review)
     bool any = false;
     for (int instance : review.instances("VIBE", "Clip")) {
         any = true;
-        clippingOf(review, *review.field("VIBE", "Clip", instance), " of IMU " + std::to_string(instance));
+        clippingOf(review, review.field("VIBE", "Clip", instance), " of IMU " + std::to_string(instance));
     }
     for (const char* field : {"Clip0", "Clip1", "Clip2"})
-        if (const Series* s = review.field("VIBE", field)) {
+        if (const FieldSeries s = review.field("VIBE", field)) {
             any = true;
-            clippingOf(review, *s, std::string(" of IMU ") + field[4]);
+            clippingOf(review, s, std::string(" of IMU ") + field[4]);
         }
     for (const char* field : {"clipping_0", "clipping_1", "clipping_2"})
-        if (const Series* s = review.field("VIBRATION", field)) {
+        if (const FieldSeries s = review.field("VIBRATION", field)) {
             any = true;
-            clippingOf(review, *s, std::string(" of IMU ") + field[9]);
+            clippingOf(review, s, std::string(" of IMU ") + field[9]);
         }
     for (int instance : review.instances("vehicle_imu_status", "accel_clipping[0]")) {
         any = true;
         // The three axes' counts summed: a rise on any axis is clipping.
         Series sum;
-        const Series* axes[3] = {review.field("vehicle_imu_status", "accel_clipping[0]", instance),
-                                 review.field("vehicle_imu_status", "accel_clipping[1]", instance),
-                                 review.field("vehicle_imu_status", "accel_clipping[2]", instance)};
-        for (size_t i = 0; i < axes[0]->size(); ++i) {
-            double total = (*axes[0])[i].value;
+        const FieldSeries axes[3] = {review.field("vehicle_imu_status", "accel_clipping[0]", instance),
+                                     review.field("vehicle_imu_status", "accel_clipping[1]", instance),
+                                     review.field("vehicle_imu_status", "accel_clipping[2]", instance)};
+        for (size_t i = 0; i < axes[0].size(); ++i) {
+            double total = axes[0][i].value;
             for (int a = 1; a < 3; ++a)
-                if (axes[a] && i < axes[a]->size())
-                    total += (*axes[a])[i].value;
-            sum.push_back({(*axes[0])[i].t, total});
+                if (i < axes[a].size())
+                    total += axes[a][i].value;
+            sum.push_back({axes[0][i].t, total});
         }
         clippingOf(review, sum, " of IMU " + std::to_string(instance));
     }
