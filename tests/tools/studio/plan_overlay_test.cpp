@@ -230,7 +230,8 @@ TEST_F(PlanOverlayTest, AListHoldingNothingToFlyDrawsNoMission)
         ASSERT_EQ(state.flights.size(), 1u) << c.file;
         EXPECT_EQ(overlay.node.valid(), c.drawn) << c.file;
         EXPECT_EQ(state.flights[0].plan != nullptr, c.drawn) << c.file;
-        if (c.drawn)
+        if (c.drawn) {
             EXPECT_GE(state.flights[0].plan->route.path.size(), 2u) << c.file;
+        }
     }
 }
