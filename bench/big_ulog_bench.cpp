@@ -8,8 +8,7 @@
 // the same for the 0.9 MB sample, the part of its time that is not the file's,
 // and with its panels (the picture then shows the review). With the
 // converter and studio of another build (an older commit), those run in the
-// same rounds, for a before-and-after on one machine state; so does another
-// build's studio named by FLIGHTREPLAY_BASELINE_STUDIO=PATH.
+// same rounds, for a before-and-after on one machine state.
 // Usage: big_ulog_bench [ROUNDS [MB [CONVERT STUDIO]]]   (3 rounds of a 1024 MB file)
 //        big_ulog_bench walk FILE                        (the header walk alone)
 
@@ -114,9 +113,7 @@ int main(int argc, char** argv)
                 rounds);
 
     // The last: what the studio takes whatever the file's size. With the
-    // panels the picture waits for the review it shows. Another build's
-    // studio (FLIGHTREPLAY_BASELINE_STUDIO) draws the first picture in the
-    // same rounds, for a before and after on one machine's load.
+    // panels the picture waits for the review it shows.
     std::vector<std::string> names = {"header walk", "converter (10000 rows)", "studio, first picture",
                                       "studio with panels", "studio on the sample"};
     std::vector<std::vector<std::string>> commands = {
@@ -131,10 +128,6 @@ int main(int argc, char** argv)
         names.push_back("other studio, first picture");
         commands.push_back({argv[3], "--force", ulog, dir + "/other.log"});
         commands.push_back({argv[4], "--size", "1280x720", "--snapshot", dir + "/other.png", ulog});
-    }
-    if (const char* baseline = std::getenv("FLIGHTREPLAY_BASELINE_STUDIO")) {
-        names.insert(names.begin() + 3, "baseline studio, first picture");
-        commands.insert(commands.begin() + 3, {baseline, "--size", "1280x720", "--snapshot", dir + "/base.png", ulog});
     }
     std::filesystem::create_directories(dir + "/empty");
     std::vector<std::vector<double>> seconds(commands.size()), peaks(commands.size());
