@@ -8,6 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <vector>
 #include <unistd.h>
 
 #include "log/console_report.h"
@@ -20,6 +21,32 @@ namespace {
 void appendTo(const char* text, size_t length, void* context)
 {
     static_cast<std::string*>(context)->append(text, length);
+}
+
+// The folders makeTempDir made, removed with everything in them when the
+// test program ends; a forked child that leaves through exit() keeps its
+// parent's.
+class MadeFolders {
+public:
+    void add(const std::string& path) { paths_.push_back(path); }
+    ~MadeFolders()
+    {
+        if (getpid() != owner_)
+            return;
+        std::error_code ignored;
+        for (const std::string& path : paths_)
+            std::filesystem::remove_all(path, ignored);
+    }
+
+private:
+    pid_t owner_ = getpid();
+    std::vector<std::string> paths_;
+};
+
+MadeFolders& madeFolders()
+{
+    static MadeFolders folders;
+    return folders;
 }
 
 } // namespace
@@ -87,6 +114,7 @@ std::string makeTempDir()
     char pattern[] = "/tmp/flightreplay-test-XXXXXX";
     if (!mkdtemp(pattern))
         throw std::runtime_error("mkdtemp failed");
+    madeFolders().add(pattern);
     return pattern;
 }
 

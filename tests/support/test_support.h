@@ -25,7 +25,8 @@ ProgramRun runCommand(const std::string& command, const std::string& dir = ".");
 // The built flightreplay executable.
 std::string programPath();
 
-// A fresh empty directory under the system's temporary directory.
+// A fresh empty directory under the system's temporary directory, removed
+// when the test program ends.
 std::string makeTempDir();
 
 void writeFile(const std::string& path, const std::string& bytes);
