@@ -118,11 +118,10 @@ FlightRow flightRowOf(const flight::Flight& flight)
     return row;
 }
 
-BookEntry readBookEntry(const std::string& path)
+BookEntry readBookEntry(const std::string& path, const FileFacts& file)
 {
     BookEntry entry;
-    entry.file = fileFacts(path);
-    entry.file.hash = contentHash(path);
+    entry.file = file;
     std::vector<flight::Flight> flights;
     std::unique_lock<std::mutex> oneReplayLog(replayLogTable, std::defer_lock);
     if (isReplayLog(path))
