@@ -11,6 +11,7 @@
 #include "tools/book/flight_review_row.h"
 #include "tools/common/tool_error.h"
 #include "tools/readers/read_flight.h"
+#include "tools/review/flight_review.h"
 
 namespace flightreplay::book {
 
@@ -117,17 +118,22 @@ FlightRow flightRowOf(const flight::Flight& flight)
     return row;
 }
 
-BookEntry readBookEntry(const std::string& path)
+BookEntry readBookEntry(const std::string& path, const FileFacts& file)
 {
     BookEntry entry;
-    entry.file = fileFacts(path);
-    entry.file.hash = contentHash(path);
+    entry.file = file;
     std::vector<flight::Flight> flights;
     std::unique_lock<std::mutex> oneReplayLog(replayLogTable, std::defer_lock);
     if (isReplayLog(path))
         oneReplayLog.lock();
     try {
-        flights = readers::readFlightsOfFile(path, {});
+        // The review's fields kept as the file is read: no second pass for them.
+        static const readers::ReadOptions keepingReviewFields = [] {
+            readers::ReadOptions options;
+            options.keepFields = review::reviewFieldKeys();
+            return options;
+        }();
+        flights = readers::readFlightsOfFile(path, keepingReviewFields);
     } catch (const ToolError& refused) {
         if (!fs::exists(path))
             throw ToolError("gone");

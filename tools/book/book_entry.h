@@ -57,12 +57,13 @@ FileFacts fileFacts(const std::string& path);
 // The content hash of the file; throws tools::ToolError when it cannot be read.
 std::string contentHash(const std::string& path);
 
-// Reads the file at path into its entry: every flight with fixes that the
-// readers find, each with its summary, track and review; none, with the
-// reason, for a file that is no flight log, one the readers refuse or one
-// without a fix. Throws tools::ToolError (naming the reason, not the path)
-// only when the file cannot be opened or read: it is gone or unreadable.
-BookEntry readBookEntry(const std::string& path);
+// Reads the file at path, whose facts (fileFacts with contentHash) are
+// file, into its entry: every flight with fixes that the readers find, each
+// with its summary, track and review; none, with the reason, for a file
+// that is no flight log, one the readers refuse or one without a fix.
+// Throws tools::ToolError (naming the reason, not the path) only when the
+// file cannot be opened or read: it is gone or unreadable.
+BookEntry readBookEntry(const std::string& path, const FileFacts& file);
 
 // The flight's row (summary, track, notes, review) and its review.
 FlightRow flightRowOf(const flight::Flight& flight);

@@ -13,21 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const FLIGHT_COLUMNS =
-    "size, mtime, format, vehicle, firmware, system_id, start_utc, duration_s, fixes, distance_m, max_alt_m, "
-    "takeoff_lat, takeoff_lon, failures, warnings, max_vibration, battery_sag_v, notes, track";
-constexpr int FLIGHT_COLUMN_COUNT = 19;
-const char* const FINDING_COLUMNS = "kind, severity, start, \"end\", value, threshold, unit, text";
-constexpr int FINDING_COLUMN_COUNT = 8;
-
-std::string placeholders(int from, int count)
-{
-    std::string text;
-    for (int i = 0; i < count; ++i)
-        text += (i ? ", ?" : "?") + std::to_string(from + i);
-    return text;
-}
-
 struct Counts {
     size_t files = 0, flights = 0;
 };
@@ -42,10 +27,8 @@ void mergeShard(Database& book, const std::string& bookDir, const std::string& s
     Statement findings(*shard, std::string("SELECT ") + FINDING_COLUMNS + " FROM findings WHERE flight = ?1");
     Statement skipped(*shard, "SELECT reason FROM skipped WHERE path = ?1");
     Statement insertFile(book, "INSERT INTO files(path, size, mtime_ns, hash) VALUES (?1, ?2, ?3, ?4)");
-    Statement insertFlight(book, std::string("INSERT INTO flights(path, ") + FLIGHT_COLUMNS + ") VALUES (?1, " +
-                                     placeholders(2, FLIGHT_COLUMN_COUNT) + ")");
-    Statement insertFinding(book, std::string("INSERT INTO findings(flight, ") + FINDING_COLUMNS + ") VALUES (?1, " +
-                                      placeholders(2, FINDING_COLUMN_COUNT) + ")");
+    Statement insertFlight(book, insertSql("flights", "path", FLIGHT_COLUMNS, FLIGHT_COLUMN_COUNT));
+    Statement insertFinding(book, insertSql("findings", "flight", FINDING_COLUMNS, FINDING_COLUMN_COUNT));
     Statement insertSkipped(book, "INSERT INTO skipped(path, reason) VALUES (?1, ?2)");
 
     Transaction transaction(book);

@@ -23,6 +23,19 @@ int64_t wholeSeconds(int64_t nanoseconds)
 
 } // namespace
 
+const char* const FLIGHT_COLUMNS =
+    "size, mtime, format, vehicle, firmware, system_id, start_utc, duration_s, fixes, distance_m, max_alt_m, "
+    "takeoff_lat, takeoff_lon, failures, warnings, max_vibration, battery_sag_v, notes, track";
+const char* const FINDING_COLUMNS = "kind, severity, start, \"end\", value, threshold, unit, text";
+
+std::string insertSql(const std::string& table, const std::string& first, const std::string& columns, int count)
+{
+    std::string sql = "INSERT INTO " + table + "(" + first + ", " + columns + ") VALUES (?1";
+    for (int i = 2; i <= count + 1; ++i)
+        sql += ", ?" + std::to_string(i);
+    return sql + ")";
+}
+
 std::map<std::string, FileFacts> knownFiles(Database& db)
 {
     std::map<std::string, FileFacts> files;
@@ -36,12 +49,8 @@ BookWriter::BookWriter(Database& db)
     : db_(db),
       removeFile_(db, "DELETE FROM files WHERE path = ?1"),
       insertFile_(db, "INSERT INTO files(path, size, mtime_ns, hash) VALUES (?1, ?2, ?3, ?4)"),
-      insertFlight_(db, "INSERT INTO flights(path, size, mtime, format, vehicle, firmware, system_id, start_utc, "
-                        "duration_s, fixes, distance_m, max_alt_m, takeoff_lat, takeoff_lon, failures, warnings, "
-                        "max_vibration, battery_sag_v, notes, track) "
-                        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20)"),
-      insertFinding_(db, "INSERT INTO findings(flight, kind, severity, start, \"end\", value, threshold, unit, text) "
-                         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)"),
+      insertFlight_(db, insertSql("flights", "path", FLIGHT_COLUMNS, FLIGHT_COLUMN_COUNT)),
+      insertFinding_(db, insertSql("findings", "flight", FINDING_COLUMNS, FINDING_COLUMN_COUNT)),
       insertSkipped_(db, "INSERT INTO skipped(path, reason) VALUES (?1, ?2)"),
       touchFile_(db, "UPDATE files SET size = ?2, mtime_ns = ?3 WHERE path = ?1"),
       touchFlights_(db, "UPDATE flights SET mtime = ?2 WHERE path = ?1")

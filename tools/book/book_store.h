@@ -10,6 +10,17 @@
 
 namespace flightreplay::book {
 
+// The columns of flights after path and of findings after flight, in the
+// order BookWriter binds them and a merge copies them.
+extern const char* const FLIGHT_COLUMNS;
+constexpr int FLIGHT_COLUMN_COUNT = 19;
+extern const char* const FINDING_COLUMNS;
+constexpr int FINDING_COLUMN_COUNT = 8;
+
+// "INSERT INTO table(first, columns) VALUES (?1, ?2, ...)": a parameter for
+// first and one for each of the count columns.
+std::string insertSql(const std::string& table, const std::string& first, const std::string& columns, int count);
+
 // Every file the book has seen, by key.
 std::map<std::string, FileFacts> knownFiles(Database& db);
 

@@ -40,25 +40,23 @@ enum class OutcomeKind { entry, touched, unreadable, vanished };
 struct Outcome {
     const Job* job;
     OutcomeKind kind;
-    BookEntry entry;
-    FileFacts facts;
+    BookEntry entry; // of a touched file, its facts alone
     std::string message;
 };
 
 Outcome work(const Job& job)
 {
-    Outcome outcome{&job, OutcomeKind::entry, {}, {}, {}};
+    Outcome outcome{&job, OutcomeKind::entry, {}, {}};
     const std::string& path = job.file->path;
     try {
-        if (job.known) {
-            outcome.facts = fileFacts(path);
-            outcome.facts.hash = contentHash(path);
-            if (outcome.facts.hash == job.known->hash) {
-                outcome.kind = OutcomeKind::touched;
-                return outcome;
-            }
+        FileFacts facts = fileFacts(path);
+        facts.hash = contentHash(path);
+        if (job.known && facts.hash == job.known->hash) {
+            outcome.kind = OutcomeKind::touched;
+            outcome.entry.file = facts;
+            return outcome;
         }
-        outcome.entry = readBookEntry(path);
+        outcome.entry = readBookEntry(path, facts);
     } catch (const std::exception& failure) {
         std::error_code error;
         outcome.kind = fs::exists(path, error) ? OutcomeKind::unreadable : OutcomeKind::vanished;
@@ -144,7 +142,7 @@ void record(BookWriter& writer, const Outcome& outcome, UpdateCounts& counts)
         ++(outcome.entry.flights.empty() ? counts.skipped : counts.read);
         break;
     case OutcomeKind::touched:
-        writer.touch(file.key, outcome.facts);
+        writer.touch(file.key, outcome.entry.file);
         ++counts.unchanged;
         break;
     case OutcomeKind::vanished:
