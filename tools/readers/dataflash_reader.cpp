@@ -115,6 +115,17 @@ double valueOf(const uint8_t* p, char c)
     }
 }
 
+// The instance a message of type tells (0 for a type without one); -1 for
+// one out of the range told apart, which no field of the catalogue names.
+int instanceOf(const Type& type, const uint8_t* body)
+{
+    if (type.instanceField < 0)
+        return 0;
+    const Field& field = type.fields[static_cast<size_t>(type.instanceField)];
+    const double value = valueOf(body + field.offset, field.kind);
+    return value >= 0 && value <= MAX_INSTANCE ? static_cast<int>(value) : -1;
+}
+
 Kind kindOfName(const std::string& name)
 {
     static const std::pair<const char*, Kind> names[] = {
@@ -351,14 +362,9 @@ void DataflashParser::handle(const uint8_t* message)
 
 void DataflashParser::seen(Type& type, const uint8_t* body)
 {
-    if (type.instanceField < 0) {
-        type.seenInstances |= 1u;
-        return;
-    }
-    const Field& field = type.fields[static_cast<size_t>(type.instanceField)];
-    const double instance = valueOf(body + field.offset, field.kind);
-    if (instance >= 0 && instance <= MAX_INSTANCE)
-        type.seenInstances |= 1u << static_cast<int>(instance);
+    const int instance = instanceOf(type, body);
+    if (instance >= 0)
+        type.seenInstances |= 1u << instance;
 }
 
 // UNIT and MULT name the characters FMTU gives each field of a type.
@@ -407,11 +413,9 @@ void DataflashParser::take(const Type& type, const uint8_t* body)
     const double t = timeOf(type, body);
     if (!std::isfinite(t))
         return;
-    int instance = 0;
-    if (type.instanceField >= 0) {
-        const Field& field = type.fields[static_cast<size_t>(type.instanceField)];
-        instance = static_cast<int>(std::fmin(std::fmax(valueOf(body + field.offset, field.kind), -1.0), MAX_INSTANCE + 1.0));
-    }
+    const int instance = instanceOf(type, body);
+    if (instance < 0)
+        return;
     for (const Type::Asked& asked : type.asked)
         if (asked.instance == instance) {
             const Field& field = type.fields[asked.field];
@@ -434,14 +438,9 @@ void DataflashParser::keepValues(Type& type, const uint8_t* body)
     const double t = timeOf(type, body);
     if (!std::isfinite(t))
         return;
-    int instance = 0;
-    if (type.instanceField >= 0) {
-        const Field& field = type.fields[static_cast<size_t>(type.instanceField)];
-        const double value = valueOf(body + field.offset, field.kind);
-        if (!(value >= 0 && value <= MAX_INSTANCE))
-            return;
-        instance = static_cast<int>(value);
-    }
+    const int instance = instanceOf(type, body);
+    if (instance < 0)
+        return;
     for (Type::Kept& kept : type.kept) {
         int& place = kept.place[static_cast<size_t>(instance)];
         if (place < 0) {
