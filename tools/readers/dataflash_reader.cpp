@@ -493,10 +493,7 @@ std::shared_ptr<const FieldCatalogue> DataflashParser::catalogue() const
 std::vector<Series> DataflashParser::answer()
 {
     run();
-    std::vector<Series> out;
-    for (ThinnedSeries<Sample>& series : answer_)
-        out.push_back(std::move(series.samples));
-    return out;
+    return samplesOf(answer_);
 }
 
 void DataflashParser::define(const uint8_t* body)

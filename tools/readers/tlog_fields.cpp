@@ -201,10 +201,7 @@ std::shared_ptr<const FieldSource> TlogKeptFields::source()
 
 std::vector<Series> TlogFieldRequest::answer()
 {
-    std::vector<Series> out;
-    for (ThinnedSeries<Sample>& series : answer_)
-        out.push_back(std::move(series.samples));
-    return out;
+    return samplesOf(answer_);
 }
 
 std::vector<Series> readTlogFields(ByteReader& in, const std::vector<const FieldInfo*>& fields, int system)

@@ -451,10 +451,7 @@ void UlogParser::take(const Subscription& sub, const uint8_t* d, size_t size)
 std::vector<Series> UlogParser::answer()
 {
     run();
-    std::vector<Series> out;
-    for (ThinnedSeries<Sample>& series : answer_)
-        out.push_back(std::move(series.samples));
-    return out;
+    return samplesOf(answer_);
 }
 
 std::shared_ptr<const FieldCatalogue> UlogParser::catalogue() const
