@@ -21,6 +21,21 @@ void writeFileAtomically(const std::string& path, const std::string& bytes)
     });
 }
 
+void writeOutput(const std::string& out, const std::string& bytes)
+{
+    writeOutput(out, [&bytes](FILE* file) { return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size(); });
+}
+
+void writeOutput(const std::string& out, const std::function<bool(FILE*)>& write)
+{
+    if (out != "-") {
+        writeFileAtomically(out, write);
+        return;
+    }
+    if (!write(stdout) || std::fflush(stdout) != 0)
+        throw ToolError("standard output: cannot write");
+}
+
 void writeFileAtomically(const std::string& path, const std::function<bool(FILE*)>& write)
 {
     // A device or pipe named as the output (/dev/null, /dev/stdout) is

@@ -18,6 +18,11 @@ void writeFileAtomically(const std::string& path, const std::string& bytes);
 // returns false when it failed.
 void writeFileAtomically(const std::string& path, const std::function<bool(FILE*)>& write);
 
+// As above, but out "-" is standard output, written and flushed there;
+// throws ToolError "standard output: cannot write" when that fails.
+void writeOutput(const std::string& out, const std::string& bytes);
+void writeOutput(const std::string& out, const std::function<bool(FILE*)>& write);
+
 // Writes image through path + ".part" in the format the extension of path
 // names (OSG's image plug-ins); throws ToolError as above.
 void writeImageFileAtomically(const osg::Image& image, const std::string& path);

@@ -32,16 +32,6 @@ void printNotes(const std::string& in, const std::vector<Flight>& flights)
             std::fprintf(stderr, "%s: %s\n", in.c_str(), note.c_str());
 }
 
-void writeOut(const std::string& out, const std::string& text)
-{
-    if (out == "-") {
-        if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0)
-            throw ToolError("standard output: cannot write");
-        return;
-    }
-    tools::writeFileAtomically(out, text);
-}
-
 } // namespace
 
 review::Review reviewOfFlights(const std::vector<Flight>& flights)
@@ -74,9 +64,9 @@ int reviewFile(const std::string& in, const readers::ReadOptions& options, bool 
     // put in time order together.
     const review::Review review = flights.size() == 1 ? review::reviewFlight(flights.front()) : reviewOfFlights(flights);
     if (table)
-        writeOut("-", review::reviewTable(review));
+        tools::writeOutput("-", review::reviewTable(review));
     if (!jsonOut.empty())
-        writeOut(jsonOut, review::reviewJson(review));
+        tools::writeOutput(jsonOut, review::reviewJson(review));
     return 0;
 }
 
@@ -98,7 +88,7 @@ int listFields(const std::string& in, const readers::ReadOptions& options, const
                 std::snprintf(line, sizeof line, "\t%.6f\t%.9g\n", s.t - zero, s.value);
                 text += names[i] + line;
             }
-        writeOut("-", text);
+        tools::writeOutput("-", text);
         return 0;
     }
     for (const Flight& data : flights) {
@@ -111,7 +101,7 @@ int listFields(const std::string& in, const readers::ReadOptions& options, const
         for (const flight::FieldInfo& field : data.fields->fields())
             text += field.name + "\t" + field.unit + "\n";
     }
-    writeOut("-", text);
+    tools::writeOutput("-", text);
     return 0;
 }
 

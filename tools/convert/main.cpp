@@ -74,12 +74,7 @@ int writeMission(const std::string& in, const Flight& data, const std::string& o
         throw ToolError(out + ": exists; --force overwrites it");
     for (const std::string& note : data.notes)
         std::fprintf(stderr, "%s: %s\n", in.c_str(), note.c_str());
-    if (out == "-") {
-        if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0)
-            throw ToolError("standard output: cannot write");
-        return 0;
-    }
-    flightreplay::tools::writeFileAtomically(out, text);
+    flightreplay::tools::writeOutput(out, text);
     return 0;
 }
 
@@ -201,12 +196,7 @@ int run(const std::vector<std::string>& args)
     const LogRows rows = rowsOfFlight(data, resample);
     for (const std::string& note : rows.notes)
         std::fprintf(stderr, "%s: %s\n", in.c_str(), note.c_str());
-    if (out == "-") {
-        if (!writeLog(stdout, rows.rows, rows.fieldCodes) || std::fflush(stdout) != 0)
-            throw ToolError("standard output: cannot write");
-    } else {
-        flightreplay::tools::writeFileAtomically(out, [&rows](FILE* file) { return writeLog(file, rows.rows, rows.fieldCodes); });
-    }
+    flightreplay::tools::writeOutput(out, [&rows](FILE* file) { return writeLog(file, rows.rows, rows.fieldCodes); });
     return 0;
 }
 

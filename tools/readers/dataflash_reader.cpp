@@ -51,7 +51,7 @@ struct Type {
     bool attitudeAlwaysValid = false; // ATT in integers, no instance: every message is a sample
     std::array<Field, ROLE_COUNT> slot{}; // the field of each role; kind 0 where there is none
     PlanMessage planMessage = PlanMessage::cmd; // for Kind::plan
-    std::vector<std::string> columns;           // the name of each field
+    std::vector<std::string> columns;           // the name of each field, as many as fields
     std::string name;
     uint8_t id = 0;
     int instanceField = -1;      // the field telling the instance (I, Instance, Inst, IMU, C); -1 without
@@ -113,6 +113,26 @@ double valueOf(const uint8_t* p, char c)
     case 'Q': return static_cast<double>(readLE<uint64_t>(p));
     default: return NAN;
     }
+}
+
+// The first field of type called column; nullptr where it has none.
+const Field* fieldNamed(const Type& type, const char* column)
+{
+    for (size_t i = 0; i < type.fields.size(); ++i)
+        if (type.columns[i] == column)
+            return &type.fields[i];
+    return nullptr;
+}
+
+// The instance a message of type tells (0 for a type without one); -1 for
+// one out of the range told apart, which no field of the catalogue names.
+int instanceOf(const Type& type, const uint8_t* body)
+{
+    if (type.instanceField < 0)
+        return 0;
+    const Field& field = type.fields[static_cast<size_t>(type.instanceField)];
+    const double value = valueOf(body + field.offset, field.kind);
+    return value >= 0 && value <= MAX_INSTANCE ? static_cast<int>(value) : -1;
 }
 
 Kind kindOfName(const std::string& name)
@@ -351,37 +371,26 @@ void DataflashParser::handle(const uint8_t* message)
 
 void DataflashParser::seen(Type& type, const uint8_t* body)
 {
-    if (type.instanceField < 0) {
-        type.seenInstances |= 1u;
-        return;
-    }
-    const Field& field = type.fields[static_cast<size_t>(type.instanceField)];
-    const double instance = valueOf(body + field.offset, field.kind);
-    if (instance >= 0 && instance <= MAX_INSTANCE)
-        type.seenInstances |= 1u << static_cast<int>(instance);
+    const int instance = instanceOf(type, body);
+    if (instance >= 0)
+        type.seenInstances |= 1u << instance;
 }
 
 // UNIT and MULT name the characters FMTU gives each field of a type.
 void DataflashParser::units(const Type& type, const uint8_t* body)
 {
-    const auto column = [&](const char* name) -> const Field* {
-        for (size_t i = 0; i < type.columns.size() && i < type.fields.size(); ++i)
-            if (type.columns[i] == name)
-                return &type.fields[i];
-        return nullptr;
-    };
-    const Field* id = column(type.kind == Kind::units ? "FmtType" : "Id");
+    const Field* id = fieldNamed(type, type.kind == Kind::units ? "FmtType" : "Id");
     if (!id || sizeOfKind(id->kind) != 1)
         return;
     const uint8_t key = body[id->offset];
     const auto text = [&](const char* name) {
-        const Field* f = column(name);
+        const Field* f = fieldNamed(type, name);
         return f && std::strchr("nNZ", f->kind) ? fixedText(body + f->offset, static_cast<size_t>(sizeOfKind(f->kind))) : std::string();
     };
     if (type.kind == Kind::unit) {
         unitLabel_[key] = text("Label");
     } else if (type.kind == Kind::mult) {
-        const Field* f = column("Mult");
+        const Field* f = fieldNamed(type, "Mult");
         const double m = f ? valueOf(body + f->offset, f->kind) : NAN;
         multiplier_[key] = std::isfinite(m) ? m : 0.0;
     } else {
@@ -407,11 +416,9 @@ void DataflashParser::take(const Type& type, const uint8_t* body)
     const double t = timeOf(type, body);
     if (!std::isfinite(t))
         return;
-    int instance = 0;
-    if (type.instanceField >= 0) {
-        const Field& field = type.fields[static_cast<size_t>(type.instanceField)];
-        instance = static_cast<int>(std::fmin(std::fmax(valueOf(body + field.offset, field.kind), -1.0), MAX_INSTANCE + 1.0));
-    }
+    const int instance = instanceOf(type, body);
+    if (instance < 0)
+        return;
     for (const Type::Asked& asked : type.asked)
         if (asked.instance == instance) {
             const Field& field = type.fields[asked.field];
@@ -421,7 +428,7 @@ void DataflashParser::take(const Type& type, const uint8_t* body)
 
 void DataflashParser::keepFields(Type& type) const
 {
-    for (size_t i = 0; i < type.fields.size() && i < type.columns.size(); ++i)
+    for (size_t i = 0; i < type.fields.size(); ++i)
         if (keeps(keep_, type.name, type.columns[i])) {
             Type::Kept kept{i, {}};
             kept.place.fill(-1);
@@ -434,14 +441,9 @@ void DataflashParser::keepValues(Type& type, const uint8_t* body)
     const double t = timeOf(type, body);
     if (!std::isfinite(t))
         return;
-    int instance = 0;
-    if (type.instanceField >= 0) {
-        const Field& field = type.fields[static_cast<size_t>(type.instanceField)];
-        const double value = valueOf(body + field.offset, field.kind);
-        if (!(value >= 0 && value <= MAX_INSTANCE))
-            return;
-        instance = static_cast<int>(value);
-    }
+    const int instance = instanceOf(type, body);
+    if (instance < 0)
+        return;
     for (Type::Kept& kept : type.kept) {
         int& place = kept.place[static_cast<size_t>(instance)];
         if (place < 0) {
@@ -459,7 +461,7 @@ void DataflashParser::catalogue(const Type& type, std::vector<FieldInfo>& fields
     if (type.seenInstances == 0 || type.name.empty())
         return;
     const auto& [unitIds, multIds] = fieldUnits_[type.id];
-    for (size_t i = 0; i < type.fields.size() && i < type.columns.size(); ++i) {
+    for (size_t i = 0; i < type.fields.size(); ++i) {
         const char kind = type.fields[i].kind;
         const std::string& column = type.columns[i];
         if (std::strchr("nNZa", kind) || column.empty() || column == "TimeUS" || column == "TimeMS")
@@ -494,10 +496,7 @@ std::shared_ptr<const FieldCatalogue> DataflashParser::catalogue() const
 std::vector<Series> DataflashParser::answer()
 {
     run();
-    std::vector<Series> out;
-    for (ThinnedSeries<Sample>& series : answer_)
-        out.push_back(std::move(series.samples));
-    return out;
+    return samplesOf(answer_);
 }
 
 void DataflashParser::define(const uint8_t* body)
@@ -543,6 +542,7 @@ void DataflashParser::define(const uint8_t* body)
         type.length = static_cast<uint8_t>(offset + 3);
     while (!type.fields.empty() && type.fields.back().offset + sizeOfKind(type.fields.back().kind) + 3 > type.length)
         type.fields.pop_back();
+    type.columns.resize(type.fields.size());
     for (int& role : type.role)
         if (role >= static_cast<int>(type.fields.size()))
             role = -1;
@@ -575,7 +575,7 @@ void DataflashParser::askFields(Type& type) const
         const FieldInfo& asked = *(*asked_)[place];
         if (asked.message != type.name)
             continue;
-        for (size_t i = 0; i < type.fields.size() && i < type.columns.size(); ++i)
+        for (size_t i = 0; i < type.fields.size(); ++i)
             if (type.columns[i] == asked.field)
                 type.asked.push_back({i, asked.instance, place, asked.scale});
     }
@@ -733,10 +733,8 @@ void DataflashParser::happening(const Type& type, const uint8_t* body, double t)
 void DataflashParser::planMessage(const Type& type, const uint8_t* body, double t)
 {
     plan_.add(type.planMessage, t, [&](const char* column) {
-        for (size_t i = 0; i < type.columns.size() && i < type.fields.size(); ++i)
-            if (type.columns[i] == column)
-                return valueOf(body + type.fields[i].offset, type.fields[i].kind);
-        return static_cast<double>(NAN);
+        const Field* field = fieldNamed(type, column);
+        return field ? valueOf(body + field->offset, field->kind) : NAN;
     });
 }
 

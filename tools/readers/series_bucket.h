@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "tools/flight/field_series.h"
@@ -134,6 +135,16 @@ inline void addValue(ThinnedSeries<flight::Sample>& stream, double t, double val
 {
     if (std::isfinite(value))
         stream.add({t, value});
+}
+
+// The samples of each series, in order, moved out.
+inline std::vector<flight::Series> samplesOf(std::vector<ThinnedSeries<flight::Sample>>& series)
+{
+    std::vector<flight::Series> out;
+    out.reserve(series.size());
+    for (ThinnedSeries<flight::Sample>& s : series)
+        out.push_back(std::move(s.samples));
+    return out;
 }
 
 } // namespace flightreplay::readers

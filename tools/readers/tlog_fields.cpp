@@ -1,6 +1,7 @@
 #include "tools/readers/tlog_fields.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -78,6 +79,17 @@ bool listed(const mavlink::Field& field)
     return field.type != mavlink::FieldType::text && name != "time_boot_ms" && name != "time_usec";
 }
 
+// Calls each(field, index, name) for every element of the message's listed
+// fields, in the table's order.
+template <typename Each>
+void forEachElement(const mavlink::Message& message, Each each)
+{
+    for (size_t f = 0; f < message.fieldCount; ++f)
+        if (listed(message.fields[f]))
+            for (size_t k = 0; k < message.fields[f].count; ++k)
+                each(message.fields[f], k, elementName(message.fields[f], k));
+}
+
 } // namespace
 
 std::shared_ptr<const FieldCatalogue> tlogCatalogue(const std::bitset<256>& messageIds)
@@ -87,15 +99,9 @@ std::shared_ptr<const FieldCatalogue> tlogCatalogue(const std::bitset<256>& mess
         const mavlink::Message* message = messageIds[id] ? mavlink::messageOf(id) : nullptr;
         if (!message)
             continue;
-        for (size_t f = 0; f < message->fieldCount; ++f) {
-            const mavlink::Field& field = message->fields[f];
-            if (!listed(field))
-                continue;
-            for (size_t k = 0; k < field.count; ++k) {
-                const std::string name = elementName(field, k);
-                fields.push_back({fieldName(message->name, 0, name), message->name, 0, name, "", 1.0});
-            }
-        }
+        forEachElement(*message, [&](const mavlink::Field&, size_t, const std::string& name) {
+            fields.push_back({fieldName(message->name, 0, name), message->name, 0, name, "", 1.0});
+        });
     }
     return std::make_shared<const FieldCatalogue>(std::move(fields));
 }
@@ -110,17 +116,12 @@ TlogFieldRequest::TlogFieldRequest(const std::vector<const FieldInfo*>& fields, 
             const mavlink::Message* message = mavlink::messageOf(id);
             if (!message || asked.message != message->name)
                 continue;
-            for (size_t f = 0; f < message->fieldCount; ++f)
-                for (size_t k = 0; k < message->fields[f].count && listed(message->fields[f]); ++k)
-                    if (elementName(message->fields[f], k) == asked.field)
-                        ask(id, message->fields[f], k, place);
+            forEachElement(*message, [&](const mavlink::Field& field, size_t k, const std::string& name) {
+                if (name == asked.field)
+                    byId_[id].push_back({elementOf(field, k), place});
+            });
         }
     }
-}
-
-void TlogFieldRequest::ask(uint32_t id, const mavlink::Field& field, size_t index, size_t place)
-{
-    byId_[id].push_back({elementOf(field, index), place});
 }
 
 void TlogFieldRequest::take(double t, uint32_t id, const uint8_t* payload, size_t length)
@@ -139,18 +140,16 @@ TlogKeptFields::TlogKeptFields(const std::vector<FieldKey>& keys)
             continue;
         Kept& kept = byId_[id];
         kept.from = mavlink::MAX_PAYLOAD;
-        for (size_t f = 0; f < message->fieldCount; ++f)
-            for (size_t k = 0; k < message->fields[f].count && listed(message->fields[f]); ++k) {
-                const std::string name = elementName(message->fields[f], k);
-                if (!keeps(keys, message->name, name))
-                    continue;
-                const mavlink::Field element = elementOf(message->fields[f], k);
-                if (element.type == mavlink::FieldType::f32)
-                    kept.floats.push_back(kept.elements.size());
-                kept.elements.push_back({fieldName(message->name, 0, name), element});
-                kept.from = std::min<size_t>(kept.from, element.offset);
-                kept.to = std::max(kept.to, element.offset + sizeOf(element.type));
-            }
+        forEachElement(*message, [&](const mavlink::Field& field, size_t k, const std::string& name) {
+            if (!keeps(keys, message->name, name))
+                return;
+            const mavlink::Field element = elementOf(field, k);
+            if (element.type == mavlink::FieldType::f32)
+                kept.floats.push_back(kept.elements.size());
+            kept.elements.push_back({fieldName(message->name, 0, name), element});
+            kept.from = std::min<size_t>(kept.from, element.offset);
+            kept.to = std::max(kept.to, element.offset + sizeOf(element.type));
+        });
         if (!kept.elements.empty()) {
             kept.table = tables_.size();
             tables_.push_back({{}, ThinnedRows(sizeof(double) + kept.to - kept.from)});
@@ -201,10 +200,7 @@ std::shared_ptr<const FieldSource> TlogKeptFields::source()
 
 std::vector<Series> TlogFieldRequest::answer()
 {
-    std::vector<Series> out;
-    for (ThinnedSeries<Sample>& series : answer_)
-        out.push_back(std::move(series.samples));
-    return out;
+    return samplesOf(answer_);
 }
 
 std::vector<Series> readTlogFields(ByteReader& in, const std::vector<const FieldInfo*>& fields, int system)

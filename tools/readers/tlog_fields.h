@@ -42,7 +42,6 @@ private:
         mavlink::Field element; // the field's element asked, as a field of its own
         size_t place;
     };
-    void ask(uint32_t id, const mavlink::Field& field, size_t index, size_t place);
     int system_ = 0;
     std::array<std::vector<Asked>, 256> byId_;
     std::vector<ThinnedSeries<flight::Sample>> answer_;

@@ -357,6 +357,12 @@ bool UlogParser::subscribe(const uint8_t* p, uint16_t size)
         if (!keep_.empty())
             keptSlots(sub);
     }
+    // A field is taken on the topic's own clock, or not at all.
+    if (!sub.asked.empty()) {
+        sub.timestamp = formats_.find(name, "timestamp");
+        if (sub.timestamp.count == 0)
+            sub.asked.clear();
+    }
     if (id >= byId_.size())
         byId_.resize(id + 1u, -1);
     // A message id subscribed again takes over its old entry, so that the
@@ -413,9 +419,6 @@ void UlogParser::askedSlots(Subscription& sub) const
             if (name == field.field)
                 sub.asked.push_back({slot, i});
     }
-    sub.timestamp = formats_.find(sub.topic, "timestamp");
-    if (sub.timestamp.count == 0)
-        sub.asked.clear();
 }
 
 void UlogParser::keptSlots(Subscription& sub)
@@ -434,9 +437,6 @@ void UlogParser::keptSlots(Subscription& sub)
         }
         sub.asked.push_back({slot, place});
     }
-    sub.timestamp = formats_.find(sub.topic, "timestamp");
-    if (sub.timestamp.count == 0)
-        sub.asked.clear();
 }
 
 void UlogParser::take(const Subscription& sub, const uint8_t* d, size_t size)
@@ -451,10 +451,7 @@ void UlogParser::take(const Subscription& sub, const uint8_t* d, size_t size)
 std::vector<Series> UlogParser::answer()
 {
     run();
-    std::vector<Series> out;
-    for (ThinnedSeries<Sample>& series : answer_)
-        out.push_back(std::move(series.samples));
-    return out;
+    return samplesOf(answer_);
 }
 
 std::shared_ptr<const FieldCatalogue> UlogParser::catalogue() const

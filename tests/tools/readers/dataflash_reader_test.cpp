@@ -3,12 +3,15 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "reader_test_support.h"
 #include "log/units.h"
 #include "log_writers.h"
 #include "tools/common/tool_error.h"
 #include "tools/convert/resample.h"
+#include "tools/flight/field_catalogue.h"
+#include "tools/readers/read_flight.h"
 #include "tools/readers/series_bucket.h"
 #include "tests/fuzz/convert_fuzz_checks.h"
 
@@ -126,4 +129,30 @@ TEST(DataflashReader, LongAttitudeThinsAlikeInIntegersAndFloats)
     }
     EXPECT_EQ(kept[0].size(), STREAM_CAP / 2 + 1);
     EXPECT_EQ(kept[0], kept[1]);
+}
+
+TEST(DataflashReader, AnInstanceOutOfRangeIsInNoFieldKeptOrReadAgain)
+{
+    // A core told in hundredths: -0.5 and 31.5 name no instance.
+    DataflashWriter w;
+    w.define(136, "XKF4", "QcH", "TimeUS,C,FS");
+    const double cores[] = {0, -0.5, 31.5, 1};
+    for (int i = 0; i < 4; ++i)
+        w.write(136, {1e6 * (i + 1), cores[i], i + 1});
+    ReadOptions keeping;
+    keeping.keepFields = {{"XKF4", "FS"}};
+    const Flight kept = readFlightBytes(w.bytes, keeping);
+    const Flight reread = readFlightBytes(w.bytes, ReadOptions{});
+    struct Case {
+        const char* field;
+        std::vector<double> values;
+    };
+    const Case cases[] = {{"XKF4.FS", {1}}, {"XKF4[1].FS", {4}}, {"XKF4[31].FS", {}}};
+    for (const Case& c : cases)
+        for (const Flight* flight : {&kept, &reread}) {
+            std::vector<double> values;
+            for (const Sample& s : readField(*flight, c.field))
+                values.push_back(s.value);
+            EXPECT_EQ(values, c.values) << c.field << (flight == &kept ? " kept" : " read again");
+        }
 }
