@@ -1,6 +1,4 @@
-#include <cmath>
-#include <cstdio>
-
+#include "tools/common/number_text.h"
 #include "tools/kml/kml_parts.h"
 #include "tools/kml/kml_time.h"
 #include "tools/kml/track_points.h"
@@ -10,17 +8,9 @@ namespace flightreplay::kml {
 
 namespace {
 
-std::string number(double value)
-{
-    if (!std::isfinite(value))
-        return "?";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4g", value);
-    return text;
-}
-
 std::string description(const review::Finding& f)
 {
+    const auto number = [](double value) { return tools::numberText(value, "%.4g", "?"); };
     const std::string unit = f.unit.empty() ? "" : " " + f.unit;
     std::string text = f.text + "<br/>" + review::severityWord(f.severity) + " (" + review::kindWord(f.kind) +
                        "): measured " + number(f.value) + unit + ", threshold " + number(f.threshold) + unit +

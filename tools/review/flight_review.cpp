@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/common/number_text.h"
 #include "tools/review/review_context.h"
 #include "tools/review/review_rules.h"
 
@@ -72,11 +73,7 @@ std::string jsonText(const std::string& text)
 
 std::string jsonNumber(double value, const char* format)
 {
-    if (!std::isfinite(value))
-        return "null";
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
+    return tools::numberText(value, format, "null");
 }
 
 } // namespace
