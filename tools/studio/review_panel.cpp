@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/studio/display_values.h"
+#include "tools/studio/event_timeline.h"
 #include "tools/review/severity_colours.h"
 
 namespace flightreplay::studio {
@@ -80,12 +81,7 @@ void drawFindingMarks(ImDrawList* list, ImVec2 min, ImVec2 max, const review::Re
                                ": " + f.text + "  (" + valueAgainstThreshold(f) + ")");
         }
     list->PopClipRect();
-    if (!near.empty()) {
-        ImGui::BeginTooltip();
-        for (const std::string& line : near)
-            ImGui::TextUnformatted(line.c_str());
-        ImGui::EndTooltip();
-    }
+    drawTooltipLines(near);
 }
 
 void drawReviewPanel(StudioState& state)
