@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "tools/common/number_text.h"
+#include "tools/studio/instrument_lines.h"
 #include "tools/studio/track_colours.h"
 
 namespace flightreplay::studio {
@@ -47,7 +48,7 @@ double valueAt(const flight::Series& series, double t)
 
 std::string numberText(double value)
 {
-    return tools::numberText(value, "%.4g", "\xE2\x80\x94");
+    return tools::numberText(value, "%.4g", MISSING_VALUE);
 }
 
 } // namespace
