@@ -132,6 +132,13 @@ const char* severityWord(Severity severity)
     return severity == Severity::failure ? "failure" : "warning";
 }
 
+std::string valueAgainstThreshold(const Finding& finding)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4g / %.4g", finding.value, finding.threshold);
+    return text + (finding.unit.empty() ? "" : " " + finding.unit);
+}
+
 std::string reviewJson(const Review& review)
 {
     std::string out = "{\"findings\": [";
@@ -157,10 +164,8 @@ std::string reviewTable(const Review& review)
     } else {
         out += "      start        end  severity  kind       value / threshold      what\n";
         for (const Finding& f : review.findings) {
-            char value[64];
-            std::snprintf(value, sizeof value, "%.4g / %.4g%s%s", f.value, f.threshold, f.unit.empty() ? "" : " ", f.unit.c_str());
             std::snprintf(line, sizeof line, "%9.1f s %9.1f s  %-8s  %-9s  %-21s  ", f.start, f.end, severityWord(f.severity),
-                          kindWord(f.kind), value);
+                          kindWord(f.kind), valueAgainstThreshold(f).c_str());
             out += line + f.text + "\n";
         }
     }
