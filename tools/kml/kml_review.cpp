@@ -2,7 +2,6 @@
 #include "tools/kml/kml_parts.h"
 #include "tools/kml/kml_time.h"
 #include "tools/kml/track_points.h"
-#include "tools/review/severity_colours.h"
 
 namespace flightreplay::kml {
 
@@ -21,12 +20,6 @@ std::string description(const review::Finding& f)
 }
 
 } // namespace
-
-osg::Vec4 reviewColour(review::Severity severity)
-{
-    const review::ReviewRgb c = review::severityRgb(severity);
-    return osg::Vec4(c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, 1.0f);
-}
 
 void writeReview(tinyxml2::XMLPrinter& out, const FlightPart& part)
 {
