@@ -68,10 +68,14 @@ void exportGoogleEarth(const std::vector<std::string>& flightPaths, const reader
     const bool archive = lowerExtension(out) == "kmz";
 
     tools::LateProgress progress("Google Earth", static_cast<int64_t>(2 * flightPaths.size() + 2), {"steps", ""});
+    // The review's fields kept as each file is read: the review then reads
+    // no file a second time.
+    readers::ReadOptions keeping = read;
+    keeping.keepFields = review::reviewFieldKeys();
     std::vector<flight::Flight> flights;
     flights.reserve(flightPaths.size());
     for (const std::string& path : flightPaths) {
-        flights.push_back(readFlight(path, read));
+        flights.push_back(readFlight(path, keeping));
         progress.advance();
     }
 

@@ -62,8 +62,6 @@ void writeMarks(tinyxml2::XMLPrinter& out, const FlightPart& flight);
 // styled "review-warning" or "review-failure"; nothing for a flight
 // without a review.
 void writeReview(tinyxml2::XMLPrinter& out, const FlightPart& flight);
-// The colour of a finding's placemark: the studio's amber and red.
-osg::Vec4 reviewColour(review::Severity severity);
 
 // The tour following the vehicle from behind.
 void writeTour(tinyxml2::XMLPrinter& out, const FlightPart& flight);

@@ -1,26 +1,15 @@
-#include <cmath>
-#include <cstdio>
-
+#include "tools/common/number_text.h"
 #include "tools/kml/kml_parts.h"
 #include "tools/kml/kml_time.h"
 #include "tools/kml/track_points.h"
-#include "tools/review/severity_colours.h"
 
 namespace flightreplay::kml {
 
 namespace {
 
-std::string number(double value)
-{
-    if (!std::isfinite(value))
-        return "?";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4g", value);
-    return text;
-}
-
 std::string description(const review::Finding& f)
 {
+    const auto number = [](double value) { return tools::numberText(value, "%.4g", "?"); };
     const std::string unit = f.unit.empty() ? "" : " " + f.unit;
     std::string text = f.text + "<br/>" + review::severityWord(f.severity) + " (" + review::kindWord(f.kind) +
                        "): measured " + number(f.value) + unit + ", threshold " + number(f.threshold) + unit +
@@ -31,12 +20,6 @@ std::string description(const review::Finding& f)
 }
 
 } // namespace
-
-osg::Vec4 reviewColour(review::Severity severity)
-{
-    const review::ReviewRgb c = review::severityRgb(severity);
-    return osg::Vec4(c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, 1.0f);
-}
 
 void writeReview(tinyxml2::XMLPrinter& out, const FlightPart& part)
 {

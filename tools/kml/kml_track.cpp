@@ -3,6 +3,7 @@
 #include "tools/flight/flight_events.h"
 #include "tools/kml/kml_parts.h"
 #include "tools/kml/kml_time.h"
+#include "tools/review/severity_colours.h"
 
 namespace flightreplay::kml {
 
@@ -90,8 +91,8 @@ void writeStyles(tinyxml2::XMLPrinter& out, const std::vector<FlightPart>& fligh
     iconStyle(out, "mode-change", osg::Vec4(0.3f, 0.7f, 1.0f, 1.0f));
     iconStyle(out, "message", osg::Vec4(1.0f, 1.0f, 0.4f, 1.0f));
     iconStyle(out, "warning", osg::Vec4(1.0f, 0.3f, 0.6f, 1.0f));
-    iconStyle(out, "review-warning", reviewColour(review::Severity::warning));
-    iconStyle(out, "review-failure", reviewColour(review::Severity::failure));
+    iconStyle(out, "review-warning", review::severityOsgColour(review::Severity::warning));
+    iconStyle(out, "review-failure", review::severityOsgColour(review::Severity::failure));
 }
 
 void writeTrack(tinyxml2::XMLPrinter& out, const FlightPart& part)

@@ -84,7 +84,7 @@ void checkEstimator(ReviewContext& review)
         for (int instance : review.instances(faults.message, faults.field)) {
             any = true;
             const FieldSeries flags = review.field(faults.message, faults.field, instance);
-            for (const Span& span : capSpans(spansWhere(flags, review.airborne, [](double v) { return v != 0; }, Worst::highest, 0.0), 3))
+            for (const Span& span : capSpans(spansWhere(flags, review.airborne, [](double v) { return v != 0; }, Worst::highest, 0.0)))
                 review.add(FindingKind::ekf, Severity::failure, span, 0, "",
                            "The estimator reported numerical faults (flags " + number(span.value, 0) + "): its output was not to be trusted");
         }

@@ -93,7 +93,7 @@ void flagSpans(ReviewContext& review, FieldSeries flags, size_t from, const Wind
         const Sample s = flags[i];
         set.add(s.t, s.value, s.value != 0);
     }
-    for (const Span& span : capSpans(set.spans(), 3))
+    for (const Span& span : capSpans(set.spans()))
         review.add(kind, Severity::failure, span, 0, "", text);
 }
 
@@ -141,7 +141,7 @@ void checkAutopilotErrors(ReviewContext& review)
             const bool critical = s.value == 5 || s.value == 6 || s.value == 8;
             bad.add(s.t, critical ? s.value : 0.0, critical);
         }
-        for (const Span& span : capSpans(bad.spans(), 3))
+        for (const Span& span : capSpans(bad.spans()))
             review.add(FindingKind::failsafe, Severity::failure, span, 5, "",
                        span.value == 8 ? "The autopilot terminated the flight"
                        : span.value == 6 ? "The autopilot declared an emergency"

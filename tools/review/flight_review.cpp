@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/common/number_text.h"
 #include "tools/review/review_context.h"
 #include "tools/review/review_rules.h"
 
@@ -72,11 +73,7 @@ std::string jsonText(const std::string& text)
 
 std::string jsonNumber(double value, const char* format)
 {
-    if (!std::isfinite(value))
-        return "null";
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
+    return tools::numberText(value, format, "null");
 }
 
 } // namespace
@@ -135,6 +132,13 @@ const char* severityWord(Severity severity)
     return severity == Severity::failure ? "failure" : "warning";
 }
 
+std::string valueAgainstThreshold(const Finding& finding)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4g / %.4g", finding.value, finding.threshold);
+    return text + (finding.unit.empty() ? "" : " " + finding.unit);
+}
+
 std::string reviewJson(const Review& review)
 {
     std::string out = "{\"findings\": [";
@@ -160,10 +164,8 @@ std::string reviewTable(const Review& review)
     } else {
         out += "      start        end  severity  kind       value / threshold      what\n";
         for (const Finding& f : review.findings) {
-            char value[64];
-            std::snprintf(value, sizeof value, "%.4g / %.4g%s%s", f.value, f.threshold, f.unit.empty() ? "" : " ", f.unit.c_str());
             std::snprintf(line, sizeof line, "%9.1f s %9.1f s  %-8s  %-9s  %-21s  ", f.start, f.end, severityWord(f.severity),
-                          kindWord(f.kind), value);
+                          kindWord(f.kind), valueAgainstThreshold(f).c_str());
             out += line + f.text + "\n";
         }
     }

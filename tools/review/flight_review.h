@@ -48,6 +48,10 @@ const char* kindWord(FindingKind kind);
 // "warning", "failure".
 const char* severityWord(Severity severity);
 
+// "70 / 60 m/s²": the measured value beside the threshold it crossed
+// ("%.4g" each), with the unit where it has one.
+std::string valueAgainstThreshold(const Finding& finding);
+
 // {"findings": [{"kind", "severity", "start", "end", "value", "threshold",
 // "unit", "text"}], "notes": [...]}, UTF-8, one line per finding.
 std::string reviewJson(const Review& review);

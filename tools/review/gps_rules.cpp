@@ -120,7 +120,7 @@ void checkGpsQuality(ReviewContext& review)
     for (const char* topic : {"vehicle_gps_position", "sensor_gps"})
         for (const char* field : {"jamming_state", "spoofing_state"})
             if (const FieldSeries s = review.field(topic, field))
-                for (const Span& span : capSpans(spansWhere(s, review.airborne, [](double v) { return v == 3; }, Worst::highest, 0.0), 3))
+                for (const Span& span : capSpans(spansWhere(s, review.airborne, [](double v) { return v == 3; }, Worst::highest, 0.0)))
                     review.add(FindingKind::gps, Severity::warning, span, 3, "",
                                std::string("The GPS receiver detected ") + (field[0] == 'j' ? "jamming" : "spoofing"));
     if (!quality)
@@ -140,7 +140,7 @@ void checkGpsJumps(ReviewContext& review)
             const bool set = s.value >= 0 && s.value < 65536 && (static_cast<unsigned>(s.value) & bit);
             glitching.add(s.t, set ? 1.0 : 0.0, set);
         }
-        for (const Span& span : capSpans(glitching.spans(), 3))
+        for (const Span& span : capSpans(glitching.spans()))
             review.add(FindingKind::gps, Severity::failure, span, 0, "", "The estimator flagged a GPS glitch");
     }
     for (const Receiver& r : RECEIVERS) {
@@ -178,7 +178,7 @@ void checkGpsJumps(ReviewContext& review)
             have = true;
             lastLat = la, lastLon = lo, lastT = t, lastSpeed = v;
         }
-        for (const Span& span : capSpans(excess.spans(), 3))
+        for (const Span& span : capSpans(excess.spans()))
             review.add(FindingKind::gps, Severity::failure, span, jump, "m",
                        "GPS glitch: the position jumped " + number(span.value, 0) + " m further than the speed explains");
         return;

@@ -99,7 +99,7 @@ void saturation(ReviewContext& review, const std::vector<MotorOutput>& motors)
             const double us = motors[m].us(i);
             atLimit.add(motors[m].t(i), us, us >= limit);
         }
-        for (Span span : capSpans(atLimit.spans(), 3)) {
+        for (Span span : capSpans(atLimit.spans())) {
             const double seconds = span.end - span.start;
             review.add(FindingKind::motors, seconds >= longer ? Severity::failure : Severity::warning, span, limit, "µs",
                        "Motor " + std::to_string(m + 1) + " sat at its limit for " + number(seconds, 1)
@@ -181,7 +181,7 @@ void stopped(ReviewContext& review, const std::vector<MotorOutput>& motors)
             const bool holds = mean >= others;
             low.add(t, holds ? mean : 0.0, holds);
         }
-        for (const Span& span : capSpans(low.spans(), 3))
+        for (const Span& span : capSpans(low.spans()))
             review.add(FindingKind::motors, Severity::failure, span, idle, "µs",
                        "Motor " + std::to_string(m + 1) + " stopped in flight while the others ran at " + number(span.value, 0)
                            + " µs: a motor, ESC or propeller failed");

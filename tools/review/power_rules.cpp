@@ -148,7 +148,7 @@ void checkBoardPower(ReviewContext& review)
             if (v >= hi.value)
                 hi = {s.t, v};
         }
-        for (const Span& span : capSpans(dips.spans(), 3))
+        for (const Span& span : capSpans(dips.spans()))
             review.add(FindingKind::power, Severity::failure, span, low, "V",
                        "The board's supply (Vcc) dipped to " + number(span.value, 2) + " V: risk of a brown-out");
         const double range = hi.value - lo.value;

@@ -12,12 +12,6 @@ namespace flightreplay::review {
 
 using namespace flight;
 
-namespace {
-
-constexpr size_t SPANS_PER_SUBJECT = 3;
-
-} // namespace
-
 ReviewContext::ReviewContext(const Flight& data, const std::vector<FieldKey>& keys) : flight(data)
 {
     if (!data.position.empty())
@@ -95,7 +89,7 @@ void levelFindings(ReviewContext& review, LevelSpans&& level, FindingKind kind, 
     if (!above)
         for (Span& s : spans)
             s.value = -s.value;
-    spans = capSpans(std::move(spans), SPANS_PER_SUBJECT);
+    spans = capSpans(std::move(spans));
     for (Span& span : spans) {
         if (!above)
             span.value = -span.value;

@@ -53,11 +53,12 @@ void SpanFinder::close()
     }
 }
 
-std::vector<Span> capSpans(std::vector<Span> spans, size_t max)
+std::vector<Span> capSpans(std::vector<Span> spans)
 {
-    if (spans.size() <= max || max == 0)
+    if (spans.size() <= SPANS_PER_SUBJECT)
         return spans;
-    // The max - 1 widest gaps stay; the spans between them become one.
+    // The SPANS_PER_SUBJECT - 1 widest gaps stay; the spans between them
+    // become one.
     std::vector<size_t> gaps(spans.size() - 1);
     for (size_t i = 0; i < gaps.size(); ++i)
         gaps[i] = i;
@@ -65,7 +66,7 @@ std::vector<Span> capSpans(std::vector<Span> spans, size_t max)
         return spans[a + 1].start - spans[a].end > spans[b + 1].start - spans[b].end;
     });
     std::vector<bool> cut(spans.size(), false);
-    for (size_t k = 0; k + 1 < max; ++k)
+    for (size_t k = 0; k + 1 < SPANS_PER_SUBJECT; ++k)
         cut[gaps[k]] = true;
     std::vector<Span> out;
     for (size_t i = 0; i < spans.size(); ++i) {

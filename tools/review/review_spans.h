@@ -123,8 +123,11 @@ std::vector<Span> spansWhere(flight::FieldSeries series, const Windows& windows,
     return finder.spans();
 }
 
-// At most max spans: the closest neighbours merged first.
-std::vector<Span> capSpans(std::vector<Span> spans, size_t max);
+// The most spans one finding of a check is told in.
+constexpr size_t SPANS_PER_SUBJECT = 3;
+
+// At most SPANS_PER_SUBJECT spans: the closest neighbours merged first.
+std::vector<Span> capSpans(std::vector<Span> spans);
 
 // The spans beyond a warning and a failure level (above: higher is worse)
 // of the samples given in time order, found in one walk.

@@ -3,6 +3,8 @@
 // studio's panel and timeline, the web page (as #rrggbb) and the Google
 // Earth placemarks.
 
+#include <osg/Vec4>
+
 #include "tools/review/flight_review.h"
 
 namespace flightreplay::review {
@@ -18,6 +20,14 @@ constexpr ReviewRgb FAILURE_RGB{230, 30, 30};
 constexpr ReviewRgb severityRgb(Severity severity)
 {
     return severity == Severity::failure ? FAILURE_RGB : WARNING_RGB;
+}
+
+// The same as OSG's colour, opaque (for flight::htmlColour and the Google
+// Earth styles).
+inline osg::Vec4 severityOsgColour(Severity severity)
+{
+    const ReviewRgb c = severityRgb(severity);
+    return osg::Vec4(c.r / 255.0f, c.g / 255.0f, c.b / 255.0f, 1.0f);
 }
 
 } // namespace flightreplay::review

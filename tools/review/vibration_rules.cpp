@@ -51,7 +51,7 @@ void clippingOf(ReviewContext& review, FieldSeries counter, const std::string& w
         const double rise = riseAt(counter, i);
         rising.add(counter[i].t, rise, rise > 0);
     }
-    std::vector<Span> spans = capSpans(rising.spans(), 3);
+    std::vector<Span> spans = capSpans(rising.spans());
     // The rises within each span (in order and apart), in the air.
     std::vector<double> totals(spans.size(), 0.0);
     size_t k = 0;

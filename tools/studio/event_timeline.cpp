@@ -213,12 +213,17 @@ void drawMessageTicks(ImDrawList* list, ImVec2 min, ImVec2 max, const Flight& fl
         list->AddText(ImVec2(x + 6.0f, min.y), colour, letter);
     }
     list->PopClipRect();
-    if (!near.empty()) {
-        ImGui::BeginTooltip();
-        for (const std::string& line : near)
-            ImGui::TextUnformatted(line.c_str());
-        ImGui::EndTooltip();
-    }
+    drawTooltipLines(near);
+}
+
+void drawTooltipLines(const std::vector<std::string>& lines)
+{
+    if (lines.empty())
+        return;
+    ImGui::BeginTooltip();
+    for (const std::string& line : lines)
+        ImGui::TextUnformatted(line.c_str());
+    ImGui::EndTooltip();
 }
 
 bool drawMessageList(const Flight& flight, double clockZero, double now, double& seekTo)

@@ -4,6 +4,7 @@
 // seeks, and the track coloured by mode. Studio time is t - clockZero, in
 // seconds; a rectangle spans studio time 0 ... duration from left to right.
 
+#include <string>
 #include <vector>
 
 #include <imgui.h>
@@ -27,6 +28,10 @@ void drawModeBands(ImDrawList* list, ImVec2 min, ImVec2 max, const flight::Fligh
 // inside a window.
 void drawMessageTicks(ImDrawList* list, ImVec2 min, ImVec2 max, const flight::Flight& flight, double clockZero,
                       double duration);
+
+// The lines (the texts near the mouse) in a tooltip; none when there are
+// none. Call inside a window.
+void drawTooltipLines(const std::vector<std::string>& lines);
 
 // A scrollable list of the flight's modes, messages and events filling the
 // space left in the current window, the line at studio time now marked.

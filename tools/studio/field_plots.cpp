@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/common/number_text.h"
+#include "tools/studio/instrument_lines.h"
 #include "tools/studio/track_colours.h"
 
 namespace flightreplay::studio {
@@ -46,11 +48,7 @@ double valueAt(const flight::Series& series, double t)
 
 std::string numberText(double value)
 {
-    if (!std::isfinite(value))
-        return "\xE2\x80\x94";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4g", value);
-    return text;
+    return tools::numberText(value, "%.4g", MISSING_VALUE);
 }
 
 } // namespace

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 #include "tools/studio/display_values.h"
+#include "tools/studio/event_timeline.h"
 #include "tools/review/severity_colours.h"
 
 namespace flightreplay::studio {
@@ -21,11 +21,12 @@ constexpr float PANEL_WIDTH = 300.0f;
 constexpr float PANEL_HEIGHT = 200.0f;
 constexpr float TIMELINE_ROOM = 112.0f;
 
-std::string number(double value)
+// The value beside the threshold; nothing for a finding with neither.
+std::string valueText(const review::Finding& finding)
 {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4g", value);
-    return text;
+    if (!std::isfinite(finding.value) && !std::isfinite(finding.threshold))
+        return {};
+    return review::valueAgainstThreshold(finding);
 }
 
 std::string spanText(const review::Finding& finding)
@@ -44,13 +45,6 @@ ImU32 severityColour(review::Severity severity)
 {
     const review::ReviewRgb c = review::severityRgb(severity);
     return IM_COL32(c.r, c.g, c.b, 255);
-}
-
-std::string valueAgainstThreshold(const review::Finding& finding)
-{
-    if (!std::isfinite(finding.value) && !std::isfinite(finding.threshold))
-        return {};
-    return number(finding.value) + " / " + number(finding.threshold) + (finding.unit.empty() ? "" : " " + finding.unit);
 }
 
 void drawFindingMarks(ImDrawList* list, ImVec2 min, ImVec2 max, const review::Review& review, double duration)
@@ -77,15 +71,10 @@ void drawFindingMarks(ImDrawList* list, ImVec2 min, ImVec2 max, const review::Re
             list->AddRectFilled(ImVec2(x0, max.y - TICK_HEIGHT), ImVec2(x0 + 2.0f, max.y), colour);
             if (hovered && mouse.x >= x0 - HOVER_PX && mouse.x <= x1 + HOVER_PX && near.size() < TOOLTIP_LINES)
                 near.push_back(spanText(f) + "  " + review::severityWord(f.severity) + " " + review::kindWord(f.kind) +
-                               ": " + f.text + "  (" + valueAgainstThreshold(f) + ")");
+                               ": " + f.text + "  (" + valueText(f) + ")");
         }
     list->PopClipRect();
-    if (!near.empty()) {
-        ImGui::BeginTooltip();
-        for (const std::string& line : near)
-            ImGui::TextUnformatted(line.c_str());
-        ImGui::EndTooltip();
-    }
+    drawTooltipLines(near);
 }
 
 void drawReviewPanel(StudioState& state)
@@ -131,7 +120,7 @@ void drawReviewPanel(StudioState& state)
             ImGui::Text("%s %s", review::severityWord(f.severity), review::kindWord(f.kind));
             ImGui::PopStyleColor();
             ImGui::TableNextColumn();
-            ImGui::TextUnformatted(valueAgainstThreshold(f).c_str());
+            ImGui::TextUnformatted(valueText(f).c_str());
             ImGui::TableNextColumn();
             ImGui::TextUnformatted(f.text.c_str());
             if (ImGui::IsItemHovered())

@@ -16,9 +16,6 @@ namespace flightreplay::studio {
 
 ImU32 severityColour(review::Severity severity);
 
-// "70 / 60 m/s²": the measured value beside the threshold, with the unit.
-std::string valueAgainstThreshold(const review::Finding& finding);
-
 // Along the lower edge of the rectangle, which spans 0 ... duration seconds
 // from the first fix, a bar over each finding's span with a raised tick at
 // its start, failures in the lowest lane and warnings in the lane above;

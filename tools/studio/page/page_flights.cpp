@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include <osg/Geometry>
 
@@ -171,13 +170,6 @@ nlohmann::json happenings(const Flight& flight, double start, std::vector<std::s
     return {{"modes", modes}, {"events", events}, {"messages", messages}};
 }
 
-std::string htmlColourOf(const review::ReviewRgb& c)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", c.r, c.g, c.b);
-    return text;
-}
-
 // The review of the flight; its times as the findings count them, seconds
 // from the first fix, as the page's samples.
 nlohmann::json reviewJson(const Flight& flight)
@@ -187,7 +179,7 @@ nlohmann::json reviewJson(const Flight& flight)
     for (const review::Finding& f : review.findings)
         findings.push_back({{"kind", review::kindWord(f.kind)},
                             {"severity", review::severityWord(f.severity)},
-                            {"colour", htmlColourOf(review::severityRgb(f.severity))},
+                            {"colour", flight::htmlColour(review::severityOsgColour(f.severity))},
                             {"start", f.start},
                             {"end", f.end},
                             {"value", std::isfinite(f.value) ? nlohmann::json(f.value) : nlohmann::json()},
