@@ -3,17 +3,16 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/common/number_text.h"
+
 namespace flightreplay::book {
 
 namespace {
 
+// A figure of the listing, "-" where the book holds none.
 std::string number(double value, const char* format)
 {
-    if (!std::isfinite(value))
-        return "-";
-    char text[40];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
+    return tools::numberText(value, format, "-");
 }
 
 std::string totalsOf(Database& db, const std::string& where, const std::string& group, const std::string& heading)
